@@ -1,0 +1,1 @@
+// filled as the library grows

@@ -1,0 +1,313 @@
+#include "store/database.h"
+
+#include "store/errors.h"
+#include "store/table.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+namespace volm {
+
+namespace {
+
+QString fromUtf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+
+// The engine's message in the words of the system.
+QString describe(int code, const QString& engineText) {
+    static const QRegularExpression noTable(QStringLiteral("^no such table: (?:\\w+\\.)?(.+)$"));
+    static const QRegularExpression noColumn(QStringLiteral("^no such column: (.+)$"));
+    static const QRegularExpression hasNoColumn(QStringLiteral("^table (.+) has no column named (.+)$"));
+    if (auto m = noTable.match(engineText); m.hasMatch())
+        return QStringLiteral("Не найдена таблица \"%1\".").arg(m.captured(1));
+    if (auto m = noColumn.match(engineText); m.hasMatch())
+        return QStringLiteral("Не найдено поле \"%1\".").arg(m.captured(1));
+    if (auto m = hasNoColumn.match(engineText); m.hasMatch())
+        return QStringLiteral("В таблице \"%1\" нет поля \"%2\".").arg(m.captured(1), m.captured(2));
+    switch (code & 0xff) {
+    case SQLITE_NOTADB: return QStringLiteral("Файл не является базой данных.");
+    case SQLITE_CORRUPT: return QStringLiteral("Файл базы данных поврежден.");
+    case SQLITE_CANTOPEN: return QStringLiteral("Не удается открыть файл базы данных.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("База данных занята другим приложением.");
+    case SQLITE_READONLY: return QStringLiteral("База данных открыта только для чтения.");
+    case SQLITE_FULL: return QStringLiteral("Недостаточно места на диске.");
+    case SQLITE_IOERR: return QStringLiteral("Ошибка ввода-вывода при работе с базой данных.");
+    case SQLITE_CONSTRAINT: return QStringLiteral("Нарушено ограничение таблицы: %1.").arg(engineText);
+    default: break;
+    }
+    return QStringLiteral("Ошибка базы данных: %1.").arg(engineText);
+}
+
+[[noreturn]] void fail(sqlite3* db, int code) {
+    throw DatabaseError(describe(code, db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code))));
+}
+
+[[noreturn]] void failSql(sqlite3* db, int code, const QString& sql) {
+    QString text = describe(code, fromUtf8(sqlite3_errmsg(db)));
+    if (!sql.isEmpty()) text += QStringLiteral(" SQL: ") + sql;
+    throw DatabaseError(text);
+}
+
+}  // namespace
+
+// --- Statement ---------------------------------------------------------------
+
+Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
+    QByteArray u = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(db_, u.constData(), int(u.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK) failSql(db_, rc, sql);
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+void Statement::bindNull(int index) { sqlite3_bind_null(stmt_, index); }
+void Statement::bind(int index, double value) { sqlite3_bind_double(stmt_, index, value); }
+void Statement::bind(int index, qint64 value) { sqlite3_bind_int64(stmt_, index, value); }
+void Statement::bind(int index, const QString& value) {
+    QByteArray u = value.toUtf8();
+    sqlite3_bind_text(stmt_, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+}
+
+void Statement::bind(int index, const QVariant& value) {
+    if (value.isNull()) return bindNull(index);
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float: return bind(index, value.toDouble());
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::Char: return bind(index, qint64(value.toLongLong()));
+    default: return bind(index, value.toString());
+    }
+}
+
+void Statement::run() {
+    int rc = sqlite3_step(stmt_);
+    sqlite3_reset(stmt_);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) fail(db_, rc);
+}
+
+bool Statement::step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    sqlite3_reset(stmt_);
+    if (rc != SQLITE_DONE) fail(db_, rc);
+    return false;
+}
+
+QVariant Statement::column(int index) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(stmt_, index)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt_, index));
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index)),
+                                          sqlite3_column_bytes(stmt_, index)));
+    }
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+
+// --- Database ----------------------------------------------------------------
+
+Database::~Database() { close(); }
+
+void Database::open(const QString& path) {
+    close();
+    QFileInfo fi(path);
+    if (!fi.exists() || !fi.isFile())
+        throw DatabaseError(QStringLiteral("Файл \"%1\" не найден.").arg(path));
+    sqlite3* db = nullptr;
+    QByteArray u = path.toUtf8();
+    int rc = sqlite3_open_v2(u.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        QString text = describe(rc, db ? fromUtf8(sqlite3_errmsg(db)) : QString());
+        sqlite3_close(db);
+        throw DatabaseError(text);
+    }
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_extended_result_codes(db, 0);
+    // A committed transaction must leave a complete file on disk, so that a byte
+    // copy of the file is always a whole database: the rollback journal, not WAL.
+    // quick_check reads every page, so that a damaged or truncated file is
+    // refused at once instead of failing in the middle of a command.
+    for (const char* pragma : {"PRAGMA journal_mode=DELETE", "PRAGMA quick_check"}) {
+        sqlite3_stmt* st = nullptr;
+        rc = sqlite3_prepare_v2(db, pragma, -1, &st, nullptr);
+        QString bad;
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_ROW && qstrcmp(pragma, "PRAGMA quick_check") == 0) {
+                QString r = fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+                if (r != QLatin1String("ok")) bad = QStringLiteral("Файл базы данных поврежден.");
+            }
+            if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
+        }
+        QString text = rc != SQLITE_OK ? describe(rc, fromUtf8(sqlite3_errmsg(db))) : bad;
+        sqlite3_finalize(st);
+        if (!text.isEmpty()) {
+            sqlite3_close(db);
+            throw DatabaseError(text);
+        }
+    }
+    db_ = db;
+    path_ = path;
+    txDepth_ = 0;
+}
+
+void Database::close() {
+    if (!db_) return;
+    if (txDepth_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    txDepth_ = 0;
+}
+
+static void requireOpen(sqlite3* db) {
+    if (!db) throw DatabaseError(QStringLiteral("Соединение с базой данных не открыто."));
+}
+
+QString Database::translate(const QString& sql) {
+    // String literals may be written in double quotes; SQLite reads those as names,
+    // so they become single-quoted literals. Bracketed names stay as they are.
+    QString out;
+    out.reserve(sql.size() + 8);
+    const int n = int(sql.size());
+    for (int i = 0; i < n; ++i) {
+        QChar c = sql[i];
+        if (c == QLatin1Char('\'')) {
+            int j = i + 1;
+            out += c;
+            while (j < n) {
+                out += sql[j];
+                if (sql[j] == QLatin1Char('\'')) {
+                    if (j + 1 < n && sql[j + 1] == QLatin1Char('\'')) {
+                        out += sql[j + 1];
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            i = j;
+        } else if (c == QLatin1Char('[')) {
+            int j = sql.indexOf(QLatin1Char(']'), i + 1);
+            if (j < 0) j = n - 1;
+            out += QStringView(sql).mid(i, j - i + 1);
+            i = j;
+        } else if (c == QLatin1Char('"')) {
+            out += QLatin1Char('\'');
+            int j = i + 1;
+            while (j < n) {
+                if (sql[j] == QLatin1Char('"')) {
+                    if (j + 1 < n && sql[j + 1] == QLatin1Char('"')) {
+                        out += QLatin1Char('"');
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                if (sql[j] == QLatin1Char('\'')) out += QLatin1Char('\'');
+                out += sql[j];
+                ++j;
+            }
+            out += QLatin1Char('\'');
+            i = j;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void Database::exec(const QString& sql) {
+    requireOpen(db_);
+    QByteArray u = translate(sql).toUtf8();
+    char* err = nullptr;
+    int rc = sqlite3_exec(db_, u.constData(), nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK) failSql(db_, rc, sql);
+}
+
+int Database::changes() const { return db_ ? sqlite3_changes(db_) : 0; }
+
+std::unique_ptr<Table> Database::query(const QString& sql) {
+    requireOpen(db_);
+    auto t = Table::forQuery(*this, translate(sql));
+    t->open();
+    return t;
+}
+
+std::unique_ptr<Statement> Database::prepare(const QString& sql) {
+    requireOpen(db_);
+    return std::make_unique<Statement>(db_, sql);
+}
+
+void Database::begin() {
+    requireOpen(db_);
+    if (txDepth_ == 0) exec(QStringLiteral("BEGIN"));
+    ++txDepth_;
+}
+
+void Database::commit() {
+    if (txDepth_ == 0) return;
+    if (--txDepth_ == 0) exec(QStringLiteral("COMMIT"));
+}
+
+void Database::rollback() {
+    if (txDepth_ == 0) return;
+    txDepth_ = 0;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+std::vector<Database::ColumnInfo> Database::columns(const QString& table) {
+    requireOpen(db_);
+    std::vector<ColumnInfo> out;
+    Statement st(db_, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?1)"));
+    st.bind(1, table);
+    while (st.step()) out.push_back({st.column(0).toString(), st.column(1).toString(), st.column(2).toInt() > 0});
+    return out;
+}
+
+bool Database::hasTable(const QString& table) {
+    requireOpen(db_);
+    Statement st(db_, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE"));
+    st.bind(1, table);
+    bool found = st.step();
+    if (found) st.step();
+    return found;
+}
+
+void Database::create(const QString& path) {
+    if (QFileInfo::exists(path))
+        throw DatabaseError(QStringLiteral("Файл \"%1\" уже существует.").arg(path));
+    sqlite3* db = nullptr;
+    QByteArray u = path.toUtf8();
+    int rc = sqlite3_open_v2(u.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        QString text = describe(rc, db ? fromUtf8(sqlite3_errmsg(db)) : QString());
+        sqlite3_close(db);
+        throw DatabaseError(text);
+    }
+    sqlite3_close(db);
+}
+
+void Database::compact(const QString& source, const QString& destination) {
+    if (QFileInfo::exists(destination))
+        throw DatabaseError(QStringLiteral("Файл \"%1\" уже существует.").arg(destination));
+    Database src;
+    src.open(source);
+    Statement st(src.db_, QStringLiteral("VACUUM INTO ?1"));
+    st.bind(1, destination);
+    st.run();
+}
+
+}  // namespace volm

@@ -1,0 +1,103 @@
+#pragma once
+// A connection to one database file (SQLite 3 under the ".mdb" name).
+// Statements are written in the system's SQL dialect: bracketed names, text(n),
+// float, smallint, integer, bit, PRIMARY KEY, True/False/Null, string literals in
+// double or single quotes, "." decimals. Engine failures throw DatabaseError.
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace volm {
+
+class Table;
+
+// A prepared statement with positional parameters (1-based), for bulk writes.
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, const QVariant& value);  // null QVariant binds NULL
+    void bindNull(int index);
+    void bind(int index, double value);
+    void bind(int index, qint64 value);
+    void bind(int index, const QString& value);
+    // Runs a statement that returns no rows, then resets it for the next bindings.
+    void run();
+    // For SELECT: steps to the next row; false at the end (then the statement is reset).
+    bool step();
+    QVariant column(int index) const;
+    int columnCount() const;
+    sqlite3_stmt* handle() const { return stmt_; }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing file (a missing file is an error, never a new database).
+    // A file that is not a database, or is damaged, throws DatabaseError.
+    void open(const QString& path);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+    const QString& path() const { return path_; }
+
+    // Executes one statement of the dialect (CREATE, DROP, INSERT, UPDATE, DELETE).
+    void exec(const QString& sql);
+    // Number of rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+
+    // A SELECT opened as a read-only cursor.
+    std::unique_ptr<Table> query(const QString& sql);
+
+    // A prepared statement in SQLite's own dialect (for the core's bulk work).
+    std::unique_ptr<Statement> prepare(const QString& sql);
+
+    // Transactions; nested begin/commit pairs count, the outermost one commits.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return txDepth_ > 0; }
+
+    // Column names and declared types of a table, in table order; empty when the
+    // table does not exist.
+    struct ColumnInfo {
+        QString name;
+        QString declType;
+        bool primaryKey = false;
+    };
+    std::vector<ColumnInfo> columns(const QString& table);
+    bool hasTable(const QString& table);
+
+    // Creates an empty database file; the file must not exist yet.
+    static void create(const QString& path);
+    // Writes a complete compacted copy of source to destination; source is left
+    // untouched and must not be open elsewhere; destination must not exist.
+    static void compact(const QString& source, const QString& destination);
+
+    // Translates the system's dialect into SQLite's (double-quoted literals to
+    // single-quoted ones). Exposed for tests.
+    static QString translate(const QString& sql);
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    sqlite3* db_ = nullptr;
+    QString path_;
+    int txDepth_ = 0;
+};
+
+}  // namespace volm

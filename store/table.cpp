@@ -1,0 +1,570 @@
+#include "store/table.h"
+
+#include "store/database.h"
+#include "store/errors.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace volm {
+
+namespace {
+
+// The kind and text size of a field from its declared column type.
+Field fieldFromDecl(const QString& name, const QString& declType) {
+    Field f;
+    f.name = name;
+    const QString t = declType.trimmed().toLower();
+    if (t.startsWith(QLatin1String("smallint")) || t.startsWith(QLatin1String("short")))
+        f.kind = FieldKind::SmallInt;
+    else if (t.startsWith(QLatin1String("byte")) || t.startsWith(QLatin1String("tinyint")))
+        f.kind = FieldKind::Byte;
+    else if (t.contains(QLatin1String("int")) || t.startsWith(QLatin1String("long")) || t == QLatin1String("counter"))
+        f.kind = FieldKind::Integer;
+    else if (t.startsWith(QLatin1String("float")) || t.startsWith(QLatin1String("double")) ||
+             t.startsWith(QLatin1String("real")) || t.startsWith(QLatin1String("numeric")) ||
+             t.startsWith(QLatin1String("decimal")) || t.startsWith(QLatin1String("single")))
+        f.kind = FieldKind::Float;
+    else if (t.startsWith(QLatin1String("bit")) || t.startsWith(QLatin1String("bool")) ||
+             t.startsWith(QLatin1String("yesno")) || t.startsWith(QLatin1String("logical")))
+        f.kind = FieldKind::Bool;
+    else if (t.startsWith(QLatin1String("text")) || t.contains(QLatin1String("char")) ||
+             t.startsWith(QLatin1String("memo")) || t.startsWith(QLatin1String("string"))) {
+        f.kind = FieldKind::Text;
+        static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+        auto m = size.match(t);
+        f.size = m.hasMatch() ? m.captured(1).toInt() : (t.startsWith(QLatin1String("memo")) ? 65535 : 255);
+    }
+    return f;
+}
+
+QString quoted(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+
+QVariant readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
+    const int type = sqlite3_column_type(st, col);
+    if (type == SQLITE_NULL) return {};
+    switch (kind) {
+    case FieldKind::SmallInt:
+    case FieldKind::Integer:
+    case FieldKind::Byte:
+        if (type == SQLITE_INTEGER) return QVariant(int(sqlite3_column_int64(st, col)));
+        if (type == SQLITE_FLOAT) return QVariant(int(std::lround(sqlite3_column_double(st, col))));
+        break;
+    case FieldKind::Float:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return QVariant(sqlite3_column_double(st, col));
+        break;
+    case FieldKind::Bool:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return QVariant(sqlite3_column_int64(st, col) != 0);
+        break;
+    default:
+        break;
+    }
+    switch (type) {
+    case SQLITE_INTEGER: {
+        qint64 v = sqlite3_column_int64(st, col);
+        if (v >= INT_MIN && v <= INT_MAX) return QVariant(int(v));
+        return QVariant(v);
+    }
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, col));
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                          sqlite3_column_bytes(st, col)));
+    }
+}
+
+}  // namespace
+
+Table::Table(Database& db, QString tableName) : db_(db), table_(std::move(tableName)) {}
+
+std::unique_ptr<Table> Table::forQuery(Database& db, QString sql) {
+    auto t = std::make_unique<Table>(db, QString());
+    t->sql_ = std::move(sql);
+    t->readOnly_ = true;
+    return t;
+}
+
+Table::~Table() = default;
+
+template <typename F>
+void Table::notify(F f) {
+    if (disabled_ > 0) return;
+    for (TableObserver* o : std::vector<TableObserver*>(observers_)) f(o);
+}
+
+void Table::addObserver(TableObserver* o) {
+    if (std::find(observers_.begin(), observers_.end(), o) == observers_.end()) observers_.push_back(o);
+}
+
+void Table::removeObserver(TableObserver* o) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
+}
+
+void Table::readFields() {
+    fields_.clear();
+    if (readOnly_) return;  // a query learns its fields from the statement
+    auto cols = db_.columns(table_);
+    if (cols.empty()) throw DatabaseError(QStringLiteral("Не найдена таблица \"%1\".").arg(table_));
+    for (const auto& c : cols) fields_.push_back(fieldFromDecl(c.name, c.declType));
+}
+
+void Table::readRows() {
+    sqlite3* db = db_.handle();
+    if (!db) throw DatabaseError(QStringLiteral("Соединение с базой данных не открыто."));
+    QString sql;
+    if (readOnly_) {
+        sql = sql_;
+    } else {
+        sql = QStringLiteral("SELECT rowid");
+        for (const Field& f : fields_) sql += QStringLiteral(", ") + quoted(f.name);
+        sql += QStringLiteral(" FROM ") + quoted(table_);
+        sql += QStringLiteral(" ORDER BY ") + (sort_.isEmpty() ? QStringLiteral("rowid") : sort_ + QStringLiteral(", rowid"));
+    }
+    Statement st(db, sql);
+    sqlite3_stmt* h = st.handle();
+    const int offset = readOnly_ ? 0 : 1;
+    if (readOnly_) {
+        fields_.clear();
+        const int n = sqlite3_column_count(h);
+        for (int i = 0; i < n; ++i) {
+            const char* decl = sqlite3_column_decltype(h, i);
+            fields_.push_back(fieldFromDecl(QString::fromUtf8(sqlite3_column_name(h, i)),
+                                            decl ? QString::fromUtf8(decl) : QString()));
+        }
+    }
+    const int nf = int(fields_.size());
+    std::vector<Row> rows;
+    while (st.step()) {
+        Row r;
+        r.rowid = readOnly_ ? qint64(rows.size() + 1) : sqlite3_column_int64(h, 0);
+        r.values.reserve(nf);
+        for (int i = 0; i < nf; ++i) r.values.push_back(readColumn(h, i + offset, fields_[i].kind));
+        rows.push_back(std::move(r));
+    }
+    rows_ = std::move(rows);
+}
+
+void Table::open() {
+    if (isOpen()) return;
+    readFields();
+    readRows();
+    state_ = State::Browse;
+    modified_ = false;
+    insertPos_ = -1;
+    cur_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    notify([](TableObserver* o) { o->tableReset(); });
+}
+
+void Table::close() {
+    if (!isOpen()) return;
+    rows_.clear();
+    state_ = State::Inactive;
+    modified_ = false;
+    insertPos_ = -1;
+    cur_ = -1;
+    bof_ = eof_ = true;
+    notify([](TableObserver* o) { o->tableReset(); });
+}
+
+void Table::setSort(const QString& sort) {
+    if (sort_ == sort && isOpen()) return;
+    sort_ = sort;
+    if (!isOpen()) return;
+    checkBrowse();
+    const qint64 keep = rowid();
+    readRows();
+    cur_ = rows_.empty() ? -1 : 0;
+    for (int i = 0; i < rowCount(); ++i)
+        if (rows_[i].rowid == keep) cur_ = i;
+    bof_ = eof_ = rows_.empty();
+    notify([](TableObserver* o) { o->tableReset(); });
+}
+
+void Table::checkBrowse() {
+    if (!isOpen()) throw DatabaseError(QStringLiteral("Таблица \"%1\" не открыта.").arg(table_));
+    if (!editing()) return;
+    if (modified_) post();
+    else cancel();
+}
+
+void Table::setCurrent(int row) {
+    const int before = cur_;
+    cur_ = row;
+    if (before != cur_) notify([row](TableObserver* o) { o->currentChanged(row); });
+}
+
+void Table::first() {
+    checkBrowse();
+    setCurrent(rows_.empty() ? -1 : 0);
+    bof_ = true;
+    eof_ = rows_.empty();
+}
+
+void Table::last() {
+    checkBrowse();
+    setCurrent(rowCount() - 1);
+    eof_ = true;
+    bof_ = rows_.empty();
+}
+
+void Table::next() {
+    checkBrowse();
+    if (cur_ + 1 < rowCount()) {
+        setCurrent(cur_ + 1);
+        bof_ = eof_ = false;
+    } else {
+        eof_ = true;
+    }
+}
+
+void Table::prior() {
+    checkBrowse();
+    if (cur_ > 0) {
+        setCurrent(cur_ - 1);
+        bof_ = eof_ = false;
+    } else {
+        bof_ = true;
+    }
+}
+
+void Table::moveBy(int n) {
+    checkBrowse();
+    if (rows_.empty()) {
+        bof_ = eof_ = true;
+        return;
+    }
+    long target = long(cur_) + n;
+    bof_ = eof_ = false;
+    if (target >= rowCount()) {
+        target = rowCount() - 1;
+        eof_ = true;
+    } else if (target < 0) {
+        target = 0;
+        bof_ = true;
+    }
+    setCurrent(int(target));
+}
+
+void Table::setCurrentRow(int row) {
+    if (row == cur_ && isOpen()) return;
+    checkBrowse();
+    if (row < 0 || row >= rowCount()) return;
+    setCurrent(row);
+    bof_ = eof_ = false;
+}
+
+int Table::recordCount() const { return rowCount() - (state_ == State::Insert ? 1 : 0); }
+
+int Table::recNo() const {
+    if (state_ == State::Insert || cur_ < 0) return -1;
+    return cur_ + 1;
+}
+
+const Table::Row* Table::currentRowData() const {
+    if (!isOpen() || cur_ < 0 || cur_ >= rowCount()) return nullptr;
+    return &rows_[cur_];
+}
+
+QVariant Table::valueAt(int row, int field) const {
+    if (row < 0 || row >= rowCount() || field < 0 || field >= fieldCount()) return {};
+    return rows_[row].values[field];
+}
+
+qint64 Table::rowidAt(int row) const {
+    if (row < 0 || row >= rowCount()) return 0;
+    return rows_[row].rowid;
+}
+
+qint64 Table::rowid() const {
+    const Row* r = currentRowData();
+    return r ? r->rowid : 0;
+}
+
+bool Table::locate(qint64 rowid) {
+    checkBrowse();
+    for (int i = 0; i < rowCount(); ++i)
+        if (rows_[i].rowid == rowid) {
+            setCurrent(i);
+            bof_ = eof_ = false;
+            return true;
+        }
+    return false;
+}
+
+int Table::fieldIndex(const QString& name) const {
+    for (int i = 0; i < fieldCount(); ++i)
+        if (fields_[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+const Field& Table::field(const QString& name) const {
+    int i = fieldIndex(name);
+    if (i < 0) throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table_));
+    return fields_[i];
+}
+
+void Table::setFieldVisible(const QString& name, bool visible) {
+    int i = fieldIndex(name);
+    if (i < 0) return;
+    if (fields_[i].visible == visible) return;
+    fields_[i].visible = visible;
+    notify([](TableObserver* o) { o->tableReset(); });
+}
+
+QVariant Table::value(const QString& name) const {
+    int i = fieldIndex(name);
+    if (i < 0) throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table_));
+    return value(i);
+}
+
+QVariant Table::value(int field) const {
+    const Row* r = currentRowData();
+    if (!r || field < 0 || field >= fieldCount()) return {};
+    return r->values[field];
+}
+
+void Table::checkWritable() const {
+    if (readOnly_) throw DatabaseError(QStringLiteral("Набор данных открыт только для чтения."));
+    if (!isOpen()) throw DatabaseError(QStringLiteral("Таблица \"%1\" не открыта.").arg(table_));
+}
+
+QVariant Table::convert(const Field& f, const QVariant& v) const {
+    if (v.isNull()) return {};
+    if (v.typeId() == QMetaType::QString && f.kind != FieldKind::Text && v.toString().trimmed().isEmpty()) return {};
+    auto bad = [&] {
+        return DatabaseError(QStringLiteral("Значение \"%1\" недопустимо для поля \"%2\".").arg(v.toString(), f.name));
+    };
+    auto whole = [&](qint64 lo, qint64 hi) -> QVariant {
+        bool ok = false;
+        qint64 n = 0;
+        if (v.typeId() == QMetaType::Double) {
+            double d = v.toDouble();
+            ok = std::isfinite(d) && d == std::floor(d);
+            n = qint64(d);
+        } else if (v.typeId() == QMetaType::Bool) {
+            ok = true;
+            n = v.toBool() ? -1 : 0;
+        } else {
+            n = v.toString().trimmed().toLongLong(&ok);
+        }
+        if (!ok) throw bad();
+        if (n < lo || n > hi)
+            throw DatabaseError(QStringLiteral("Значение %1 поля \"%2\" выходит за пределы диапазона [%3...%4].")
+                                    .arg(n).arg(f.name).arg(lo).arg(hi));
+        return QVariant(int(n));
+    };
+    switch (f.kind) {
+    case FieldKind::SmallInt: return whole(-32768, 32767);
+    case FieldKind::Byte: return whole(0, 255);
+    case FieldKind::Integer: return whole(INT_MIN, INT_MAX);
+    case FieldKind::Float: {
+        bool ok = false;
+        double d = 0;
+        if (v.typeId() == QMetaType::QString) {
+            QString s = v.toString().trimmed();
+            s.remove(QLatin1Char(' '));
+            s.replace(QLatin1Char(','), QLatin1Char('.'));
+            d = s.toDouble(&ok);
+        } else {
+            d = v.toDouble(&ok);
+        }
+        if (!ok || !std::isfinite(d)) throw bad();
+        return QVariant(d);
+    }
+    case FieldKind::Bool: {
+        if (v.typeId() == QMetaType::QString) {
+            const QString s = v.toString().trimmed().toLower();
+            if (s == QLatin1String("true") || s == QStringLiteral("да") || s == QLatin1String("1") || s == QLatin1String("-1"))
+                return QVariant(true);
+            if (s == QLatin1String("false") || s == QStringLiteral("нет") || s == QLatin1String("0")) return QVariant(false);
+            throw bad();
+        }
+        return QVariant(v.toBool());
+    }
+    case FieldKind::Text: {
+        QString s = v.toString();
+        if (f.size > 0 && s.size() > f.size)
+            throw DatabaseError(QStringLiteral("Текст поля \"%1\" длиннее %2 символов.").arg(f.name).arg(f.size));
+        return QVariant(s);
+    }
+    default: return v;
+    }
+}
+
+void Table::setValue(const QString& name, const QVariant& v) {
+    int i = fieldIndex(name);
+    if (i < 0) throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table_));
+    setValue(i, v);
+}
+
+void Table::setValue(int field, const QVariant& v) {
+    checkWritable();
+    if (field < 0 || field >= fieldCount()) throw DatabaseError(QStringLiteral("Неверный номер поля."));
+    if (!editing()) edit();
+    QVariant c = convert(fields_[field], v);
+    Row& r = rows_[cur_];
+    QVariant& slot = r.values[field];
+    if (slot.isNull() != c.isNull() || slot != c) {
+        slot = c;
+        const bool wasModified = modified_;
+        modified_ = true;
+        const int row = cur_;
+        notify([row](TableObserver* o) { o->rowChanged(row); });
+        if (!wasModified) notify([](TableObserver* o) { o->stateChanged(); });
+    }
+}
+
+void Table::edit() {
+    checkWritable();
+    if (editing()) return;
+    if (cur_ < 0) {
+        append();
+        return;
+    }
+    saved_ = rows_[cur_];
+    state_ = State::Edit;
+    modified_ = false;
+    notify([](TableObserver* o) { o->stateChanged(); });
+}
+
+void Table::startInsert(int position) {
+    checkWritable();
+    checkBrowse();
+    if (beforeInsert) beforeInsert(*this);
+    Row r;
+    r.values.resize(fields_.size());
+    rows_.insert(rows_.begin() + position, std::move(r));
+    insertPos_ = position;
+    state_ = State::Insert;
+    modified_ = false;
+    cur_ = position;
+    bof_ = eof_ = false;
+    notify([position](TableObserver* o) { o->rowInserted(position); });
+    notify([position](TableObserver* o) { o->currentChanged(position); });
+    notify([](TableObserver* o) { o->stateChanged(); });
+    if (afterInsert) afterInsert(*this);
+}
+
+void Table::insert() { startInsert(cur_ < 0 ? 0 : cur_); }
+
+void Table::append() { startInsert(rowCount() - (state_ == State::Insert ? 1 : 0)); }
+
+void Table::post() {
+    checkWritable();
+    if (!editing()) return;
+    if (beforePost) beforePost(*this);
+    if (!editing()) return;  // the handler stored or cancelled the row itself
+    Row& r = rows_[cur_];
+    sqlite3* db = db_.handle();
+    if (state_ == State::Insert) {
+        QStringList names, marks;
+        std::vector<int> idx;
+        for (int i = 0; i < fieldCount(); ++i) {
+            if (r.values[i].isNull()) continue;
+            names << quoted(fields_[i].name);
+            marks << QStringLiteral("?%1").arg(idx.size() + 1);
+            idx.push_back(i);
+        }
+        QString sql = names.isEmpty()
+                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_))
+                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(quoted(table_), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        Statement st(db, sql);
+        for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
+        st.run();
+        r.rowid = sqlite3_last_insert_rowid(db);
+    } else {
+        QStringList sets;
+        std::vector<int> idx;
+        for (int i = 0; i < fieldCount(); ++i) {
+            const QVariant& a = r.values[i];
+            const QVariant& b = saved_.values[i];
+            if (a.isNull() == b.isNull() && a == b) continue;
+            sets << QStringLiteral("%1 = ?%2").arg(quoted(fields_[i].name)).arg(idx.size() + 1);
+            idx.push_back(i);
+        }
+        if (!idx.empty()) {
+            Statement st(db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                 .arg(quoted(table_), sets.join(QStringLiteral(", ")))
+                                 .arg(idx.size() + 1));
+            for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
+            st.bind(int(idx.size() + 1), r.rowid);
+            st.run();
+        }
+    }
+    state_ = State::Browse;
+    modified_ = false;
+    insertPos_ = -1;
+    const int row = cur_;
+    notify([row](TableObserver* o) { o->rowChanged(row); });
+    notify([](TableObserver* o) { o->stateChanged(); });
+}
+
+void Table::cancel() {
+    if (!editing()) return;
+    if (state_ == State::Insert) {
+        const int pos = insertPos_;
+        rows_.erase(rows_.begin() + pos);
+        state_ = State::Browse;
+        modified_ = false;
+        insertPos_ = -1;
+        notify([pos](TableObserver* o) { o->rowRemoved(pos); });
+        int c = std::min(pos, rowCount() - 1);
+        cur_ = -2;  // force the current-row notice
+        setCurrent(c);
+        bof_ = eof_ = rows_.empty();
+    } else {
+        rows_[cur_] = saved_;
+        state_ = State::Browse;
+        modified_ = false;
+        const int row = cur_;
+        notify([row](TableObserver* o) { o->rowChanged(row); });
+    }
+    notify([](TableObserver* o) { o->stateChanged(); });
+}
+
+void Table::requery() {
+    if (!isOpen()) {
+        open();
+        return;
+    }
+    checkBrowse();
+    readRows();
+    cur_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    notify([](TableObserver* o) { o->tableReset(); });
+}
+
+void Table::remove() {
+    checkWritable();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    if (editing()) cancel();
+    if (cur_ < 0) throw DatabaseError(QStringLiteral("Нет записи для удаления."));
+    if (beforeDelete) beforeDelete(*this);
+    Statement st(db_.handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(table_)));
+    st.bind(1, rows_[cur_].rowid);
+    st.run();
+    const int pos = cur_;
+    rows_.erase(rows_.begin() + pos);
+    notify([pos](TableObserver* o) { o->rowRemoved(pos); });
+    cur_ = -2;
+    setCurrent(std::min(pos, rowCount() - 1));
+    bof_ = eof_ = rows_.empty();
+    if (!rows_.empty() && pos >= rowCount()) eof_ = true;
+}
+
+void Table::disableControls() { ++disabled_; }
+
+void Table::enableControls() {
+    if (disabled_ == 0) return;
+    if (--disabled_ == 0) notify([](TableObserver* o) { o->tableReset(); });
+}
+
+}  // namespace volm

@@ -1,0 +1,161 @@
+#pragma once
+// A table cursor: the rows of one table (or of a SELECT) in a chosen sort order,
+// with a current row, editing through edit/insert/post/cancel, record events and
+// observers. The rows are read once on open and on requery; posts write straight
+// into the file. Grids show a cursor through a model that observes it.
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+namespace volm {
+
+class Database;
+
+enum class FieldKind { SmallInt, Integer, Byte, Float, Bool, Text, Unknown };
+
+struct Field {
+    QString name;
+    FieldKind kind = FieldKind::Unknown;
+    int size = 0;          // text size in characters; 0 for other kinds
+    bool visible = true;   // shown by bound grids
+};
+
+// Told of changes so that a view can follow. While display updates are suspended
+// nothing is told; resuming them fully tells tableReset once.
+class TableObserver {
+public:
+    virtual ~TableObserver() = default;
+    virtual void tableReset() {}                         // rows, fields or order changed wholesale
+    virtual void currentChanged(int /*row*/) {}          // the current row moved (0-based)
+    virtual void rowChanged(int /*row*/) {}              // values of one row changed
+    virtual void rowInserted(int /*row*/) {}             // a row appeared at this position
+    virtual void rowRemoved(int /*row*/) {}              // the row at this position went away
+    virtual void stateChanged() {}                       // browse/edit/insert or modified flag
+};
+
+class Table {
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    using Event = std::function<void(Table&)>;
+
+    // A cursor on a table of db; open() reads it.
+    Table(Database& db, QString tableName);
+    // A read-only cursor on a SELECT statement.
+    static std::unique_ptr<Table> forQuery(Database& db, QString sql);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    const QString& tableName() const { return table_; }
+    Database& database() const { return db_; }
+    bool readOnly() const { return readOnly_; }
+
+    void open();
+    void close();
+    bool isOpen() const { return state_ != State::Inactive; }
+
+    // Sort expression such as "Nуз ASC, ТрПр ASC"; empty for none (file order).
+    // Applying it to an open cursor re-reads the rows and keeps the current row.
+    void setSort(const QString& sort);
+    const QString& sort() const { return sort_; }
+
+    // Movement. Leaving a row that is being edited or inserted posts it first.
+    void first();
+    void next();
+    void prior();
+    void last();
+    void moveBy(int n);
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    int recordCount() const;             // stored rows, without a row being inserted
+    int recNo() const;                   // 1-based; -1 while inserting or when empty
+    bool isEmpty() const { return rows_.empty(); }
+
+    // Random access for views: rows as shown (a row being inserted included).
+    int rowCount() const { return int(rows_.size()); }
+    int currentRow() const { return cur_; }           // 0-based, -1 when empty
+    void setCurrentRow(int row);                      // posts a pending edit first
+    QVariant valueAt(int row, int field) const;
+    qint64 rowidAt(int row) const;
+
+    // Row key of the current row (SQLite's rowid; for a table with an integer
+    // primary key it is that key). 0 for a row not yet posted.
+    qint64 rowid() const;
+    // Moves to the row with this rowid; false when there is none.
+    bool locate(qint64 rowid);
+
+    // Fields, in table order.
+    const std::vector<Field>& fields() const { return fields_; }
+    int fieldCount() const { return int(fields_.size()); }
+    int fieldIndex(const QString& name) const;  // -1 when there is no such field
+    const Field& field(const QString& name) const;  // throws DatabaseError when absent
+    void setFieldVisible(const QString& name, bool visible);
+
+    // Values of the current row; a null QVariant is Null. Setting puts the cursor
+    // into edit state (if browsing) and converts to the field's kind; a value that
+    // does not convert throws DatabaseError.
+    QVariant value(const QString& name) const;
+    QVariant value(int field) const;
+    bool isNull(const QString& name) const { return value(name).isNull(); }
+    void setValue(const QString& name, const QVariant& v);
+    void setValue(int field, const QVariant& v);
+
+    // Editing.
+    void edit();
+    void insert();   // a new row before the current one
+    void append();   // a new row after the last one
+    void post();
+    void cancel();
+    void requery();  // re-reads every row; the first row becomes current
+    void remove();   // deletes the current row (before-delete may refuse)
+    State state() const { return state_; }
+    bool modified() const { return modified_; }
+    bool editing() const { return state_ == State::Edit || state_ == State::Insert; }
+
+    // Nested suspension of display updates.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return disabled_ > 0; }
+
+    // Record events. A before-event refuses the operation by throwing Abort,
+    // which propagates to the caller and leaves the row and the table unchanged.
+    Event beforeInsert, afterInsert, beforePost, beforeDelete;
+
+    void addObserver(TableObserver* o);
+    void removeObserver(TableObserver* o);
+
+private:
+    struct Row {
+        qint64 rowid = 0;
+        std::vector<QVariant> values;
+    };
+    void readFields();
+    void readRows();
+    void startInsert(int position);
+    void setCurrent(int row);
+    void checkBrowse();
+    void checkWritable() const;
+    QVariant convert(const Field& f, const QVariant& v) const;
+    const Row* currentRowData() const;
+    template <typename F> void notify(F f);
+
+    Database& db_;
+    QString table_;
+    QString sql_;            // for query cursors
+    bool readOnly_ = false;
+    QString sort_;
+    std::vector<Field> fields_;
+    std::vector<Row> rows_;
+    int cur_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    State state_ = State::Inactive;
+    bool modified_ = false;
+    Row saved_;              // the row as it was before edit, for cancel
+    int insertPos_ = -1;     // position of the row being inserted
+    int disabled_ = 0;
+    std::vector<TableObserver*> observers_;
+};
+
+}  // namespace volm
