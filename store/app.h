@@ -8,8 +8,11 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace volm {
+
+class ScratchLock;
 
 struct FontSizes {
     int data = 10;      // РШрифтаВТД: grid cells and text windows
@@ -32,6 +35,10 @@ public:
     Person& person() const { return person_; }
 
     DataModule dm;
+
+    // The lock on the scratch database "~$.mdb", held from its creation at
+    // start-up until it is deleted at shutdown (or the App ends).
+    std::unique_ptr<ScratchLock> scratchLock;
 
     // Program-wide flags.
     bool RasVip = false;             // calculation done (copy of РасчетВыполнен)

@@ -85,7 +85,10 @@ std::unique_ptr<Table> Table::forQuery(Database& db, QString sql) {
     return t;
 }
 
-Table::~Table() = default;
+Table::~Table() {
+    // Views hold the cursor by pointer: tell them before it goes, suspended or not.
+    for (TableObserver* o : std::vector<TableObserver*>(observers_)) o->tableDestroyed();
+}
 
 template <typename F>
 void Table::notify(F f) {

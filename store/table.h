@@ -32,6 +32,7 @@ public:
     virtual void rowInserted(int /*row*/) {}             // a row appeared at this position
     virtual void rowRemoved(int /*row*/) {}              // the row at this position went away
     virtual void stateChanged() {}                       // browse/edit/insert or modified flag
+    virtual void tableDestroyed() {}                     // the cursor is going away; forget it
 };
 
 class Table {

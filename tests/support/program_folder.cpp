@@ -25,7 +25,9 @@ QString literal(const QVariant& v) {
 void execOn(const QString& path, const QStringList& statements) {
     Database db;
     db.open(path);
+    db.begin();
     for (const QString& s : statements) db.exec(s);
+    db.commit();
 }
 
 QByteArray fileBytes(const QString& path) {

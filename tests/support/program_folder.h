@@ -14,7 +14,7 @@ namespace volm::test {
 void makeSettingsDb(const QString& path);                    // one row: no calculation, "Spr.mdb", sizes 10, 2 digits
 void makeCalculationDb(const QString& path, int networkType = 0);  // empty calculation, one row of Заг and НазвРасч
 void makeReferenceDb(const QString& path);                   // a few rows in each reference table
-// Runs statements on an existing database file.
+// Runs statements on an existing database file, in one transaction.
 void execOn(const QString& path, const QStringList& statements);
 // The bytes of a file (empty when it cannot be read).
 QByteArray fileBytes(const QString& path);

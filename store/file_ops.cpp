@@ -1,0 +1,88 @@
+#include "store/file_ops.h"
+
+#include "store/errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace volm {
+
+namespace {
+
+QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+}  // namespace
+
+QString applyNameRule(const QString& name) {
+    if (name.size() < 4 || name.right(4).toUpper() != QLatin1String(".MDB")) return name + QStringLiteral(".mdb");
+    return name;
+}
+
+QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
+
+void blockCopy(const QString& from, const QString& to, const std::function<void(qint64)>& onBlock) {
+    QFile src(from);
+    if (!src.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Не удается открыть файл ") + from + QStringLiteral(": ") + src.errorString());
+    QFile dst(to);
+    if (!dst.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw FileError(QStringLiteral("Не удается создать файл ") + to + QStringLiteral(": ") + dst.errorString());
+    for (;;) {
+        const QByteArray block = src.read(kCopyBlock);
+        if (block.isEmpty()) {
+            if (src.error() != QFileDevice::NoError)
+                throw FileError(QStringLiteral("Ошибка чтения файла ") + from + QStringLiteral(": ") + src.errorString());
+            break;
+        }
+        if (dst.write(block) != block.size())
+            throw FileError(QStringLiteral("Ошибка записи файла ") + to + QStringLiteral(": ") + dst.errorString());
+        if (onBlock) onBlock(block.size());
+    }
+    if (!dst.flush())
+        throw FileError(QStringLiteral("Ошибка записи файла ") + to + QStringLiteral(": ") + dst.errorString());
+    dst.close();
+    src.close();
+}
+
+void replaceFile(const QString& from, const QString& to) {
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    if (std::rename(src.constData(), dst.constData()) == 0) return;
+    const int err = errno;
+    if (err == EXDEV) {
+        // Another file system: write a copy beside the target, then rename it over.
+        QFile in(from);
+        QSaveFile out(to);
+        bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+        while (ok) {
+            const QByteArray block = in.read(kCopyBlock);
+            if (block.isEmpty()) {
+                ok = in.error() == QFileDevice::NoError;
+                break;
+            }
+            ok = out.write(block) == block.size();
+        }
+        if (ok && out.commit()) {
+            QFile::remove(from);
+            return;
+        }
+        out.cancelWriting();
+        throw FileError(QStringLiteral("Не удалось заменить файл ") + to + QStringLiteral(" файлом ") + from +
+                        QStringLiteral(": ") + (in.error() != QFileDevice::NoError ? in.errorString() : out.errorString()));
+    }
+    throw FileError(QStringLiteral("Не удалось заменить файл ") + to + QStringLiteral(" файлом ") + from +
+                    QStringLiteral(": ") + systemError(err));
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) return false;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+}  // namespace volm

@@ -1,0 +1,30 @@
+#pragma once
+// File operations of the file commands: the name rule, the block copy, and the
+// checked replacement of a file by another.
+#include <QString>
+#include <functional>
+
+namespace volm {
+
+// Size of one block of the block copy (and the largest template accepted).
+inline constexpr qint64 kCopyBlock = 500000;
+
+// A name chosen in a dialog gets ".mdb" unless it already ends so (any case).
+QString applyNameRule(const QString& name);
+
+// The folder part of a path, up to and including the last "/"; empty when none.
+QString folderOf(const QString& path);
+
+// Copies from into to (created or emptied) in blocks of kCopyBlock bytes;
+// onBlock is told the size of every block written. Throws FileError.
+void blockCopy(const QString& from, const QString& to, const std::function<void(qint64)>& onBlock = {});
+
+// Replaces the file to by the file from in one atomic rename. Across file
+// systems from is first copied next to to and that copy is renamed. On failure
+// to is left as it was and FileError is thrown.
+void replaceFile(const QString& from, const QString& to);
+
+// Both paths name one existing file (through any spelling or link).
+bool sameFile(const QString& a, const QString& b);
+
+}  // namespace volm

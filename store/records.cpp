@@ -1,0 +1,211 @@
+#include "store/records.h"
+
+#include "store/app.h"
+#include "store/command.h"
+#include "store/errors.h"
+#include "store/section_store.h"
+
+namespace volm {
+
+void UstanovitRasVip(App& app, bool value) {
+    if (value == app.RasVip) return;
+    app.RasVip = value;
+    Table* t = app.dm.atNazvRasch.get();
+    if (!t || !t->isOpen()) return;
+    t->first();
+    t->edit();
+    t->setValue(QStringLiteral("РасчетВыполнен"), value);
+    t->post();
+}
+
+QString sqlValueText(const Field& field, const QVariant& value) {
+    if (value.isNull()) return QStringLiteral("Null");
+    switch (field.kind) {
+    case FieldKind::SmallInt:
+    case FieldKind::Integer:
+    case FieldKind::Byte:
+        return QString::number(value.toLongLong());
+    case FieldKind::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case FieldKind::Float:
+        return formatChisel(value.toDouble());
+    case FieldKind::Text:
+    case FieldKind::Unknown:
+        break;
+    }
+    if (field.kind == FieldKind::Unknown) {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+            return QString::number(value.toLongLong());
+        case QMetaType::Double:
+            return formatChisel(value.toDouble());
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        default:
+            break;
+        }
+    }
+    QString s = value.toString();
+    s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+QStringList updateStatements(const Table& t, const std::vector<int>& fields) {
+    const QString head = QStringLiteral("UPDATE ") + t.tableName() + QStringLiteral(" SET ");
+    const QString tail = QStringLiteral(" WHERE id=") + QString::number(t.value(QStringLiteral("id")).toLongLong());
+    QStringList out;
+    QStringList pairs;
+    for (int f : fields) {
+        const Field& fd = t.fields()[size_t(f)];
+        pairs << fd.name + QLatin1Char('=') + sqlValueText(fd, t.value(f));
+        if (pairs.size() == 10) {
+            out << head + pairs.join(QStringLiteral(", ")) + tail;
+            pairs.clear();
+        }
+    }
+    if (!pairs.isEmpty()) out << head + pairs.join(QStringLiteral(", ")) + tail;
+    return out;
+}
+
+void ZapisatUchastok(App& app) {
+    Table* t = app.dm.atTabl.get();
+    if (!t || !t->isOpen()) return;
+    if (t->recordCount() == 0 && t->state() != Table::State::Insert) return;
+    if (app.flushEditors) app.flushEditors();
+
+    const QVariant idValue = t->value(QStringLiteral("id"));
+    if (idValue.isNull())
+        throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));
+    const qint64 id = idValue.toLongLong();
+    Database& db = app.dm.acGR;
+    if (t->state() == Table::State::Insert)
+        db.exec(QStringLiteral("INSERT INTO Табл(id) VALUES(") + QString::number(id) + QLatin1Char(')'));
+
+    std::vector<int> fields;
+    for (int i = 1; i < t->fieldCount(); ++i) fields.push_back(i);
+    for (const QString& sql : updateStatements(*t, fields)) db.exec(sql);
+
+    t->cancel();
+    t->requery();
+    // Back to the stored row; should it be gone (a statement of another command
+    // removed it), the first row stays current.
+    const int idField = t->fieldIndex(QStringLiteral("id"));
+    for (int r = 0; r < t->rowCount(); ++r) {
+        if (t->valueAt(r, idField).toLongLong() == id) {
+            t->setCurrentRow(r);
+            break;
+        }
+    }
+}
+
+void OchistitTablicu(Table& t) {
+    t.disableControls();
+    Finally resume([&] { t.enableControls(); });
+    t.first();
+    while (!t.isEmpty()) t.remove();
+}
+
+ListMatch NaitiVSpiske(const QStringList& items, const QString& text) {
+    const QString wanted = text.toUpper();
+    for (int i = 0; i < items.size(); ++i)
+        if (items[i].toUpper() == wanted) return {i, items[i]};
+    return {};
+}
+
+qint64 nextSectionKey(const std::vector<qint64>& sortedKeys) {
+    if (sortedKeys.empty()) return 1;
+    if (sortedKeys.back() < kMaxSectionKey) return sortedKeys.back() + 1;
+    qint64 i = 1;
+    for (qint64 key : sortedKeys) {
+        if (i > kMaxSectionKey) return 0;
+        if (i < key) return i;
+        ++i;
+    }
+    return 0;
+}
+
+void newSectionRow(App& app, Table& sections) {
+    runReported(app.person(), [&](ErrorContext& ctx) {
+        ctx = QStringLiteral("Ошибка при генерации значений номеров начального и конечного узла участка.");
+        Table keys(app.dm.acGR, QStringLiteral("Табл"));
+        keys.setSort(sections.sort());
+        keys.open();
+        qint64 a = 0;
+        if (!keys.isEmpty()) {
+            keys.last();
+            const QVariant end = keys.value(QStringLiteral("КонУзел"));
+            if (!end.isNull()) a = end.toLongLong();
+        }
+        sections.setValue(QStringLiteral("НачУзел"), a);
+        if (a < 32767) sections.setValue(QStringLiteral("КонУзел"), a + 1);
+
+        ctx = QStringLiteral("Ошибка при генерации значения ключевого поля.");
+        keys.setSort(QStringLiteral("id ASC"));
+        std::vector<qint64> used;
+        used.reserve(size_t(keys.rowCount()));
+        const int idField = keys.fieldIndex(QStringLiteral("id"));
+        for (int r = 0; r < keys.rowCount(); ++r) {
+            const QVariant v = keys.valueAt(r, idField);
+            if (!v.isNull()) used.push_back(v.toLongLong());
+        }
+        const qint64 key = nextSectionKey(used);
+        if (key != 0)
+            sections.setValue(QStringLiteral("id"), key);
+        else
+            app.person().message(QStringLiteral("Невозможно сгенерировать значение ключевого поля."));
+        keys.close();
+    });
+}
+
+namespace {
+
+void refuse(Table&) { throw Abort(); }
+
+void guardDelete(const std::unique_ptr<Table>& t) {
+    if (t) t->beforeDelete = refuse;
+}
+
+}  // namespace
+
+void attachCalculationEvents(App& app) {
+    DataModule& dm = app.dm;
+    if (dm.atZag) {
+        dm.atZag->beforeInsert = refuse;
+        dm.atZag->beforeDelete = refuse;
+        dm.atZag->beforePost = [&app](Table&) { UstanovitRasVip(app, false); };
+    }
+    if (dm.atFlyPredoprPok) {
+        dm.atFlyPredoprPok->beforeInsert = refuse;
+        dm.atFlyPredoprPok->beforeDelete = refuse;
+    }
+    guardDelete(dm.atFormuli);
+    guardDelete(dm.atTabl);
+    guardDelete(dm.atUzliTS);
+    guardDelete(dm.atIzmPNapVUzlahTS);
+    if (dm.atUzliTS) {
+        dm.atUzliTS->beforePost = [&app](Table& t) {
+            const QVariant n = t.value(QStringLiteral("Nуз"));
+            if (!n.isNull() && n.toLongLong() < 0) {
+                app.person().message(
+                    QStringLiteral("Параметр \"Номер узла\" должен быть целым числом из диапазона [0...32767]."));
+                throw Abort();
+            }
+        };
+    }
+    if (dm.atTabl) {
+        dm.atTabl->afterInsert = [&app](Table& t) { newSectionRow(app, t); };
+        dm.atTabl->beforePost = [&app](Table& t) { storeSectionOnPost(app, t); };
+    }
+}
+
+void attachReferenceEvents(App& app) {
+    guardDelete(app.dm.atDiamTrPr);
+    guardDelete(app.dm.atPlVodiOtT);
+    guardDelete(app.dm.atPoprKoefKUdPot);
+}
+
+}  // namespace volm

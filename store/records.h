@@ -1,0 +1,58 @@
+#pragma once
+// The record commands shared by the program: the calculation-done flag, the SQL
+// store of a section row, the wipe of a working table, the match of a typed text
+// against a drop-down list, and the record events that guard the cursors of the
+// data module (deletion and insertion refusals, keys and default nodes of a new
+// section row, the node-number refusal).
+#include "store/table.h"
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace volm {
+
+class App;
+
+// Highest key of a section row.
+inline constexpr qint64 kMaxSectionKey = 2147483600;
+
+// Sets the calculation-done flag; writes НазвРасч.РасчетВыполнен only when the
+// value changes.
+void UstanovitRasVip(App& app, bool value);
+
+// The text of one value in SQL: Null, whole numbers in decimal, True/False,
+// floating point in FormatChisel, text single-quoted with every quote doubled.
+QString sqlValueText(const Field& field, const QVariant& value);
+
+// UPDATE statements for the given fields of the current row of t, at most ten
+// name=value pairs each, in the order given, keyed by the row's id.
+QStringList updateStatements(const Table& t, const std::vector<int>& fields);
+
+// Stores the current section row through SQL (an INSERT of its key first when
+// the row is new), then re-reads the table and returns to that row.
+void ZapisatUchastok(App& app);
+
+// Deletes every row of t through the cursor.
+void OchistitTablicu(Table& t);
+
+// The item of a drop-down list that matches typed text ignoring letter case.
+struct ListMatch {
+    int index = -1;  // -1: none
+    QString text;    // the item's text in its own letter case; empty when none
+};
+ListMatch NaitiVSpiske(const QStringList& items, const QString& text);
+
+// The key for a new section row given the keys in use in ascending order:
+// last + 1 while below the limit, otherwise the first free number; 0 when none.
+qint64 nextSectionKey(const std::vector<qint64>& sortedKeys);
+
+// After-insert handler of the section cursor: default start and end node and the
+// key. Failures are reported here; the row stays in insert state.
+void newSectionRow(App& app, Table& sections);
+
+// Attach the record events to the cursors of the calculation file and of the
+// reference book, once they are open.
+void attachCalculationEvents(App& app);
+void attachReferenceEvents(App& app);
+
+}  // namespace volm

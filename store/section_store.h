@@ -1,0 +1,26 @@
+#pragma once
+// The store of an edited section row on post. The columns of Табл follow the
+// indicator catalogue, so an existing row is written through UPDATE statements
+// (every field but id and Заполн_Уч, ten pairs a statement) and the cursor's own
+// post is then cancelled silently; a new row is posted by the cursor itself.
+#include "store/table.h"
+
+namespace volm {
+
+class App;
+
+// Key codes the section grids hand over in App::PoslKlavisha.
+inline constexpr int kKeyUp = 38;
+inline constexpr int kKeyDown = 40;
+
+// Before-post handler of the section cursor. Ends by throwing Abort for an
+// existing row (its values are in the file by then); returns normally for a row
+// being inserted.
+void storeSectionOnPost(App& app, Table& sections);
+
+// The 1-based row to land on after a store that came from a grid: one up for the
+// Up arrow unless on the first row, one down for the Down arrow unless on the
+// last, otherwise the same row.
+int arrowLandingRow(int recNo, int recordCount, int keyCode);
+
+}  // namespace volm

@@ -1,0 +1,64 @@
+#pragma once
+// Start-up, shutdown and the scratch database; the (re)opening of the files
+// named in the settings; the commit of the main window's pending edits.
+#include "store/app.h"
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+namespace volm {
+
+// Start-up, once, when the main window is first shown: the settings file, the
+// scratch database "~$.mdb" (created and locked), OtkritFaili, the number format,
+// the fonts. An exception ends start-up with the standard error report naming the
+// failing step; whatever was opened so far stays open. True when every step ran.
+bool startUp(App& app);
+
+// Shutdown: commits pending edits, closes the scratch database and deletes the
+// scratch files. Failures are reported; the program closes anyway. True when
+// every step ran.
+bool shutDown(App& app);
+
+// (Re)opens the calculation file and the reference book named in the settings,
+// reads the flags, the name and the node numbers, checks the formulas and rebuilds
+// the tables. Throws for the caller's report; on an exception both files are left
+// closed (no calculation open).
+void OtkritFaili(App& app);
+
+// Closes the calculation file and the reference book and leaves the program in
+// the state of no calculation open (grids hidden, flags and edits cleared).
+void closeFiles(App& app);
+
+// Commits the main window's pending edits: the header row, the section row, the
+// calculation name and the two node numbers. Throws for the caller's report.
+void SohranitDannie(App& app);
+
+// Creates an empty database file; throws DatabaseError when the file exists.
+void SozdatBazu(const QString& path);
+
+// The font sizes of the settings row (10 where a size is not given).
+FontSizes readFontSizes(App& app);
+// Reads the font sizes and hands them to the windows (App::fontsChanged).
+void PrimenitShrifti(App& app);
+
+// FormatChisel and SistRazdelitel from the user's locale.
+void setUpNumberFormat(App& app, const QLocale& locale = QLocale::system());
+
+// The scratch database's tables, one CREATE TABLE statement each, in order.
+const QStringList& scratchTableStatements();
+
+// Scratch file names, relative to the program folder.
+inline const QString kScratchDb = QStringLiteral("~$.mdb");
+inline const QString kCompactTarget = QStringLiteral("~$$.mdb");
+inline const QString kCalcText = QStringLiteral("~$.tx_");
+inline const QString kSettingsFile = QStringLiteral("Nastr.mdb");
+inline const QString kTemplateFile = QStringLiteral("GidrRas.mdb");
+
+// The settings cursor on its one row; throws DatabaseError when the settings
+// file is not open (start-up failed at its first step).
+Table& goToSettingsRow(App& app);
+
+// Sets one column of the settings row and posts it.
+void writeSetting(App& app, const QString& column, const QVariant& value);
+
+}  // namespace volm
