@@ -1,0 +1,175 @@
+#include "formulas/functions.h"
+
+#include "formulas/number_format.h"
+#include "formulas/reference_data.h"
+
+#include <cmath>
+#include <limits>
+
+namespace volm {
+
+namespace detail {
+QString emptyFormula() { return QStringLiteral("Формула показателя должна быть заполнена."); }
+QString notANumber(const QString& run) {
+    return QStringLiteral("Значение \"") + run + QStringLiteral("\" не является числом.");
+}
+QString tooManyArguments() { return QStringLiteral("Количество аргументов в формуле не должно превышать 255."); }
+QString valueNotFilled(const QString& name) {
+    return QStringLiteral("Значение показателя \"") + name + QStringLiteral("\" не заполнено.");
+}
+QString unknownReference(const QString& name) {
+    return QStringLiteral("Показатель \"") + name +
+           QStringLiteral("\" не найден ни в заголовочной, ни в табличной части расчета.");
+}
+QString divisionByZero() { return QStringLiteral("Деление на ноль!"); }
+QString syntaxError() { return QStringLiteral("Синтаксическая ошибка в формуле."); }
+QString resultNotFinite() { return QStringLiteral("Результат вычисления не является конечным числом."); }
+}  // namespace detail
+
+namespace {
+
+using Ext = long double;
+const QString CR = QStringLiteral("\r");
+
+bool hasFraction(double v) { return std::trunc(v) != v; }
+
+[[noreturn]] void fail(QString detail) { throw OperationFailure{std::move(detail)}; }
+
+QString fmt(double v, const ReferenceData& ref) { return formatGeneral(v, ref.locale); }
+
+QString funcName(Op op) { return QString::fromUtf8(operationInfo(op).name); }
+
+// The arguments as written in the messages: "(x)" or "(x; y)".
+QString argList(Op op, const double* a, const ReferenceData& ref) {
+    QString s = QStringLiteral("(") + fmt(a[0], ref);
+    if (operationInfo(op).argc == 2) s += QStringLiteral("; ") + fmt(a[1], ref);
+    return s + QStringLiteral(")");
+}
+
+double finite(Ext r, Op op, const double* a, const ReferenceData& ref) {
+    const double d = double(r);
+    if (std::isfinite(d)) return d;
+    const OperationInfo& info = operationInfo(op);
+    if (op <= Op::Divide) {
+        fail(QStringLiteral("Результат операции \"") + QString::fromUtf8(info.name) + QStringLiteral("\" ") +
+             argList(op, a, ref) + QStringLiteral(" не является конечным числом."));
+    }
+    fail(QStringLiteral("Результат функции \"") + QString::fromUtf8(info.name) + QStringLiteral("\" ") +
+         argList(op, a, ref) + QStringLiteral(" не является конечным числом."));
+}
+
+// The shared first step of the four lookups: a whole number strictly between 0 and 32767.
+bool lookupArgument(double x, int& k) {
+    if (hasFraction(x) || !(x > 0 && x < 32767)) return false;
+    k = int(x);
+    return true;
+}
+
+double lookup(Op op, const double* a, const ReferenceData& ref) {
+    const double x = a[0];
+    const QString name = funcName(op);
+    const QString invalid = QStringLiteral("Недопустимый аргумент функции \"") + name + QStringLiteral("\":") + CR;
+    const QString failed = QStringLiteral("Ошибка при вычислении функции \"") + name + QStringLiteral("\":") + CR;
+    const QString range = QStringLiteral(" не является целым числом из диапазона (0..32767).");
+    int k = 0;
+    const bool ok = lookupArgument(x, k);
+    std::optional<double> r;
+    switch (op) {
+    case Op::Correction:
+        if (!ok) fail(invalid + QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + range);
+        r = ref.correction(k, a[1]);
+        if (!r)
+            fail(failed + QStringLiteral("Не найдено значение коэффициента для") + CR +
+                 QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + QStringLiteral(" мм.") + CR +
+                 QStringLiteral("Эквивалентная шероховатость = ") + fmt(a[1], ref) + QStringLiteral(" мм."));
+        break;
+    case Op::NominalByInner:
+        if (!ok) fail(invalid + QStringLiteral("Внутренний диаметр трубопровода = ") + fmt(x, ref) + range);
+        r = ref.nominalByInner(k);
+        if (!r)
+            fail(failed + QStringLiteral("Не найдено значение условного диаметра трубопровода для") + CR +
+                 QStringLiteral("Внутренний диаметр трубопровода = ") + fmt(x, ref) + QStringLiteral(" мм."));
+        break;
+    case Op::InnerByNominal:
+        if (!ok) fail(invalid + QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + range);
+        r = ref.innerByNominal(k);
+        if (!r)
+            fail(failed + QStringLiteral("Не найдено значение внутреннего диаметра трубопровода для") + CR +
+                 QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + QStringLiteral(" мм."));
+        break;
+    default:  // Op::Density
+        if (!ok) fail(invalid + QStringLiteral("Температура воды = ") + fmt(x, ref) + range);
+        r = ref.densityByTemperature(k);
+        if (!r)
+            fail(failed + QStringLiteral("Не найдено значение плотности воды для") + CR +
+                 QStringLiteral("Температура воды = ") + fmt(x, ref) + QStringLiteral(" град. С."));
+        break;
+    }
+    return finite(Ext(*r), op, a, ref);
+}
+
+double roundTo(const double* a, const ReferenceData& ref) {
+    const double x = a[0], y = a[1];
+    if (y < -10 || y > 10 || hasFraction(y))
+        fail(QStringLiteral("Недопустимые аргументы функции \"Округл\" (") + fmt(x, ref) + QStringLiteral("; ") +
+             fmt(y, ref) + QStringLiteral(").") + CR +
+             QStringLiteral("Второй аргумент функции должен быть целым числом из диапазона [-10...10]."));
+    const int n = int(y);
+    const Ext p = std::pow(Ext(10), Ext(-n));
+    const Ext scaled = x >= 0 ? Ext(x) / p + 0.5000000001L : Ext(x) / p - 0.5000000001L;
+    // Trunc cuts to a 64-bit integer; a value beyond its range cannot be rounded.
+    if (!(std::fabs(scaled) < 9223372036854775807.0L))
+        fail(QStringLiteral("Недопустимые аргументы функции \"Округл\" (") + fmt(x, ref) + QStringLiteral("; ") +
+             fmt(y, ref) + QStringLiteral(").") + CR + QStringLiteral("Округляемое значение слишком велико."));
+    const long long t = (long long)scaled;
+    return finite(Ext(t) * p, Op::Round, a, ref);
+}
+
+}  // namespace
+
+double applyOperation(Op op, bool unary, const double* a, const ReferenceData& ref) {
+    switch (op) {
+    case Op::Minus:
+        if (unary) return -a[0];
+        return finite(Ext(a[0]) - Ext(a[1]), op, a, ref);
+    case Op::Plus:
+        return finite(Ext(a[0]) + Ext(a[1]), op, a, ref);
+    case Op::Multiply:
+        return finite(Ext(a[0]) * Ext(a[1]), op, a, ref);
+    case Op::Divide:
+        if (a[1] == 0) fail(detail::divisionByZero());
+        return finite(Ext(a[0]) / Ext(a[1]), op, a, ref);
+    case Op::Power: {
+        const double x = a[0], y = a[1];
+        if ((x < 0 && hasFraction(y)) || (x == 0 && y <= 0))
+            fail(QStringLiteral("Недопустимые аргументы функции \"Степень\". (") + fmt(x, ref) + QStringLiteral("; ") +
+                 fmt(y, ref) + QStringLiteral(")."));
+        return finite(std::pow(Ext(x), Ext(y)), op, a, ref);
+    }
+    case Op::Log: {
+        const double x = a[0], y = a[1];
+        if (!(x > 0 && y > 0 && y != 1))
+            fail(QStringLiteral("Недопустимые аргументы функции \"Log\" (") + fmt(x, ref) + QStringLiteral("; ") +
+                 fmt(y, ref) + QStringLiteral(")."));
+        return finite(std::log(Ext(x)) / std::log(Ext(y)), op, a, ref);
+    }
+    case Op::Lg:
+        if (!(a[0] > 0)) fail(QStringLiteral("Недопустимый аргумент функции \"Lg\" (") + fmt(a[0], ref) + QStringLiteral(")."));
+        return finite(std::log10(Ext(a[0])), op, a, ref);
+    case Op::Ln:
+        if (!(a[0] > 0)) fail(QStringLiteral("Недопустимый аргумент функции \"Ln\" (") + fmt(a[0], ref) + QStringLiteral(")."));
+        return finite(std::log(Ext(a[0])), op, a, ref);
+    case Op::Exp:
+        return finite(std::exp(Ext(a[0])), op, a, ref);
+    case Op::Round:
+        return roundTo(a, ref);
+    case Op::Correction:
+    case Op::NominalByInner:
+    case Op::InnerByNominal:
+    case Op::Density:
+        return lookup(op, a, ref);
+    }
+    fail(detail::syntaxError());
+}
+
+}  // namespace volm

@@ -1,0 +1,80 @@
+// The shipped template and reference book under the formula library: opening a
+// new calculation checks its catalogue and leaves its tables untouched (the
+// template is laid out as the rebuild lays it out), and the standard method's
+// formulas give the figures of the worked example.
+#include "tests/formulas/formula_fixtures.h"
+
+#include "formulas/catalogue.h"
+#include "formulas/evaluator.h"
+#include "formulas/formula_seams.h"
+#include "formulas/reference_data.h"
+#include "store/startup.h"
+#include "tests/support/fake_person.h"
+#include "tests/support/program_folder.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+
+using namespace volm;
+using namespace volm::test;
+
+namespace {
+
+int schemaVersion(const QString& path) {
+    Database db;
+    db.open(path);
+    auto st = db.prepare(QStringLiteral("PRAGMA schema_version"));
+    return st->step() ? st->column(0).toInt() : -1;
+}
+
+struct ShippedTemplate : ::testing::Test {
+    FakePerson person;
+    ProgramFolder folder;
+    std::unique_ptr<App> app;
+    QString calc;
+
+    void SetUp() override {
+        if (!folder.usesShippedFiles()) GTEST_SKIP() << "the build has not made the program folder's files";
+        app = std::make_unique<App>(folder.path(), person);
+        installFormulaSeams(*app);
+        calc = folder.newCalculation(QStringLiteral("new.mdb"));
+        folder.setSetting(QStringLiteral("ФайлГР"), calc);
+    }
+};
+
+TEST_F(ShippedTemplate, ANewCalculationPassesTheCheckAndIsNotRebuilt) {
+    const int before = schemaVersion(calc);
+    ASSERT_TRUE(startUp(*app));
+    EXPECT_TRUE(person.messages.isEmpty()) << person.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(app->FormuliProvereny);
+    app.reset();
+    EXPECT_EQ(schemaVersion(calc), before);
+}
+
+TEST_F(ShippedTemplate, TheStandardMethodGivesTheWorkedExample) {
+    ASSERT_TRUE(startUp(*app));
+    const Catalogue catalogue = Catalogue::load(app->dm.acGR);
+    const ReferenceData ref = ReferenceData::load(app->dm, QLocale(QLocale::Russian, QLocale::Russia));
+
+    // Section 1-2 of the worked two-pipe example.
+    NamedValues v{{QStringLiteral("ЭквШер"), 0.5},          {QStringLiteral("Ду"), 250},
+                  {QStringLiteral("КоэфМП"), 0.3},          {QStringLiteral("РасхПод"), 100},
+                  {QStringLiteral("РасхОбр"), 100},         {QStringLiteral("ДлНаУчПод"), 500},
+                  {QStringLiteral("ДлНаУчОбр"), 500},       {QStringLiteral("ТВодыНачПод"), 95},
+                  {QStringLiteral("ТВодыКонПод"), 88.0556}, {QStringLiteral("ТВодыНачОбр"), 70},
+                  {QStringLiteral("ТВодыКонОбр"), 76.9444}, {QStringLiteral("ПотНОтИНачПод"), 0},
+                  {QStringLiteral("ПотНОтИНачОбр"), 0}};
+    for (const char* name : {"Двн", "ТСрПод", "ПлПод", "УдПотПод", "ПотНаУчПод", "СкорПод", "ПотНОтИКонПод",
+                             "ПотНОтИКонОбр"}) {
+        const Indicator* i = catalogue.find(QString::fromUtf8(name));
+        ASSERT_TRUE(i) << name;
+        const Outcome o = evalPrepared(i->formula, v, ref, nullptr, i->shortName);
+        ASSERT_TRUE(o.ok) << name << ": " << o;
+        v[i->shortName] = o.value;
+    }
+    EXPECT_NEAR(v[QStringLiteral("ПотНаУчПод")], 0.8824, 5e-5);
+    EXPECT_NEAR(v[QStringLiteral("ПотНОтИКонПод")], 0.8824, 5e-5);
+    EXPECT_NEAR(v[QStringLiteral("ПотНОтИКонОбр")], 0.8607, 5e-5);
+}
+
+}  // namespace
