@@ -15,6 +15,11 @@ public:
 
     // A question in a box titled "ВОЛМ" with Yes and No; true means Yes.
     virtual bool ask(const QString& text) = 0;
+    // The same question in a box with a title of its own ("Выполнить расчет").
+    virtual bool askTitled(const QString& title, const QString& text) {
+        (void)title;
+        return ask(text);
+    }
 
     // File dialogs. filter is given as "База данных (*.mdb)|*.mdb"; initialDir may be
     // empty. An empty result means Cancel.

@@ -1,0 +1,19 @@
+#pragma once
+// Two-pipe branching networks for the benchmark: a random tree of sections
+// grown from the source (every new node hangs on a node already in the network),
+// the standard method's entered values on every section (length, nominal
+// diameter sized for the flow it carries, share of local losses), flows at the
+// end sections summed by the run, random node heights and a few booster pumps.
+#include <QString>
+
+namespace volm::bench {
+
+struct GeneratedNetwork {
+    int sections = 0;
+    int endSections = 0;
+};
+
+// Fills a copy of the template (the standard method's catalogue) at path.
+GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned seed = 1);
+
+}  // namespace volm::bench

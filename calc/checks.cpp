@@ -1,0 +1,173 @@
+// The input checks of the run: the node numbers of the given heads (stage 1),
+// at least one section (2), the predefined indicators the run requires (3),
+// the node fields of the sections (4) and the section lengths (9).
+#include "calc/run_data.h"
+#include "calc/stages.h"
+#include "store/app.h"
+#include "store/command.h"
+#include "store/errors.h"
+#include "store/str_to_int.h"
+
+#include <unordered_set>
+
+namespace volm::calc {
+
+namespace {
+
+qint64 pairKey(int a, int b) { return (qint64(a) << 32) ^ qint64(quint32(b)); }
+
+}  // namespace
+
+void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& availText) {
+    d.error.clear();
+    if (supplyText.isEmpty()) {
+        d.error = QStringLiteral("Поле \"ПНапНаУзПод задан для узла:\" должно быть заполнено.");
+        return;
+    }
+    Table& name = *d.app.dm.atNazvRasch;
+    try {
+        name.first();
+        name.edit();
+        const int supply = strToInt(supplyText);
+        name.setValue(QStringLiteral("NузПНапПод"), supply);
+        d.supplyNode = name.value(QStringLiteral("NузПНапПод")).toInt();
+        if (d.twoPipe()) {
+            if (availText.isEmpty()) {
+                d.error = QStringLiteral("Поле \"РНапНаУз задан для узла:\" должно быть заполнено.");
+            } else {
+                const int avail = strToInt(availText);
+                name.setValue(QStringLiteral("NузРНап"), avail);
+                d.availNode = name.value(QStringLiteral("NузРНап")).toInt();
+            }
+        }
+        name.post();
+    } catch (const Error& e) {
+        if (name.editing()) name.cancel();
+        d.error = standardReport(
+            QStringLiteral("Ошибка при записи значений полей \"ПНапНаУзПод задан для узла:\", \"РНапНаУз задан для узла:\"."),
+            e.className(), e.message());
+    }
+}
+
+void stageAnySection(RunData& d) {
+    if (d.sections.rowCount() == 0)
+        d.error = QStringLiteral("В таблице с исходными данными о участках сети должна быть хотя бы одна запись.");
+}
+
+void stageRequiredIndicators(RunData& d) {
+    bool lengthSeen = false, flowSeen = false;
+    for (const Indicator& i : d.predefined) {
+        if (i.shortName == QStringLiteral("ДлНаУчОбр")) {
+            lengthSeen = true;
+            d.retLenEntered = i.entered;
+        } else if (i.shortName == QStringLiteral("РасхОбр")) {
+            flowSeen = true;
+            d.retFlowEntered = i.entered;
+        }
+        if (lengthSeen && flowSeen) return;
+    }
+    d.error = QStringLiteral(
+        "В таблице \"Предопределенные показатели расчета\" должны присутствовать показатели: \"ДлНаУчОбр\", \"РасхОбр\".");
+}
+
+void stageNodeFields(RunData& d) {
+    d.progress.stage(QStringLiteral("Проверка корректности значений в полях НачУзел, КонУзел."));
+    const int n = d.sections.rowCount();
+
+    for (int r = 0; r < n; ++r) {
+        const int a = d.startOf[size_t(r)], b = d.endOf[size_t(r)];
+        if (a == kNullNode || b == kNullNode) {
+            d.error = d.sectionHeading(r) + QStringLiteral("Поля НачУзел, КонУзел должны быть заполнены.");
+            break;
+        }
+        if (a == b) {
+            d.error = d.sectionHeading(r) + QStringLiteral("Значения полей НачУзел, КонУзел не должны совпадать.");
+            break;
+        }
+        if (b == d.startNode || !d.hasNode(a) || !d.hasNode(b)) {
+            d.error = d.sectionHeading(r) +
+                      QStringLiteral("Значения полей НачУзел, КонУзел должны присутствовать в таблице \"Узлы тепловой сети\".") +
+                      CR + QStringLiteral("Значение поля КонУзел не должно совпадать с номером начального узла тепловой сети.");
+            break;
+        }
+    }
+
+    // Pairs of sections: for every section (a, b) in order, the first other row
+    // (c, d) with d = b, or with c = b and d = a.
+    if (d.ok()) {
+        std::unordered_map<int, std::pair<int, int>> byEnd;  // end node -> first two rows
+        std::unordered_map<qint64, int> byPair;              // (start, end) -> first row
+        byEnd.reserve(size_t(n) * 2);
+        byPair.reserve(size_t(n) * 2);
+        for (int r = 0; r < n; ++r) {
+            auto [it, fresh] = byEnd.try_emplace(d.endOf[size_t(r)], r, -1);
+            if (!fresh && it->second.second < 0) it->second.second = r;
+            byPair.try_emplace(pairKey(d.startOf[size_t(r)], d.endOf[size_t(r)]), r);
+        }
+        for (int i = 0; i < n && d.ok(); ++i) {
+            const int a = d.startOf[size_t(i)], b = d.endOf[size_t(i)];
+            int j = -1;
+            const auto& rows = byEnd.at(b);
+            const int sameEnd = rows.first != i ? rows.first : rows.second;
+            if (sameEnd >= 0) j = sameEnd;
+            if (auto it = byPair.find(pairKey(b, a)); it != byPair.end() && (j < 0 || it->second < j)) j = it->second;
+            if (j < 0) continue;
+            const int c = d.startOf[size_t(j)], dd = d.endOf[size_t(j)];
+            d.error = QStringLiteral("Участки ") + nodeText(a) + QStringLiteral(" - ") + nodeText(b) +
+                      QStringLiteral(", ") + nodeText(c) + QStringLiteral(" - ") + nodeText(dd) + QLatin1Char(':') +
+                      CR +
+                      (dd == b ? QStringLiteral("Конечные узлы участков не должны совпадать.")
+                               : QStringLiteral("Недопустимое сочетание участков."));
+        }
+    }
+
+    // The nodes of the given heads must belong to the network.
+    if (d.ok()) {
+        std::unordered_set<int> used;
+        used.reserve(size_t(n) * 2);
+        for (int r = 0; r < n; ++r) {
+            used.insert(d.startOf[size_t(r)]);
+            used.insert(d.endOf[size_t(r)]);
+        }
+        auto missing = [&](const char* indicator, int node) {
+            const QString nt = nodeText(node);
+            d.error = QStringLiteral("Показатель \"") + QString::fromUtf8(indicator) + QStringLiteral("\" задан для узла ") +
+                      nt + QStringLiteral(". Узел ") + nt +
+                      QStringLiteral(" не найден в таблице с исходными данными о участках тепловой сети.");
+        };
+        if (!used.count(d.supplyNode))
+            missing("ПНапНаУзПод", d.supplyNode);
+        else if (d.twoPipe() && !used.count(d.availNode))
+            missing("РНапНаУз", d.availNode);
+    }
+
+    if (d.ok()) d.buildIndexes();
+    d.progress.clear();
+}
+
+void stageSectionLengths(RunData& d) {
+    d.progress.stage(QStringLiteral("Проверка показателей ДлНаУчПод, ДлНаУчОбр."));
+    ValueTable& s = d.sections;
+    const int n = s.rowCount();
+    const int pod = s.need(QStringLiteral("ДлНаУчПод"));
+    const int obr = d.twoPipe() ? s.need(QStringLiteral("ДлНаУчОбр")) : -1;
+    if (d.twoPipe() && !d.retLenEntered)
+        for (int r = 0; r < n; ++r) s.set(r, obr, s.get(r, pod));
+    for (int r = 0; r < n; ++r) {
+        const double lp = s.get(r, pod);
+        if (isNull(lp) || !(lp > 0)) {
+            d.error = d.sectionHeading(r) + QStringLiteral("Показатель ДлНаУчПод должен быть больше нуля.");
+            break;
+        }
+        if (d.twoPipe()) {
+            const double lo = s.get(r, obr);
+            if (isNull(lo) || !(lo > 0)) {
+                d.error = d.sectionHeading(r) + QStringLiteral("Показатель ДлНаУчОбр должен быть больше нуля.");
+                break;
+            }
+        }
+    }
+    d.progress.clear();
+}
+
+}  // namespace volm::calc

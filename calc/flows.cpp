@@ -1,0 +1,56 @@
+// Stage 15: section flows summed from the flows given at the end sections
+// (RaspredelitRashod), and the return flow equal to the supply flow when the
+// person does not enter it.
+#include "calc/run_data.h"
+#include "calc/stages.h"
+
+namespace volm::calc {
+
+namespace {
+
+void RaspredelitRashod(RunData& d, const QString& field, bool supply) {
+    ValueTable& s = d.sections;
+    const int f = s.need(field);
+    for (int m = 1; m <= int(d.mains.size()); ++m) {
+        d.progress.item([&] { return field + QStringLiteral(" по магистралям теплосети. id_m = ") + QString::number(m); });
+        Main& main = d.mains[size_t(m - 1)];
+        const int end = main.rows.front();
+        const double flow = s.get(end, f);
+        if (isNull(flow)) {
+            d.error = d.sectionHeading(end) + QStringLiteral("Показатель \"") + field + QStringLiteral("\" должен быть заполнен.");
+            return;
+        }
+        (supply ? main.flowSup : main.flowRet) = flow;
+    }
+    // Every section carries the sum of the end flows of the mains through it,
+    // added in the order of the mains.
+    const int n = s.rowCount();
+    std::vector<double> sum(size_t(n), 0.0);
+    for (const Main& main : d.mains) {
+        const double flow = supply ? main.flowSup : main.flowRet;
+        for (int r : main.rows) sum[size_t(r)] += flow;
+    }
+    for (int r = 0; r < n; ++r) {
+        d.progress.item([&] { return field + QStringLiteral(" по участкам теплосети. id = ") + QString::number(d.ids[size_t(r)]); });
+        s.set(r, f, sum[size_t(r)]);
+    }
+}
+
+}  // namespace
+
+void stageFlows(RunData& d) {
+    if (d.computeFlows) RaspredelitRashod(d, QStringLiteral("РасхПод"), true);
+    if (d.ok() && d.twoPipe()) {
+        if (!d.retFlowEntered) {
+            d.progress.stage(QStringLiteral("РасхОбр по участкам теплосети."));
+            ValueTable& s = d.sections;
+            const int pod = s.need(QStringLiteral("РасхПод")), obr = s.need(QStringLiteral("РасхОбр"));
+            for (int r = 0; r < s.rowCount(); ++r) s.set(r, obr, s.get(r, pod));
+        } else if (d.computeFlows) {
+            RaspredelitRashod(d, QStringLiteral("РасхОбр"), false);
+        }
+    }
+    d.progress.clear();
+}
+
+}  // namespace volm::calc

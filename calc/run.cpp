@@ -1,0 +1,240 @@
+// The driver of the calculation run: the question, the preparation of the
+// window and the tables, the stages in order, the write-back of what they
+// changed, the saving of the text, the outcome and the final steps that run
+// however the command ends.
+#include "calc/run.h"
+
+#include "calc/load.h"
+#include "calc/run_data.h"
+#include "calc/stages.h"
+#include "calc/text_saving.h"
+#include "calc/write_back.h"
+#include "store/app.h"
+#include "store/command.h"
+#include "store/errors.h"
+#include "store/initial_data_check.h"
+#include "store/records.h"
+#include "store/startup.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace volm {
+
+namespace {
+
+using namespace calc;
+
+const QString kImpossible = QStringLiteral("Расчет невозможен.");
+
+// The stages 1 to 20; each starts only while no fault has been found.
+void runStages(RunData& d, const RunOptions& opt, const QString& textPath) {
+    stageGivenHeadNodes(d, opt.supplyNodeText, opt.availNodeText);
+    if (d.ok()) stageAnySection(d);
+    if (d.ok()) stageRequiredIndicators(d);
+    if (d.ok()) stageNodeFields(d);
+    if (d.ok()) stageClearResults(d);
+    if (d.ok()) stageEndSectionsAndMains(d);
+    if (d.ok()) stageEverySectionInMain(d);
+    if (d.ok()) stageMainsReachStart(d);
+    if (d.ok()) stageSectionLengths(d);
+    if (d.ok() && d.keepText) stageOpenText(d, textPath);
+    if (d.ok()) stageSectionEndLengths(d);
+    if (d.ok()) stageMainLengths(d);
+    if (d.ok()) stageTemperatureLimits(d);
+    if (d.ok()) stageTemperatures(d);
+    if (d.ok()) stageFlows(d);
+    if (d.ok()) stageNodeHeights(d);
+    if (d.ok()) stageHeaderIndicators(d);
+    if (d.ok()) stageTableIndicators(d);
+    if (d.ok()) stageHeads(d);
+    if (d.ok()) stageEndResults(d);
+}
+
+QString outcomeText(const std::vector<int>& lowHeads) {
+    QString text = QStringLiteral("Расчет выполнен успешно.");
+    if (lowHeads.empty()) return text;
+    const QString crlf = QStringLiteral("\r\n");
+    QStringList nodes;
+    for (int n : lowHeads) nodes << QString::number(n);
+    return text + crlf + crlf + QStringLiteral("Узлы теплосети, в которых") + crlf +
+           QStringLiteral("располагаемый напор меньше 0,1 м.:") + crlf + nodes.join(QStringLiteral(", ")) +
+           QLatin1Char('.');
+}
+
+QString faultText(const std::exception& e) {
+    if (auto* err = dynamic_cast<const Error*>(&e)) return err->message();
+    return QString::fromUtf8(e.what());
+}
+
+void requery(const std::unique_ptr<Table>& t) {
+    if (t && t->isOpen()) t->requery();
+}
+
+}  // namespace
+
+RunOutcome runCalculation(App& app, const RunOptions& opt) {
+    RunOutcome out;
+    Person& person = app.person();
+    DataModule& dm = app.dm;
+
+    if (!dm.acGR.isOpen()) {
+        person.message(kImpossible);
+        out.status = RunOutcome::Status::NotOpen;
+        out.text = kImpossible;
+        return out;
+    }
+
+    const QString tempText = app.programDirSlash() + kCalcText;
+    Table* zag = dm.atZag.get();
+    Table* tabl = dm.atTabl.get();
+    bool busy = false, locked = false, detached = false;
+    bool restorePosition = false;
+    int savedRecNo = -1;
+    auto d = std::make_unique<RunData>(app);
+
+    auto normalCursor = [&] {
+        if (busy) person.busy(false);
+        busy = false;
+    };
+    Finally finalSteps([&] {
+        // 1. The section grid shows the row it showed before.
+        if (restorePosition && tabl && tabl->isOpen() && !tabl->isEmpty()) {
+            try {
+                tabl->first();
+                if (savedRecNo > 1) tabl->moveBy(savedRecNo - 1);
+            } catch (...) {
+            }
+        }
+        // 2. However the run ended.
+        if (detached) {
+            if (zag && dm.atZag.get() == zag)
+                while (zag->controlsDisabled()) zag->enableControls();
+            if (tabl && dm.atTabl.get() == tabl)
+                while (tabl->controlsDisabled()) tabl->enableControls();
+        }
+        if (d->text) d->text->abandon();
+        QFile::remove(tempText);
+        person.status(QString());
+        if (locked && opt.lockWindow) opt.lockWindow(false);
+        normalCursor();
+    });
+
+    if (opt.ask && !person.askTitled(QStringLiteral("Выполнить расчет"),
+                                      QStringLiteral("Данная операция может занять некоторое время. Выполнить расчет?"))) {
+        out.status = RunOutcome::Status::Declined;
+        return out;
+    }
+
+    bool inTransaction = false;
+    try {
+        // Start 3: hourglass, pending grid edit, window locked, flag cleared.
+        person.busy(true);
+        busy = true;
+        if (app.sectionGridEditing && app.sectionGridEditing() && app.flushEditors) app.flushEditors();
+        if (opt.lockWindow) {
+            opt.lockWindow(true);
+            locked = true;
+        }
+        UstanovitRasVip(app, false);
+        if (!zag || !tabl) throw DatabaseError(QStringLiteral("Таблицы \"Заг\", \"Табл\" не открыты."));
+
+        // Start 4: the settings of the run.
+        readRunSettings(*d);
+        if (opt.precision) d->precision = *opt.precision;
+        if (!opt.textFile.isEmpty()) d->keepText = true;
+
+        // Start 5: pending edits stored, grids detached, position remembered.
+        if (zag->editing()) zag->post();
+        zag->disableControls();
+        tabl->disableControls();
+        detached = true;
+        if (tabl->editing()) ZapisatUchastok(app);
+        savedRecNo = tabl->recNo();
+        restorePosition = true;
+
+        // Start 6.
+        if (!app.FormuliProvereny || !ProveritNachDann(app)) {
+            normalCursor();
+            person.message(kImpossible);
+            out.status = RunOutcome::Status::Refused;
+            out.text = kImpossible;
+            return out;
+        }
+
+        loadCalculation(*d);
+        dm.acGR.begin();
+        inTransaction = true;
+
+        // The stages; whatever they changed is written back also when one of
+        // them stops at a fault or fails unexpectedly.
+        std::exception_ptr unexpected;
+        try {
+            runStages(*d, opt, tempText);
+            if (d->ok() && d->twoPipe()) out.lowHeadNodes = collectLowHeadNodes(*d);
+        } catch (...) {
+            unexpected = std::current_exception();
+        }
+        writeBack(*d);
+        dm.acGR.commit();
+        inTransaction = false;
+        requery(dm.atZag);
+        requery(dm.atTabl);
+        requery(dm.atMagistraliTS);
+        requery(dm.atKonMag);
+        requery(dm.atSpisokRaschUchastkov);
+        if (unexpected) std::rethrow_exception(unexpected);
+
+        if (!d->ok()) {
+            // A run that stops at a fault discards its text.
+            if (d->text) d->text->abandon();
+            normalCursor();
+            person.message(d->error);
+            out.status = RunOutcome::Status::Fault;
+            out.text = d->error;
+            return out;
+        }
+
+        // Stage 21: the text completed and saved.
+        if (d->text && d->text->isOpen()) {
+            d->text->close();
+            if (!opt.textFile.isEmpty()) {
+                moveCalcText(tempText, opt.textFile);
+                out.savedText = opt.textFile;
+            } else {
+                out.savedText = offerCalcTextSave(app, tempText);
+                if (!out.savedText.isEmpty() && opt.showText) {
+                    normalCursor();
+                    opt.showText(out.savedText);
+                }
+            }
+        }
+
+        // Outcome.
+        normalCursor();
+        UstanovitRasVip(app, true);
+        out.status = RunOutcome::Status::Success;
+        out.text = outcomeText(out.lowHeadNodes);
+        return out;
+    } catch (const Abort&) {
+        if (inTransaction) dm.acGR.rollback();
+        out.status = RunOutcome::Status::Unexpected;
+        return out;
+    } catch (const std::exception& e) {
+        if (inTransaction) {
+            try {
+                dm.acGR.rollback();
+            } catch (...) {
+            }
+            requery(dm.atZag);
+            requery(dm.atTabl);
+        }
+        normalCursor();
+        out.status = RunOutcome::Status::Unexpected;
+        out.text = faultText(e);
+        person.message(out.text);
+        return out;
+    }
+}
+
+}  // namespace volm

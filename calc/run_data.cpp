@@ -1,0 +1,85 @@
+#include "calc/run_data.h"
+
+#include "formulas/reference_data.h"
+#include "store/app.h"
+#include "store/errors.h"
+
+namespace volm::calc {
+
+int ValueTable::need(const QString& name) const {
+    const int c = col(name);
+    if (c < 0) throw DatabaseError(QStringLiteral("Поле \"%1\" не найдено.").arg(name));
+    return c;
+}
+
+void ValueTable::setColumns(std::vector<QString> columnNames, int rows) {
+    names = std::move(columnNames);
+    width = int(names.size());
+    index.clear();
+    for (int i = 0; i < width; ++i)
+        if (!index.contains(names[size_t(i)])) index.insert(names[size_t(i)], i);
+    values.assign(size_t(rows) * size_t(width), kNull);
+    dirty.assign(size_t(rows), 0);
+    touched.assign(size_t(width), 0);
+}
+
+RunData::RunData(App& a) : app(a), progress(a.person()) {}
+RunData::~RunData() = default;
+
+void RunData::buildIndexes() {
+    const int n = sections.rowCount();
+    byEnd.clear();
+    firstByStart.clear();
+    byEnd.reserve(size_t(n) * 2);
+    firstByStart.reserve(size_t(n) * 2);
+    for (int r = 0; r < n; ++r) {
+        byEnd.emplace(endOf[size_t(r)], r);
+        firstByStart.emplace(startOf[size_t(r)], r);
+    }
+}
+
+const Indicator* RunData::findIndicator(const QString& shortName) const {
+    for (const Indicator& i : userIndicators)
+        if (i.shortName == shortName) return &i;
+    for (const Indicator& i : predefined)
+        if (i.shortName == shortName) return &i;
+    return nullptr;
+}
+
+QString RunData::fullName(const QString& shortName) const {
+    if (shortName == QStringLiteral("ПНапНаУзПод"))
+        return QStringLiteral("Полный напор на узле ") + (supplyNode == kNullNode ? QString() : nodeText(supplyNode)) +
+               QStringLiteral(" в подающем трубопроводе, м.");
+    if (shortName == QStringLiteral("РНапНаУз"))
+        return QStringLiteral("Располагаемый напор на узле ") +
+               (availNode == kNullNode ? QString() : nodeText(availNode)) + QStringLiteral(", м.");
+    const Indicator* i = findIndicator(shortName);
+    return i ? i->fullName : QString();
+}
+
+void RunData::clearWorklist() {
+    worklistUsed = true;
+    worklist.clear();
+    done.assign(size_t(sections.rowCount()), 0);
+}
+
+void RunData::markDone(int row) {
+    done[size_t(row)] = 1;
+    worklist.emplace_back(startOf[size_t(row)], endOf[size_t(row)]);
+}
+
+void RunData::putMainChain(CalcText& t, int m) const {
+    const Main& main = mains[size_t(m - 1)];
+    for (size_t k = main.rows.size(); k-- > 0;) {
+        t.node(startOf[size_t(main.rows[k])]).putBytes(" - ");
+    }
+    if (!main.rows.empty()) t.node(endOf[size_t(main.rows.front())]);
+}
+
+QString RunData::sectionName(int row) const {
+    const int a = startOf[size_t(row)], b = endOf[size_t(row)];
+    return QStringLiteral("Участок ") + (a == kNullNode ? QString() : nodeText(a)) + QStringLiteral(" - ") +
+           (b == kNullNode ? QString() : nodeText(b));
+}
+
+}  // namespace volm::calc

@@ -1,0 +1,188 @@
+#pragma once
+// The calculation in memory for the duration of one run: the rows of НазвРасч,
+// Заг and Табл, the nodes, the head changes, the catalogue and the evaluation
+// order, read once; the mains, the end-node results and the working set that
+// the stages build; and the run state (error text, flags, text, progress).
+// Every stage is a function over this structure; what it changes is written
+// back to the file in one transaction when the run ends (write_back.h).
+#include "calc/calc_text.h"
+#include "calc/progress.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace volm {
+
+class App;
+struct ReferenceData;
+
+namespace calc {
+
+inline constexpr int kNullNode = INT_MIN;
+inline constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
+inline bool isNull(double v) { return std::isnan(v); }
+inline const QChar CR = QChar(13);
+
+// Rows of a table held as doubles by column; NaN is Null. Changes mark the row
+// and the column for the write-back.
+struct ValueTable {
+    std::vector<QString> names;       // column names, in table order
+    QHash<QString, int> index;        // exact (case-sensitive) name -> column
+    int width = 0;
+    std::vector<double> values;       // rows * width
+    std::vector<char> dirty;          // per row
+    std::vector<char> touched;        // per column
+
+    int rowCount() const { return width ? int(values.size() / size_t(width)) : 0; }
+    int col(const QString& name) const { return index.value(name, -1); }
+    // The column, or DatabaseError naming the missing field.
+    int need(const QString& name) const;
+    double get(int row, int c) const { return values[size_t(row) * size_t(width) + size_t(c)]; }
+    void set(int row, int c, double v) {
+        values[size_t(row) * size_t(width) + size_t(c)] = v;
+        dirty[size_t(row)] = 1;
+        touched[size_t(c)] = 1;
+    }
+    const double* row(int r) const { return values.data() + size_t(r) * size_t(width); }
+    void setColumns(std::vector<QString> columnNames, int rows);
+};
+
+// A user or predefined indicator as the run looks it up.
+struct Indicator {
+    QString shortName;
+    QString fullName;   // НаимПок, empty when Null
+    QString formula;    // Формула as stored, empty when Null
+    bool table = false;
+    bool entered = false;
+};
+
+struct Priority {
+    QString name;
+    int rank = 0;
+};
+
+// One main: its sections from the end section (position 1) towards the source.
+struct Main {
+    std::vector<int> rows;   // rows of Табл; rows[k] has position k + 1
+    double flowSup = kNull;  // РасхПод of its rows in МагистралиТС
+    double flowRet = kNull;  // РасхОбр of its rows
+};
+
+// A row of КонМаг.
+struct EndResult {
+    int idm = 0;
+    int endNode = 0;
+    double dlPod = kNull, dlObr = kNull, dlSum = kNull;
+    double potPod = kNull, pNapPod = kNull;
+    double potObr = kNull, pNapObr = kNull, rNap = kNull;
+};
+
+struct RunData {
+    RunData(App& app);
+    ~RunData();
+
+    App& app;
+    Progress progress;
+
+    // Run state.
+    QString error;                 // the first fault; empty while none
+    bool ok() const { return error.isEmpty(); }
+    int networkType = 0;
+    bool twoPipe() const { return networkType == 1; }
+    bool computeFlows = false;
+    int precision = 2;
+    bool keepText = false;
+    bool retLenEntered = false;    // ВводПольз of ДлНаУчОбр
+    bool retFlowEntered = false;   // ВводПольз of РасхОбр
+    std::unique_ptr<CalcText> text;  // open while the text is written
+    CalcText* txt() const { return text && text->isOpen() ? text.get() : nullptr; }
+
+    // НазвРасч.
+    QVariant calcName;             // НазвРасч, may be Null
+    int startNode = kNullNode;     // NНачУз
+    int supplyNode = kNullNode;    // NузПНапПод
+    int availNode = kNullNode;     // NузРНап
+
+    // Заг (one row) and Табл (rows in the section grid's order).
+    ValueTable header;
+    qint64 headerRowid = 0;
+    bool headerRead = false;
+    ValueTable sections;
+    std::vector<qint64> ids;
+    std::vector<int> startOf, endOf;  // node numbers; kNullNode for Null
+
+    // Indexes over the sections, built once the node fields have passed their checks.
+    std::unordered_map<int, int> byEnd;         // end node -> row (unique)
+    std::unordered_map<int, int> firstByStart;  // start node -> first row in order
+    void buildIndexes();
+    int sectionEndingAt(int node) const {
+        auto it = byEnd.find(node);
+        return it == byEnd.end() ? -1 : it->second;
+    }
+    int firstSectionStartingAt(int node) const {
+        auto it = firstByStart.find(node);
+        return it == firstByStart.end() ? -1 : it->second;
+    }
+
+    // УзлыТС: node -> height (NaN when Null); the node exists when present.
+    std::unordered_map<int, double> nodes;
+    bool hasNode(int n) const { return nodes.count(n) != 0; }
+    // ИзмПНапВУзлахТС: the first change per node and pipeline.
+    std::unordered_map<int, double> changeSup, changeRet;
+    double deltaSup(int n) const {
+        auto it = changeSup.find(n);
+        return it == changeSup.end() ? 0.0 : it->second;
+    }
+    double deltaRet(int n) const {
+        auto it = changeRet.find(n);
+        return it == changeRet.end() ? 0.0 : it->second;
+    }
+
+    // Catalogue: Формулы in the order of Nпп, ФлыПредопрПок by short name.
+    std::vector<Indicator> userIndicators;
+    std::vector<Indicator> predefined;
+    // ZagruzitPokazatel: Формулы first, then ФлыПредопрПок; nullptr when in neither.
+    const Indicator* findIndicator(const QString& shortName) const;
+    // Full name as the text shows it (ПНапНаУзПод and РНапНаУз name their node).
+    QString fullName(const QString& shortName) const;
+
+    // Evaluation order, ascending Nприоритета.
+    std::vector<Priority> headerOrder, tableOrder;
+
+    // Reference book, read once.
+    std::unique_ptr<ReferenceData> reference;
+
+    // Built by the stages.
+    std::vector<Main> mains;       // main m is mains[m - 1]
+    bool mainsBuilt = false;       // МагистралиТС rewritten
+    std::vector<EndResult> endResults;  // КонМаг in the order of id_m
+    std::vector<int> endOrder;          // КонМаг's current sort (indexes into endResults)
+    bool endResultsBuilt = false;
+    // СписокРасчУчастков: the sections (or, at the end, the nodes) of the last stage
+    // that used it.
+    std::vector<std::pair<int, int>> worklist;
+    std::vector<char> done;        // per section row: in the worklist
+    bool worklistUsed = false;
+    void clearWorklist();
+    void markDone(int row);
+
+    // Node numbers of a main from the source to its end node (SpisokUzlovMagistrali).
+    void putMainChain(CalcText& t, int m) const;
+    // "Участок a - b" of a section row.
+    QString sectionName(int row) const;
+    // Messages that begin with the section: "Участок a - b:" + CR.
+    QString sectionHeading(int row) const { return sectionName(row) + QLatin1Char(':') + CR; }
+};
+
+// A node number as messages and texts write it.
+inline QString nodeText(int n) { return QString::number(n); }
+
+}  // namespace calc
+}  // namespace volm

@@ -1,0 +1,32 @@
+#pragma once
+// Saving the calculation text after a successful run: the name rule, the
+// refusal of the program folder and the replace question.
+#include <QString>
+#include <functional>
+
+namespace volm {
+
+class App;
+
+namespace calc {
+
+// The chosen name with ".txt" appended unless it already ends in ".txt" in any
+// letter case: "a" -> "a.txt", "a.b" -> "a.b.txt", "r.TXT" stays.
+QString textFileName(const QString& chosen);
+
+// True when the file would land in the program folder: its folder part equals
+// the program folder with its separator, or it is the same folder reached by
+// another spelling (a bare name, "..", a link) once made absolute.
+bool inProgramFolder(const QString& fileName, const App& app);
+
+// Offers the save dialog for the closed temporary text file and moves it to
+// the chosen name. Returns the name it was saved under; empty when nothing was
+// saved (cancelled, refused, not replaced). Throws FileError when the move fails.
+QString offerCalcTextSave(App& app, const QString& tempPath);
+
+// Moves the temporary text to target, replacing a file of that name.
+// Throws FileError when it cannot.
+void moveCalcText(const QString& tempPath, const QString& target);
+
+}  // namespace calc
+}  // namespace volm

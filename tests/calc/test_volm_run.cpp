@@ -1,0 +1,239 @@
+// The headless runner as a process: the shipped examples compute with figures
+// worked out independently from their data, faults and refusals give status 1
+// with the message on standard error, usage errors and unopenable files give 2,
+// and the program folder's settings file is never changed.
+#include "formulas/cp1251.h"
+#include "store/database.h"
+#include "tests/support/program_folder.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cmath>
+
+namespace volm::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out, err;
+};
+
+// The runner under a locale of our choosing (its decimal separator is the text's).
+Result volmRun(const QStringList& args, const QString& locale = QStringLiteral("C")) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    env.insert(QStringLiteral("LANG"), locale);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VOLM_RUN_EXE), args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    Result r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+class VolmRun : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QByteArray settingsBefore;
+
+    void SetUp() override { settingsBefore = fileBytes(settings()); }
+    void TearDown() override { EXPECT_EQ(fileBytes(settings()), settingsBefore) << "the settings file changed"; }
+
+    static QString settings() { return QStringLiteral(VOLM_BIN_DIR "/Nastr.mdb"); }
+    QString example(const QString& name) {
+        const QString path = dir.filePath(name);
+        QFile::remove(path);
+        EXPECT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/") + name, path));
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+        return path;
+    }
+    static double value(const QString& file, const QString& sql) {
+        Database db;
+        db.open(file);
+        auto st = db.prepare(sql);
+        if (!st->step()) return NAN;
+        const QVariant v = st->column(0);
+        return v.isNull() ? NAN : v.toDouble();
+    }
+    static QString text(const QString& file) {
+        const QByteArray b = fileBytes(file);
+        return cp1251::toUnicode(std::string_view(b.constData(), size_t(b.size())));
+    }
+};
+
+TEST_F(VolmRun, TwoPipeExample) {
+    const QString calc = example(QStringLiteral("two_pipe.mdb"));
+    const QString txt = dir.filePath(QStringLiteral("two.txt"));
+    const Result r = volmRun({QStringLiteral("--text"), txt, QStringLiteral("--precision"), QStringLiteral("3"), calc});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Расчет выполнен успешно.\n"));
+    EXPECT_EQ(r.err, QString());
+    EXPECT_EQ(value(calc, QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")), 1);
+    EXPECT_EQ(value(calc, QStringLiteral("SELECT count(*) FROM Табл WHERE ПНапКонОбр IS NULL")), 0);
+    // The method worked through by hand from the example's data: flows summed
+    // from the end sections (120 t/h from the source), temperatures along the
+    // longest main 1 - 2 - 3 - 4 - 6 (2 x 1000 m), losses by Darcy-Weisbach,
+    // a +10 m supply booster at node 8 and a 4 m return booster at node 9.
+    const double tol = 1e-9;
+    auto section = [&](int a, int b, const char* column) {
+        return value(calc, QStringLiteral("SELECT \"%1\" FROM Табл WHERE НачУзел=%2 AND КонУзел=%3")
+                               .arg(QString::fromUtf8(column)).arg(a).arg(b));
+    };
+    EXPECT_DOUBLE_EQ(section(1, 2, "РасхПод"), 120);
+    EXPECT_DOUBLE_EQ(section(8, 9, "РасхОбр"), 48);
+    EXPECT_NEAR(section(1, 2, "ТВодыКонПод"), 91.02272727272727, tol);
+    EXPECT_NEAR(section(8, 9, "ТВодыНачПод"), 87.61363636363636, tol);
+    EXPECT_NEAR(section(12, 13, "ТВодыКонОбр"), 82.5, tol);
+    EXPECT_NEAR(section(1, 2, "ПНапКонПод"), 159.10931321936243, tol);
+    EXPECT_NEAR(section(8, 9, "ПНапНачПод"), 168.43066449272385, tol);
+    EXPECT_NEAR(section(8, 9, "РНапКон"), 63.365947165194505, tol);
+    EXPECT_NEAR(section(12, 13, "ПНапКонОбр"), 104.8318432825937, tol);
+    struct End {
+        int idm, node;
+        double potPod, pNapPod, potObr, pNapObr, rNap;
+    } ends[] = {
+        {1, 5, 2.7119153581121287, 157.28808464188788, 2.67189617136176, 102.67189617136177, 54.61618847052611},
+        {4, 10, -5.328231950091962, 165.32823195009198, 0.6147871012407116, 100.61478710124072, 64.71344484885125},
+        {6, 13, -5.114128270886322, 165.1141282708863, 4.831843282593707, 104.8318432825937, 60.282284988292616},
+    };
+    for (const End& e : ends) {
+        SCOPED_TRACE(e.idm);
+        auto end = [&](const char* column) {
+            return value(calc, QStringLiteral("SELECT \"%1\" FROM КонМаг WHERE id_m=%2").arg(QString::fromUtf8(column)).arg(e.idm));
+        };
+        EXPECT_EQ(end("КонУзел"), e.node);
+        EXPECT_NEAR(end("ПотНОтИПод"), e.potPod, tol);
+        EXPECT_NEAR(end("ПНапПод"), e.pNapPod, tol);
+        EXPECT_NEAR(end("ПотНОтИОбр"), e.potObr, tol);
+        EXPECT_NEAR(end("ПНапОбр"), e.pNapObr, tol);
+        EXPECT_NEAR(end("РНап"), e.rNap, tol);
+    }
+    const QString t = text(txt);
+    EXPECT_TRUE(t.startsWith(QStringLiteral("ГИДРАВЛИЧЕСКИЙ РАСЧЕТ ТЕПЛОВОЙ СЕТИ\r\n\r\n"
+                                            "Название расчета: Пример: двухтрубная сеть квартала\r\n")));
+    EXPECT_TRUE(t.endsWith(QStringLiteral("Магистраль 6: 1 - 2 - 8 - 12 - 13\r\n"
+                                          "ПотНОтИПод = -5.114  ПНапПод = 165.114\r\n"
+                                          "ПотНОтИОбр = 4.832  ПНапОбр = 104.832  РНап = 60.282")))
+        << t.right(150).toStdString();
+}
+
+TEST_F(VolmRun, OnePipeExample) {
+    const QString calc = example(QStringLiteral("one_pipe.mdb"));
+    const Result r = volmRun({calc});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Расчет выполнен успешно.\n"));
+    // Worked by hand: 70 t/h from the source, one cooling rate of
+    // 60 °C / 1270 m (the main to node 9), the head of 35 m given at node 12,
+    // a +8 m booster at node 5.
+    const double tol = 1e-9;
+    auto v = [&](const QString& sql) { return value(calc, sql); };
+    EXPECT_DOUBLE_EQ(v(QStringLiteral("SELECT РасхПод FROM Табл WHERE НачУзел=1")), 50);
+    EXPECT_DOUBLE_EQ(v(QStringLiteral("SELECT МаксДлПод FROM Заг")), 1270);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ТВодыКонПод FROM Табл WHERE НачУзел=1")), 111.10236220472441, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ТВодыКонПод FROM Табл WHERE НачУзел=7")), 77.08661417322836, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ПНапНачПод FROM Табл WHERE НачУзел=1")), 37.223676465443255, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ПНапКонПод FROM Табл WHERE НачУзел=7")), 42.72098507393304, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ПНапКонПод FROM Табл WHERE КонУзел=12")), 35, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ПотНОтИПод FROM КонМаг WHERE КонУзел=6")), -6.469071271374748, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ПНапПод FROM КонМаг WHERE КонУзел=6")), 43.692747736818006, tol);
+    EXPECT_NEAR(v(QStringLiteral("SELECT ПНапПод FROM КонМаг WHERE КонУзел=4")), 35.23647409818382, tol);
+    // The one-pipe layout after the rebuild at opening.
+    EXPECT_TRUE(std::isnan(v(QStringLiteral("SELECT 1 FROM pragma_table_info('Табл') WHERE name='РНапКон'"))));
+}
+
+TEST_F(VolmRun, MethodExampleWithTheSettingsPrecision) {
+    const QString calc = example(QStringLiteral("method_example.mdb"));
+    const QString txt = dir.filePath(QStringLiteral("m.txt"));
+    Result r = volmRun({QStringLiteral("--text"), txt, calc});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    // Two decimals from the shipped settings; the separator of the locale.
+    EXPECT_TRUE(text(txt).endsWith(QStringLiteral("ПотНОтИОбр = 1.67  ПНапОбр = 101.67  РНап = 56.63")))
+        << text(txt).right(80).toStdString();
+    r = volmRun({QStringLiteral("--text"), txt, calc}, QStringLiteral("ru_RU.UTF-8"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(text(txt).endsWith(QStringLiteral("ПотНОтИОбр = 1,67  ПНапОбр = 101,67  РНап = 56,63")))
+        << text(txt).right(80).toStdString();
+}
+
+TEST_F(VolmRun, AFaultGivesStatusOneAndItsMessage) {
+    const QString calc = example(QStringLiteral("method_example.mdb"));
+    {
+        Database db;
+        db.open(calc);
+        db.exec(QStringLiteral("UPDATE УзлыТС SET ГеодВыс=Null WHERE Nуз=4"));
+    }
+    const QString txt = dir.filePath(QStringLiteral("none.txt"));
+    const Result r = volmRun({QStringLiteral("--text"), txt, calc});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, QString());
+    EXPECT_EQ(r.err, QStringLiteral("Участок 2 - 4:\nГеодезическая высота узла 4 в таблице \"Узлы тепловой сети\" "
+                                    "должна быть заполнена.\n"));
+    EXPECT_FALSE(QFile::exists(txt));
+    EXPECT_EQ(value(calc, QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")), 0);
+    // What the stages before the fault wrote is kept.
+    EXPECT_EQ(value(calc, QStringLiteral("SELECT count(*) FROM КонМаг")), 2);
+}
+
+TEST_F(VolmRun, ARefusalGivesStatusOne) {
+    const QString calc = example(QStringLiteral("method_example.mdb"));
+    {
+        Database db;
+        db.open(calc);
+        db.exec(QStringLiteral("UPDATE НазвРасч SET NНачУз=77"));
+    }
+    const Result r = volmRun({calc});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Номер начального узла тепловой сети не найден в таблице \"Узлы тепловой сети\".\n"
+                                    "Расчет невозможен.\n"));
+}
+
+TEST_F(VolmRun, UsageErrorsAndUnopenableFiles) {
+    const QString calc = example(QStringLiteral("method_example.mdb"));
+    QFile junk(dir.filePath(QStringLiteral("junk.mdb")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a database file at all, not even close to one");
+    junk.close();
+    const QStringList cases[] = {
+        {},
+        {QStringLiteral("--bogus"), calc},
+        {QStringLiteral("--precision"), QStringLiteral("x"), calc},
+        {QStringLiteral("--precision"), QStringLiteral("9"), calc},
+        {calc, calc},
+        {QStringLiteral("--text")},
+        {dir.filePath(QStringLiteral("missing.mdb"))},
+        {QStringLiteral("--spr"), dir.filePath(QStringLiteral("missing-spr.mdb")), calc},
+        {junk.fileName()},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        const Result r = volmRun(args);
+        EXPECT_EQ(r.status, 2) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString());
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+    EXPECT_EQ(value(calc, QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")), 0);
+}
+
+TEST_F(VolmRun, GivenReferenceBook) {
+    const QString calc = example(QStringLiteral("method_example.mdb"));
+    const QString spr = dir.filePath(QStringLiteral("my-spr.mdb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/Spr.mdb"), spr));
+    QFile::setPermissions(spr, QFile::permissions(spr) | QFileDevice::WriteOwner);
+    {
+        Database db;
+        db.open(spr);
+        db.exec(QStringLiteral("DELETE FROM ДиамТрПр WHERE УслДиамТрПр=150"));
+    }
+    const Result r = volmRun({QStringLiteral("--spr"), spr, calc});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("Участок 2 - 3:\nОшибка при расчете показателя \"Двн\":\n\n")))
+        << r.err.toStdString();
+}
+
+}  // namespace
+}  // namespace volm::test
