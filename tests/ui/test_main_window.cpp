@@ -1,0 +1,392 @@
+// The main window: menus and toolbar, the lock, the caption boxes that follow
+// horizontal scrolling, the record commands with their landing rows, sorting,
+// the edits and the caption that follow the App, closing while locked.
+#include "formulas/formula_check.h"
+#include "formulas/table_structure.h"
+#include "store/file_commands.h"
+#include "store/startup.h"
+#include "tests/ui/dialogs_fixture.h"
+#include "ui/caption_strip.h"
+#include "ui/data_grid_model.h"
+#include "ui/data_grid_view.h"
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+using volm::App;
+using volm::Table;
+using volm::test::DialogsFixture;
+using volm::ui::TMainForm;
+
+namespace {
+
+struct Window {
+    DialogsFixture f;
+    std::unique_ptr<TMainForm> w;
+    bool ok = false;
+
+    explicit Window(int sections = 0) {
+        ok = f.start();
+        if (!ok) return;
+        App& app = *f.app;
+        app.gridsVisible = true;
+        if (sections > 0) {
+            app.dm.acGR.begin();
+            for (int i = 1; i <= sections; ++i)
+                app.dm.acGR.exec(
+                    QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, ДлНаУчПод) VALUES (%1, %2, %3, %4)")
+                        .arg(i)
+                        .arg(i - 1)
+                        .arg(i)
+                        .arg(i * 10));
+            app.dm.acGR.commit();
+            app.dm.atTabl->requery();
+        }
+        w = std::make_unique<TMainForm>(app);
+        w->resize(1016, 560);
+    }
+    ~Window() {
+        w.reset();
+    }
+    App& app() { return *f.app; }
+    Table& sections() { return *f.app->dm.atTabl; }
+    QList<int> ids() {
+        QList<int> out;
+        const int f = sections().fieldIndex(QStringLiteral("id"));
+        for (int r = 0; r < sections().rowCount(); ++r) out << sections().valueAt(r, f).toInt();
+        return out;
+    }
+    // Caption tables of the scratch database with one caption per column.
+    void writeCaptions(const QString& table, int count, const QString& stem) {
+        volm::Database& db = f.app->dm.acVremDB;
+        db.exec(QStringLiteral("DROP TABLE ") + table);
+        QStringList cols, values;
+        for (int k = 1; k <= count; ++k) {
+            cols << QStringLiteral("П%1 text").arg(k);
+            values << QStringLiteral("'%1 %2'").arg(stem).arg(k);
+        }
+        db.exec(QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (") + cols.join(QStringLiteral(", ")) +
+                QLatin1Char(')'));
+        db.exec(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES (") +
+                values.join(QStringLiteral(", ")) + QLatin1Char(')'));
+        auto t = std::make_unique<Table>(db, table);
+        t->open();
+        (table == QStringLiteral("ВКолЗаг") ? f.app->dm.atVKolZag : f.app->dm.atVKolTabl) = std::move(t);
+    }
+};
+
+QStringList menuLayout(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menusToolbarAndCaption();
+    void lockNestsAndRestores();
+    void captionsFollowHorizontalScroll();
+    void deleteSelectedLandsAfterDeleted();
+    void deleteLastRowLandsOnNewLast();
+    void deleteWithoutSelectionOnlyTells();
+    void deleteAllAsksFirst();
+    void sortingStoresEditedRowFirst();
+    void editsFollowTheApp();
+    void closeRefusedWhileLocked();
+    void closeShutsDown();
+    void fontSizesApplied();
+    void newCalculationShowsItsTables();
+};
+
+void TestMainWindow::menusToolbarAndCaption() {
+    Window t;
+    QVERIFY(t.ok);
+    QStringList titles;
+    const auto menus = t.w->menuBar()->actions();
+    for (QAction* a : menus) titles << a->text();
+    QCOMPARE(titles, (QStringList{"&Файл", "&Правка", "&Данные", "Сп&равочники", "&Настройки", "&Справка"}));
+    QCOMPARE(menuLayout(menus[0]->menu()),
+             (QStringList{"Создать новый расчет", "Открыть расчет", "Сохранить расчет", "Сохранить расчет как...", "-",
+                          "Открыть справочники", "Сохранить справочники как...", "-", "Сжать расчет",
+                          "Сжать справочники", "-", "Выход"}));
+    QCOMPARE(menuLayout(menus[1]->menu()),
+             (QStringList{"Выделить все записи", "Удалить записи", "Удалить все записи"}));
+    QCOMPARE(menuLayout(menus[2]->menu()),
+             (QStringList{"Расчетные формулы", "Ввод начальных данных", "Ввод повторяющихся данных", "-",
+                          "Выполнить расчет", "-", "Формировать отчет", "Выгрузить отчет в Microsoft Excel",
+                          "Формировать график", "-", "Сортировать по номерам участков",
+                          "Сортировать по внутреннему счетчику"}));
+    QCOMPARE(menuLayout(menus[3]->menu()),
+             (QStringList{"Плотность воды при различной температуре", "Диаметры трубопровода",
+                          "Поправочные коэффициенты к удельным потерям давления"}));
+    QCOMPARE(menuLayout(menus[4]->menu()), QStringList{"Настройки программы"});
+    QCOMPARE(menuLayout(menus[5]->menu()), (QStringList{"Справка ВОЛМ 1.0", "О программе"}));
+
+    // Toolbar: 17 buttons, each with an image and the caption as its hint.
+    int buttons = 0;
+    for (QAction* a : t.w->ToolBar1->actions()) {
+        if (a->isSeparator()) continue;
+        ++buttons;
+        QVERIFY(!a->icon().isNull());
+        QCOMPARE(a->toolTip(), a->text());
+    }
+    QCOMPARE(buttons, 17);
+    QVERIFY(t.w->miSortPoVnutrSc->isChecked());
+
+    // The caption follows the open file.
+    QCOMPARE(t.w->windowTitle(), t.f.calcPath() + QStringLiteral(" - ВОЛМ 1.0"));
+    volm::closeFiles(t.app());
+    QCOMPARE(t.w->windowTitle(), t.app().caption);
+    QVERIFY(t.w->DGGlavn->isHidden());
+    QCOMPARE(t.w->glavnModel->rowCount(), 0);
+}
+
+void TestMainWindow::lockNestsAndRestores() {
+    Window t;
+    QVERIFY(t.ok);
+    t.w->show();
+    t.w->BlokirovatOkno();
+    t.w->BlokirovatOkno();
+    QVERIFY(t.w->menuBar()->isHidden());
+    QVERIFY(!t.w->ToolBar1->isEnabled());
+    QVERIFY(!t.w->pnTop->isEnabled() && !t.w->pnLeft->isEnabled() && !t.w->pnClient->isEnabled());
+    QVERIFY(!t.w->Timer1->isActive());
+    t.w->RazblokirovatOkno();
+    QVERIFY(t.w->isLocked());
+    QVERIFY(t.w->menuBar()->isHidden());
+    t.app().PervKolTabl = 5;
+    t.w->RazblokirovatOkno();
+    QVERIFY(!t.w->isLocked());
+    QVERIFY(t.w->menuBar()->isVisible());
+    QVERIFY(t.w->ToolBar1->isEnabled() && t.w->pnClient->isEnabled());
+    QVERIFY(t.w->Timer1->isActive());
+    QCOMPARE(t.w->Timer1->interval(), 55);
+    QCOMPARE(t.app().PervKolTabl, 0);
+}
+
+void TestMainWindow::captionsFollowHorizontalScroll() {
+    Window t(3);
+    QVERIFY(t.ok);
+    App& app = t.app();
+    t.writeCaptions(QStringLiteral("ВКолТабл"), t.w->glavnModel->columnCount(), QStringLiteral("Столбец"));
+    t.writeCaptions(QStringLiteral("ВКолЗаг"), t.w->zagModel->columnCount(), QStringLiteral("Заголовок"));
+    app.FormuliProvereny = true;
+    t.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(t.w.get()));
+    t.w->BlokirovatOkno();
+    t.w->RazblokirovatOkno();  // starts the caption timer
+    QTRY_COMPARE_WITH_TIMEOUT(t.w->gbGlavn->text(1), QStringLiteral("Столбец 1"), 500);
+    QCOMPARE(t.w->gbGlavn->text(2), QStringLiteral("Столбец 2"));
+    QCOMPARE(t.w->gbZag->text(1), QStringLiteral("Заголовок 1"));
+    // Caption box k stands over column k.
+    const int x0 = t.w->DGGlavn->columnViewportPosition(0) + t.w->DGGlavn->viewport()->x();
+    QCOMPARE(t.w->gbGlavn->box(1)->x() - x0, 2);
+    QCOMPARE(t.w->gbGlavn->box(2)->x() - t.w->gbGlavn->box(1)->x(), t.w->DGGlavn->columnWidth(0));
+
+    // Three columns to the right: the first caption names column 4.
+    t.w->DGGlavn->horizontalScrollBar()->setValue(3);
+    QTRY_COMPARE_WITH_TIMEOUT(t.w->gbGlavn->text(1), QStringLiteral("Столбец 4"), 200);
+    QCOMPARE(t.w->gbGlavn->text(2), QStringLiteral("Столбец 5"));
+    // Boxes beyond the last column are empty.
+    QCOMPARE(t.w->gbGlavn->text(18), QString());
+
+    // No captions while the formulas are not checked.
+    app.FormuliProvereny = false;
+    t.w->DGGlavn->horizontalScrollBar()->setValue(0);
+    QTest::qWait(150);
+    QCOMPARE(t.w->gbGlavn->text(1), QStringLiteral("Столбец 4"));
+}
+
+void TestMainWindow::deleteSelectedLandsAfterDeleted() {
+    Window t(10);
+    QVERIFY(t.ok);
+    t.w->show();
+    auto* view = t.w->DGGlavn;
+    view->setCurrentIndex(t.w->glavnModel->index(2, 0));
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(view->selectedRowNumbers(), (QList<int>{2, 3}));
+    t.f.person.answers = {true};
+    t.w->deleteRecords();
+    QCOMPARE(t.f.person.questions, QStringList{QStringLiteral("Удалить выделенные записи?")});
+    QCOMPARE(t.ids(), (QList<int>{1, 2, 5, 6, 7, 8, 9, 10}));
+    QCOMPARE(t.sections().value(QStringLiteral("id")).toInt(), 5);
+    QCOMPARE(view->currentIndex().row(), 2);
+    QVERIFY(!t.app().RasVip);
+}
+
+void TestMainWindow::deleteLastRowLandsOnNewLast() {
+    Window t(4);
+    QVERIFY(t.ok);
+    t.w->show();
+    t.w->DGGlavn->setCurrentIndex(t.w->glavnModel->index(3, 0));
+    t.f.person.answers = {true};
+    t.w->deleteRecords();
+    QCOMPARE(t.ids(), (QList<int>{1, 2, 3}));
+    QCOMPARE(t.sections().currentRow(), 2);
+    QCOMPARE(t.w->DGGlavn->currentIndex().row(), 2);
+}
+
+void TestMainWindow::deleteWithoutSelectionOnlyTells() {
+    Window t(3);
+    QVERIFY(t.ok);
+    t.w->DGGlavn->clearSelection();
+    t.w->deleteRecords();
+    QCOMPARE(t.f.person.messages, QStringList{QStringLiteral("Выделите хотя бы одну запись.")});
+    QVERIFY(t.f.person.questions.isEmpty());
+    QCOMPARE(t.ids().size(), 3);
+}
+
+void TestMainWindow::deleteAllAsksFirst() {
+    Window t(3);
+    QVERIFY(t.ok);
+    t.f.person.answers = {false};
+    t.w->deleteAllRecords();
+    QCOMPARE(t.ids().size(), 3);
+    t.f.person.answers = {true};
+    t.w->deleteAllRecords();
+    QCOMPARE(t.f.person.questions, (QStringList{"Удалить все записи?", "Удалить все записи?"}));
+    QVERIFY(t.ids().isEmpty());
+    QCOMPARE(t.w->glavnModel->rowCount(), 0);
+}
+
+void TestMainWindow::sortingStoresEditedRowFirst() {
+    Window t(3);
+    QVERIFY(t.ok);
+    // Section 2 renumbered 1 -> 5 so that it sorts last by section numbers.
+    t.w->show();
+    const int c = t.w->glavnModel->columnOf(QStringLiteral("НачУзел"));
+    t.w->DGGlavn->setCurrentIndex(t.w->glavnModel->index(1, c));
+    t.w->DGGlavn->edit(t.w->glavnModel->index(1, c));
+    QVERIFY(t.w->DGGlavn->isEditingCell());
+    auto* editor = t.w->DGGlavn->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("5"));
+    t.w->miSortPoNU->trigger();
+    QCOMPARE(t.sections().sort(), QStringLiteral("НачУзел ASC, КонУзел ASC"));
+    QCOMPARE(t.ids(), (QList<int>{1, 3, 2}));
+    auto q = t.app().dm.acGR.query(QStringLiteral("SELECT НачУзел FROM Табл WHERE id=2"));
+    q->open();
+    QCOMPARE(q->valueAt(0, 0).toInt(), 5);
+    QVERIFY(t.w->miSortPoNU->isChecked() && !t.w->miSortPoVnutrSc->isChecked());
+    t.w->miSortPoVnutrSc->trigger();
+    QCOMPARE(t.ids(), (QList<int>{1, 2, 3}));
+    QCOMPARE(t.app().sectionSort, QStringLiteral("id ASC"));
+
+    // Without a calculation nothing is sorted and the marks stay.
+    volm::closeFiles(t.app());
+    t.w->miSortPoNU->trigger();
+    QVERIFY(t.w->miSortPoVnutrSc->isChecked());
+    QCOMPARE(t.app().sectionSort, QStringLiteral("id ASC"));
+}
+
+void TestMainWindow::editsFollowTheApp() {
+    Window t;
+    QVERIFY(t.ok);
+    App& app = t.app();
+    app.availNodeEnabled = true;
+    app.supplyNodeText = QStringLiteral("3");
+    app.changed();
+    QVERIFY(t.w->edNuzRNap->isEnabled());
+    QCOMPARE(t.w->edNuzPNapPod->text(), QStringLiteral("3"));
+    app.availNodeEnabled = false;  // a one-pipe network
+    app.changed();
+    QVERIFY(!t.w->edNuzRNap->isEnabled());
+
+    t.w->edRasName->setText(QStringLiteral("Квартал 5"));
+    t.w->edNuzPNapPod->setText(QStringLiteral("7"));
+    QCOMPARE(app.calcNameText, QStringLiteral("Квартал 5"));
+    volm::SohranitDannie(app);
+    app.dm.atNazvRasch->first();
+    QCOMPARE(app.dm.atNazvRasch->value(QStringLiteral("НазвРасч")).toString(), QStringLiteral("Квартал 5"));
+    QCOMPARE(app.dm.atNazvRasch->value(QStringLiteral("NузПНапПод")).toInt(), 7);
+}
+
+void TestMainWindow::closeRefusedWhileLocked() {
+    Window t;
+    QVERIFY(t.ok);
+    t.w->show();
+    t.w->BlokirovatOkno();
+    QVERIFY(!t.w->close());
+    QVERIFY(t.w->isVisible());
+    t.w->RazblokirovatOkno();
+}
+
+void TestMainWindow::closeShutsDown() {
+    Window t;
+    QVERIFY(t.ok);
+    t.w->show();
+    t.w->edRasName->setText(QStringLiteral("Перед выходом"));
+    const QString scratch = t.f.programDir.filePath(QStringLiteral("~$.mdb"));
+    QVERIFY(QFile::exists(scratch));
+    t.w->miExit->trigger();
+    QVERIFY(!t.w->isVisible());
+    QVERIFY(!QFile::exists(scratch));
+    volm::Database calc;
+    calc.open(t.f.calcPath());
+    auto q = calc.query(QStringLiteral("SELECT НазвРасч FROM НазвРасч"));
+    q->open();
+    QCOMPARE(q->valueAt(0, 0).toString(), QStringLiteral("Перед выходом"));
+}
+
+void TestMainWindow::fontSizesApplied() {
+    Window t;
+    QVERIFY(t.ok);
+    volm::FontSizes sizes;
+    sizes.data = 13;
+    sizes.titles = 15;
+    sizes.captions = 9;
+    Q_EMIT t.app().fontsChanged(sizes);
+    for (volm::ui::DataGridView* g : {t.w->DGZag, t.w->DGNU, t.w->DGGlavn}) {
+        QCOMPARE(g->font().pointSize(), 13);
+        QCOMPARE(g->horizontalHeader()->font().pointSize(), 15);
+    }
+    QCOMPARE(t.w->gbGlavn->label(18)->font().pointSize(), 9);
+    QCOMPARE(t.w->gbZag->label(1)->font().pointSize(), 9);
+    QCOMPARE(t.w->lbLeft->font().pointSize(), 9);
+}
+
+// A whole new calculation through the window, with the real formula check and
+// table rebuild: the caption, the grids with their columns and captions.
+void TestMainWindow::newCalculationShowsItsTables() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    App& app = *f.app;
+    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
+    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::closeFiles(app);  // the window starts with its grids hidden
+    TMainForm w(app);
+    w.resize(1016, 560);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QString name = f.calcDir.filePath(QStringLiteral("новый"));
+    f.person.fileNames = {name};
+    w.newCalculation();
+    QCOMPARE(f.person.messages, QStringList());
+    QCOMPARE(w.windowTitle(), name + QStringLiteral(".mdb - ВОЛМ 1.0"));
+    QVERIFY(app.FormuliProvereny);
+    QVERIFY(w.DGGlavn->isVisible());
+    QVERIFY(!w.isLocked());
+    QVERIFY(w.Timer1->isActive());
+    // Shown: the entered indicators only; the computed ones are hidden.
+    QCOMPARE(w.glavnModel->fieldNameAt(0), QStringLiteral("НачУзел"));
+    QVERIFY(w.glavnModel->columnOf(QStringLiteral("ДлНаУчПод")) > 0);
+    QCOMPARE(w.glavnModel->columnOf(QStringLiteral("ПотНаУчПод")), -1);
+    QCOMPARE(w.nuModel->columnCount(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(w.gbGlavn->text(1), QStringLiteral("Номер начального узла участка"), 500);
+    QCOMPARE(w.gbGlavn->text(2), QStringLiteral("Номер конечного узла участка"));
+    QVERIFY(!w.gbZag->text(1).isEmpty());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

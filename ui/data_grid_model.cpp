@@ -1,0 +1,356 @@
+#include "ui/data_grid_model.h"
+
+#include "store/errors.h"
+#include "store/person.h"
+
+#include <QDebug>
+#include <cmath>
+
+namespace volm::ui {
+
+DataGridModel::DataGridModel(QObject* parent) : QAbstractTableModel(parent) {
+    locale_.setNumberOptions(QLocale::OmitGroupSeparator);
+}
+
+DataGridModel::~DataGridModel() {
+    if (table_) table_->removeObserver(this);
+}
+
+void DataGridModel::setTable(Table* table) {
+    if (table == table_) return;
+    beginResetModel();
+    if (table_) table_->removeObserver(this);
+    table_ = table;
+    if (table_) table_->addObserver(this);
+    columns_ = mapColumns();
+    rows_ = table_ ? table_->rowCount() : 0;
+    indicatorRow_ = table_ ? table_->currentRow() : -1;
+    endResetModel();
+    Q_EMIT layoutReset();
+    Q_EMIT cursorMoved(table_ ? table_->currentRow() : -1);
+}
+
+void DataGridModel::setFields(const QStringList& names) {
+    beginResetModel();
+    fixedFields_ = names;
+    columns_ = mapColumns();
+    endResetModel();
+    Q_EMIT layoutReset();
+}
+
+void DataGridModel::setColumnSpec(const QString& field, const ColumnSpec& spec) {
+    specs_[field.toUpper()] = spec;
+    specsChanged();
+}
+
+void DataGridModel::setDefaultSpec(const ColumnSpec& spec) {
+    defaultSpec_ = spec;
+    specsChanged();
+}
+
+void DataGridModel::clearColumnSpecs() {
+    specs_.clear();
+    specsChanged();
+}
+
+// Titles, texts and alignment may have changed: repaint, and let the views take
+// the widths again.
+void DataGridModel::specsChanged() {
+    if (!columns_.empty()) {
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
+        if (rows_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
+    }
+    Q_EMIT layoutReset();
+}
+
+const ColumnSpec& DataGridModel::specOf(int column) const {
+    const QString name = fieldNameAt(column).toUpper();
+    auto it = specs_.find(name);
+    return it == specs_.end() ? defaultSpec_ : it->second;
+}
+
+void DataGridModel::setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+void DataGridModel::setLocale(const QLocale& locale) {
+    locale_ = locale;
+    locale_.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (rows_ > 0 && !columns_.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
+}
+
+std::vector<int> DataGridModel::mapColumns() const {
+    std::vector<int> out;
+    if (!table_) return out;
+    if (!fixedFields_.isEmpty()) {
+        for (const QString& name : fixedFields_) {
+            const int f = table_->fieldIndex(name);
+            if (f >= 0) out.push_back(f);
+        }
+        return out;
+    }
+    const auto& fields = table_->fields();
+    for (int i = 0; i < int(fields.size()); ++i)
+        if (fields[size_t(i)].visible) out.push_back(i);
+    return out;
+}
+
+int DataGridModel::fieldAt(int column) const {
+    return column >= 0 && column < int(columns_.size()) ? columns_[size_t(column)] : -1;
+}
+
+int DataGridModel::columnOf(const QString& fieldName) const {
+    for (int c = 0; c < int(columns_.size()); ++c)
+        if (fieldNameAt(c).compare(fieldName, Qt::CaseInsensitive) == 0) return c;
+    return -1;
+}
+
+QString DataGridModel::fieldNameAt(int column) const {
+    const int f = fieldAt(column);
+    if (!table_ || f < 0 || f >= table_->fieldCount()) return {};
+    return table_->fields()[size_t(f)].name;
+}
+
+// While an insertion or removal is being announced the cursor has already
+// changed; the rows after the change are read from where they are now.
+int DataGridModel::tableRow(int row) const {
+    if (shiftFrom_ >= 0 && row >= shiftFrom_) {
+        if (shift_ < 0 && row == shiftFrom_) return -1;  // the row that went away
+        return row + shift_;
+    }
+    return row;
+}
+
+QString DataGridModel::displayText(int row, int column) const {
+    const int f = fieldAt(column);
+    if (!table_ || f < 0 || f >= table_->fieldCount()) return {};
+    const int tr = tableRow(row);
+    if (tr < 0) return {};
+    const QVariant v = table_->valueAt(tr, f);
+    if (v.isNull()) return {};
+    switch (table_->fields()[size_t(f)].kind) {
+    case FieldKind::Bool: {
+        const ColumnSpec& s = specOf(column);
+        return v.toBool() ? s.trueText : s.falseText;
+    }
+    case FieldKind::Float: return locale_.toString(v.toDouble(), 'g', 15);
+    case FieldKind::SmallInt:
+    case FieldKind::Integer:
+    case FieldKind::Byte: return QString::number(v.toLongLong());
+    default: break;
+    }
+    if (v.typeId() == QMetaType::Double) return locale_.toString(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
+QVariant DataGridModel::valueFromText(int column, const QString& text) const {
+    const int f = fieldAt(column);
+    if (!table_ || f < 0) return {};
+    const Field& field = table_->fields()[size_t(f)];
+    if (field.kind == FieldKind::Text) return text;
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return {};
+    if (field.kind == FieldKind::Bool) {
+        const ColumnSpec& s = specOf(column);
+        if (t.compare(s.trueText.trimmed(), Qt::CaseInsensitive) == 0) return true;
+        if (t.compare(s.falseText.trimmed(), Qt::CaseInsensitive) == 0) return false;
+        return t;  // the cursor accepts Да/Нет/True/False and refuses the rest
+    }
+    if (field.kind == FieldKind::Float) {
+        // Typed in the person's locale or with a point; the cursor reads both.
+        QString s = t;
+        s.remove(locale_.groupSeparator());
+        if (locale_.decimalPoint() != QLatin1String("."))
+            s.replace(locale_.decimalPoint(), QStringLiteral("."));
+        return s;
+    }
+    return t;
+}
+
+void DataGridModel::report(const QString& text) const {
+    if (person_) person_->message(text);
+    else qWarning().noquote() << text;
+}
+
+template <typename Op>
+bool DataGridModel::guarded(Op op) {
+    if (!table_ || !table_->isOpen()) return false;
+    try {
+        op();
+        return true;
+    } catch (const Abort&) {
+    } catch (const Error& e) {
+        report(e.message());
+    } catch (const std::exception& e) {
+        report(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+bool DataGridModel::moveTo(int row) {
+    return guarded([&] { table_->setCurrentRow(row); });
+}
+
+bool DataGridModel::appendRow() {
+    if (readOnly_) return false;
+    return guarded([&] { table_->append(); });
+}
+
+bool DataGridModel::insertRow() {
+    if (readOnly_) return false;
+    return guarded([&] { table_->insert(); });
+}
+
+bool DataGridModel::removeCurrentRow() {
+    if (readOnly_) return false;
+    return guarded([&] { table_->remove(); });
+}
+
+void DataGridModel::beginRowEdit(int row) {
+    if (readOnly_ || !table_ || !table_->isOpen() || table_->readOnly() || table_->editing()) return;
+    if (row < 0 || row != table_->currentRow()) return;
+    guarded([&] { table_->edit(); });
+}
+
+bool DataGridModel::cancelRow() {
+    return guarded([&] { table_->cancel(); });
+}
+
+bool DataGridModel::postRow() {
+    return guarded([&] { table_->post(); });
+}
+
+int DataGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int DataGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QVariant DataGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_ || index.column() >= int(columns_.size())) return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: return displayText(index.row(), index.column());
+    case Qt::TextAlignmentRole: return QVariant::fromValue(specOf(index.column()).alignment);
+    default: return {};
+    }
+}
+
+bool DataGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || readOnly_) return false;
+    if (!table_ || !table_->isOpen() || index.row() >= rows_) return false;
+    if (specOf(index.column()).readOnly) return false;
+    const QString text = value.toString();
+    if (text == displayText(index.row(), index.column())) return true;  // nothing typed
+    if (index.row() != table_->currentRow() && !moveTo(index.row())) return false;
+    const int f = fieldAt(index.column());
+    return guarded([&] { table_->setValue(f, valueFromText(index.column(), text)); });
+}
+
+QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= int(columns_.size())) return {};
+        const ColumnSpec& s = specOf(section);
+        if (role == Qt::DisplayRole) return s.title.isEmpty() ? fieldNameAt(section) : s.title;
+        if (role == Qt::TextAlignmentRole) return QVariant::fromValue(s.alignment);
+        return {};
+    }
+    if (section < 0 || section >= rows_) return {};
+    if (role == Qt::DisplayRole) {
+        if (!table_ || section != indicatorRow_) return QString();
+        switch (table_->state()) {
+        case Table::State::Insert: return QStringLiteral("*");
+        case Table::State::Edit: return QStringLiteral("I");
+        default: return QStringLiteral("▶");
+        }
+    }
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+Qt::ItemFlags DataGridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!readOnly_ && table_ && !table_->readOnly() && !specOf(index.column()).readOnly) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+// --- the cursor's notices ---------------------------------------------------
+
+void DataGridModel::tableReset() {
+    const std::vector<int> cols = mapColumns();
+    const int rows = table_ ? table_->rowCount() : 0;
+    if (cols == columns_ && rows == rows_) {
+        // Same shape (a requery after a store, a resumed display): repaint only.
+        if (rows_ > 0 && !columns_.empty())
+            Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
+        if (!columns_.empty()) Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
+    } else {
+        const bool newColumns = cols != columns_;
+        beginResetModel();
+        columns_ = cols;
+        rows_ = rows;
+        endResetModel();
+        if (newColumns) Q_EMIT layoutReset();  // other rows alone keep the widths as the person left them
+    }
+    currentChanged(table_ ? table_->currentRow() : -1);
+}
+
+void DataGridModel::currentChanged(int row) {
+    const int before = indicatorRow_;
+    indicatorRow_ = row;
+    if (before >= 0 && before < rows_) Q_EMIT headerDataChanged(Qt::Vertical, before, before);
+    if (row >= 0 && row < rows_) Q_EMIT headerDataChanged(Qt::Vertical, row, row);
+    Q_EMIT cursorMoved(row);
+}
+
+void DataGridModel::rowChanged(int row) {
+    if (row < 0 || row >= rows_ || columns_.empty()) return;
+    Q_EMIT dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
+}
+
+void DataGridModel::rowInserted(int row) {
+    if (row < 0 || row > rows_) {
+        tableReset();
+        return;
+    }
+    shiftFrom_ = row;
+    shift_ = 1;
+    beginInsertRows({}, row, row);
+    shiftFrom_ = -1;
+    shift_ = 0;
+    ++rows_;
+    endInsertRows();
+}
+
+void DataGridModel::rowRemoved(int row) {
+    if (row < 0 || row >= rows_) {
+        tableReset();
+        return;
+    }
+    shiftFrom_ = row;
+    shift_ = -1;
+    beginRemoveRows({}, row, row);
+    shiftFrom_ = -1;
+    shift_ = 0;
+    --rows_;
+    if (indicatorRow_ >= rows_) indicatorRow_ = -1;
+    endRemoveRows();
+}
+
+void DataGridModel::stateChanged() {
+    if (indicatorRow_ >= 0 && indicatorRow_ < rows_)
+        Q_EMIT headerDataChanged(Qt::Vertical, indicatorRow_, indicatorRow_);
+    Q_EMIT cursorStateChanged();
+}
+
+void DataGridModel::tableDestroyed() {
+    beginResetModel();
+    table_ = nullptr;
+    columns_.clear();
+    rows_ = 0;
+    indicatorRow_ = -1;
+    endResetModel();
+    Q_EMIT layoutReset();
+}
+
+}  // namespace volm::ui

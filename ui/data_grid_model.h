@@ -1,0 +1,131 @@
+#pragma once
+// The model of every data grid of the program: the rows of a table cursor as a
+// Qt table model. The cursor stays the master of the data and of the current
+// row; the model reads values through Table::valueAt (so thirty thousand rows
+// cost nothing until they are painted), turns them into display texts (Yes/No
+// fields as their own texts, numbers in the person's locale) and hands typed
+// texts back to the cursor. It follows the cursor through TableObserver: one
+// changed row repaints that row, a requery with the same shape only repaints.
+#include "store/table.h"
+
+#include <QAbstractTableModel>
+#include <QLocale>
+#include <QStringList>
+#include <functional>
+#include <map>
+
+namespace volm {
+class Person;
+}
+
+namespace volm::ui {
+
+// How one field of the cursor is shown in a grid.
+struct ColumnSpec {
+    QString title;                  // empty: the field's own name
+    int width = 0;                  // pixels; 0: the view's default width
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;  // cells and title
+    bool readOnly = false;
+    QString trueText = QStringLiteral("Да");   // Yes/No fields are shown and typed
+    QString falseText = QStringLiteral("Нет"); // as these texts
+    QStringList pickList;           // drop-down items of the cell editor
+};
+
+class DataGridModel : public QAbstractTableModel, private TableObserver {
+    Q_OBJECT
+public:
+    explicit DataGridModel(QObject* parent = nullptr);
+    ~DataGridModel() override;
+
+    // The cursor shown; nullptr shows nothing. The model forgets a cursor that is
+    // destroyed by itself.
+    void setTable(Table* table);
+    Table* table() const { return table_; }
+
+    // Only these fields, in this order (a narrow grid); empty: every field the
+    // cursor marks visible, in table order.
+    void setFields(const QStringList& names);
+
+    // Per-field look; fields without a spec of their own use the default spec.
+    void setColumnSpec(const QString& field, const ColumnSpec& spec);
+    void setDefaultSpec(const ColumnSpec& spec);
+    void clearColumnSpecs();
+    const ColumnSpec& specOf(int column) const;
+
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return readOnly_; }
+    void setLocale(const QLocale& locale);
+
+    // Who is told when a typed value or a record operation fails (the message
+    // of the error); without a person the failure is only logged.
+    void setPerson(Person* person) { person_ = person; }
+
+    // Column <-> field of the cursor.
+    int fieldAt(int column) const;
+    int columnOf(const QString& fieldName) const;
+    QString fieldNameAt(int column) const;
+
+    // The text a cell shows, and the value a typed text stands for.
+    QString displayText(int row, int column) const;
+    QVariant valueFromText(int column, const QString& text) const;
+
+    // Record operations on the cursor with its refusals handled: an abort of a
+    // record event is silent, any other error is shown to the person. True when
+    // the operation went through.
+    bool moveTo(int row);
+    bool appendRow();
+    bool insertRow();
+    bool removeCurrentRow();
+    bool cancelRow();
+    // The person started typing in a cell of this row: the cursor goes into edit
+    // state (as a database grid does at the first key stroke).
+    void beginRowEdit(int row);
+    bool postRow();
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+Q_SIGNALS:
+    // The cursor's current row moved (0-based; -1 when empty).
+    void cursorMoved(int row);
+    // The cursor changed between browse, edit and insert, or became modified.
+    void cursorStateChanged();
+    // Rows, columns or their specs changed wholesale (views re-apply widths).
+    void layoutReset();
+
+private:
+    // TableObserver
+    void tableReset() override;
+    void currentChanged(int row) override;
+    void rowChanged(int row) override;
+    void rowInserted(int row) override;
+    void rowRemoved(int row) override;
+    void stateChanged() override;
+    void tableDestroyed() override;
+
+    std::vector<int> mapColumns() const;
+    void specsChanged();
+    int tableRow(int row) const;
+    void report(const QString& text) const;
+    template <typename Op> bool guarded(Op op);
+
+    Table* table_ = nullptr;
+    QStringList fixedFields_;
+    std::vector<int> columns_;   // field index of each column
+    int rows_ = 0;               // rows as last announced to the views
+    int shiftFrom_ = -1;         // while a change is announced: first moved row
+    int shift_ = 0;              // and by how much the cursor's rows moved
+    int indicatorRow_ = -1;      // row whose title shows the cursor mark
+    std::map<QString, ColumnSpec> specs_;  // by upper-cased field name
+    ColumnSpec defaultSpec_;
+    bool readOnly_ = false;
+    QLocale locale_;
+    Person* person_ = nullptr;
+};
+
+}  // namespace volm::ui

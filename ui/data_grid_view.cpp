@@ -1,0 +1,235 @@
+#include "ui/data_grid_view.h"
+
+#include "ui/data_grid_delegate.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <algorithm>
+
+namespace volm::ui {
+
+DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
+    delegate_ = new DataGridDelegate(this);
+    setItemDelegate(delegate_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                    QAbstractItemView::EditKeyPressed);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setFixedWidth(16);
+    verticalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+}
+
+void DataGridView::setGridModel(DataGridModel* model) {
+    if (model_) disconnect(model_, nullptr, this, nullptr);
+    model_ = model;
+    setModel(model);
+    if (!model_) return;
+    connect(model_, &DataGridModel::cursorMoved, this, &DataGridView::followCursor);
+    connect(model_, &DataGridModel::layoutReset, this, &DataGridView::applyWidths);
+    applyWidths();
+    if (model_->table()) followCursor(model_->table()->currentRow());
+}
+
+void DataGridView::setDefaultColumnWidth(int width) {
+    defaultWidth_ = width;
+    applyWidths();
+}
+
+void DataGridView::applyWidths() {
+    if (!model_) return;
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        const int w = model_->specOf(c).width;
+        setColumnWidth(c, w > 0 ? w : defaultWidth_);
+    }
+}
+
+QList<int> DataGridView::selectedRowNumbers() const {
+    QList<int> rows;
+    if (!selectionModel()) return rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows()) rows << i.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void DataGridView::selectAllRows() {
+    if (!model_ || model_->rowCount() == 0) return;
+    QScopedValueRollback guard(syncing_, true);
+    selectAll();
+}
+
+bool DataGridView::isEditingCell() const { return state() == QAbstractItemView::EditingState; }
+
+void DataGridView::flushEditor() {
+    if (QWidget* editor = delegate_->currentEditor(); editor && isEditingCell()) commitData(editor);
+}
+
+void DataGridView::endEditing() {
+    QWidget* editor = delegate_->currentEditor();
+    if (!editor || !isEditingCell()) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool DataGridView::hasFocusInside() const {
+    const QWidget* f = QApplication::focusWidget();
+    return f && (f == this || isAncestorOf(f));
+}
+
+int DataGridView::virtualKeyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: break;
+    }
+    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 112 + (qtKey - Qt::Key_F1);
+    return 0;
+}
+
+void DataGridView::keyPressEvent(QKeyEvent* event) {
+    if (onKey) onKey(virtualKeyCode(event->key()));
+    Table* t = model_ ? model_->table() : nullptr;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (t && t->isOpen()) {
+        switch (event->key()) {
+        case Qt::Key_Insert:
+            if (mods == Qt::NoModifier && appendAllowed_ && !model_->isReadOnly()) {
+                endEditing();
+                model_->insertRow();
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Delete:
+            if (mods == Qt::ControlModifier) {
+                endEditing();
+                model_->removeCurrentRow();
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Down:
+            if (mods == Qt::NoModifier && appendAllowed_ && !model_->isReadOnly() &&
+                (model_->rowCount() == 0 || currentIndex().row() == model_->rowCount() - 1)) {
+                appendBelow();
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Up:
+            // Up on the first row goes nowhere, but leaves the row all the same.
+            if (mods == Qt::NoModifier && currentIndex().row() == 0) {
+                endEditing();
+                if (t->editing()) model_->postRow();
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Escape:
+            if (!isEditingCell() && t->editing()) {
+                model_->cancelRow();
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!isEditingCell() && currentIndex().isValid() && (model_->flags(currentIndex()) & Qt::ItemIsEditable)) {
+                edit(currentIndex());
+                event->accept();
+                return;
+            }
+            break;
+        default: break;
+        }
+    }
+    QScopedValueRollback arrow(arrowMove_, event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+    QTableView::keyPressEvent(event);
+}
+
+// Down on the last row: a new row after it, unless the row being inserted there
+// is still untouched. When leaving the last row stored it through the cursor's
+// own handler (which refuses the post after storing), the row is added now.
+void DataGridView::appendBelow() {
+    Table* t = model_->table();
+    endEditing();
+    if (t->state() == Table::State::Insert && !t->modified()) return;
+    if (model_->appendRow()) return;
+    if (t->isOpen() && !t->editing()) model_->appendRow();
+}
+
+void DataGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);  // the editor of the cell left commits first
+    if (syncing_ || !model_ || !current.isValid()) return;
+    Table* t = model_->table();
+    if (!t || !t->isOpen() || current.row() == t->currentRow()) return;
+    const int row = current.row();
+    const int column = current.column();
+    const qint64 wanted = t->rowidAt(row);
+    {
+        QScopedValueRollback guard(syncing_, true);
+        if (!model_->moveTo(row) && !arrowMove_ && wanted != 0 && t->isOpen() && !t->editing()) {
+            // The row left was stored by its own handler, which chose where to
+            // land for the arrow keys; a click or a page key asked for this row.
+            try {
+                t->locate(wanted);
+            } catch (...) {
+            }
+        }
+    }
+    // Show where the cursor is now (it may have refused to leave, or landed elsewhere).
+    const int now = t->isOpen() ? t->currentRow() : -1;
+    if (now >= 0 && now < model_->rowCount() && now != currentIndex().row()) {
+        QScopedValueRollback guard(syncing_, true);
+        const QModelIndex idx = model_->index(now, std::max(0, column));
+        selectionModel()->setCurrentIndex(idx, selectionMode() == QAbstractItemView::NoSelection
+                                                    ? QItemSelectionModel::NoUpdate
+                                                    : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(idx);
+    }
+    if (t->isOpen() && !t->editing() && isEditingCell()) endEditing();
+}
+
+void DataGridView::followCursor(int row) {
+    if (syncing_ || !model_ || !selectionModel()) return;
+    if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0) return;
+    if (currentIndex().isValid() && currentIndex().row() == row) return;
+    QScopedValueRollback guard(syncing_, true);
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex idx = model_->index(row, column);
+    const bool keep = selectionMode() == QAbstractItemView::NoSelection || selectionModel()->isRowSelected(row, {});
+    selectionModel()->setCurrentIndex(
+        idx, keep ? QItemSelectionModel::NoUpdate : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(idx);
+}
+
+}  // namespace volm::ui

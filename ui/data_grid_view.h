@@ -1,0 +1,66 @@
+#pragma once
+// The view of every data grid: a table view over a DataGridModel that behaves
+// like a database grid. The cursor's current row is the view's current row in
+// both directions; leaving a row posts it (through the cursor's own before-post
+// handler); moving below the last row or pressing Insert adds a row; Ctrl+Delete
+// asks the cursor to delete, which the guarded tables refuse silently; Esc out of
+// the cell editor cancels the row's changes. Several rows can be selected.
+// The narrow column on the left marks the current row (▶), a row being edited (I)
+// and a row being inserted (*).
+#include "ui/data_grid_model.h"
+
+#include <QTableView>
+#include <functional>
+
+namespace volm::ui {
+
+class DataGridDelegate;
+
+class DataGridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit DataGridView(QWidget* parent = nullptr);
+
+    void setGridModel(DataGridModel* model);
+    DataGridModel* gridModel() const { return model_; }
+
+    // Rows may be added from the keyboard (default: yes).
+    void setAppendAllowed(bool allowed) { appendAllowed_ = allowed; }
+    // Width of the columns whose ColumnSpec gives none.
+    void setDefaultColumnWidth(int width);
+
+    // The rows the person has selected, ascending (0-based).
+    QList<int> selectedRowNumbers() const;
+    void selectAllRows();
+
+    // The cell editor: whether it is open, moving its text into the cursor, and
+    // leaving it (the text is moved in first).
+    bool isEditingCell() const;
+    void flushEditor();
+    void endEditing();
+    // The grid or its cell editor has the input focus.
+    bool hasFocusInside() const;
+
+    // Told the code of every key pressed in the grid, before the grid acts on it,
+    // in the numbering of the Windows virtual keys (Up 38, Down 40, ...).
+    std::function<void(int)> onKey;
+    static int virtualKeyCode(int qtKey);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void followCursor(int row);
+    void applyWidths();
+    void appendBelow();
+
+    DataGridModel* model_ = nullptr;
+    DataGridDelegate* delegate_ = nullptr;
+    bool appendAllowed_ = true;
+    bool syncing_ = false;    // the view is moving the cursor, or following it
+    bool arrowMove_ = false;  // the move in progress comes from the Up or Down key
+    int defaultWidth_ = 100;
+};
+
+}  // namespace volm::ui

@@ -1,0 +1,65 @@
+#include "ui/dialog_support.h"
+
+#include "store/startup.h"
+#include "ui/data_grid_view.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableView>
+
+namespace volm::ui {
+
+FontSizes dialogFontSizes(App& app) {
+    try {
+        if (app.dm.atNastr && app.dm.atNastr->isOpen()) return readFontSizes(app);
+    } catch (const std::exception&) {
+    }
+    return FontSizes{};
+}
+
+void applyGridFont(QTableView* view, const FontSizes& sizes) {
+    QFont cells = view->font();
+    cells.setPointSize(sizes.data);
+    view->setFont(cells);
+    QFont titles = view->horizontalHeader()->font();
+    titles.setPointSize(sizes.titles);
+    view->horizontalHeader()->setFont(titles);
+    view->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
+}
+
+void fitColumnTitles(DataGridView* view) {
+    DataGridModel* model = view->gridModel();
+    if (!model) return;
+    const QFontMetrics fm(view->horizontalHeader()->font());
+    for (int c = 0; c < model->columnCount(); ++c) {
+        ColumnSpec spec = model->specOf(c);
+        const QString title = spec.title.isEmpty() ? model->fieldNameAt(c) : spec.title;
+        const int needed = fm.horizontalAdvance(title) + 18;
+        if (spec.width >= needed) continue;
+        spec.width = needed;
+        model->setColumnSpec(model->fieldNameAt(c), spec);
+    }
+}
+
+void applyTextFont(QWidget* text, const FontSizes& sizes) {
+    QFont f = text->font();
+    f.setPointSize(sizes.data);
+    text->setFont(f);
+}
+
+void centreOnScreen(QWidget* w) {
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = w->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    w->move(frame.topLeft());
+}
+
+QString plainLines(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace volm::ui

@@ -1,0 +1,382 @@
+// TMainForm: the menu, the toolbar and the command handlers.
+#include "ui/main_window.h"
+
+#include "calc/run.h"
+#include "store/command.h"
+#include "store/errors.h"
+#include "store/file_commands.h"
+#include "store/record_list.h"
+#include "store/records.h"
+#include "ui/data_grid_model.h"
+#include "ui/data_grid_view.h"
+#include "ui/formulas_dialog.h"
+#include "ui/help_window.h"
+#include "ui/icons.h"
+#include "ui/initial_data_dialog.h"
+#include "ui/result_dialog.h"
+#include "ui/settings_dialog.h"
+#include "ui/text_viewer.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolBar>
+
+namespace volm::ui {
+
+namespace {
+
+const QString kSortBySections = QStringLiteral("НачУзел ASC, КонУзел ASC");
+const QString kSortByCounter = QStringLiteral("id ASC");
+
+}  // namespace
+
+template <typename Body>
+void TMainForm::guarded(Body&& body) {
+    try {
+        body();
+    } catch (const Abort&) {
+    } catch (const Error& e) {
+        app_.person().message(e.message());
+    } catch (const std::exception& e) {
+        app_.person().message(QString::fromUtf8(e.what()));
+    }
+}
+
+void TMainForm::buildActions() {
+    auto make = [this](const QString& caption, void (TMainForm::*handler)(), const char* name) {
+        auto* a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(caption);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    miNewRas = make(QStringLiteral("Создать новый расчет"), &TMainForm::newCalculation, "miNewRas");
+    miOpenRas = make(QStringLiteral("Открыть расчет"), &TMainForm::openCalculation, "miOpenRas");
+    miSaveRas = make(QStringLiteral("Сохранить расчет"), &TMainForm::saveCalculation, "miSaveRas");
+    miSaveRasAs = make(QStringLiteral("Сохранить расчет как..."), &TMainForm::saveCalculationAs, "miSaveRasAs");
+    miOpenSpr = make(QStringLiteral("Открыть справочники"), &TMainForm::openReferenceBook, "miOpenSpr");
+    miSaveSprAs = make(QStringLiteral("Сохранить справочники как..."), &TMainForm::saveReferenceBookAs, "miSaveSprAs");
+    miSzhatRas = make(QStringLiteral("Сжать расчет"), &TMainForm::compactCalculation, "miSzhatRas");
+    miSzhatSpr = make(QStringLiteral("Сжать справочники"), &TMainForm::compactReferenceBook, "miSzhatSpr");
+    miExit = new QAction(QStringLiteral("Выход"), this);
+    miExit->setObjectName(QStringLiteral("miExit"));
+    connect(miExit, &QAction::triggered, this, &QWidget::close);
+
+    miSelAll = make(QStringLiteral("Выделить все записи"), &TMainForm::selectAllRecords, "miSelAll");
+    miDelRec = make(QStringLiteral("Удалить записи"), &TMainForm::deleteRecords, "miDelRec");
+    miDelAllRec = make(QStringLiteral("Удалить все записи"), &TMainForm::deleteAllRecords, "miDelAllRec");
+
+    miDataRasFormuli = make(QStringLiteral("Расчетные формулы"), &TMainForm::formulasDialog, "miDataRasFormuli");
+    miDataVvodNachDann =
+        make(QStringLiteral("Ввод начальных данных"), &TMainForm::initialDataDialog, "miDataVvodNachDann");
+    miDataVvPovtD = make(QStringLiteral("Ввод повторяющихся данных"), &TMainForm::repeatedDataDialog, "miDataVvPovtD");
+    miDataVipRas = make(QStringLiteral("Выполнить расчет"), &TMainForm::runCalculation, "miDataVipRas");
+    miDataFormOtsh = make(QStringLiteral("Формировать отчет"), &TMainForm::makeReport, "miDataFormOtsh");
+    miDataVigrV_ME =
+        make(QStringLiteral("Выгрузить отчет в Microsoft Excel"), &TMainForm::exportToExcel, "miDataVigrV_ME");
+    miDataGr = make(QStringLiteral("Формировать график"), &TMainForm::makeChart, "miDataGr");
+    miSortPoNU = make(QStringLiteral("Сортировать по номерам участков"), &TMainForm::sortBySections, "miSortPoNU");
+    miSortPoVnutrSc =
+        make(QStringLiteral("Сортировать по внутреннему счетчику"), &TMainForm::sortByCounter, "miSortPoVnutrSc");
+    for (QAction* a : {miSortPoNU, miSortPoVnutrSc}) a->setCheckable(true);
+    sortGroup_ = new QActionGroup(this);
+    sortGroup_->setExclusive(true);
+    sortGroup_->addAction(miSortPoNU);
+    sortGroup_->addAction(miSortPoVnutrSc);
+    miSortPoVnutrSc->setChecked(true);
+
+    miSprPlVodi = make(QStringLiteral("Плотность воды при различной температуре"), &TMainForm::waterDensityEditor,
+                       "miSprPlVodi");
+    miSprDiamTr = make(QStringLiteral("Диаметры трубопровода"), &TMainForm::pipeDiameterEditor, "miSprDiamTr");
+    miSprPoprKoef = make(QStringLiteral("Поправочные коэффициенты к удельным потерям давления"),
+                         &TMainForm::correctionEditor, "miSprPoprKoef");
+    miNastrProg = make(QStringLiteral("Настройки программы"), &TMainForm::settingsDialog, "miNastrProg");
+    miSprVOLM = make(QStringLiteral("Справка ВОЛМ 1.0"), &TMainForm::showHelp, "miSprVOLM");
+    miOProg = make(QStringLiteral("О программе"), &TMainForm::showAbout, "miOProg");
+
+    miNewRas->setIcon(icon(IconId::NewCalc));
+    miOpenRas->setIcon(icon(IconId::OpenCalc));
+    miSaveRas->setIcon(icon(IconId::SaveCalc));
+    miSaveRasAs->setIcon(icon(IconId::SaveCalcAs));
+    miSelAll->setIcon(icon(IconId::SelectAll));
+    miDelRec->setIcon(icon(IconId::DeleteRecords));
+    miDelAllRec->setIcon(icon(IconId::DeleteAll));
+    miDataVvodNachDann->setIcon(icon(IconId::InitialData));
+    miDataVvPovtD->setIcon(icon(IconId::RepeatedData));
+    miDataVipRas->setIcon(icon(IconId::Run));
+    miDataFormOtsh->setIcon(icon(IconId::Report));
+    miDataVigrV_ME->setIcon(icon(IconId::Excel));
+    miDataGr->setIcon(icon(IconId::Chart));
+    miSortPoNU->setIcon(icon(IconId::SortBySections));
+    miSortPoVnutrSc->setIcon(icon(IconId::SortByCounter));
+    miSprVOLM->setIcon(icon(IconId::Help));
+    miOProg->setIcon(icon(IconId::About));
+    // The menus show captions only; the images belong to the toolbar.
+    for (QAction* a : findChildren<QAction*>()) a->setIconVisibleInMenu(false);
+}
+
+void TMainForm::buildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&Файл"));
+    file->addActions({miNewRas, miOpenRas, miSaveRas, miSaveRasAs});
+    file->addSeparator();
+    file->addActions({miOpenSpr, miSaveSprAs});
+    file->addSeparator();
+    file->addActions({miSzhatRas, miSzhatSpr});
+    file->addSeparator();
+    file->addAction(miExit);
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Правка"));
+    edit->addActions({miSelAll, miDelRec, miDelAllRec});
+
+    QMenu* data = bar->addMenu(QStringLiteral("&Данные"));
+    data->addActions({miDataRasFormuli, miDataVvodNachDann, miDataVvPovtD});
+    data->addSeparator();
+    data->addAction(miDataVipRas);
+    data->addSeparator();
+    data->addActions({miDataFormOtsh, miDataVigrV_ME, miDataGr});
+    data->addSeparator();
+    data->addActions({miSortPoNU, miSortPoVnutrSc});
+
+    QMenu* books = bar->addMenu(QStringLiteral("Сп&равочники"));
+    books->addActions({miSprPlVodi, miSprDiamTr, miSprPoprKoef});
+
+    QMenu* settings = bar->addMenu(QStringLiteral("&Настройки"));
+    settings->addAction(miNastrProg);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Справка"));
+    help->addActions({miSprVOLM, miOProg});
+}
+
+void TMainForm::buildToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("Панель инструментов"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->addActions({miNewRas, miOpenRas, miSaveRas, miSaveRasAs});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({miSelAll, miDelRec, miDelAllRec});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({miDataVvodNachDann, miDataVvPovtD});
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(miDataVipRas);
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({miDataFormOtsh, miDataVigrV_ME, miDataGr});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({miSortPoNU, miSortPoVnutrSc});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({miSprVOLM, miOProg});
+    // The toolbar's own context menu would let the person hide it.
+    ToolBar1->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void TMainForm::storePendingEdits() {
+    if (app_.flushEditors) app_.flushEditors();
+    Table* zag = app_.dm.atZag.get();
+    if (zag && zag->isOpen() && zag->editing()) zag->post();
+    Table* t = app_.dm.atTabl.get();
+    if (t && t->isOpen() && t->editing()) ZapisatUchastok(app_);
+}
+
+// --- Файл ---------------------------------------------------------------------
+
+void TMainForm::newCalculation() { volm::newCalculation(app_); }
+void TMainForm::openCalculation() { volm::openCalculation(app_); }
+
+void TMainForm::saveCalculation() { volm::saveCalculation(app_); }
+
+void TMainForm::saveCalculationAs() { volm::saveCalculationAs(app_); }
+void TMainForm::openReferenceBook() { volm::openReferenceBook(app_); }
+void TMainForm::saveReferenceBookAs() { volm::saveReferenceBookAs(app_); }
+void TMainForm::compactCalculation() { volm::compactCalculation(app_); }
+void TMainForm::compactReferenceBook() { volm::compactReferenceBook(app_); }
+
+// --- Правка: the record commands on the section grid ---------------------------
+
+void TMainForm::selectAllRecords() {
+    Table* t = app_.dm.atTabl.get();
+    if (!t || !t->isOpen() || t->isEmpty()) return;
+    DGGlavn->selectAllRows();
+}
+
+void TMainForm::deleteRecords() {
+    Table* t = app_.dm.atTabl.get();
+    if (!t || !t->isOpen()) return;
+    guarded([&] {
+        // The row being edited is stored first: it may be one of those deleted,
+        // and its own store would otherwise cut the command short.
+        storePendingEdits();
+        const QList<int> selected = DGGlavn->selectedRowNumbers();
+        const int idField = t->fieldIndex(QStringLiteral("id"));
+        deleteSelectedRecords(app_.person(), *t, app_.dm.acGR, std::vector<int>(selected.begin(), selected.end()),
+                              [this, idField](const Table& table, int row) {
+                                  UstanovitRasVip(app_, false);
+                                  return QStringLiteral("DELETE FROM Табл WHERE id=") +
+                                         QString::number(table.valueAt(row, idField).toLongLong());
+                              });
+    });
+}
+
+void TMainForm::deleteAllRecords() {
+    Table* t = app_.dm.atTabl.get();
+    if (!t || !t->isOpen()) return;
+    guarded([&] {
+        // A row being edited goes with the others.
+        DGGlavn->endEditing();
+        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, QStringLiteral("DELETE FROM Табл")))
+            UstanovitRasVip(app_, false);
+    });
+}
+
+// --- Данные -------------------------------------------------------------------
+
+void TMainForm::formulasDialog() {
+    if (!app_.dm.acGR.isOpen()) return;
+    BlokirovatOkno();
+    Finally unlock([this] { RazblokirovatOkno(); });
+    guarded([&] {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        TRasFormuliForm::run(app_, this);
+    });
+    syncFromApp();
+}
+
+void TMainForm::initialDataDialog() {
+    if (!app_.dm.acGR.isOpen()) return;
+    BlokirovatOkno();
+    Finally unlock([this] { RazblokirovatOkno(); });
+    guarded([&] {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        TVvodNachDannForm::run(app_, this);
+    });
+    syncFromApp();
+}
+
+void TMainForm::repeatedDataDialog() {
+    // Launch point of the repeated-data dialog (TVvPovtDForm), not part of the
+    // program yet.
+}
+
+void TMainForm::runCalculation() {
+    RunOptions options;
+    options.supplyNodeText = edNuzPNapPod->text();
+    options.availNodeText = edNuzRNap->text();
+    options.lockWindow = [this](bool locked) {
+        if (locked) {
+            DGZag->endEditing();
+            DGGlavn->endEditing();
+            BlokirovatOkno();
+        } else {
+            RazblokirovatOkno();
+        }
+    };
+    options.showText = [this](const QString& path) { TVigrV_TXTForm::showFile(app_, path, this); };
+    RunOutcome outcome;
+    guarded([&] { outcome = volm::runCalculation(app_, options); });
+    syncFromApp();
+    if (!outcome.success()) return;
+    TRasVipForm::FollowUps followUps;
+    followUps.report = [this] { makeReport(); };
+    followUps.exportToExcel = [this] { exportToExcel(); };
+    followUps.chart = [this] { makeChart(); };
+    TRasVipForm::run(app_, outcome.text, followUps, this);
+}
+
+void TMainForm::makeReport() {
+    // Launch point of the report ("Формировать отчет"), not part of the program yet.
+}
+
+void TMainForm::exportToExcel() {
+    // Launch point of the spreadsheet export, not part of the program yet.
+}
+
+void TMainForm::makeChart() {
+    // Launch point of the piezometric chart (TGrForm), not part of the program yet.
+}
+
+// The radio pair in the menu and the toolbar pair are the same two actions, so
+// a click marks both places; without a calculation the marks stay as they were.
+void TMainForm::sortSections(bool bySectionNumbers) {
+    Table* t = app_.dm.atTabl.get();
+    if (!app_.dm.acGR.isOpen() || !t || !t->isOpen()) {
+        const bool marked = app_.sectionSort != kSortByCounter;
+        miSortPoNU->setChecked(marked);
+        miSortPoVnutrSc->setChecked(!marked);
+        return;
+    }
+    guarded([&] {
+        if (app_.flushEditors) app_.flushEditors();
+        if (t->editing()) ZapisatUchastok(app_);
+        app_.sectionSort = bySectionNumbers ? kSortBySections : kSortByCounter;
+        t->setSort(app_.sectionSort);
+    });
+    const bool marked = app_.sectionSort != kSortByCounter;
+    miSortPoNU->setChecked(marked);
+    miSortPoVnutrSc->setChecked(!marked);
+}
+
+void TMainForm::sortBySections() { sortSections(true); }
+void TMainForm::sortByCounter() { sortSections(false); }
+
+// --- Справочники ------------------------------------------------------------------
+
+void TMainForm::waterDensityEditor() {
+    // Launch point of the water-density editor (TPlVodiOtTForm), not part of the program yet.
+}
+
+void TMainForm::pipeDiameterEditor() {
+    // Launch point of the pipe-diameter editor (TDiamTrPrForm), not part of the program yet.
+}
+
+void TMainForm::correctionEditor() {
+    // Launch point of the correction-coefficient editor (TPoprKoefKUdPotForm), not part of the program yet.
+}
+
+// --- Настройки, Справка -------------------------------------------------------------
+
+void TMainForm::settingsDialog() {
+    if (!app_.dm.acNastr.isOpen()) return;
+    guarded([&] { TNastrProgForm::run(app_, this); });
+}
+
+void TMainForm::showHelp() {
+    app_.enterProgramDir();
+    const QString index = helpIndexPath(app_.programDir());
+    if (!QFileInfo(index).isFile()) {
+        app_.person().message(QStringLiteral("Файл ") + index + QStringLiteral(" не найден."));
+        return;
+    }
+    if (!help_) {
+        auto* w = new THelpForm(QFileInfo(index).absolutePath(), this);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        help_ = w;
+    }
+    help_->showMaximized();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void TMainForm::showAbout() {
+    const QString text = QStringLiteral(
+        "Гидравлический расчет водяных тепловых сетей\n"
+        "ВОЛМ 1.0\n"
+        "Дата последнего обновления: 10.12.2026\n"
+        "Сайт программы: https://volm.example.org\n"
+        "Разработчик: группа разработчиков ВОЛМ\n"
+        "Электронная почта: volm@example.org");
+    QMessageBox box(QMessageBox::Information, QStringLiteral("О программе"), text, QMessageBox::Ok, this);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+}  // namespace volm::ui

@@ -1,0 +1,98 @@
+#include "ui/result_dialog.h"
+
+#include "store/app.h"
+#include "ui/dialog_support.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TRasVipForm::TRasVipForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("RasVipForm"));
+    setWindowTitle(QStringLiteral("ВОЛМ"));
+    setModal(true);
+
+    mmRasVip = new QPlainTextEdit(this);
+    mmRasVip->setObjectName(QStringLiteral("mmRasVip"));
+    mmRasVip->setReadOnly(true);
+    mmRasVip->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mmRasVip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmRasVip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmRasVip->setFixedHeight(168);
+
+    auto* gb = new QGroupBox(QStringLiteral("Далее следует"), this);
+    cbFormOtch = new QCheckBox(QStringLiteral("Формировать отчет"), gb);
+    cbFormOtch->setObjectName(QStringLiteral("cbFormOtch"));
+    cbVigrV_ME = new QCheckBox(QStringLiteral("Выгрузить отчет в Microsoft Excel"), gb);
+    cbVigrV_ME->setObjectName(QStringLiteral("cbVigrV_ME"));
+    cbGr = new QCheckBox(QStringLiteral("Формировать график"), gb);
+    cbGr->setObjectName(QStringLiteral("cbGr"));
+    auto* boxes = new QVBoxLayout(gb);
+    boxes->setContentsMargins(8, 4, 8, 4);
+    boxes->setSpacing(2);
+    boxes->addWidget(cbFormOtch);
+    boxes->addWidget(cbVigrV_ME);
+    boxes->addWidget(cbGr);
+
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(gb, 1);
+    bottom->addWidget(btnOK, 0, Qt::AlignBottom);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(mmRasVip);
+    layout->addLayout(bottom);
+
+    // A fixed size: at least 340 by 262, more where the fonts need it.
+    setFixedSize(sizeHint().expandedTo(QSize(340, 262)));
+}
+
+void TRasVipForm::setOutcome(const QString& text) {
+    mmRasVip->setPlainText(volm::ui::plainLines(text));
+    cbFormOtch->setChecked(false);
+    cbVigrV_ME->setChecked(false);
+    cbGr->setChecked(false);
+}
+
+TRasVipForm::Choice TRasVipForm::choice() const {
+    Choice c;
+    c.confirmed = result() == QDialog::Accepted;
+    c.report = cbFormOtch->isChecked();
+    c.exportToExcel = cbVigrV_ME->isChecked();
+    c.chart = cbGr->isChecked();
+    return c;
+}
+
+void TRasVipForm::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    volm::ui::centreOnScreen(this);
+    setResult(QDialog::Rejected);
+    mmRasVip->setFocus();
+}
+
+TRasVipForm::Choice TRasVipForm::ask(volm::App& app, const QString& outcome, QWidget* parent) {
+    TRasVipForm dlg(parent);
+    volm::ui::applyTextFont(dlg.mmRasVip, volm::ui::dialogFontSizes(app));
+    dlg.setOutcome(outcome);
+    dlg.exec();
+    return dlg.choice();
+}
+
+void TRasVipForm::startFollowUps(const Choice& c, const FollowUps& f) {
+    if (!c.confirmed) return;
+    if (c.report && f.report) f.report();
+    if (c.exportToExcel && f.exportToExcel) f.exportToExcel();
+    if (c.chart && f.chart) f.chart();
+}
+
+void TRasVipForm::run(volm::App& app, const QString& outcome, const FollowUps& followUps, QWidget* parent) {
+    startFollowUps(ask(app, outcome, parent), followUps);
+}
