@@ -1,8 +1,7 @@
 // ВОЛМ: hydraulic calculation of water heating networks. The program folder is
 // the folder of the executable; the main window's first show starts the program
 // up and its close shuts it down.
-#include "formulas/formula_check.h"
-#include "formulas/table_structure.h"
+#include "formulas/formula_seams.h"
 #include "store/app.h"
 #include "ui/main_window.h"
 #include "ui/qt_person.h"
@@ -10,7 +9,21 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
+
+#include <csignal>
+
+namespace {
+
+// A request to end the program from outside (the session logging out, kill):
+// the window is closed as if by "Выход", so that pending edits are committed and
+// the scratch files are deleted.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -24,13 +37,19 @@ int main(int argc, char** argv) {
 
     volm::ui::QtPerson person;
     volm::App app(QCoreApplication::applicationDirPath(), person);
-    app.checkFormulas = [](volm::App& a) { return volm::ProveritFormuli(a); };
-    app.rebuildTables = [](volm::App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::installFormulaSeams(app);
 
     volm::ui::TMainForm window(app);
     person.setWindow(&window);
     person.showStatus = [&window](const QString& text) { window.setStatusText(text); };
     window.show();
+
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, requestStop);
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, &window, [&window] {
+        if (stopRequested) window.close();  // refused while a long command runs; tried again
+    });
+    stopWatch.start(200);
     const int rc = QApplication::exec();
     person.showStatus = nullptr;
     return rc;
