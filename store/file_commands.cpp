@@ -21,6 +21,9 @@ QString replaceQuestion(const QString& name) {
     return QStringLiteral("Файл \"") + name + QStringLiteral("\" уже существует. Заменить его?");
 }
 
+// "The file exists": a file, not a folder that happens to carry the name.
+bool fileExists(const QString& name) { return QFileInfo(name).isFile(); }
+
 // A text column of the settings row; empty when null.
 QString setting(App& app, const QString& column) {
     const QVariant v = goToSettingsRow(app).value(column);
@@ -74,6 +77,9 @@ void compactFile(App& app, bool reference) {
             // that fails the original is still there, whole.
             replaceFile(kCompactTarget, path);
         } catch (...) {
+            // The original is whole (the compaction only reads it and the rename
+            // either happened or did not): drop the copy and open the file again
+            // rather than leave the program without its calculation.
             QFile::remove(kCompactTarget);
             try {
                 OtkritFaili(app);
@@ -119,7 +125,7 @@ void newCalculation(App& app) {
                                           "установлена программа. Выберите другую папку."));
             return;
         }
-        if (QFileInfo::exists(name) && !person.ask(replaceQuestion(name))) return;
+        if (fileExists(name) && !person.ask(replaceQuestion(name))) return;
         QFile templ(app.programDirSlash() + kTemplateFile);
         if (!templ.open(QIODevice::ReadOnly))
             throw FileError(QStringLiteral("Не удается открыть файл ") + templ.fileName() + QStringLiteral(": ") +
@@ -162,7 +168,7 @@ void openCalculation(App& app) {
         name = applyNameRule(name);
 
         ctx = QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек.");
-        if (!QFileInfo::exists(name)) {
+        if (!fileExists(name)) {
             person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
             return;
         }
@@ -206,7 +212,7 @@ void saveCalculationAs(App& app) {
                                           "выберите команду Файл \\ Сохранить."));
             return;
         }
-        if (QFileInfo::exists(name) && !person.ask(replaceQuestion(name))) return;
+        if (fileExists(name) && !person.ask(replaceQuestion(name))) return;
         const QString source = app.dm.acGR.path();
         if (sameFile(name, app.dm.acSpr.path())) closeFiles(app);
         blockCopy(source, name);
@@ -233,7 +239,7 @@ void openReferenceBook(App& app) {
         name = applyNameRule(name);
 
         ctx = QStringLiteral("Ошибка при записи имени файла со справочниками в базу данных настроек.");
-        if (!QFileInfo::exists(name)) {
+        if (!fileExists(name)) {
             person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
             return;
         }
@@ -277,7 +283,7 @@ void saveReferenceBookAs(App& app) {
                                           "именем."));
             return;
         }
-        if (QFileInfo::exists(name) && !person.ask(replaceQuestion(name))) return;
+        if (fileExists(name) && !person.ask(replaceQuestion(name))) return;
         const QString source = app.dm.acSpr.path();
         if (sameFile(name, app.dm.acGR.path())) closeFiles(app);
         blockCopy(source, name);

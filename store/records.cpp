@@ -77,6 +77,8 @@ void ZapisatUchastok(App& app) {
     if (t->recordCount() == 0 && t->state() != Table::State::Insert) return;
     if (app.flushEditors) app.flushEditors();
 
+    // A row whose key could not be generated is refused rather than stored
+    // under key 0: every section keeps a positive key of its own.
     const QVariant idValue = t->value(QStringLiteral("id"));
     if (idValue.isNull())
         throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));

@@ -1,5 +1,6 @@
 // The rules of the formula check on a catalogue in memory: short names,
-// references, the order of the checking steps, dependency pairs and priorities.
+// references, the order of the checking steps, dependency pairs and priorities;
+// and the lookup of one indicator's full name and formula.
 #include "tests/formulas/catalogue_fixtures.h"
 
 #include "formulas/formula_check.h"
@@ -206,6 +207,24 @@ TEST(Priorities, ATableDependencyFoundNowhereIsNeverSatisfied) {
     const Placement p = placeTable(c, false);
     EXPECT_EQ(p.error.value_or(QString()),
               QStringLiteral("Ошибка в формулах показателей. Показатели, которые не могут быть вычислены:\rТ1."));
+}
+
+TEST(ZagruzitPokazatel, UserFirstExactNameCommentsRemovedAndNodeNames) {
+    Catalogue c = makeCatalogue({userIndicator(QStringLiteral("Двн"), true, false, QStringLiteral("ДвнутрПоДу(<Ду>)[мм]"))});
+    c.user[0].fullName = QVariant();
+    const LoadedIndicator d = ZagruzitPokazatel(c, QStringLiteral("Двн"), 5, QVariant());
+    EXPECT_EQ(d.fullName, QString());
+    EXPECT_EQ(d.formula, QStringLiteral("ДвнутрПоДу(<Ду>)"));
+    EXPECT_EQ(ZagruzitPokazatel(c, QStringLiteral("ПотНОтИКонПод"), 5, QVariant()).formula,
+              QStringLiteral("<ПотНОтИНачПод>+1"));
+    const LoadedIndicator none = ZagruzitPokazatel(c, QStringLiteral("двн"), 5, QVariant());
+    EXPECT_TRUE(none.fullName.isEmpty() && none.formula.isEmpty());
+    EXPECT_EQ(ZagruzitPokazatel(c, QStringLiteral("ПНапНаУзПод"), 12, 7).fullName,
+              QStringLiteral("Полный напор на узле 12 в подающем трубопроводе, м."));
+    EXPECT_EQ(ZagruzitPokazatel(c, QStringLiteral("РНапНаУз"), 12, 7).fullName,
+              QStringLiteral("Располагаемый напор на узле 7, м."));
+    EXPECT_EQ(ZagruzitPokazatel(c, QStringLiteral("РНапНаУз"), 12, QVariant()).fullName,
+              QStringLiteral("Располагаемый напор на узле , м."));
 }
 
 }  // namespace

@@ -127,6 +127,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"OpenMissing", openCalculation,
                     [](FileCommands& f) { f.person.fileNames = {f.folder.data("нет")}; },
                     [](FileCommands& f) { return QStringList{"Файл " + f.folder.data("нет.mdb") + " не существует."}; }},
+        RefusalCase{"OpenAFolder", openCalculation,
+                    [](FileCommands& f) {
+                        ASSERT_TRUE(QDir(f.folder.dataDir()).mkdir("папка.mdb"));
+                        f.person.fileNames = {f.folder.data("папка.mdb")};
+                    },
+                    [](FileCommands& f) {
+                        return QStringList{"Файл " + f.folder.data("папка.mdb") + " не существует."};
+                    }},
         RefusalCase{"OpenFromProgramFolder", openCalculation,
                     [](FileCommands& f) {
                         f.copyTo(f.calc, f.folder.file("второй.mdb"));
@@ -167,6 +175,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ReferenceOpenMissing", openReferenceBook,
                     [](FileCommands& f) { f.person.fileNames = {f.folder.data("нет.MDB")}; },
                     [](FileCommands& f) { return QStringList{"Файл " + f.folder.data("нет.MDB") + " не существует."}; }},
+        RefusalCase{"ReferenceOpenAFolder", openReferenceBook,
+                    [](FileCommands& f) {
+                        ASSERT_TRUE(QDir(f.folder.dataDir()).mkdir("папка.mdb"));
+                        f.person.fileNames = {f.folder.data("папка.mdb")};
+                    },
+                    [](FileCommands& f) {
+                        return QStringList{"Файл " + f.folder.data("папка.mdb") + " не существует."};
+                    }},
         RefusalCase{"ReferenceOpenOtherFileInProgramFolder", openReferenceBook,
                     [](FileCommands& f) {
                         f.copyTo(f.folder.file("Spr.mdb"), f.folder.file("Spr2.mdb"));
@@ -193,6 +209,33 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ReferenceCompactAnsweredNo", compactReferenceBook, [](FileCommands&) {}, none,
                     [](FileCommands&) { return QStringList{kCompactQuestion}; }}),
     [](const ::testing::TestParamInfo<RefusalCase>& i) { return std::string(i.param.name); });
+
+// A folder carrying the chosen name is no file to replace: nothing is asked, the
+// file cannot be made, and the report names the step; the open files stay open.
+TEST_F(FileCommands, AFolderOfTheChosenNameIsNotOfferedForReplacement) {
+    startWithCalculation();
+    ASSERT_TRUE(QDir(folder.dataDir()).mkdir("папка.mdb"));
+    const struct {
+        void (*command)(App&);
+        const char* context;
+    } cases[] = {{newCalculation, "Ошибка при создании файла гидравлического расчета."},
+                 {saveCalculationAs, "Ошибка при создании файла гидравлического расчета."},
+                 {saveReferenceBookAs, "Ошибка при создании файла справочников."}};
+    for (const auto& c : cases) {
+        person.clear();
+        person.fileNames = {folder.data("папка")};
+        person.answers = {true};
+        c.command(*app);
+        EXPECT_TRUE(person.questions.isEmpty()) << c.context;
+        ASSERT_EQ(person.messages.size(), 1) << c.context;
+        EXPECT_TRUE(person.messages[0].startsWith(QString::fromUtf8(c.context) + "\r\rКласс ошибки: \"EInOutError\"\r"))
+            << person.messages[0].toStdString();
+        EXPECT_EQ(setting("ФайлГР"), calc);
+        EXPECT_TRUE(QFileInfo(folder.data("папка.mdb")).isDir());
+        EXPECT_TRUE(app->dm.acGR.isOpen());
+        EXPECT_TRUE(app->dm.acSpr.isOpen());
+    }
+}
 
 TEST_F(FileCommands, NewCalculationCopiesTheTemplateAndOpensIt) {
     startWithCalculation();
