@@ -30,7 +30,7 @@ void CaptionStrip::setOrigin(int x) {
 
 void CaptionStrip::place() {
     for (int k = 1; k <= count(); ++k)
-        box(k)->setGeometry(origin_ + 2 + pitch_ * (k - 1), 0, pitch_ - 1, std::max(0, height()));
+        box(k)->setGeometry(origin_ + 2 + pitch_ * (k - 1), 0, pitch_, std::max(0, height()));
 }
 
 void CaptionStrip::resizeEvent(QResizeEvent* e) {

@@ -189,7 +189,6 @@ void TVvodNachDannForm::buildMenu(QMenuBar* bar) {
     miUzliTSSelAll = miUzliTS->addAction(QStringLiteral("Выделить все записи"), this, &TVvodNachDannForm::selectAllNodes);
     miUzliTSDelRec = miUzliTS->addAction(QStringLiteral("Удалить записи"), this, &TVvodNachDannForm::deleteSelectedNodes);
     miUzliTSDelAllRec = miUzliTS->addAction(QStringLiteral("Удалить все записи"), this, &TVvodNachDannForm::deleteAllNodes);
-    miUzliTS->addSeparator();
     miUzliTSAutoZapol = miUzliTS->addAction(QStringLiteral("Автозаполнение узлов тепловой сети"), this, [this] {
         DGUzliTS->endEditing();
         if (autoFill_) autoFill_(this);

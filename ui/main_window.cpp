@@ -61,7 +61,7 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
 
     resize(1016, 426 + menuBar()->sizeHint().height() + ToolBar1->sizeHint().height() +
                      statusBar()->sizeHint().height());
-    setMinimumSize(640, 400);
+    setMinimumSize(640, 480);
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect r = s->availableGeometry();
         move(r.center() - rect().center());

@@ -32,6 +32,7 @@ namespace {
 
 const QString kSortBySections = QStringLiteral("НачУзел ASC, КонУзел ASC");
 const QString kSortByCounter = QStringLiteral("id ASC");
+const QString kDeleteContext = QStringLiteral("Ошибка при удалении записей.");
 
 }  // namespace
 
@@ -210,29 +211,35 @@ void TMainForm::selectAllRecords() {
 void TMainForm::deleteRecords() {
     Table* t = app_.dm.atTabl.get();
     if (!t || !t->isOpen()) return;
-    guarded([&] {
+    runReported(app_.person(), [&](ErrorContext& ctx) {
+        ctx = kDeleteContext;
         // The row being edited is stored first: it may be one of those deleted,
         // and its own store would otherwise cut the command short.
         storePendingEdits();
         const QList<int> selected = DGGlavn->selectedRowNumbers();
         const int idField = t->fieldIndex(QStringLiteral("id"));
-        deleteSelectedRecords(app_.person(), *t, app_.dm.acGR, std::vector<int>(selected.begin(), selected.end()),
-                              [this, idField](const Table& table, int row) {
-                                  UstanovitRasVip(app_, false);
-                                  return QStringLiteral("DELETE FROM Табл WHERE id=") +
-                                         QString::number(table.valueAt(row, idField).toLongLong());
-                              });
+        // Every deleted row is unmarked: no row stays selected afterwards.
+        if (deleteSelectedRecords(app_.person(), *t, app_.dm.acGR, std::vector<int>(selected.begin(), selected.end()),
+                                  [this, idField](const Table& table, int row) {
+                                      UstanovitRasVip(app_, false);
+                                      return QStringLiteral("DELETE FROM Табл WHERE id=") +
+                                             QString::number(table.valueAt(row, idField).toLongLong());
+                                  }))
+            DGGlavn->clearSelection();
     });
 }
 
 void TMainForm::deleteAllRecords() {
     Table* t = app_.dm.atTabl.get();
     if (!t || !t->isOpen()) return;
-    guarded([&] {
+    runReported(app_.person(), [&](ErrorContext& ctx) {
+        ctx = kDeleteContext;
         // A row being edited goes with the others.
         DGGlavn->endEditing();
-        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, QStringLiteral("DELETE FROM Табл")))
+        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, QStringLiteral("DELETE FROM Табл"))) {
             UstanovitRasVip(app_, false);
+            DGGlavn->clearSelection();
+        }
     });
 }
 
@@ -314,7 +321,8 @@ void TMainForm::sortSections(bool bySectionNumbers) {
         miSortPoVnutrSc->setChecked(!marked);
         return;
     }
-    guarded([&] {
+    runReported(app_.person(), [&](ErrorContext& ctx) {
+        ctx = QStringLiteral("Ошибка при сортировке записей таблицы расчета.");
         if (app_.flushEditors) app_.flushEditors();
         if (t->editing()) ZapisatUchastok(app_);
         app_.sectionSort = bySectionNumbers ? kSortBySections : kSortByCounter;

@@ -61,12 +61,26 @@ bool locatePredefined(App& app, const QString& shortName) {
     return false;
 }
 
+QStringList menuLayout(const QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+QStringList titles(const volm::ui::DataGridView* view) {
+    QStringList out;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        out << view->model()->headerData(c, Qt::Horizontal).toString();
+    return out;
+}
+
 }  // namespace
 
 class TestFormulasDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void menuLabelsAndGridTitles();
     void everyCloseChecksTheFormulas_data();
     void everyCloseChecksTheFormulas();
     void launcherRebuildsOnlyAfterAPassedCheck_data();
@@ -82,6 +96,33 @@ private Q_SLOTS:
     void predefinedHintFollowsTheCheckBox();
     void predefinedCancelWritesNothing();
 };
+
+void TestFormulasDialog::menuLabelsAndGridTitles() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    TRasFormuliForm dlg(*f.app);
+    QStringList top;
+    for (QAction* a : dlg.menu->actions()) top << a->text();
+    QCOMPARE(top, (QStringList{"Предопределенные показатели", "Показатели", "Сохранить и закрыть"}));
+    const auto menus = dlg.menu->actions();
+    QCOMPARE(menuLayout(menus[0]->menu()), QStringList{"Изменить текущий показатель"});
+    QCOMPARE(menuLayout(menus[1]->menu()),
+             (QStringList{"Выделить все записи", "Удалить записи", "Удалить все записи"}));
+    QVERIFY(!menus[2]->menu());
+    QCOMPARE(dlg.lbPredoprPok->text(), QStringLiteral("  Предопределенные показатели расчета:"));
+    QCOMPARE(dlg.lbPok->text(), QStringLiteral("  Показатели расчета:"));
+    QCOMPARE(titles(dlg.DGPredoprPok),
+             (QStringList{"Наименование показателя", "Сокр. наименование показателя",
+                          "Табличный (Т) или заголовочный (З)", "Вводится пользователем", "Формула",
+                          "Выводить в отчет", "Используется при расчете 1-трубной сети",
+                          "Используется при расчете 2-трубной сети"}));
+    QCOMPARE(titles(dlg.DGPok),
+             (QStringList{"№ п/п", "Наименование показателя", "Сокр. наименование показателя",
+                          "Табличный (Т) или заголовочный (З)", "Вводится пользователем", "Формула",
+                          "Выводить в отчет"}));
+    QCOMPARE(dlg.DGPredoprPok->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(dlg.DGPok->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
 
 void TestFormulasDialog::everyCloseChecksTheFormulas_data() {
     QTest::addColumn<int>("way");

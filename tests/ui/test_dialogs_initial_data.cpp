@@ -9,7 +9,10 @@
 #include "ui/initial_data_dialog.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -53,12 +56,27 @@ QList<int> column(Table& t, const char* field) {
     return out;
 }
 
+// A menu's items, "-" for a separator.
+QStringList menuLayout(const QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+QStringList titles(const volm::ui::DataGridView* view) {
+    QStringList out;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        out << view->model()->headerData(c, Qt::Horizontal).toString();
+    return out;
+}
+
 }  // namespace
 
 class TestInitialDataDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void menuAndGridTitles();
     void freshCalculationOpensWithEmptyStartNode();
     void emptyStartNodeIsStoredAsZero();
     void closeStoresValuesAndChecksStartNode_data();
@@ -74,6 +92,34 @@ private Q_SLOTS:
     void launcherChecksFormulasAndRebuilds();
     void oneTubeNetworkRebuildsTheSectionTable();
 };
+
+// The menu lists its items in order with no separators; the grids carry their
+// titles and show the pipeline flag as "Под."/"Обр.".
+void TestInitialDataDialog::menuAndGridTitles() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    addHeadChange(*f.app, 3, true, 1.5);
+    addHeadChange(*f.app, 4, false, 2);
+    TVvodNachDannForm dlg(*f.app);
+    dlg.load();
+    auto* bar = dlg.findChild<QMenuBar*>();
+    QVERIFY(bar);
+    QStringList top;
+    for (QAction* a : bar->actions()) top << a->text();
+    QCOMPARE(top, (QStringList{"Узлы ТС", "Изменение полного напора в узлах ТС", "Сохранить и закрыть"}));
+    QCOMPARE(menuLayout(dlg.miUzliTS), (QStringList{"Выделить все записи", "Удалить записи", "Удалить все записи",
+                                                    "Автозаполнение узлов тепловой сети"}));
+    QCOMPARE(menuLayout(dlg.miIsmPNap),
+             (QStringList{"Выделить все записи", "Удалить записи", "Удалить все записи"}));
+    QCOMPARE(titles(dlg.DGUzliTS), (QStringList{"Номер узла", "Геодезическая высота узла, м."}));
+    QCOMPARE(titles(dlg.DGIsmPNap),
+             (QStringList{"Узел (кроме нач. узла)", "Трубопровод (Под. или Обр.)", "Изменение напора, м."}));
+    const QAbstractItemModel* m = dlg.DGIsmPNap->model();
+    QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("Обр."));
+    QCOMPARE(m->index(1, 1).data().toString(), QStringLiteral("Под."));
+    QCOMPARE(dlg.rgTipSeti->title(), QStringLiteral("Тип сети"));
+    QVERIFY(dlg.minimumWidth() >= 480 && dlg.minimumHeight() >= 370);
+}
 
 void TestInitialDataDialog::freshCalculationOpensWithEmptyStartNode() {
     DialogsFixture f;

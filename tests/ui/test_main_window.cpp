@@ -97,7 +97,10 @@ private Q_SLOTS:
     void menusToolbarAndCaption();
     void lockNestsAndRestores();
     void captionsFollowHorizontalScroll();
+    void captionBoxesAndWindowSizes();
+    void selectAllKeepsCurrentRow();
     void deleteSelectedLandsAfterDeleted();
+    void recordCommandFailuresShowTheStandardReport();
     void deleteLastRowLandsOnNewLast();
     void deleteWithoutSelectionOnlyTells();
     void deleteAllAsksFirst();
@@ -222,7 +225,63 @@ void TestMainWindow::deleteSelectedLandsAfterDeleted() {
     QCOMPARE(t.ids(), (QList<int>{1, 2, 5, 6, 7, 8, 9, 10}));
     QCOMPARE(t.sections().value(QStringLiteral("id")).toInt(), 5);
     QCOMPARE(view->currentIndex().row(), 2);
+    QVERIFY(view->selectedRowNumbers().isEmpty());  // the deleted rows' marks went with them
     QVERIFY(!t.app().RasVip);
+}
+
+// A failing DELETE is shown as the standard error report naming the command.
+void TestMainWindow::recordCommandFailuresShowTheStandardReport() {
+    Window t(3);
+    QVERIFY(t.ok);
+    t.w->show();
+    t.app().dm.acGR.exec(QStringLiteral(
+        "CREATE TRIGGER НеУдалять BEFORE DELETE ON Табл BEGIN SELECT RAISE(ABORT, 'таблица занята'); END"));
+    t.w->DGGlavn->setCurrentIndex(t.w->glavnModel->index(1, 0));
+    QCOMPARE(t.w->DGGlavn->selectedRowNumbers(), QList<int>{1});
+    t.f.person.answers = {true, true};
+    t.w->deleteRecords();
+    t.w->deleteAllRecords();
+    QCOMPARE(t.f.person.messages.size(), 2);
+    const QString head = QStringLiteral("Ошибка при удалении записей.\r\rКласс ошибки: \"EDatabaseError\"\rТекст ошибки: \"");
+    for (const QString& m : t.f.person.messages) QVERIFY2(m.startsWith(head), qPrintable(m));
+    QCOMPARE(t.ids(), (QList<int>{1, 2, 3}));
+}
+
+// Caption boxes 111 (header) and 104 (sections) pixels wide, one pitch apart, the
+// header ones at the top 27 of the top panel and 67 high; the window at least
+// 640 by 480.
+void TestMainWindow::captionBoxesAndWindowSizes() {
+    Window t;
+    QVERIFY(t.ok);
+    t.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(t.w.get()));
+    QCOMPARE(t.w->gbZag->count(), 6);
+    QCOMPARE(t.w->gbGlavn->count(), 18);
+    QCOMPARE(t.w->gbZag->y(), 27);
+    for (int k = 1; k <= 6; ++k) {
+        QCOMPARE(t.w->gbZag->box(k)->width(), 111);
+        QCOMPARE(t.w->gbZag->box(k)->height(), 67);
+        if (k > 1) QCOMPARE(t.w->gbZag->box(k)->x() - t.w->gbZag->box(k - 1)->x(), 111);
+    }
+    for (int k = 1; k <= 18; ++k) {
+        QCOMPARE(t.w->gbGlavn->box(k)->width(), 104);
+        if (k > 1) QCOMPARE(t.w->gbGlavn->box(k)->x() - t.w->gbGlavn->box(k - 1)->x(), 104);
+    }
+    QCOMPARE(t.w->lbLeft->text(), QStringLiteral("Номер участка"));
+    QCOMPARE(t.w->edRasName->toolTip(), QStringLiteral("Введите название гидравлического расчета"));
+    QCOMPARE(t.w->minimumSize(), QSize(640, 480));
+}
+
+// "Выделить все записи" marks every section and leaves the current one where it was.
+void TestMainWindow::selectAllKeepsCurrentRow() {
+    Window t(5);
+    QVERIFY(t.ok);
+    t.w->show();
+    t.w->DGGlavn->setCurrentIndex(t.w->glavnModel->index(2, 1));
+    t.w->miSelAll->trigger();
+    QCOMPARE(t.w->DGGlavn->selectedRowNumbers(), (QList<int>{0, 1, 2, 3, 4}));
+    QCOMPARE(t.w->DGGlavn->currentIndex().row(), 2);
+    QCOMPARE(t.sections().currentRow(), 2);
 }
 
 void TestMainWindow::deleteLastRowLandsOnNewLast() {
