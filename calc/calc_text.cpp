@@ -3,24 +3,83 @@
 #include "formulas/cp1251.h"
 #include "store/errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 namespace volm::calc {
 
 namespace {
 
-// Flushed to the file whenever this much text has gathered.
-constexpr size_t kFlushSize = 1 << 20;
+// Room beyond the flush size for the line that crosses it.
+constexpr size_t kSlack = 64 << 10;
+// The most a number takes by the shortcut, without its separator.
+constexpr size_t kShortNumber = 32;
 
-void appendSeparator(std::string& out, QChar separator) {
+std::string separatorBytes(QChar separator) {
     const ushort u = separator.unicode();
-    if (u < 128)
-        out.push_back(char(u));
-    else
-        out += cp1251::fromUnicode(QString(separator));
+    if (u < 128) return std::string(1, char(u));
+    return cp1251::fromUnicode(QString(separator));
+}
+
+void appendSeparator(std::string& out, QChar separator) { out += separatorBytes(separator); }
+
+// The common case of appendFixed without the decimal digits: the value scaled
+// to the last place kept, far enough from a tie that rounding its 15-digit form
+// half away from zero and rounding the scaled value itself agree. Writes at
+// most kShortNumber bytes and the separator, and returns the end; nullptr when
+// the value needs the digits.
+char* writeShortFixed(char* out, double value, int precision, std::string_view separator) {
+    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    if (precision < 0 || precision > 8 || !std::isfinite(value)) return nullptr;
+    const double scaled = std::fabs(value) * kScale[precision];
+    if (!(scaled < 1e9)) return nullptr;
+    const auto truncated = std::uint32_t(scaled);  // the floor: scaled is not negative
+    const double fraction = scaled - double(truncated);
+    if (!(std::fabs(fraction - 0.5) > 1e-5)) return nullptr;
+    std::uint32_t n = truncated + (fraction > 0.5 ? 1 : 0);
+    if (value < 0 && n != 0) *out++ = '-';
+    // The digits of n, at least precision + 1 of them (zeros in front), end at
+    // the middle of the buffer, so that whole moves of 16 bytes stay inside it.
+    char digits[32] = {};
+    char* const last = digits + 16;
+    char* p = last;
+    while (n >= 100) {
+        p -= 2;
+        std::memcpy(p, kPairs + (n % 100) * 2, 2);
+        n /= 100;
+    }
+    if (n >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + n * 2, 2);
+    } else {
+        *--p = char('0' + n);
+    }
+    while (last - p < precision + 1) *--p = '0';
+    // The whole part, the separator, the decimals; out has room for 16 bytes
+    // past each part, which the next part overwrites.
+    const size_t whole = size_t(last - p) - size_t(precision);
+    std::memcpy(out, p, 16);
+    out += whole;
+    if (precision > 0) {
+        if (separator.size() == 1)
+            *out++ = separator[0];
+        else
+            for (char c : separator) *out++ = c;
+        std::memcpy(out, p + whole, 8);
+        out += precision;
+    }
+    return out;
 }
 
 }  // namespace
@@ -99,35 +158,12 @@ void appendFixedExact(std::string& out, double value, int precision, QChar separ
 }
 
 void appendFixed(std::string& out, double value, int precision, QChar separator) {
-    // The common case without the decimal digits: the value scaled to the last
-    // place kept, far enough from a tie that rounding its 15-digit form half
-    // away from zero and rounding the scaled value itself agree.
-    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    if (precision >= 0 && precision <= 8 && std::isfinite(value)) {
-        const double scaled = std::fabs(value) * kScale[precision];
-        if (scaled < 1e9) {
-            const double whole = std::floor(scaled);
-            const double fraction = scaled - whole;
-            if (std::fabs(fraction - 0.5) > 1e-5) {
-                const qint64 n = qint64(whole) + (fraction > 0.5 ? 1 : 0);
-                char digits[24];
-                auto r = std::to_chars(digits, digits + sizeof digits, n);
-                int nd = int(r.ptr - digits);
-                if (value < 0 && n != 0) out.push_back('-');
-                if (nd <= precision) {  // zeros before the first digit
-                    out.push_back('0');
-                    if (precision > 0) appendSeparator(out, separator);
-                    out.append(size_t(precision - nd), '0');
-                    out.append(digits, size_t(nd));
-                } else {
-                    out.append(digits, size_t(nd - precision));
-                    if (precision > 0) {
-                        appendSeparator(out, separator);
-                        out.append(digits + nd - precision, size_t(precision));
-                    }
-                }
-                return;
-            }
+    const std::string sep = separatorBytes(separator);
+    char text[kShortNumber + 8];
+    if (sep.size() <= 8) {
+        if (const char* e = writeShortFixed(text, value, precision, sep)) {
+            out.append(text, size_t(e - text));
+            return;
         }
     }
     appendFixedExact(out, value, precision, separator);
@@ -141,81 +177,139 @@ QString fixedNumber(double value, int precision, QChar separator) {
     return q;
 }
 
-CalcText::CalcText(int precision, QChar separator) : precision_(precision), separator_(separator) {
-    buffer_.reserve(kFlushSize + 4096);
+// Writes full buffers to the file on a thread of its own, one at a time: the
+// next buffer handed over waits for the one before, and a failure to write is
+// reported there (or when the text is closed). Only this thread touches the
+// file between its start and its stop.
+class CalcText::Writer {
+public:
+    Writer(QFile& file, const QString& path, size_t capacity) : file_(file), path_(path), buffer_(capacity) {
+        thread_ = std::thread([this] { run(); });
+    }
+    ~Writer() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    // Swaps the text gathered with the buffer written before, once that is
+    // written, and starts writing it. Throws FileError for a failed write.
+    void handOver(std::vector<char>& text, size_t size) {
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [this] { return !busy_; });
+        if (!error_.isEmpty()) throw FileError(error_);
+        if (buffer_.size() < text.size()) buffer_.resize(text.size());
+        std::swap(buffer_, text);
+        size_ = size;
+        busy_ = true;
+        lock.unlock();
+        wake_.notify_all();
+    }
+    // Waits until everything handed over is written. Throws FileError for a failed write.
+    void finish() {
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [this] { return !busy_; });
+        if (!error_.isEmpty()) throw FileError(error_);
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return busy_ || stop_; });
+            if (!busy_) return;
+            lock.unlock();
+            QString error;
+            if (file_.write(buffer_.data(), qint64(size_)) != qint64(size_))
+                error = QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString());
+            lock.lock();
+            if (error_.isEmpty()) error_ = error;
+            busy_ = false;
+            done_.notify_all();
+        }
+    }
+
+    QFile& file_;
+    const QString path_;
+    std::vector<char> buffer_;  // being written, or written
+    size_t size_ = 0;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    bool busy_ = false;  // buffer_ handed over and not yet written
+    bool stop_ = false;
+    QString error_;      // the first failure
+    std::thread thread_;
+};
+
+CalcText::CalcText(int precision, QChar separator)
+    : precision_(precision), separator_(separator), separatorBytes_(separatorBytes(separator)) {
+    buffer_.resize(kFlushSize + kSlack);
 }
 
 CalcText::~CalcText() { abandon(); }
 
 void CalcText::open(const QString& path) {
     path_ = path;
-    buffer_.clear();
+    used_ = 0;
     pendingBreak_ = false;
+    stopWriter();
     file_.setFileName(path);
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw FileError(QStringLiteral("Не удается создать файл \"%1\". %2").arg(path, file_.errorString()));
+    writer_ = std::make_unique<Writer>(file_, path_, buffer_.size());
 }
 
 void CalcText::flush(bool final) {
-    if (!file_.isOpen()) return;
-    if (buffer_.empty()) return;
-    if (file_.write(buffer_.data(), qint64(buffer_.size())) != qint64(buffer_.size()))
-        throw FileError(QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString()));
-    buffer_.clear();
-    (void)final;
+    if (!file_.isOpen() || !writer_) return;
+    if (used_ > 0) {
+        writer_->handOver(buffer_, used_);
+        used_ = 0;
+    }
+    if (final) writer_->finish();
 }
+
+void CalcText::stopWriter() { writer_.reset(); }
 
 void CalcText::close() {
     if (!file_.isOpen()) return;
     flush(true);
+    stopWriter();
     file_.close();
     if (file_.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString()));
 }
 
 void CalcText::abandon() {
+    stopWriter();
     if (file_.isOpen()) file_.close();
-    buffer_.clear();
+    used_ = 0;
 }
 
-void CalcText::startPiece() {
-    if (pendingBreak_) {
-        buffer_ += "\r\n";
-        pendingBreak_ = false;
-        if (buffer_.size() >= kFlushSize) flush(false);
-    }
+char* CalcText::grow(size_t n) {
+    buffer_.resize(std::max(buffer_.size() * 2, used_ + n));
+    return buffer_.data() + used_;
 }
 
 CalcText& CalcText::put(const QString& text) {
-    startPiece();
-    buffer_ += cp1251::fromUnicode(text);
-    return *this;
-}
-
-CalcText& CalcText::putBytes(std::string_view bytes) {
-    startPiece();
-    buffer_.append(bytes.data(), bytes.size());
-    return *this;
+    return putBytes(cp1251::fromUnicode(text));
 }
 
 CalcText& CalcText::num(double value) {
     startPiece();
-    appendFixed(buffer_, value, precision_, separator_);
-    return *this;
+    char* p = room(kShortNumber + separatorBytes_.size());
+    if (char* e = writeShortFixed(p, value, precision_, separatorBytes_)) {
+        used_ += size_t(e - p);
+        return *this;
+    }
+    return numExact(value);
 }
 
-CalcText& CalcText::node(int node) {
-    startPiece();
-    char b[16];
-    auto r = std::to_chars(b, b + sizeof b, node);
-    buffer_.append(b, size_t(r.ptr - b));
-    return *this;
-}
-
-CalcText& CalcText::end() {
-    startPiece();
-    pendingBreak_ = true;
-    return *this;
+CalcText& CalcText::numExact(double value) {
+    std::string exact;
+    appendFixedExact(exact, value, precision_, separator_);
+    return putBytes(exact);
 }
 
 }  // namespace volm::calc

@@ -3,12 +3,18 @@
 // Windows-1251 bytes, every line ending in CR LF except the very last one, and
 // goes to the temporary file "~$.tx_" of the program folder from the moment the
 // run opens it. Numbers are written in fixed-point notation with the report
-// precision and the locale's decimal separator.
+// precision and the locale's decimal separator. The text is gathered in a
+// buffer that a second thread writes to the file while the run goes on.
 #include <QChar>
 #include <QFile>
 #include <QString>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace volm::calc {
 
@@ -42,25 +48,83 @@ public:
 
     // A piece of the current line.
     CalcText& put(const QString& text);
-    CalcText& putBytes(std::string_view bytes);
+    CalcText& putBytes(std::string_view bytes) {
+        startPiece();
+        copyBytes(room(bytes.size()), bytes.data(), bytes.size());
+        used_ += bytes.size();
+        return *this;
+    }
     CalcText& num(double value);
-    CalcText& node(int node);
+    CalcText& node(int node) {
+        startPiece();
+        char* p = room(16);
+        used_ += size_t(std::to_chars(p, p + 16, node).ptr - p);
+        return *this;
+    }
     // Ends the current line.
-    CalcText& end();
+    CalcText& end() {
+        startPiece();
+        pendingBreak_ = true;
+        return *this;
+    }
     // A whole line.
     CalcText& line(const QString& text) { return put(text).end(); }
     CalcText& emptyLine() { return end(); }
 
-private:
-    void startPiece();
-    void flush(bool final);
+    // Flushed to the file whenever this much text has gathered at a line end.
+    static constexpr size_t kFlushSize = 1 << 20;
 
+private:
+    // The line break a piece or a line end is waiting for.
+    void startPiece() {
+        if (!pendingBreak_) return;
+        char* p = room(2);
+        p[0] = '\r';
+        p[1] = '\n';
+        used_ += 2;
+        pendingBreak_ = false;
+        if (used_ >= kFlushSize) flush(false);
+    }
+    // A copy of the few bytes of a piece without a call to the library: two
+    // overlapping moves of a fixed size cover every length up to 16.
+    static void copyBytes(char* to, const char* from, size_t n) {
+        if (n > 16) {
+            std::memcpy(to, from, n);
+        } else if (n >= 8) {
+            std::uint64_t a, b;
+            std::memcpy(&a, from, 8);
+            std::memcpy(&b, from + n - 8, 8);
+            std::memcpy(to, &a, 8);
+            std::memcpy(to + n - 8, &b, 8);
+        } else if (n >= 4) {
+            std::uint32_t a, b;
+            std::memcpy(&a, from, 4);
+            std::memcpy(&b, from + n - 4, 4);
+            std::memcpy(to, &a, 4);
+            std::memcpy(to + n - 4, &b, 4);
+        } else {
+            for (size_t i = 0; i < n; ++i) to[i] = from[i];
+        }
+    }
+    // Room for n more bytes at the end of the text gathered, the buffer grown
+    // when they do not fit (a very long line).
+    char* room(size_t n) { return n <= buffer_.size() - used_ ? buffer_.data() + used_ : grow(n); }
+    char* grow(size_t n);
+    // A number that needs its decimal digits worked out one by one.
+    CalcText& numExact(double value);
+    void flush(bool final);
+    void stopWriter();
+
+    class Writer;
     int precision_;
     QChar separator_;
-    std::string buffer_;
+    std::string separatorBytes_;  // the separator in Windows-1251
+    std::vector<char> buffer_;    // the text gathered: its first used_ bytes
+    size_t used_ = 0;
     bool pendingBreak_ = false;
     QFile file_;
     QString path_;
+    std::unique_ptr<Writer> writer_;  // while the file is open
 };
 
 }  // namespace volm::calc

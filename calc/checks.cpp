@@ -8,8 +8,6 @@
 #include "store/errors.h"
 #include "store/str_to_int.h"
 
-#include <unordered_set>
-
 namespace volm::calc {
 
 namespace {
@@ -95,22 +93,22 @@ void stageNodeFields(RunData& d) {
     // Pairs of sections: for every section (a, b) in order, the first other row
     // (c, d) with d = b, or with c = b and d = a.
     if (d.ok()) {
-        std::unordered_map<int, std::pair<int, int>> byEnd;  // end node -> first two rows
-        std::unordered_map<qint64, int> byPair;              // (start, end) -> first row
-        byEnd.reserve(size_t(n) * 2);
-        byPair.reserve(size_t(n) * 2);
+        FlatMap<int, std::pair<int, int>> byEnd;  // end node -> first two rows
+        FlatMap<qint64, int> byPair;              // (start, end) -> first row
+        byEnd.reserve(size_t(n));
+        byPair.reserve(size_t(n));
         for (int r = 0; r < n; ++r) {
-            auto [it, fresh] = byEnd.try_emplace(d.endOf[size_t(r)], r, -1);
-            if (!fresh && it->second.second < 0) it->second.second = r;
-            byPair.try_emplace(pairKey(d.startOf[size_t(r)], d.endOf[size_t(r)]), r);
+            auto [rows, fresh] = byEnd.tryEmplace(d.endOf[size_t(r)], {r, -1});
+            if (!fresh && rows->second < 0) rows->second = r;
+            byPair.tryEmplace(pairKey(d.startOf[size_t(r)], d.endOf[size_t(r)]), r);
         }
         for (int i = 0; i < n && d.ok(); ++i) {
             const int a = d.startOf[size_t(i)], b = d.endOf[size_t(i)];
             int j = -1;
-            const auto& rows = byEnd.at(b);
+            const std::pair<int, int>& rows = *byEnd.find(b);
             const int sameEnd = rows.first != i ? rows.first : rows.second;
             if (sameEnd >= 0) j = sameEnd;
-            if (auto it = byPair.find(pairKey(b, a)); it != byPair.end() && (j < 0 || it->second < j)) j = it->second;
+            if (const int* other = byPair.find(pairKey(b, a)); other && (j < 0 || *other < j)) j = *other;
             if (j < 0) continue;
             const int c = d.startOf[size_t(j)], dd = d.endOf[size_t(j)];
             d.error = QStringLiteral("Участки ") + nodeText(a) + QStringLiteral(" - ") + nodeText(b) +
@@ -123,11 +121,11 @@ void stageNodeFields(RunData& d) {
 
     // The nodes of the given heads must belong to the network.
     if (d.ok()) {
-        std::unordered_set<int> used;
+        FlatMap<int, bool> used;
         used.reserve(size_t(n) * 2);
         for (int r = 0; r < n; ++r) {
-            used.insert(d.startOf[size_t(r)]);
-            used.insert(d.endOf[size_t(r)]);
+            used.tryEmplace(d.startOf[size_t(r)], true);
+            used.tryEmplace(d.endOf[size_t(r)], true);
         }
         auto missing = [&](const char* indicator, int node) {
             const QString nt = nodeText(node);
@@ -135,9 +133,9 @@ void stageNodeFields(RunData& d) {
                       nt + QStringLiteral(". Узел ") + nt +
                       QStringLiteral(" не найден в таблице с исходными данными о участках тепловой сети.");
         };
-        if (!used.count(d.supplyNode))
+        if (!used.contains(d.supplyNode))
             missing("ПНапНаУзПод", d.supplyNode);
-        else if (d.twoPipe() && !used.count(d.availNode))
+        else if (d.twoPipe() && !used.contains(d.availNode))
             missing("РНапНаУз", d.availNode);
     }
 

@@ -5,6 +5,20 @@
 
 namespace volm::calc {
 
+std::vector<QString> clearedSectionColumns(const RunData& d) {
+    std::vector<QString> names;
+    for (const char* name : {"ГеодВысНач", "ГеодВысКон", "ДлНачПод", "ДлКонПод", "ТВодыНачПод", "ТВодыКонПод",
+                             "ПотНОтИНачПод", "ПотНОтИКонПод", "ПНапНачПод", "ПНапКонПод"})
+        names.push_back(QString::fromUtf8(name));
+    if (d.twoPipe())
+        for (const char* name : {"ДлНачОбр", "ДлКонОбр", "ТВодыНачОбр", "ТВодыКонОбр", "ПотНОтИНачОбр", "ПотНОтИКонОбр",
+                                 "ПНапНачОбр", "ПНапКонОбр", "РНапНач", "РНапКон"})
+            names.push_back(QString::fromUtf8(name));
+    for (const Indicator& i : d.userIndicators)
+        if (i.table && !i.entered) names.push_back(i.shortName);
+    return names;
+}
+
 void stageClearResults(RunData& d) {
     d.progress.stage(QStringLiteral("Подготовка к расчету."));
     const bool two = d.twoPipe();
@@ -20,19 +34,18 @@ void stageClearResults(RunData& d) {
         for (int c : headerCols) h.set(0, c, kNull);
 
     ValueTable& s = d.sections;
-    std::vector<int> cols;
-    for (const char* name : {"ГеодВысНач", "ГеодВысКон", "ДлНачПод", "ДлКонПод", "ТВодыНачПод", "ТВодыКонПод",
-                             "ПотНОтИНачПод", "ПотНОтИКонПод", "ПНапНачПод", "ПНапКонПод"})
-        cols.push_back(s.need(QString::fromUtf8(name)));
+    // In the order the columns are looked up, so that a missing one is named
+    // as before: the supply results, the entered-or-computed return values,
+    // the return results, the user's table indicators.
+    const std::vector<QString> always = clearedSectionColumns(d);
+    std::vector<QString> names(always.begin(), always.begin() + 10);
     if (two) {
-        if (!d.retFlowEntered) cols.push_back(s.need(QStringLiteral("РасхОбр")));
-        if (!d.retLenEntered) cols.push_back(s.need(QStringLiteral("ДлНаУчОбр")));
-        for (const char* name : {"ДлНачОбр", "ДлКонОбр", "ТВодыНачОбр", "ТВодыКонОбр", "ПотНОтИНачОбр", "ПотНОтИКонОбр",
-                                 "ПНапНачОбр", "ПНапКонОбр", "РНапНач", "РНапКон"})
-            cols.push_back(s.need(QString::fromUtf8(name)));
+        if (!d.retFlowEntered) names.push_back(QStringLiteral("РасхОбр"));
+        if (!d.retLenEntered) names.push_back(QStringLiteral("ДлНаУчОбр"));
     }
-    for (const Indicator& i : d.userIndicators)
-        if (i.table && !i.entered) cols.push_back(s.need(i.shortName));
+    names.insert(names.end(), always.begin() + 10, always.end());
+    std::vector<int> cols;
+    for (const QString& name : names) cols.push_back(s.need(name));
     const int n = s.rowCount();
     for (int r = 0; r < n; ++r)
         for (int c : cols) s.set(r, c, kNull);

@@ -4,6 +4,8 @@
 #include "calc/run_data.h"
 #include "calc/stages.h"
 
+#include <stdexcept>
+
 namespace volm::calc {
 
 void stageNodeHeights(RunData& d) {
@@ -16,7 +18,10 @@ void stageNodeHeights(RunData& d) {
             return QStringLiteral("Определение показателей ГеодВысНач, ГеодВысКон. id = ") + QString::number(d.ids[size_t(r)]);
         });
         const int a = d.startOf[size_t(r)], b = d.endOf[size_t(r)];
-        const double ha = d.nodes.at(a), hb = d.nodes.at(b);
+        const double* pa = d.nodes.find(a);
+        const double* pb = d.nodes.find(b);
+        if (!pa || !pb) throw std::out_of_range("node");  // cannot happen: the node checks passed
+        const double ha = *pa, hb = *pb;
         for (const auto& [node, height] : {std::pair{a, ha}, std::pair{b, hb}}) {
             if (isNull(height)) {
                 d.error = d.sectionHeading(r) + QStringLiteral("Геодезическая высота узла ") + nodeText(node) +

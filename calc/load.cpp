@@ -1,6 +1,7 @@
 #include "calc/load.h"
 
 #include "calc/run_data.h"
+#include "calc/stages.h"
 #include "formulas/reference_data.h"
 #include "store/app.h"
 #include "store/errors.h"
@@ -16,13 +17,27 @@ Table& cursor(const std::unique_ptr<Table>& t, const char* name) {
 }
 
 double toDouble(const QVariant& v) {
+    // The kinds a cursor holds for number fields, without the general conversion.
+    switch (v.typeId()) {
+    case QMetaType::Double: return *static_cast<const double*>(v.constData());
+    case QMetaType::Int: return *static_cast<const int*>(v.constData());
+    default: break;
+    }
     if (v.isNull()) return kNull;
     bool ok = false;
     const double d = v.toDouble(&ok);
     return ok ? d : kNull;
 }
 
-int toNode(const QVariant& v) { return v.isNull() ? kNullNode : v.toInt(); }
+int toNode(const QVariant& v) {
+    if (v.typeId() == QMetaType::Int) return *static_cast<const int*>(v.constData());
+    return v.isNull() ? kNullNode : v.toInt();
+}
+
+qint64 toKey(const QVariant& v) {
+    if (v.typeId() == QMetaType::Int) return *static_cast<const int*>(v.constData());
+    return v.toLongLong();
+}
 
 std::vector<Indicator> readIndicators(Table& t) {
     const int fShort = t.fieldIndex(QStringLiteral("НаимПокСокр"));
@@ -118,13 +133,22 @@ void loadCalculation(RunData& d) {
         d.endOf.resize(size_t(rows));
         std::vector<char> numeric(size_t(d.sections.width));
         for (int c = 0; c < d.sections.width; ++c) numeric[size_t(c)] = tabl.fields()[size_t(c)].kind != FieldKind::Text;
+        // The columns the run sets to Null before it reads them (stage 5) are
+        // not read. The catalogue is read again below, where its faults are
+        // reported in their turn.
+        try {
+            d.userIndicators = readIndicators(cursor(dm.atFormuli, "Формулы"));
+            for (const QString& name : clearedSectionColumns(d))
+                if (const int c = d.sections.col(name); c >= 0) numeric[size_t(c)] = 0;
+        } catch (const DatabaseError&) {
+        }
         int r = 0;
         for (int row = 0; row < tabl.rowCount() && r < rows; ++row) {
             if (tabl.rowidAt(row) == 0) continue;  // a row being inserted is not stored
             double* out = d.sections.values.data() + size_t(r) * size_t(d.sections.width);
             for (int c = 0; c < d.sections.width; ++c)
                 if (numeric[size_t(c)]) out[c] = toDouble(tabl.valueAt(row, c));
-            d.ids[size_t(r)] = tabl.valueAt(row, fId).toLongLong();
+            d.ids[size_t(r)] = toKey(tabl.valueAt(row, fId));
             d.startOf[size_t(r)] = toNode(tabl.valueAt(row, fStart));
             d.endOf[size_t(r)] = toNode(tabl.valueAt(row, fEnd));
             ++r;
@@ -132,12 +156,13 @@ void loadCalculation(RunData& d) {
     }
 
     // Nodes and head changes.
+    d.nodes.reserve(size_t(d.sections.rowCount()) + 1);
     {
         auto st = gr.prepare(QStringLiteral("SELECT \"Nуз\", \"ГеодВыс\" FROM \"УзлыТС\" ORDER BY \"Nуз\", rowid"));
         while (st->step()) {
             const QVariant n = st->column(0);
             if (n.isNull()) continue;
-            d.nodes.emplace(n.toInt(), toDouble(st->column(1)));
+            d.nodes.tryEmplace(n.toInt(), toDouble(st->column(1)));
         }
     }
     {
@@ -148,7 +173,7 @@ void loadCalculation(RunData& d) {
             if (n.isNull()) continue;
             const bool ret = st->column(1).toBool();
             const double change = toDouble(st->column(2));
-            (ret ? d.changeRet : d.changeSup).emplace(n.toInt(), isNull(change) ? 0.0 : change);
+            (ret ? d.changeRet : d.changeSup).tryEmplace(n.toInt(), isNull(change) ? 0.0 : change);
         }
     }
 

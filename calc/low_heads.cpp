@@ -4,16 +4,14 @@
 #include "calc/run_data.h"
 #include "calc/stages.h"
 
-#include <unordered_set>
-
 namespace volm::calc {
 
 std::vector<int> collectLowHeadNodes(RunData& d) {
     constexpr double kLimit = 0.1;
     std::vector<int> nodes;
-    std::unordered_set<int> seen;
+    FlatMap<int, bool> seen;
     auto add = [&](int n) {
-        if (seen.insert(n).second) nodes.push_back(n);
+        if (seen.tryEmplace(n, true).second) nodes.push_back(n);
     };
     d.clearWorklist();
     for (int idx : d.endOrder) {

@@ -30,11 +30,11 @@ void RunData::buildIndexes() {
     const int n = sections.rowCount();
     byEnd.clear();
     firstByStart.clear();
-    byEnd.reserve(size_t(n) * 2);
-    firstByStart.reserve(size_t(n) * 2);
+    byEnd.reserve(size_t(n));
+    firstByStart.reserve(size_t(n));
     for (int r = 0; r < n; ++r) {
-        byEnd.emplace(endOf[size_t(r)], r);
-        firstByStart.emplace(startOf[size_t(r)], r);
+        byEnd.tryEmplace(endOf[size_t(r)], r);
+        firstByStart.tryEmplace(startOf[size_t(r)], r);
     }
 }
 

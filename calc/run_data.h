@@ -6,6 +6,7 @@
 // Every stage is a function over this structure; what it changes is written
 // back to the file in one transaction when the run ends (write_back.h).
 #include "calc/calc_text.h"
+#include "calc/flat_map.h"
 #include "calc/progress.h"
 
 #include <QHash>
@@ -15,7 +16,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace volm {
@@ -119,30 +119,30 @@ struct RunData {
     std::vector<int> startOf, endOf;  // node numbers; kNullNode for Null
 
     // Indexes over the sections, built once the node fields have passed their checks.
-    std::unordered_map<int, int> byEnd;         // end node -> row (unique)
-    std::unordered_map<int, int> firstByStart;  // start node -> first row in order
+    FlatMap<int, int> byEnd;         // end node -> row (unique)
+    FlatMap<int, int> firstByStart;  // start node -> first row in order
     void buildIndexes();
     int sectionEndingAt(int node) const {
-        auto it = byEnd.find(node);
-        return it == byEnd.end() ? -1 : it->second;
+        const int* r = byEnd.find(node);
+        return r ? *r : -1;
     }
     int firstSectionStartingAt(int node) const {
-        auto it = firstByStart.find(node);
-        return it == firstByStart.end() ? -1 : it->second;
+        const int* r = firstByStart.find(node);
+        return r ? *r : -1;
     }
 
     // УзлыТС: node -> height (NaN when Null); the node exists when present.
-    std::unordered_map<int, double> nodes;
-    bool hasNode(int n) const { return nodes.count(n) != 0; }
+    FlatMap<int, double> nodes;
+    bool hasNode(int n) const { return nodes.contains(n); }
     // ИзмПНапВУзлахТС: the first change per node and pipeline.
-    std::unordered_map<int, double> changeSup, changeRet;
+    FlatMap<int, double> changeSup, changeRet;
     double deltaSup(int n) const {
-        auto it = changeSup.find(n);
-        return it == changeSup.end() ? 0.0 : it->second;
+        const double* c = changeSup.find(n);
+        return c ? *c : 0.0;
     }
     double deltaRet(int n) const {
-        auto it = changeRet.find(n);
-        return it == changeRet.end() ? 0.0 : it->second;
+        const double* c = changeRet.find(n);
+        return c ? *c : 0.0;
     }
 
     // Catalogue: Формулы in the order of Nпп, ФлыПредопрПок by short name.

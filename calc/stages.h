@@ -17,6 +17,9 @@ void stageNodeFields(RunData& d);                                               
 void stageSectionLengths(RunData& d);                                                       // 9
 // clearing.cpp
 void stageClearResults(RunData& d);                                                         // 5
+// The columns of Табл that stage 5 always sets to Null (not those whose
+// clearing depends on what stage 3 finds), known once the catalogue is read.
+std::vector<QString> clearedSectionColumns(const RunData& d);
 // topology.cpp
 void stageEndSectionsAndMains(RunData& d);                                                  // 6
 void stageEverySectionInMain(RunData& d);                                                   // 7

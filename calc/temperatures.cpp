@@ -8,6 +8,10 @@
 #include "calc/text_bytes.h"
 
 #include <algorithm>
+#include <charconv>
+#include <initializer_list>
+#include <string>
+#include <string_view>
 
 namespace volm::calc {
 
@@ -54,13 +58,21 @@ void writeLegend(CalcText& t, bool two) {
     t.emptyLine();
 }
 
-// "(<ДлНачПод> - <ДлПодX>)" with a branch node, "<ДлНачПод>" without.
-void putLength(CalcText& t, const std::string& name, const std::string& atX, int branch) {
+// The start of a temperature line up to its value, the same for every section
+// of a main: head + length + tail, where the length is "(<ДлНачПод> - <ДлПодX>)"
+// with a branch node and "<ДлНачПод>" without.
+void linePrefix(std::string& out, std::initializer_list<std::string_view> head, const std::string& name,
+                const std::string& atX, int branch, const std::string& tail) {
+    out.clear();
+    for (std::string_view part : head) out.append(part);
     if (branch == kNullNode) {
-        t.putBytes("<").putBytes(name).putBytes(">");
+        out.append("<").append(name).append(">");
     } else {
-        t.putBytes("(<").putBytes(name).putBytes("> - <").putBytes(atX).node(branch).putBytes(">)");
+        char digits[16];
+        const auto r = std::to_chars(digits, digits + sizeof digits, branch);
+        out.append("(<").append(name).append("> - <").append(atX).append(digits, r.ptr).append(">)");
     }
+    out.append(tail);
 }
 
 }  // namespace
@@ -90,6 +102,7 @@ void stageTemperatures(RunData& d) {
         return two ? a.dlSum > b.dlSum : a.dlPod > b.dlPod;
     });
 
+    std::string prefix[4];  // the starts of the temperature lines of the main
     double rateSup = 0, rateRet = 0, rasMin = 0, rasMax = 0, rasLenSup = 0, rasLenRet = 0;
     bool first = true;
     for (int idx : d.endOrder) {
@@ -153,7 +166,19 @@ void stageTemperatures(RunData& d) {
         if (t) t->emptyLine();
         first = false;
 
-        const std::string& maxName = two ? VOLM_CP("РасМаксТВоды") : VOLM_CP("МаксТВоды");
+        if (t) {
+            const std::string& maxName = two ? VOLM_CP("РасМаксТВоды") : VOLM_CP("МаксТВоды");
+            linePrefix(prefix[0], {VOLM_CP("ТВодыНачПод = <"), maxName, "> - "}, VOLM_CP("ДлНачПод"), VOLM_CP("ДлПод"),
+                       branch, VOLM_CP(" * <ИзмТНаМПод> = "));
+            linePrefix(prefix[1], {VOLM_CP("ТВодыКонПод = <"), maxName, "> - "}, VOLM_CP("ДлКонПод"), VOLM_CP("ДлПод"),
+                       branch, VOLM_CP(" * <ИзмТНаМПод> = "));
+            if (two) {
+                linePrefix(prefix[2], {VOLM_CP("ТВодыНачОбр = <РасМинТВоды> + ")}, VOLM_CP("ДлНачОбр"), VOLM_CP("ДлОбр"),
+                           branch, VOLM_CP(" * <ИзмТНаМОбр> = "));
+                linePrefix(prefix[3], {VOLM_CP("ТВодыКонОбр = <РасМинТВоды> + ")}, VOLM_CP("ДлКонОбр"), VOLM_CP("ДлОбр"),
+                           branch, VOLM_CP(" * <ИзмТНаМОбр> = "));
+            }
+        }
         for (; k > 0; --k) {
             const int r = main.rows[k - 1];
             s.set(r, tNachPod, rasMax - (s.get(r, nachPod) - lenSupX) * rateSup);
@@ -164,19 +189,11 @@ void stageTemperatures(RunData& d) {
             }
             if (t) {
                 t->putBytes(VOLM_CP("Участок ")).node(d.startOf[size_t(r)]).putBytes(" - ").node(d.endOf[size_t(r)]).putBytes(":").end();
-                t->putBytes(VOLM_CP("ТВодыНачПод = <")).putBytes(maxName).putBytes("> - ");
-                putLength(*t, VOLM_CP("ДлНачПод"), VOLM_CP("ДлПод"), branch);
-                t->putBytes(VOLM_CP(" * <ИзмТНаМПод> = ")).num(s.get(r, tNachPod)).end();
-                t->putBytes(VOLM_CP("ТВодыКонПод = <")).putBytes(maxName).putBytes("> - ");
-                putLength(*t, VOLM_CP("ДлКонПод"), VOLM_CP("ДлПод"), branch);
-                t->putBytes(VOLM_CP(" * <ИзмТНаМПод> = ")).num(s.get(r, tKonPod)).end();
+                t->putBytes(prefix[0]).num(s.get(r, tNachPod)).end();
+                t->putBytes(prefix[1]).num(s.get(r, tKonPod)).end();
                 if (two) {
-                    t->putBytes(VOLM_CP("ТВодыНачОбр = <РасМинТВоды> + "));
-                    putLength(*t, VOLM_CP("ДлНачОбр"), VOLM_CP("ДлОбр"), branch);
-                    t->putBytes(VOLM_CP(" * <ИзмТНаМОбр> = ")).num(s.get(r, tNachObr)).end();
-                    t->putBytes(VOLM_CP("ТВодыКонОбр = <РасМинТВоды> + "));
-                    putLength(*t, VOLM_CP("ДлКонОбр"), VOLM_CP("ДлОбр"), branch);
-                    t->putBytes(VOLM_CP(" * <ИзмТНаМОбр> = ")).num(s.get(r, tKonObr)).end();
+                    t->putBytes(prefix[2]).num(s.get(r, tNachObr)).end();
+                    t->putBytes(prefix[3]).num(s.get(r, tKonObr)).end();
                 }
                 t->emptyLine();
             }

@@ -26,6 +26,7 @@ void stageEndSectionsAndMains(RunData& d) {
         d.progress.item([&] { return QStringLiteral("Определение конечных участков. id = ") + QString::number(d.ids[size_t(r)]); });
         if (d.firstSectionStartingAt(d.endOf[size_t(r)]) < 0) {
             Main m;
+            m.rows.reserve(16);  // most mains are shorter: one allocation
             m.rows.push_back(r);
             d.mains.push_back(std::move(m));
         }

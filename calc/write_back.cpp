@@ -33,6 +33,34 @@ QString updateSql(const QString& table, const ValueTable& t, const std::vector<i
     return sql + QStringLiteral(" WHERE ") + key + QStringLiteral(" = ?");
 }
 
+// Inserts count rows of width columns: many rows per run of one prepared
+// statement, which costs SQLite far less than a run per row; the rows go in
+// the order given. head is "INSERT INTO t (columns) VALUES ". bindRow(st, k, i)
+// binds the values of row i to the parameters k, k + 1, ...
+template <typename BindRow>
+void insertRows(Database& db, const QString& head, int width, size_t count, BindRow bindRow) {
+    constexpr size_t kBatch = 64;
+    QString tuple = QStringLiteral("(?");
+    for (int c = 1; c < width; ++c) tuple += QStringLiteral(", ?");
+    tuple += QLatin1Char(')');
+    size_t i = 0;
+    if (count >= kBatch) {
+        QString sql = head + tuple;
+        for (size_t b = 1; b < kBatch; ++b) sql += QStringLiteral(", ") + tuple;
+        auto many = db.prepare(sql);
+        for (; i + kBatch <= count; i += kBatch) {
+            for (size_t b = 0; b < kBatch; ++b) bindRow(*many, int(b) * width + 1, i + b);
+            many->run();
+        }
+    }
+    if (i == count) return;
+    auto one = db.prepare(head + tuple);
+    for (; i < count; ++i) {
+        bindRow(*one, 1, i);
+        one->run();
+    }
+}
+
 void writeHeader(RunData& d, Database& db) {
     const std::vector<int> cols = touchedColumns(d.header);
     if (cols.empty() || !d.headerRead) return;
@@ -61,25 +89,26 @@ void writeSections(RunData& d, Database& db) {
 
 void writeMains(RunData& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"МагистралиТС\""))->run();
-    auto st = db.prepare(QStringLiteral(
-        "INSERT INTO \"МагистралиТС\" (\"id_m\", \"NппУчВМ\", \"НачУзел\", \"КонУзел\", \"РасхПод\", \"РасхОбр\") "
-        "VALUES (?, ?, ?, ?, ?, ?)"));
-    auto insert = [&](int m, int pos) {
-        const Main& main = d.mains[size_t(m - 1)];
-        const int r = main.rows[size_t(pos - 1)];
-        st->bind(1, qint64(m));
-        st->bind(2, qint64(pos));
-        st->bind(3, qint64(d.startOf[size_t(r)]));
-        st->bind(4, qint64(d.endOf[size_t(r)]));
-        bindValue(*st, 5, main.flowSup);
-        bindValue(*st, 6, main.flowRet);
-        st->run();
-    };
     // In the order the rows are found: every end section first, then each main
     // towards the source.
-    for (int m = 1; m <= int(d.mains.size()); ++m) insert(m, 1);
+    std::vector<std::pair<int, int>> order;  // main, position
+    for (int m = 1; m <= int(d.mains.size()); ++m) order.emplace_back(m, 1);
     for (int m = 1; m <= int(d.mains.size()); ++m)
-        for (int pos = 2; pos <= int(d.mains[size_t(m - 1)].rows.size()); ++pos) insert(m, pos);
+        for (int pos = 2; pos <= int(d.mains[size_t(m - 1)].rows.size()); ++pos) order.emplace_back(m, pos);
+    insertRows(db,
+               QStringLiteral("INSERT INTO \"МагистралиТС\" (\"id_m\", \"NппУчВМ\", \"НачУзел\", \"КонУзел\", "
+                              "\"РасхПод\", \"РасхОбр\") VALUES "),
+               6, order.size(), [&](Statement& st, int k, size_t i) {
+                   const auto [m, pos] = order[i];
+                   const Main& main = d.mains[size_t(m - 1)];
+                   const int r = main.rows[size_t(pos - 1)];
+                   st.bind(k, qint64(m));
+                   st.bind(k + 1, qint64(pos));
+                   st.bind(k + 2, qint64(d.startOf[size_t(r)]));
+                   st.bind(k + 3, qint64(d.endOf[size_t(r)]));
+                   bindValue(st, k + 4, main.flowSup);
+                   bindValue(st, k + 5, main.flowRet);
+               });
 }
 
 void writeEndResults(RunData& d, Database& db) {
@@ -98,30 +127,24 @@ void writeEndResults(RunData& d, Database& db) {
     for (const auto& info : db.columns(QStringLiteral("КонМаг")))
         for (const Column& c : all)
             if (info.name == QString::fromUtf8(c.name)) present.push_back(&c);
-    QString names = QStringLiteral("\"id_m\", \"КонУзел\""), marks = QStringLiteral("?, ?");
-    for (const Column* c : present) {
-        names += QStringLiteral(", ") + quoted(QString::fromUtf8(c->name));
-        marks += QStringLiteral(", ?");
-    }
-    auto st = db.prepare(QStringLiteral("INSERT INTO \"КонМаг\" (") + names + QStringLiteral(") VALUES (") + marks +
-                         QLatin1Char(')'));
-    for (const EndResult& e : d.endResults) {
-        st->bind(1, qint64(e.idm));
-        st->bind(2, qint64(e.endNode));
-        int k = 3;
-        for (const Column* c : present) bindValue(*st, k++, e.*(c->value));
-        st->run();
-    }
+    QString names = QStringLiteral("\"id_m\", \"КонУзел\"");
+    for (const Column* c : present) names += QStringLiteral(", ") + quoted(QString::fromUtf8(c->name));
+    insertRows(db, QStringLiteral("INSERT INTO \"КонМаг\" (") + names + QStringLiteral(") VALUES "),
+               2 + int(present.size()), d.endResults.size(), [&](Statement& st, int k, size_t i) {
+                   const EndResult& e = d.endResults[i];
+                   st.bind(k++, qint64(e.idm));
+                   st.bind(k++, qint64(e.endNode));
+                   for (const Column* c : present) bindValue(st, k++, e.*(c->value));
+               });
 }
 
 void writeWorklist(RunData& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"СписокРасчУчастков\""))->run();
-    auto st = db.prepare(QStringLiteral("INSERT INTO \"СписокРасчУчастков\" (\"НачУзел\", \"КонУзел\") VALUES (?, ?)"));
-    for (const auto& [a, b] : d.worklist) {
-        st->bind(1, qint64(a));
-        st->bind(2, qint64(b));
-        st->run();
-    }
+    insertRows(db, QStringLiteral("INSERT INTO \"СписокРасчУчастков\" (\"НачУзел\", \"КонУзел\") VALUES "), 2,
+               d.worklist.size(), [&](Statement& st, int k, size_t i) {
+                   st.bind(k, qint64(d.worklist[i].first));
+                   st.bind(k + 1, qint64(d.worklist[i].second));
+               });
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include "formulas/number_format.h"
 #include "formulas/reference_data.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace volm {
@@ -58,6 +61,26 @@ double finite(Ext r, Op op, const double* a, const ReferenceData& ref) {
          argList(op, a, ref) + QStringLiteral(" не является конечным числом."));
 }
 
+// Степень in extended precision: the value of std::pow(Ext(x), Ext(y)), which
+// is slow. A square is one rounded product, as std::pow computes it; other
+// powers are remembered per thread by their exact arguments, since the same
+// ones recur from section to section (the powers of a pipe's inner diameter).
+Ext power(double x, double y) {
+    if (y == 2) return Ext(x) * Ext(x);
+    struct Entry {
+        std::uint64_t x = 0, y = 0;
+        Ext value = 0;
+        bool used = false;
+    };
+    thread_local std::array<Entry, 64> memo;
+    const std::uint64_t bx = std::bit_cast<std::uint64_t>(x), by = std::bit_cast<std::uint64_t>(y);
+    Entry& e = memo[size_t(((bx * 0x9E3779B97F4A7C15ull) ^ (by * 0xC2B2AE3D27D4EB4Full)) >> 58)];
+    if (e.used && e.x == bx && e.y == by) return e.value;
+    const Ext r = std::pow(Ext(x), Ext(y));
+    e = {bx, by, r, true};
+    return r;
+}
+
 // The shared first step of the four lookups: a whole number strictly between 0 and 32767.
 bool lookupArgument(double x, int& k) {
     if (hasFraction(x) || !(x > 0 && x < 32767)) return false;
@@ -65,47 +88,69 @@ bool lookupArgument(double x, int& k) {
     return true;
 }
 
+// The message of a lookup whose argument is refused: the quantity and its value.
+[[noreturn]] void lookupInvalid(Op op, const char* quantity, double x, const ReferenceData& ref) {
+    fail(QStringLiteral("Недопустимый аргумент функции \"") + funcName(op) + QStringLiteral("\":") + CR +
+         QString::fromUtf8(quantity) + QStringLiteral(" = ") + fmt(x, ref) +
+         QStringLiteral(" не является целым числом из диапазона (0..32767)."));
+}
+
+// The message of a lookup that finds no row.
+[[noreturn]] void lookupFailed(Op op, const QString& what) {
+    fail(QStringLiteral("Ошибка при вычислении функции \"") + funcName(op) + QStringLiteral("\":") + CR + what);
+}
+
 double lookup(Op op, const double* a, const ReferenceData& ref) {
     const double x = a[0];
-    const QString name = funcName(op);
-    const QString invalid = QStringLiteral("Недопустимый аргумент функции \"") + name + QStringLiteral("\":") + CR;
-    const QString failed = QStringLiteral("Ошибка при вычислении функции \"") + name + QStringLiteral("\":") + CR;
-    const QString range = QStringLiteral(" не является целым числом из диапазона (0..32767).");
     int k = 0;
     const bool ok = lookupArgument(x, k);
     std::optional<double> r;
     switch (op) {
     case Op::Correction:
-        if (!ok) fail(invalid + QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + range);
+        if (!ok) lookupInvalid(op, "Условный диаметр трубопровода", x, ref);
         r = ref.correction(k, a[1]);
         if (!r)
-            fail(failed + QStringLiteral("Не найдено значение коэффициента для") + CR +
-                 QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + QStringLiteral(" мм.") + CR +
-                 QStringLiteral("Эквивалентная шероховатость = ") + fmt(a[1], ref) + QStringLiteral(" мм."));
+            lookupFailed(op, QStringLiteral("Не найдено значение коэффициента для") + CR +
+                                 QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) +
+                                 QStringLiteral(" мм.") + CR + QStringLiteral("Эквивалентная шероховатость = ") +
+                                 fmt(a[1], ref) + QStringLiteral(" мм."));
         break;
     case Op::NominalByInner:
-        if (!ok) fail(invalid + QStringLiteral("Внутренний диаметр трубопровода = ") + fmt(x, ref) + range);
+        if (!ok) lookupInvalid(op, "Внутренний диаметр трубопровода", x, ref);
         r = ref.nominalByInner(k);
         if (!r)
-            fail(failed + QStringLiteral("Не найдено значение условного диаметра трубопровода для") + CR +
-                 QStringLiteral("Внутренний диаметр трубопровода = ") + fmt(x, ref) + QStringLiteral(" мм."));
+            lookupFailed(op, QStringLiteral("Не найдено значение условного диаметра трубопровода для") + CR +
+                                 QStringLiteral("Внутренний диаметр трубопровода = ") + fmt(x, ref) +
+                                 QStringLiteral(" мм."));
         break;
     case Op::InnerByNominal:
-        if (!ok) fail(invalid + QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + range);
+        if (!ok) lookupInvalid(op, "Условный диаметр трубопровода", x, ref);
         r = ref.innerByNominal(k);
         if (!r)
-            fail(failed + QStringLiteral("Не найдено значение внутреннего диаметра трубопровода для") + CR +
-                 QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) + QStringLiteral(" мм."));
+            lookupFailed(op, QStringLiteral("Не найдено значение внутреннего диаметра трубопровода для") + CR +
+                                 QStringLiteral("Условный диаметр трубопровода = ") + fmt(x, ref) +
+                                 QStringLiteral(" мм."));
         break;
     default:  // Op::Density
-        if (!ok) fail(invalid + QStringLiteral("Температура воды = ") + fmt(x, ref) + range);
+        if (!ok) lookupInvalid(op, "Температура воды", x, ref);
         r = ref.densityByTemperature(k);
         if (!r)
-            fail(failed + QStringLiteral("Не найдено значение плотности воды для") + CR +
-                 QStringLiteral("Температура воды = ") + fmt(x, ref) + QStringLiteral(" град. С."));
+            lookupFailed(op, QStringLiteral("Не найдено значение плотности воды для") + CR +
+                                 QStringLiteral("Температура воды = ") + fmt(x, ref) + QStringLiteral(" град. С."));
         break;
     }
     return finite(Ext(*r), op, a, ref);
+}
+
+// 10 to a whole power from -10 to 10, as std::pow gives it in extended
+// precision at run time (the library's value may differ in the last place from
+// the correctly rounded one a compiler would put in a table), remembered per
+// thread once computed.
+Ext tenToThe(int k) {
+    thread_local std::array<Ext, 21> known{};  // 0: not computed yet
+    Ext& p = known[size_t(k + 10)];
+    if (p == 0) p = std::pow(Ext(10), Ext(k));
+    return p;
 }
 
 double roundTo(const double* a, const ReferenceData& ref) {
@@ -115,7 +160,7 @@ double roundTo(const double* a, const ReferenceData& ref) {
              fmt(y, ref) + QStringLiteral(").") + CR +
              QStringLiteral("Второй аргумент функции должен быть целым числом из диапазона [-10...10]."));
     const int n = int(y);
-    const Ext p = std::pow(Ext(10), Ext(-n));
+    const Ext p = tenToThe(-n);
     const Ext scaled = x >= 0 ? Ext(x) / p + 0.5000000001L : Ext(x) / p - 0.5000000001L;
     // Trunc cuts to a 64-bit integer; a value beyond its range cannot be rounded.
     if (!(std::fabs(scaled) < 9223372036854775807.0L))
@@ -144,7 +189,7 @@ double applyOperation(Op op, bool unary, const double* a, const ReferenceData& r
         if ((x < 0 && hasFraction(y)) || (x == 0 && y <= 0))
             fail(QStringLiteral("Недопустимые аргументы функции \"Степень\". (") + fmt(x, ref) + QStringLiteral("; ") +
                  fmt(y, ref) + QStringLiteral(")."));
-        return finite(std::pow(Ext(x), Ext(y)), op, a, ref);
+        return finite(power(x, y), op, a, ref);
     }
     case Op::Log: {
         const double x = a[0], y = a[1];

@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/errors.h"
+#include "store/result_reader.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -41,38 +42,6 @@ Field fieldFromDecl(const QString& name, const QString& declType) {
 }
 
 QString quoted(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
-
-QVariant readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
-    const int type = sqlite3_column_type(st, col);
-    if (type == SQLITE_NULL) return {};
-    switch (kind) {
-    case FieldKind::SmallInt:
-    case FieldKind::Integer:
-    case FieldKind::Byte:
-        if (type == SQLITE_INTEGER) return QVariant(int(sqlite3_column_int64(st, col)));
-        if (type == SQLITE_FLOAT) return QVariant(int(std::lround(sqlite3_column_double(st, col))));
-        break;
-    case FieldKind::Float:
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return QVariant(sqlite3_column_double(st, col));
-        break;
-    case FieldKind::Bool:
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return QVariant(sqlite3_column_int64(st, col) != 0);
-        break;
-    default:
-        break;
-    }
-    switch (type) {
-    case SQLITE_INTEGER: {
-        qint64 v = sqlite3_column_int64(st, col);
-        if (v >= INT_MIN && v <= INT_MAX) return QVariant(int(v));
-        return QVariant(v);
-    }
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, col));
-    default:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                                          sqlite3_column_bytes(st, col)));
-    }
-}
 
 }  // namespace
 
@@ -136,15 +105,18 @@ void Table::readRows() {
                                             decl ? QString::fromUtf8(decl) : QString()));
         }
     }
-    const int nf = int(fields_.size());
+    const size_t nf = fields_.size();
+    std::vector<FieldKind> kinds;
+    kinds.reserve(nf);
+    for (const Field& f : fields_) kinds.push_back(f.kind);
+
+    // The rows are made apart from the cursor's, which stay as they are if the
+    // read fails.
     std::vector<Row> rows;
-    while (st.step()) {
-        Row r;
-        r.rowid = readOnly_ ? qint64(rows.size() + 1) : sqlite3_column_int64(h, 0);
-        r.values.reserve(nf);
-        for (int i = 0; i < nf; ++i) r.values.push_back(readColumn(h, i + offset, fields_[i].kind));
-        rows.push_back(std::move(r));
-    }
+    rows.reserve(rows_.size());  // a requery finds about as many rows as before
+    readResultRows(st, offset, readOnly_, kinds, [&rows](qint64 rowid, std::vector<QVariant>&& values) {
+        rows.push_back(Row{rowid, std::move(values)});
+    });
     rows_ = std::move(rows);
 }
 
