@@ -177,7 +177,7 @@ void stageTableIndicators(RunData& d) {
                     try {
                         const double v = st.formula->evaluate(values.data(), &nodes, *d.reference);
                         s.set(r, st.column, v);
-                        row[st.column] = v;
+                        row[st.column] = s.get(r, st.column);
                     } catch (const FormulaError& e) {
                         d.error = e.text();
                         break;

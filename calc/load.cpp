@@ -123,6 +123,7 @@ void loadCalculation(RunData& d) {
         std::vector<QString> names;
         for (const Field& f : tabl.fields()) names.push_back(f.name);
         d.sections.setColumns(std::move(names), rows);
+        d.sections.storedAsText = true;
         const int fId = tabl.fieldIndex(QStringLiteral("id"));
         const int fStart = tabl.fieldIndex(QStringLiteral("НачУзел"));
         const int fEnd = tabl.fieldIndex(QStringLiteral("КонУзел"));

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QVariant>
 #include <climits>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -30,6 +31,15 @@ inline constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
 inline bool isNull(double v) { return std::isnan(v); }
 inline const QChar CR = QChar(13);
 
+// A number as it comes back after being written with 15 significant digits.
+inline double asStoredText(double v) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
+    double r = v;
+    std::from_chars(buf, end, r);
+    return r;
+}
+
 // Rows of a table held as doubles by column; NaN is Null. Changes mark the row
 // and the column for the write-back.
 struct ValueTable {
@@ -45,7 +55,12 @@ struct ValueTable {
     // The column, or DatabaseError naming the missing field.
     int need(const QString& name) const;
     double get(int row, int c) const { return values[size_t(row) * size_t(width) + size_t(c)]; }
+    // Section rows reach the file as SQL text with up to 15 significant digits
+    // (ZapisatUchastok) and are read back from it: a value set here is that one.
+    bool storedAsText = false;
+
     void set(int row, int c, double v) {
+        if (storedAsText && !std::isnan(v)) v = asStoredText(v);
         values[size_t(row) * size_t(width) + size_t(c)] = v;
         dirty[size_t(row)] = 1;
         touched[size_t(c)] = 1;

@@ -330,5 +330,19 @@ TEST_F(Stages, SuccessSetsTheFlagAndLeavesTheGridWhereItWas) {
     EXPECT_EQ(person.busyDepth, 0);
 }
 
+TEST_F(Stages, SectionValuesAreThoseStoredWithFifteenDigits) {
+    // 0.3 - 0.1 - 0.1 is 0.09999999999999998 in binary, but a section value reaches
+    // the file with 15 significant digits and is read back as 0.1: node 2 is not
+    // below 0.1, node 3 is.
+    Net n;
+    n.sections = {{1, 2, 100, 0.1, 0.1}, {2, 3, 100, 0.1, 0.1}};
+    n.headAvail = 0.3;
+    n.headSup = 10;
+    open(n);
+    RunOutcome out = runOk();
+    EXPECT_EQ(out.lowHeadNodes, std::vector<int>({3}));
+    EXPECT_EQ(sectionValue(1, 2, QStringLiteral("РНапКон")), 0.1);
+}
+
 }  // namespace
 }  // namespace volm::test
