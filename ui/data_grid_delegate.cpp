@@ -22,14 +22,14 @@ QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     int maxLength = 0;
     if (m) {
-        const ColumnSpec& spec = m->specOf(index.column());
-        align = spec.alignment;
-        items = spec.pickList;
+        const ColumnLook& look = m->lookOf(index.column());
+        align = look.alignment;
+        items = look.pickList;
         const Table* t = m->table();
         const int f = m->fieldAt(index.column());
         if (t && f >= 0 && f < t->fieldCount()) {
             const Field& field = t->fields()[size_t(f)];
-            if (field.kind == FieldKind::Bool && items.isEmpty()) items = {spec.trueText, spec.falseText};
+            if (field.kind == FieldKind::Bool && items.isEmpty()) items = {look.trueText, look.falseText};
             if (field.kind == FieldKind::Text) maxLength = field.size;
         }
     }

@@ -38,24 +38,24 @@ void DataGridModel::setFields(const QStringList& names) {
     Q_EMIT layoutReset();
 }
 
-void DataGridModel::setColumnSpec(const QString& field, const ColumnSpec& spec) {
-    specs_[field.toUpper()] = spec;
-    specsChanged();
+void DataGridModel::setColumnLook(const QString& field, const ColumnLook& look) {
+    looks_[field.toUpper()] = look;
+    looksChanged();
 }
 
-void DataGridModel::setDefaultSpec(const ColumnSpec& spec) {
-    defaultSpec_ = spec;
-    specsChanged();
+void DataGridModel::setDefaultLook(const ColumnLook& look) {
+    defaultLook_ = look;
+    looksChanged();
 }
 
-void DataGridModel::clearColumnSpecs() {
-    specs_.clear();
-    specsChanged();
+void DataGridModel::clearColumnLooks() {
+    looks_.clear();
+    looksChanged();
 }
 
 // Titles, texts and alignment may have changed: repaint, and let the views take
 // the widths again.
-void DataGridModel::specsChanged() {
+void DataGridModel::looksChanged() {
     if (!columns_.empty()) {
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
         if (rows_ > 0) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
@@ -63,10 +63,10 @@ void DataGridModel::specsChanged() {
     Q_EMIT layoutReset();
 }
 
-const ColumnSpec& DataGridModel::specOf(int column) const {
+const ColumnLook& DataGridModel::lookOf(int column) const {
     const QString name = fieldNameAt(column).toUpper();
-    auto it = specs_.find(name);
-    return it == specs_.end() ? defaultSpec_ : it->second;
+    auto it = looks_.find(name);
+    return it == looks_.end() ? defaultLook_ : it->second;
 }
 
 void DataGridModel::setReadOnly(bool readOnly) { readOnly_ = readOnly; }
@@ -129,7 +129,7 @@ QString DataGridModel::displayText(int row, int column) const {
     if (v.isNull()) return {};
     switch (table_->fields()[size_t(f)].kind) {
     case FieldKind::Bool: {
-        const ColumnSpec& s = specOf(column);
+        const ColumnLook& s = lookOf(column);
         return v.toBool() ? s.trueText : s.falseText;
     }
     case FieldKind::Float: return locale_.toString(v.toDouble(), 'g', 15);
@@ -150,7 +150,7 @@ QVariant DataGridModel::valueFromText(int column, const QString& text) const {
     const QString t = text.trimmed();
     if (t.isEmpty()) return {};
     if (field.kind == FieldKind::Bool) {
-        const ColumnSpec& s = specOf(column);
+        const ColumnLook& s = lookOf(column);
         if (t.compare(s.trueText.trimmed(), Qt::CaseInsensitive) == 0) return true;
         if (t.compare(s.falseText.trimmed(), Qt::CaseInsensitive) == 0) return false;
         return t;  // the cursor accepts Да/Нет/True/False and refuses the rest
@@ -230,7 +230,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: return displayText(index.row(), index.column());
-    case Qt::TextAlignmentRole: return QVariant::fromValue(specOf(index.column()).alignment);
+    case Qt::TextAlignmentRole: return QVariant::fromValue(lookOf(index.column()).alignment);
     default: return {};
     }
 }
@@ -238,7 +238,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const {
 bool DataGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || readOnly_) return false;
     if (!table_ || !table_->isOpen() || index.row() >= rows_) return false;
-    if (specOf(index.column()).readOnly) return false;
+    if (lookOf(index.column()).readOnly) return false;
     const QString text = value.toString();
     if (text == displayText(index.row(), index.column())) return true;  // nothing typed
     if (index.row() != table_->currentRow() && !moveTo(index.row())) return false;
@@ -249,7 +249,7 @@ bool DataGridModel::setData(const QModelIndex& index, const QVariant& value, int
 QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal) {
         if (section < 0 || section >= int(columns_.size())) return {};
-        const ColumnSpec& s = specOf(section);
+        const ColumnLook& s = lookOf(section);
         if (role == Qt::DisplayRole) return s.title.isEmpty() ? fieldNameAt(section) : s.title;
         if (role == Qt::TextAlignmentRole) return QVariant::fromValue(s.alignment);
         return {};
@@ -270,7 +270,7 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
 Qt::ItemFlags DataGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!readOnly_ && table_ && !table_->readOnly() && !specOf(index.column()).readOnly) f |= Qt::ItemIsEditable;
+    if (!readOnly_ && table_ && !table_->readOnly() && !lookOf(index.column()).readOnly) f |= Qt::ItemIsEditable;
     return f;
 }
 

@@ -21,7 +21,7 @@ class Person;
 namespace volm::ui {
 
 // How one field of the cursor is shown in a grid.
-struct ColumnSpec {
+struct ColumnLook {
     QString title;                  // empty: the field's own name
     int width = 0;                  // pixels; 0: the view's default width
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;  // cells and title
@@ -46,11 +46,11 @@ public:
     // cursor marks visible, in table order.
     void setFields(const QStringList& names);
 
-    // Per-field look; fields without a spec of their own use the default spec.
-    void setColumnSpec(const QString& field, const ColumnSpec& spec);
-    void setDefaultSpec(const ColumnSpec& spec);
-    void clearColumnSpecs();
-    const ColumnSpec& specOf(int column) const;
+    // Per-field look; fields without a look of their own use the default look.
+    void setColumnLook(const QString& field, const ColumnLook& look);
+    void setDefaultLook(const ColumnLook& look);
+    void clearColumnLooks();
+    const ColumnLook& lookOf(int column) const;
 
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
@@ -95,7 +95,7 @@ Q_SIGNALS:
     void cursorMoved(int row);
     // The cursor changed between browse, edit and insert, or became modified.
     void cursorStateChanged();
-    // Rows, columns or their specs changed wholesale (views re-apply widths).
+    // Rows, columns or their looks changed wholesale (views re-apply widths).
     void layoutReset();
 
 private:
@@ -109,7 +109,7 @@ private:
     void tableDestroyed() override;
 
     std::vector<int> mapColumns() const;
-    void specsChanged();
+    void looksChanged();
     int tableRow(int row) const;
     void report(const QString& text) const;
     template <typename Op> bool guarded(Op op);
@@ -121,8 +121,8 @@ private:
     int shiftFrom_ = -1;         // while a change is announced: first moved row
     int shift_ = 0;              // and by how much the cursor's rows moved
     int indicatorRow_ = -1;      // row whose title shows the cursor mark
-    std::map<QString, ColumnSpec> specs_;  // by upper-cased field name
-    ColumnSpec defaultSpec_;
+    std::map<QString, ColumnLook> looks_;  // by upper-cased field name
+    ColumnLook defaultLook_;
     bool readOnly_ = false;
     QLocale locale_;
     Person* person_ = nullptr;

@@ -49,7 +49,7 @@ void DataGridView::setDefaultColumnWidth(int width) {
 void DataGridView::applyWidths() {
     if (!model_) return;
     for (int c = 0; c < model_->columnCount(); ++c) {
-        const int w = model_->specOf(c).width;
+        const int w = model_->lookOf(c).width;
         setColumnWidth(c, w > 0 ? w : defaultWidth_);
     }
 }

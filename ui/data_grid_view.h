@@ -26,7 +26,7 @@ public:
 
     // Rows may be added from the keyboard (default: yes).
     void setAppendAllowed(bool allowed) { appendAllowed_ = allowed; }
-    // Width of the columns whose ColumnSpec gives none.
+    // Width of the columns whose ColumnLook gives none.
     void setDefaultColumnWidth(int width);
 
     // The rows the person has selected, ascending (0-based).

@@ -33,12 +33,12 @@ void fitColumnTitles(DataGridView* view) {
     if (!model) return;
     const QFontMetrics fm(view->horizontalHeader()->font());
     for (int c = 0; c < model->columnCount(); ++c) {
-        ColumnSpec spec = model->specOf(c);
-        const QString title = spec.title.isEmpty() ? model->fieldNameAt(c) : spec.title;
+        ColumnLook look = model->lookOf(c);
+        const QString title = look.title.isEmpty() ? model->fieldNameAt(c) : look.title;
         const int needed = fm.horizontalAdvance(title) + 18;
-        if (spec.width >= needed) continue;
-        spec.width = needed;
-        model->setColumnSpec(model->fieldNameAt(c), spec);
+        if (look.width >= needed) continue;
+        look.width = needed;
+        model->setColumnLook(model->fieldNameAt(c), look);
     }
 }
 

@@ -16,7 +16,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-using volm::ui::ColumnSpec;
+using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
 using volm::ui::DataGridView;
 
@@ -60,13 +60,13 @@ template <size_t N>
 void setColumns(DataGridModel* model, const Column (&columns)[N], const QFontMetrics& fm) {
     QStringList fields;
     for (const Column& c : columns) {
-        ColumnSpec spec;
-        spec.title = QString::fromUtf8(c.title);
-        spec.width = fm.averageCharWidth() * c.chars + 12;
-        spec.alignment = c.centred ? Qt::Alignment(Qt::AlignCenter) : (Qt::AlignLeft | Qt::AlignVCenter);
-        spec.trueText = QString::fromUtf8(c.trueText);
-        spec.falseText = QString::fromUtf8(c.falseText);
-        model->setColumnSpec(QString::fromUtf8(c.field), spec);
+        ColumnLook look;
+        look.title = QString::fromUtf8(c.title);
+        look.width = fm.averageCharWidth() * c.chars + 12;
+        look.alignment = c.centred ? Qt::Alignment(Qt::AlignCenter) : (Qt::AlignLeft | Qt::AlignVCenter);
+        look.trueText = QString::fromUtf8(c.trueText);
+        look.falseText = QString::fromUtf8(c.falseText);
+        model->setColumnLook(QString::fromUtf8(c.field), look);
         fields << QString::fromUtf8(c.field);
     }
     model->setFields(fields);

@@ -24,7 +24,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-using volm::ui::ColumnSpec;
+using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
 using volm::ui::DataGridView;
 
@@ -34,8 +34,8 @@ const QString kNodesContext = QStringLiteral("Ошибка при записи �
 const QString kHeadChangesContext =
     QStringLiteral("Ошибка при записи данных в таблицу \"Изменение полного напора в узлах теплосети\".");
 
-ColumnSpec centred(const QString& title, int width) {
-    ColumnSpec c;
+ColumnLook centred(const QString& title, int width) {
+    ColumnLook c;
     c.title = title;
     c.width = width;
     c.alignment = Qt::AlignCenter;
@@ -161,8 +161,8 @@ void TVvodNachDannForm::buildGrids() {
     nodesModel->setLocale(app_.locale);
     nodesModel->setTable(app_.dm.atUzliTS.get());
     nodesModel->setFields({QStringLiteral("Nуз"), QStringLiteral("ГеодВыс")});
-    nodesModel->setColumnSpec(QStringLiteral("Nуз"), centred(QStringLiteral("Номер узла"), 90));
-    nodesModel->setColumnSpec(QStringLiteral("ГеодВыс"), centred(QStringLiteral("Геодезическая высота узла, м."), 200));
+    nodesModel->setColumnLook(QStringLiteral("Nуз"), centred(QStringLiteral("Номер узла"), 90));
+    nodesModel->setColumnLook(QStringLiteral("ГеодВыс"), centred(QStringLiteral("Геодезическая высота узла, м."), 200));
     DGUzliTS = new DataGridView(this);
     DGUzliTS->setObjectName(QStringLiteral("DGUzliTS"));
     DGUzliTS->setGridModel(nodesModel);
@@ -172,12 +172,12 @@ void TVvodNachDannForm::buildGrids() {
     headChangesModel->setLocale(app_.locale);
     headChangesModel->setTable(app_.dm.atIzmPNapVUzlahTS.get());
     headChangesModel->setFields({QStringLiteral("Nуз"), QStringLiteral("ТрПр"), QStringLiteral("ИзмПНап")});
-    headChangesModel->setColumnSpec(QStringLiteral("Nуз"), centred(QStringLiteral("Узел (кроме нач. узла)"), 150));
-    ColumnSpec pipe = centred(QStringLiteral("Трубопровод (Под. или Обр.)"), 190);
+    headChangesModel->setColumnLook(QStringLiteral("Nуз"), centred(QStringLiteral("Узел (кроме нач. узла)"), 150));
+    ColumnLook pipe = centred(QStringLiteral("Трубопровод (Под. или Обр.)"), 190);
     pipe.trueText = QStringLiteral("Обр.");
     pipe.falseText = QStringLiteral("Под.");
-    headChangesModel->setColumnSpec(QStringLiteral("ТрПр"), pipe);
-    headChangesModel->setColumnSpec(QStringLiteral("ИзмПНап"), centred(QStringLiteral("Изменение напора, м."), 150));
+    headChangesModel->setColumnLook(QStringLiteral("ТрПр"), pipe);
+    headChangesModel->setColumnLook(QStringLiteral("ИзмПНап"), centred(QStringLiteral("Изменение напора, м."), 150));
     DGIsmPNap = new DataGridView(this);
     DGIsmPNap->setObjectName(QStringLiteral("DGIsmPNap"));
     DGIsmPNap->setGridModel(headChangesModel);

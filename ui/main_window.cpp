@@ -150,13 +150,13 @@ void TMainForm::buildLayout() {
     nuModel->setPerson(&app_.person());
     nuModel->setReadOnly(true);
     nuModel->setFields({QStringLiteral("НачУзел"), QStringLiteral("КонУзел")});
-    ColumnSpec start;
+    ColumnLook start;
     start.width = 54;
     start.alignment = Qt::AlignCenter;
-    nuModel->setColumnSpec(QStringLiteral("НачУзел"), start);
-    ColumnSpec end = start;
+    nuModel->setColumnLook(QStringLiteral("НачУзел"), start);
+    ColumnLook end = start;
     end.width = 76;
-    nuModel->setColumnSpec(QStringLiteral("КонУзел"), end);
+    nuModel->setColumnLook(QStringLiteral("КонУзел"), end);
     DGNU->setGridModel(nuModel);
     lv->addWidget(leftBox, 0, Qt::AlignTop);
     lv->addWidget(DGNU, 1);
@@ -283,19 +283,19 @@ void TMainForm::bindGrids() {
 // look of the grids): every header column 110 wide and centred; every section
 // column 103 wide, centred but the note.
 void TMainForm::configureColumns() {
-    ColumnSpec header;
+    ColumnLook header;
     header.width = kHeaderPitch;
     header.alignment = Qt::AlignCenter;
-    zagModel->setDefaultSpec(header);
+    zagModel->setDefaultLook(header);
 
-    ColumnSpec section;
+    ColumnLook section;
     section.width = kSectionPitch;
     section.alignment = Qt::AlignCenter;
-    glavnModel->clearColumnSpecs();
-    glavnModel->setDefaultSpec(section);
-    ColumnSpec note = section;
+    glavnModel->clearColumnLooks();
+    glavnModel->setDefaultLook(section);
+    ColumnLook note = section;
     note.alignment = Qt::AlignLeft | Qt::AlignVCenter;
-    glavnModel->setColumnSpec(QStringLiteral("Примечание"), note);
+    glavnModel->setColumnLook(QStringLiteral("Примечание"), note);
 
     QStringList startNodes, endNodes;
     const Table* nodes = app_.dm.atUzliTS.get();
@@ -315,12 +315,12 @@ void TMainForm::configureColumns() {
             if (startNode.isNull() || v.toLongLong() != startNode.toLongLong()) endNodes << n;
         }
     }
-    ColumnSpec startSpec = section;
+    ColumnLook startSpec = section;
     startSpec.pickList = startNodes;
-    glavnModel->setColumnSpec(QStringLiteral("НачУзел"), startSpec);
-    ColumnSpec endSpec = section;
+    glavnModel->setColumnLook(QStringLiteral("НачУзел"), startSpec);
+    ColumnLook endSpec = section;
     endSpec.pickList = endNodes;
-    glavnModel->setColumnSpec(QStringLiteral("КонУзел"), endSpec);
+    glavnModel->setColumnLook(QStringLiteral("КонУзел"), endSpec);
 }
 
 void TMainForm::syncFromApp() {

@@ -20,7 +20,7 @@
 
 using volm::Database;
 using volm::Table;
-using volm::ui::ColumnSpec;
+using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
 using volm::ui::DataGridView;
 
@@ -90,7 +90,7 @@ private Q_SLOTS:
     void appendBelowLastRowAndInsert();
     void ownDeletionRefusedSilently();
     void severalRowsSelectable();
-    void columnsFollowVisibilityAndSpecs();
+    void columnsFollowVisibilityAndLooks();
     void largeTableEditsWithoutReload();
     void sectionDownStoresAndLandsBelow();
     void sectionUpOnFirstRowStays();
@@ -168,10 +168,10 @@ void TestDataGrid::displayTexts() {
     DataGridModel model;
     model.setTable(p.t.get());
     if (!trueText.isEmpty()) {
-        ColumnSpec s;
+        ColumnLook s;
         s.trueText = trueText;
         s.falseText = falseText;
-        model.setColumnSpec(QStringLiteral("b"), s);
+        model.setColumnLook(QStringLiteral("b"), s);
     }
     QCOMPARE(model.data(model.index(row, 3)).toString(), shown);
     // Numbers in the person's locale, whole numbers plain, Null empty.
@@ -211,10 +211,10 @@ void TestDataGrid::typedTexts() {
     model.setPerson(&person);
     model.setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     model.setTable(p.t.get());
-    ColumnSpec pipe;
+    ColumnLook pipe;
     pipe.trueText = QStringLiteral("Обр.");
     pipe.falseText = QStringLiteral("Под.");
-    model.setColumnSpec(QStringLiteral("b"), pipe);
+    model.setColumnLook(QStringLiteral("b"), pipe);
 
     QCOMPARE(model.setData(model.index(0, column), typed), !refused);
     QCOMPARE(person.messages.size(), refused ? 1 : 0);
@@ -347,19 +347,19 @@ void TestDataGrid::severalRowsSelectable() {
     QCOMPARE(p.t->currentRow(), 3);
 }
 
-void TestDataGrid::columnsFollowVisibilityAndSpecs() {
+void TestDataGrid::columnsFollowVisibilityAndLooks() {
     PlainTable p;
     DataGridModel model;
     DataGridView view;
     view.setDefaultColumnWidth(104);
     view.setGridModel(&model);
     model.setTable(p.t.get());
-    ColumnSpec note;
+    ColumnLook note;
     note.title = QStringLiteral("Текст");
     note.width = 200;
     note.alignment = Qt::AlignLeft | Qt::AlignVCenter;
     note.readOnly = true;
-    model.setColumnSpec(QStringLiteral("t"), note);
+    model.setColumnLook(QStringLiteral("t"), note);
     QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Текст"));
     QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("n"));
     QCOMPARE(view.columnWidth(4), 200);
