@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace volm::calc {
@@ -258,11 +259,21 @@ void CalcText::open(const QString& path) {
     file_.setFileName(path);
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw FileError(QStringLiteral("Не удается создать файл \"%1\". %2").arg(path, file_.errorString()));
-    writer_ = std::make_unique<Writer>(file_, path_, buffer_.size());
+    try {
+        writer_ = std::make_unique<Writer>(file_, path_, buffer_.size());
+    } catch (const std::system_error&) {
+        // No second thread to be had: the text is written as it gathers.
+    }
 }
 
 void CalcText::flush(bool final) {
-    if (!file_.isOpen() || !writer_) return;
+    if (!file_.isOpen()) return;
+    if (!writer_) {
+        if (used_ > 0 && file_.write(buffer_.data(), qint64(used_)) != qint64(used_))
+            throw FileError(QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString()));
+        used_ = 0;
+        return;
+    }
     if (used_ > 0) {
         writer_->handOver(buffer_, used_);
         used_ = 0;

@@ -4,12 +4,13 @@
 // goes to the temporary file "~$.tx_" of the program folder from the moment the
 // run opens it. Numbers are written in fixed-point notation with the report
 // precision and the locale's decimal separator. The text is gathered in a
-// buffer that a second thread writes to the file while the run goes on.
+// buffer of about a megabyte that a second thread writes to the file while the
+// run goes on; a failure to write is reported when the next buffer is handed
+// over, or when the text is closed.
 #include <QChar>
 #include <QFile>
 #include <QString>
 #include <charconv>
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -50,7 +51,7 @@ public:
     CalcText& put(const QString& text);
     CalcText& putBytes(std::string_view bytes) {
         startPiece();
-        copyBytes(room(bytes.size()), bytes.data(), bytes.size());
+        std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
         used_ += bytes.size();
         return *this;
     }
@@ -84,27 +85,6 @@ private:
         used_ += 2;
         pendingBreak_ = false;
         if (used_ >= kFlushSize) flush(false);
-    }
-    // A copy of the few bytes of a piece without a call to the library: two
-    // overlapping moves of a fixed size cover every length up to 16.
-    static void copyBytes(char* to, const char* from, size_t n) {
-        if (n > 16) {
-            std::memcpy(to, from, n);
-        } else if (n >= 8) {
-            std::uint64_t a, b;
-            std::memcpy(&a, from, 8);
-            std::memcpy(&b, from + n - 8, 8);
-            std::memcpy(to, &a, 8);
-            std::memcpy(to + n - 8, &b, 8);
-        } else if (n >= 4) {
-            std::uint32_t a, b;
-            std::memcpy(&a, from, 4);
-            std::memcpy(&b, from + n - 4, 4);
-            std::memcpy(to, &a, 4);
-            std::memcpy(to + n - 4, &b, 4);
-        } else {
-            for (size_t i = 0; i < n; ++i) to[i] = from[i];
-        }
     }
     // Room for n more bytes at the end of the text gathered, the buffer grown
     // when they do not fit (a very long line).

@@ -8,12 +8,12 @@
 #include "calc/calc_text.h"
 #include "calc/flat_map.h"
 #include "calc/progress.h"
+#include "calc/stored_number.h"
 
 #include <QHash>
 #include <QString>
 #include <QVariant>
 #include <climits>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -30,15 +30,6 @@ inline constexpr int kNullNode = INT_MIN;
 inline constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
 inline bool isNull(double v) { return std::isnan(v); }
 inline const QChar CR = QChar(13);
-
-// A number as it comes back after being written with 15 significant digits.
-inline double asStoredText(double v) {
-    char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr;
-    double r = v;
-    std::from_chars(buf, end, r);
-    return r;
-}
 
 // Rows of a table held as doubles by column; NaN is Null. Changes mark the row
 // and the column for the write-back.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <sqlite3.h>
+#include <system_error>
 #include <thread>
 
 namespace volm {
@@ -179,25 +180,35 @@ void readResultRows(Statement& st, int firstColumn, bool numbered, const std::ve
         queue.close(!done);
         maker.join();
     }};
+    bool alone = false;  // no second thread to be had: the rows are made here
     auto chunk = std::make_unique<RowChunk>();
     qint64 count = 0;
     while (st.step()) {
         chunk->rowids.push_back(numbered ? ++count : sqlite3_column_int64(h, 0));
         for (size_t i = 0; i < nf; ++i) chunk->read(sqlite3_column_value(h, int(i) + firstColumn), kinds[i]);
         if (chunk->types.size() < kChunkValues) continue;
-        if (!maker.joinable()) {
-            maker = std::thread([&] {
-                try {
-                    while (std::unique_ptr<RowChunk> c = queue.pop()) {
-                        make(*c);
-                        queue.recycle(std::move(c));
+        if (!maker.joinable() && !alone) {
+            try {
+                maker = std::thread([&] {
+                    try {
+                        while (std::unique_ptr<RowChunk> c = queue.pop()) {
+                            make(*c);
+                            queue.recycle(std::move(c));
+                        }
+                    } catch (...) {
+                        makerFault = std::current_exception();
                     }
-                } catch (...) {
-                    makerFault = std::current_exception();
-                }
-            });
+                });
+            } catch (const std::system_error&) {
+                alone = true;
+            }
         }
-        chunk = queue.push(std::move(chunk));
+        if (alone) {
+            make(*chunk);
+            chunk->clear();
+        } else {
+            chunk = queue.push(std::move(chunk));
+        }
     }
     if (maker.joinable()) {
         queue.push(std::move(chunk));
