@@ -27,7 +27,11 @@ bool nodeRangeValid(int first, int last) {
     return first >= 0 && first <= kMaxNode && last >= 0 && last <= kMaxNode && first <= last;
 }
 
-NodeFillResult AutoZapolUzlov(App& app, const NodeFillInput& input, const NodeFillHooks& hooks) {
+namespace {
+
+// The fill without its closing message: the node table's display, the status
+// and the controls are restored when this returns, however it ended.
+NodeFillResult fill(App& app, const NodeFillInput& input, const NodeFillHooks& hooks) {
     NodeFillResult result;
     Table* nodes = app.dm.atUzliTS.get();
     if (!app.dm.acGR.isOpen() || !nodes || !nodes->isOpen()) return result;
@@ -116,8 +120,15 @@ NodeFillResult AutoZapolUzlov(App& app, const NodeFillInput& input, const NodeFi
             status(QString());
         }
         result.written = true;
-        person.message(QStringLiteral("Данные записаны."));
     });
+    return result;
+}
+
+}  // namespace
+
+NodeFillResult AutoZapolUzlov(App& app, const NodeFillInput& input, const NodeFillHooks& hooks) {
+    const NodeFillResult result = fill(app, input, hooks);
+    if (result.written) app.person().message(QStringLiteral("Данные записаны."));
     return result;
 }
 

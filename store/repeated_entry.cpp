@@ -214,7 +214,11 @@ void toggleCurrentSection(App& app) {
     markSections(app, MarkOp::Toggle, {t->currentRow()}, false);
 }
 
-bool applyAssignments(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
+namespace {
+
+// The apply without its closing message: display, status and lock are restored
+// when this returns, however it ended.
+bool apply(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
     Table* t = app.dm.atTabl.get();
     if (!t || !t->isOpen()) return false;
     Person& person = app.person();
@@ -331,7 +335,14 @@ bool applyAssignments(App& app, std::vector<Assignment> rows, const EntryHooks& 
         if (hooks.status) hooks.status(QString());
         done = true;
     });
-    if (done) person.message(QStringLiteral("Данные введены успешно."));
+    return done;
+}
+
+}  // namespace
+
+bool applyAssignments(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
+    const bool done = apply(app, std::move(rows), hooks);
+    if (done) app.person().message(QStringLiteral("Данные введены успешно."));
     return done;
 }
 

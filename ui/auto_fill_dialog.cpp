@@ -72,7 +72,8 @@ TAutoZapolUzTSForm::TAutoZapolUzTSForm(volm::App& app, volm::NodeFillInput& reme
 
     connect(btnSave, &QPushButton::clicked, this, &TAutoZapolUzTSForm::save);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    setMinimumWidth(340);
+    // A small window that fits its controls, labels whole.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 volm::NodeFillInput TAutoZapolUzTSForm::input() const {

@@ -10,9 +10,12 @@
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
 
+#include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
@@ -63,11 +66,14 @@ TSprEditForm::TSprEditForm(volm::App& app, const volm::ReferenceBook& book, QWid
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setMenuBar(menu);
     layout->addWidget(DG);
-    resize(580, 407 + menu->sizeHint().height());
 
     const volm::FontSizes sizes = volm::ui::dialogFontSizes(app_);
     volm::ui::applyGridFont(DG, sizes);
     volm::ui::fitColumnTitles(DG);
+    // At least the client area of 580 by 407, wider when the titles need it.
+    const int wanted = DG->horizontalHeader()->length() + DG->verticalHeader()->width() +
+                       DG->verticalScrollBar()->sizeHint().width() + 2 * DG->frameWidth() + 2;
+    resize(std::max(580, wanted), 407 + menu->sizeHint().height());
     RazreshitRedaktirovanie(false);
 }
 

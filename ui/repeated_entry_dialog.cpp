@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -74,7 +76,6 @@ TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), a
     left->setSpacing(2);
     left->addWidget(boldLabel(QStringLiteral("Участки"), pnLeft));
     left->addWidget(DGZapolU, 1);
-    pnLeft->setFixedWidth(240);
     connect(DGZapolU, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
         if (i.isValid() && i.column() == markColumn()) toggleCurrent();
     });
@@ -105,6 +106,9 @@ TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), a
     const volm::FontSizes sizes = volm::ui::dialogFontSizes(app_);
     volm::ui::applyGridFont(DGZapolU, sizes);
     volm::ui::fitColumnTitles(DGZapolU);
+    // The section list is as wide as its three columns.
+    pnLeft->setFixedWidth(DGZapolU->horizontalHeader()->length() + DGZapolU->verticalHeader()->width() +
+                          DGZapolU->verticalScrollBar()->sizeHint().width() + 2 * DGZapolU->frameWidth() + 2);
 }
 
 void TVvPovtDForm::buildMenu() {
