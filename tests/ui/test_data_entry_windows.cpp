@@ -7,6 +7,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/initial_data_dialog.h"
+#include "ui/main_window.h"
 #include "ui/reference_editor.h"
 #include "ui/repeated_entry_dialog.h"
 
@@ -74,6 +75,17 @@ void clickCell(volm::ui::DataGridView* view, int row, int column) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
 }
 
+// Runs action on the modal window of class T once it is the active one.
+template <typename T>
+void whenModalOf(std::function<void(T*)> action, int attempts = 300) {
+    QTimer::singleShot(10, [action, attempts] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()))
+            action(w);
+        else if (attempts > 0)
+            whenModalOf<T>(action, attempts - 1);
+    });
+}
+
 }  // namespace
 
 class TestDataEntryWindows : public QObject {
@@ -90,6 +102,7 @@ private Q_SLOTS:
     void referenceEditorOpensReadOnly();
     void referenceEditorAllowEditDeleteAndPostOnClose();
     void referenceEditorLauncherCaptionAndSort();
+    void mainWindowOpensEachWindow();
 };
 
 void TestDataEntryWindows::autoFillWritesKeepsTextsAndReenables() {
@@ -373,6 +386,60 @@ void TestDataEntryWindows::referenceEditorLauncherCaptionAndSort() {
     // Without a calculation the editor does not open.
     f.app->dm.closeCalculation();
     QVERIFY(!TSprEditForm::run(*f.app, volm::densityBook()));
+}
+
+// The menu items of the main window open the windows; the auto-fill texts
+// are kept by the main window from one opening to the next.
+void TestDataEntryWindows::mainWindowOpensEachWindow() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    addSections(*f.app);
+    f.app->gridsVisible = true;
+    volm::ui::TMainForm w(*f.app);
+
+    QStringList opened;
+    for (QAction* item : {w.miSprPoprKoef, w.miSprDiamTr, w.miSprPlVodi}) {
+        whenModalOf<TSprEditForm>([&](TSprEditForm* d) {
+            opened << d->objectName() + QLatin1Char('|') + d->windowTitle().section(QStringLiteral(" - "), -1);
+            d->miClose->trigger();
+        });
+        item->trigger();
+    }
+    QCOMPARE(opened, (QStringList{"PoprKoefKUdPotForm|Поправочные коэффициенты к удельным потерям давления",
+                                  "DiamTrPrForm|Диаметры трубопровода",
+                                  "PlVodiOtTForm|Плотность воды при различной температуре"}));
+
+    bool repeated = false;
+    whenModalOf<TVvPovtDForm>([&](TVvPovtDForm* d) {
+        repeated = d->cbPok1[0]->count() > 0;
+        d->miClose->trigger();
+    });
+    w.miDataVvPovtD->trigger();
+    QVERIFY(repeated);
+
+    // Initial data, then its auto-fill twice: the texts typed the first time
+    // are there the second time.
+    QString secondFirst;
+    whenModalOf<TVvodNachDannForm>([&](TVvodNachDannForm* d) {
+        whenModalOf<TAutoZapolUzTSForm>([&](TAutoZapolUzTSForm* a) {
+            a->edNomNachUz->setText(QStringLiteral("1"));
+            a->edNomKonUz->setText(QStringLiteral("3"));
+            a->edGeodVis->setText(QStringLiteral("7,5"));
+            a->cbDobOtsutUz->setChecked(true);
+            a->save();
+            a->reject();
+        });
+        d->miUzliTSAutoZapol->trigger();
+        whenModalOf<TAutoZapolUzTSForm>([&](TAutoZapolUzTSForm* a) {
+            secondFirst = a->edNomNachUz->text() + QLatin1Char('-') + a->edNomKonUz->text();
+            a->reject();
+        });
+        d->miUzliTSAutoZapol->trigger();
+        d->close();
+    });
+    w.miDataVvodNachDann->trigger();
+    QCOMPARE(secondFirst, QStringLiteral("1-3"));
+    QCOMPARE(fileValue(*f.app, "SELECT count(*) FROM УзлыТС WHERE ГеодВыс=7.5").toInt(), 3);
 }
 
 QTEST_MAIN(TestDataEntryWindows)
