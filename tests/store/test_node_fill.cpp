@@ -160,3 +160,29 @@ TEST_F(NodeFill, PendingNodeRowIsStoredFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NodeFill, RowsWrittenBeforeADatabaseErrorStayAndTheControlsComeBack) {
+    startWith({{2, 1}});
+    execOn(calc, {"CREATE TRIGGER refuse_five BEFORE INSERT ON УзлыТС WHEN NEW.Nуз=5 "
+                  "BEGIN SELECT RAISE(ABORT, 'узел 5 не принят'); END"});
+    std::vector<bool> enabled;
+    QStringList statuses;
+    NodeFillHooks hooks;
+    hooks.controlsEnabled = [&](bool on) { enabled.push_back(on); };
+    hooks.status = [&](const QString& s) { statuses << s; };
+    EXPECT_FALSE(AutoZapolUzlov(*app, {QStringLiteral("1"), QStringLiteral("9"), QStringLiteral("3"), true}, hooks)
+                     .written);
+    ASSERT_EQ(person.messages.size(), 1);
+    EXPECT_TRUE(person.messages[0].startsWith(QStringLiteral("Ошибка при записи геодезических высот.\r\r")));
+    EXPECT_TRUE(person.messages[0].contains(QStringLiteral("узел 5 не принят")));
+    EXPECT_EQ(fileNodes(), (Nodes{{1, 3}, {2, 3}, {3, 3}, {4, 3}}));
+    EXPECT_EQ(app->dm.atUzliTS->rowCount(), 4);
+    EXPECT_EQ(enabled, (std::vector<bool>{false, true}));
+    EXPECT_EQ(statuses.last(), QString());
+    EXPECT_FALSE(app->dm.acGR.inTransaction());
+    EXPECT_FALSE(app->dm.atUzliTS->controlsDisabled());
+}
+
+}  // namespace

@@ -103,6 +103,7 @@ private Q_SLOTS:
     void referenceEditorAllowEditDeleteAndPostOnClose();
     void referenceEditorLauncherCaptionAndSort();
     void mainWindowOpensEachWindow();
+    void referenceEditorStaysOpenWhenThePostFails();
 };
 
 void TestDataEntryWindows::autoFillWritesKeepsTextsAndReenables() {
@@ -440,6 +441,25 @@ void TestDataEntryWindows::mainWindowOpensEachWindow() {
     w.miDataVvodNachDann->trigger();
     QCOMPARE(secondFirst, QStringLiteral("1-3"));
     QCOMPARE(fileValue(*f.app, "SELECT count(*) FROM УзлыТС WHERE ГеодВыс=7.5").toInt(), 3);
+}
+
+// A row the file refuses (a second row of the same nominal diameter) is
+// reported with the engine's message and the editor stays open.
+void TestDataEntryWindows::referenceEditorStaysOpenWhenThePostFails() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    TSprEditForm dlg(*f.app, volm::diameterBook());
+    dlg.show();
+    dlg.RazreshitRedaktirovanie(true);
+    const QString first = dlg.model->index(0, 0).data().toString();
+    QVERIFY(dlg.model->setData(dlg.model->index(1, 0), first));
+    dlg.miClose->trigger();
+    QCOMPARE(f.person.messages.size(), 1);
+    QVERIFY(!f.person.messages[0].isEmpty());
+    QVERIFY(!f.person.messages[0].startsWith(QStringLiteral("Ошибка")));  // the engine's own text, no report
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(sprValue(*f.app, QStringLiteral("SELECT count(*) FROM ДиамТрПр WHERE УслДиамТрПр=%1").arg(first)).toInt(),
+             1);
 }
 
 QTEST_MAIN(TestDataEntryWindows)
