@@ -141,21 +141,18 @@ QItemSelectionModel::SelectionFlags DataGridView::selectionCommand(const QModelI
         switch (key->key()) {
         case Qt::Key_Up:
         case Qt::Key_Down:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Home:
-        case Qt::Key_End:
         case Qt::Key_PageUp:
         case Qt::Key_PageDown:
             // Shift extends the selection from the anchor; Ctrl moves and keeps it;
-            // a plain move leaves no row selected.
+            // a plain move to another row leaves no row selected.
             if (key->modifiers() & Qt::ShiftModifier) return QTableView::selectionCommand(index, event);
             if (key->modifiers() & Qt::ControlModifier) return QItemSelectionModel::NoUpdate;
             return QItemSelectionModel::Clear;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return QItemSelectionModel::NoUpdate;
-        default:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            // With Ctrl to the first or last row, otherwise along the row.
+            return key->modifiers() & Qt::ControlModifier ? QItemSelectionModel::Clear : QItemSelectionModel::NoUpdate;
+        default:  // moves along the row, Tab and the rest keep the selection
             return QItemSelectionModel::NoUpdate;
         }
     }

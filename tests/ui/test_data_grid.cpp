@@ -351,7 +351,8 @@ void TestDataGrid::severalRowsSelectable() {
 
 // The rows the person selects, apart from the current row: a script of clicks and
 // keys ("click 3", "ctrl+click 1", "shift+click 4", "Down", "shift+Down",
-// "ctrl+Down", "cursor 2" for a move made by the program) and the rows selected
+// "ctrl+Down", "Right", "ctrl+End", "cursor 2" for a move made by the program)
+// and the rows selected
 // and the current row after it.
 void TestDataGrid::selectionApartFromCurrentRow_data() {
     QTest::addColumn<QString>("script");
@@ -370,6 +371,8 @@ void TestDataGrid::selectionApartFromCurrentRow_data() {
     QTest::newRow("a plain click clears") << "ctrl+click 1; ctrl+click 3; click 5" << QList<int>{} << 5;
     QTest::newRow("a plain arrow clears") << "click 2; shift+Down; Down" << QList<int>{} << 4;
     QTest::newRow("ctrl+arrow keeps") << "ctrl+click 1; ctrl+Down" << QList<int>{1} << 2;
+    QTest::newRow("a move along the row keeps") << "ctrl+click 1; ctrl+click 2; Right; Left" << QList<int>{1, 2} << 2;
+    QTest::newRow("ctrl+end clears") << "ctrl+click 1; ctrl+End" << QList<int>{} << 7;
     QTest::newRow("a move by the program keeps") << "ctrl+click 1; ctrl+click 2; cursor 6" << QList<int>{1, 2} << 6;
 }
 
@@ -399,7 +402,13 @@ void TestDataGrid::selectionApartFromCurrentRow() {
         } else if (what == QLatin1String("cursor")) {
             p.t->setCurrentRow(row);
         } else {
-            QTest::keyClick(&view, what == QLatin1String("Down") ? Qt::Key_Down : Qt::Key_Up, mods);
+            static const QHash<QString, Qt::Key> keys = {{"Down", Qt::Key_Down},
+                                                         {"Up", Qt::Key_Up},
+                                                         {"Right", Qt::Key_Right},
+                                                         {"Left", Qt::Key_Left},
+                                                         {"End", Qt::Key_End}};
+            QVERIFY2(keys.contains(what), qPrintable(what));
+            QTest::keyClick(&view, keys.value(what), mods);
         }
     }
     QCOMPARE(view.selectedRowNumbers(), selected);
