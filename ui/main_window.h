@@ -7,6 +7,7 @@
 // hands its edit texts back to it.
 #include "store/app.h"
 #include "store/node_fill.h"
+#include "ui/result_dialog.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -27,7 +28,7 @@ class CaptionStrip;
 class DataGridModel;
 class DataGridView;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public ResultFollowUps {
     Q_OBJECT
 public:
     // The App's checkFormulas and rebuildTables seams, when set, are run with the
@@ -81,6 +82,10 @@ public:
     void makeReport();
     void exportToExcel();
     void makeChart();
+    // The follow-ups ticked in the result dialog of a run: the commands above.
+    void startReport() override;
+    void startSpreadsheetExport() override;
+    void startChart() override;
     void sortBySections();
     void sortByCounter();
     void waterDensityEditor();

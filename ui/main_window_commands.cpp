@@ -297,16 +297,17 @@ void TMainForm::runCalculation() {
         }
     };
     options.showText = [this](const QString& path) { TVigrV_TXTForm::showFile(app_, path, this); };
-    RunOutcome outcome;
-    guarded([&] { outcome = volm::runCalculation(app_, options); });
+    // A successful run shows the result dialog and starts its follow-ups itself,
+    // before its final steps.
+    ResultDialogDisplay resultDialog(app_, *this, this);
+    options.outcomeDisplay = &resultDialog;
+    guarded([&] { volm::runCalculation(app_, options); });
     syncFromApp();
-    if (!outcome.success()) return;
-    TRasVipForm::FollowUps followUps;
-    followUps.report = [this] { makeReport(); };
-    followUps.exportToExcel = [this] { exportToExcel(); };
-    followUps.chart = [this] { makeChart(); };
-    TRasVipForm::run(app_, outcome.text, followUps, this);
 }
+
+void TMainForm::startReport() { makeReport(); }
+void TMainForm::startSpreadsheetExport() { exportToExcel(); }
+void TMainForm::startChart() { makeChart(); }
 
 void TMainForm::makeReport() {
     // Launch point of the report ("Формировать отчет"), not part of the program yet.
