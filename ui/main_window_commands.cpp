@@ -7,6 +7,7 @@
 #include "store/file_commands.h"
 #include "store/record_list.h"
 #include "store/records.h"
+#include "ui/chart_window.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/formulas_dialog.h"
@@ -308,7 +309,9 @@ void TMainForm::exportToExcel() {
 }
 
 void TMainForm::makeChart() {
-    // Launch point of the piezometric chart (TGrForm), not part of the program yet.
+    if (!app_.dm.acGR.isOpen()) return;
+    guarded([&] { TGrForm::launch(app_, this); });
+    syncFromApp();
 }
 
 // The radio pair in the menu and the toolbar pair are the same two actions, so
