@@ -3,6 +3,7 @@
 #include "store/app.h"
 #include "store/database.h"
 
+#include <QSet>
 #include <cmath>
 #include <limits>
 
@@ -234,9 +235,17 @@ ChartSource readChartSource(Database& calculation, int precision, QChar decimalS
     }
     auto number = [](const QVariant& v) { return v.isNull() ? kNullValue : v.toDouble(); };
     {
-        auto st = calculation.prepare(QStringLiteral(
-            "SELECT НачУзел, КонУзел, ДлНачПод, ДлНаУчПод, ГеодВысНач, ГеодВысКон, ПНапНачПод, ПНапКонПод, "
-            "ПНапНачОбр, ПНапКонОбр, ТВодыНачПод, ТВодыКонПод, ТВодыНачОбр, ТВодыКонОбр FROM Табл"));
+        // A one-pipe calculation has no return columns: they read as Null.
+        QSet<QString> present;
+        for (const Database::ColumnInfo& c : calculation.columns(QStringLiteral("Табл"))) present.insert(c.name);
+        QString sql = QStringLiteral("SELECT НачУзел, КонУзел");
+        for (const char* column : {"ДлНачПод", "ДлНаУчПод", "ГеодВысНач", "ГеодВысКон", "ПНапНачПод", "ПНапКонПод",
+                                   "ПНапНачОбр", "ПНапКонОбр", "ТВодыНачПод", "ТВодыКонПод", "ТВодыНачОбр",
+                                   "ТВодыКонОбр"}) {
+            const QString name = QString::fromUtf8(column);
+            sql += QStringLiteral(", ") + (present.contains(name) ? name : QStringLiteral("NULL"));
+        }
+        auto st = calculation.prepare(sql + QStringLiteral(" FROM Табл"));
         while (st->step()) {
             if (st->column(0).isNull() || st->column(1).isNull()) continue;
             ChartSection s;
@@ -248,7 +257,13 @@ ChartSource readChartSource(Database& calculation, int precision, QChar decimalS
         }
     }
     {
-        auto st = calculation.prepare(QStringLiteral("SELECT КонУзел, ПНапПод, ПНапОбр FROM КонМаг"));
+        const bool withReturn = [&] {
+            for (const Database::ColumnInfo& c : calculation.columns(QStringLiteral("КонМаг")))
+                if (c.name == QStringLiteral("ПНапОбр")) return true;
+            return false;
+        }();
+        auto st = calculation.prepare(withReturn ? QStringLiteral("SELECT КонУзел, ПНапПод, ПНапОбр FROM КонМаг")
+                                                 : QStringLiteral("SELECT КонУзел, ПНапПод, NULL FROM КонМаг"));
         while (st->step()) {
             if (st->column(0).isNull()) continue;
             source.ends.emplace(st->column(0).toInt(), ChartEnd{number(st->column(1)), number(st->column(2))});

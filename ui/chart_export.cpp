@@ -1,10 +1,10 @@
 #include "ui/chart_export.h"
 
 #include "output/chart_data.h"
+#include "store/errors.h"
 #include "ui/chart_plot.h"
 
 #include <QApplication>
-#include <cstdlib>
 
 namespace volm::ui {
 
@@ -15,7 +15,9 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool w
     return std::make_unique<QApplication>(argc, argv);
 }
 
-QString writeMainChart(App& app, int idm, const QString& path, std::optional<int> precision, int width, int height) {
+namespace {
+
+QString drawMainChart(App& app, int idm, const QString& path, std::optional<int> precision, int width, int height) {
     const ChartMains list = buildMainList(readMainRows(app.dm.acGR));
     const ChartMain* main = nullptr;
     for (const ChartMain& m : list.mains)
@@ -30,6 +32,16 @@ QString writeMainChart(App& app, int idm, const QString& path, std::optional<int
     if (!ChartPlot::renderPng(chart, path, width, height))
         return QStringLiteral("Не удается сохранить график в файл ") + path + QLatin1Char('.');
     return chart.error;
+}
+
+}  // namespace
+
+QString writeMainChart(App& app, int idm, const QString& path, std::optional<int> precision, int width, int height) {
+    try {
+        return drawMainChart(app, idm, path, precision, width, height);
+    } catch (const Error& e) {
+        return e.message();
+    }
 }
 
 }  // namespace volm::ui

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPixmap>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace volm::ui {
@@ -55,6 +56,7 @@ protected:
         };
         std::vector<Mark> marks;
         std::vector<MarkBox> boxes;
+        const QRectF area = plot_->axisRect()->rect();
         for (const ChartSeries* s : {&chart.ground, &chart.ret, &chart.sup}) {
             int firstAt = -1, lastAt = -1;
                     for (const ChartPoint& p : s->points) {
@@ -67,7 +69,10 @@ protected:
                 if (firstAt < 0) firstAt = int(marks.size());
                 lastAt = int(marks.size());
                 marks.push_back(Mark{s, p.x, p.y, text});
-                boxes.push_back(MarkBox{px, py - kMarkGap - h / 2, w, h, false});
+                // Above the point, moved in where it would stick out of the plot.
+                const double cx = std::clamp(px, area.left() + w / 2, std::max(area.left() + w / 2, area.right() - w / 2));
+                const double cy = std::max(py - kMarkGap - h / 2, area.top() + h / 2);
+                boxes.push_back(MarkBox{cx, cy, w, h, false});
             }
             if (firstAt >= 0) boxes[size_t(firstAt)].always = boxes[size_t(lastAt)].always = true;
         }
@@ -77,6 +82,8 @@ protected:
             if (!keep[i]) continue;
             const MarkBox& b = boxes[i];
             const std::uint32_t rgb = marks[i].series->rgb == kChartWhite ? kChartBlack : marks[i].series->rgb;
+            const QRectF box(b.x - b.w / 2, b.y - b.h / 2, b.w, b.h);
+            painter->fillRect(box, QColor(255, 255, 255, 210));  // readable over the hatch and the grid
             painter->setPen(colourOf(rgb));
             painter->drawText(QRectF(b.x - b.w / 2, b.y - b.h / 2, b.w, b.h), Qt::AlignCenter, marks[i].text);
             shown.push_back(ChartPlot::ShownMark{marks[i].x, marks[i].y, marks[i].text});
