@@ -192,6 +192,9 @@ void TGrForm::saveChartAs() {
     if (name.isEmpty()) return;
     const bool pdf = name.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) name += QStringLiteral(".png");
+    if (QFileInfo::exists(name) &&
+        !app_.person().ask(QStringLiteral("Файл \"") + name + QStringLiteral("\" уже существует. Заменить его?")))
+        return;
     const bool ok = pdf ? crt->savePdf(name, crt->width(), crt->height()) : crt->savePng(name);
     if (!ok) app_.person().message(QStringLiteral("Не удается сохранить график в файл ") + name + QLatin1Char('.'));
 }

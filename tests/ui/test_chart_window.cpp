@@ -299,6 +299,24 @@ void TestChartWindow::copiesAndSaves() {
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(5) == "%PDF-");
+    file.close();
+
+    // An existing file is replaced only when the person agrees.
+    auto firstBytes = [&] {
+        QFile in(pdf);
+        return in.open(QIODevice::ReadOnly) ? in.read(5) : QByteArray();
+    };
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("older");
+    file.close();
+    f.person.fileNames = {pdf, pdf};
+    f.person.answers = {false, true};
+    form.miSaveAs->trigger();
+    QCOMPARE(firstBytes(), QByteArray("older"));
+    form.miSaveAs->trigger();
+    QCOMPARE(firstBytes(), QByteArray("%PDF-"));
+    QCOMPARE(f.person.questions.size(), 2);
+    QCOMPARE(f.person.questions[0], QStringLiteral("Файл \"") + pdf + QStringLiteral("\" уже существует. Заменить его?"));
 }
 
 QTEST_MAIN(TestChartWindow)
