@@ -123,12 +123,7 @@ ChartPlot::ChartPlot(QWidget* parent) : QCustomPlot(parent) {
 }
 
 void ChartPlot::clearChart() {
-    chart_ = Chart{};
-    chart_.bottomTitle.clear();
-    showChart(chart_);
-    yAxis->setRange(0, 100);
-    xAxis->setRange(0, 1);
-    replot();
+    showChart(Chart{});  // no series, no titles but the bottom axis's, left axis 0 to 100
 }
 
 void ChartPlot::showChart(const Chart& chart) {

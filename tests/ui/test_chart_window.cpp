@@ -5,6 +5,7 @@
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/chart_plot.h"
 #include "ui/chart_window.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -91,6 +92,7 @@ class TestChartWindow : public QObject {
 private Q_SLOTS:
     void launcherWantsACalculationFirst();
     void launcherReturnsToTheRememberedSection();
+    void mainWindowCommandOpensTheWindow();
     void listsAndTheirRefills();
     void drawsThePiezometricChart();
     void drawsTheTemperatureChartInBlackAndWhite();
@@ -132,6 +134,29 @@ void TestChartWindow::launcherReturnsToTheRememberedSection() {
     QCOMPARE(t.rowid(), id);
     QVERIFY(!t.controlsDisabled());
     QVERIFY(f.person.messages.isEmpty());
+}
+
+void TestChartWindow::mainWindowCommandOpensTheWindow() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    fillComputed(f);
+    f.app->gridsVisible = true;
+    volm::ui::TMainForm w(*f.app);
+    w.resize(1016, 560);
+    QString shown;
+    volm::test::whenModal([&](QWidget* d) {
+        if (auto* form = qobject_cast<TGrForm*>(d)) {
+            shown = form->windowTitle() + QLatin1Char('|') + form->cbMag->currentText();
+            form->close();
+        }
+    });
+    w.miDataGr->trigger();
+    QCOMPARE(shown, QStringLiteral("Формировать график|1.   1 - 4"));
+    QVERIFY(f.person.messages.isEmpty());
+    f.app->RasVip = false;
+    w.miDataGr->trigger();
+    QCOMPARE(f.person.messages.size(), 1);
+    QVERIFY(f.person.messages[0].startsWith(QStringLiteral("Перед формированием графика")));
 }
 
 void TestChartWindow::listsAndTheirRefills() {
