@@ -34,37 +34,49 @@ std::vector<bool> thinAxisLabels(const std::vector<double>& centres, const std::
     return keep;
 }
 
-std::vector<bool> thinMarks(const std::vector<MarkBox>& boxes) {
+std::vector<int> placeMarks(const std::vector<MarkBox>& boxes) {
     const size_t n = boxes.size();
-    std::vector<bool> keep(n, false);
-    if (n == 0) return keep;
+    std::vector<int> place(n, 0);
+    if (n == 0) return place;
     // Kept boxes in columns as wide as the widest box: a box can only meet
     // boxes of its own column and the two beside it.
     double cell = 1;
     for (const MarkBox& b : boxes) cell = std::max(cell, b.w);
-    std::unordered_map<long long, std::vector<size_t>> columns;
-    auto column = [&](const MarkBox& b) { return (long long)std::floor(b.x / cell); };
-    auto overlap = [](const MarkBox& a, const MarkBox& b) {
-        return std::fabs(a.x - b.x) * 2 < a.w + b.w && std::fabs(a.y - b.y) * 2 < a.h + b.h;
+    struct Kept {
+        double x, y, w, h;
     };
-    auto fits = [&](size_t i) {
-        const long long c = column(boxes[i]);
+    std::unordered_map<long long, std::vector<Kept>> columns;
+    auto column = [&](double x) { return (long long)std::floor(x / cell); };
+    auto fits = [&](const MarkBox& b, double y) {
+        if (!std::isfinite(b.x) || !std::isfinite(y)) return false;
+        const long long c = column(b.x);
         for (long long k = c - 1; k <= c + 1; ++k) {
             auto it = columns.find(k);
             if (it == columns.end()) continue;
-            for (size_t j : it->second)
-                if (overlap(boxes[i], boxes[j])) return false;
+            for (const Kept& o : it->second)
+                if (std::fabs(b.x - o.x) * 2 < b.w + o.w && std::fabs(y - o.y) * 2 < b.h + o.h) return false;
         }
         return true;
     };
-    auto take = [&](size_t i) {
-        keep[i] = true;
-        columns[column(boxes[i])].push_back(i);
+    auto take = [&](size_t i, int where) {
+        const MarkBox& b = boxes[i];
+        place[i] = where;
+        columns[column(b.x)].push_back(Kept{b.x, where == 2 ? b.altY : b.y, b.w, b.h});
     };
     for (size_t i = 0; i < n; ++i)
-        if (boxes[i].always) take(i);
-    for (size_t i = 0; i < n; ++i)
-        if (!boxes[i].always && std::isfinite(boxes[i].x) && std::isfinite(boxes[i].y) && fits(i)) take(i);
+        if (boxes[i].always) take(i, 1);
+    for (size_t i = 0; i < n; ++i) {
+        if (boxes[i].always) continue;
+        if (fits(boxes[i], boxes[i].y)) take(i, 1);
+        else if (fits(boxes[i], boxes[i].altY)) take(i, 2);
+    }
+    return place;
+}
+
+std::vector<bool> thinMarks(const std::vector<MarkBox>& boxes) {
+    const std::vector<int> place = placeMarks(boxes);
+    std::vector<bool> keep(place.size());
+    for (size_t i = 0; i < place.size(); ++i) keep[i] = place[i] != 0;
     return keep;
 }
 

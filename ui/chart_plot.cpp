@@ -59,7 +59,7 @@ protected:
         const QRectF area = plot_->axisRect()->rect();
         for (const ChartSeries* s : {&chart.ground, &chart.ret, &chart.sup}) {
             int firstAt = -1, lastAt = -1;
-                    for (const ChartPoint& p : s->points) {
+            for (const ChartPoint& p : s->points) {
                 const QString text = chart.markText(p.y);
                 if (text.isEmpty()) continue;
                 const double px = plot_->xAxis->coordToPixel(p.x);
@@ -70,22 +70,26 @@ protected:
                 lastAt = int(marks.size());
                 marks.push_back(Mark{s, p.x, p.y, text});
                 // Above the point, moved in where it would stick out of the plot.
-                const double cx = std::clamp(px, area.left() + w / 2, std::max(area.left() + w / 2, area.right() - w / 2));
+                const double cx =
+                    std::clamp(px, area.left() + w / 2, std::max(area.left() + w / 2, area.right() - w / 2));
                 const double cy = std::max(py - kMarkGap - h / 2, area.top() + h / 2);
-                boxes.push_back(MarkBox{cx, cy, w, h, false});
+                // Below it when that place is taken.
+                const double below = std::min(py + kMarkGap + h / 2, area.bottom() - h / 2);
+                boxes.push_back(MarkBox{cx, cy, w, h, false, below});
             }
             if (firstAt >= 0) boxes[size_t(firstAt)].always = boxes[size_t(lastAt)].always = true;
         }
-        const std::vector<bool> keep = thinMarks(boxes);
+        const std::vector<int> place = placeMarks(boxes);
         painter->setFont(font);
         for (size_t i = 0; i < marks.size(); ++i) {
-            if (!keep[i]) continue;
-            const MarkBox& b = boxes[i];
+            if (!place[i]) continue;
+            MarkBox b = boxes[i];
+            if (place[i] == 2) b.y = b.altY;
             const std::uint32_t rgb = marks[i].series->rgb == kChartWhite ? kChartBlack : marks[i].series->rgb;
             const QRectF box(b.x - b.w / 2, b.y - b.h / 2, b.w, b.h);
             painter->fillRect(box, QColor(255, 255, 255, 210));  // readable over the hatch and the grid
             painter->setPen(colourOf(rgb));
-            painter->drawText(QRectF(b.x - b.w / 2, b.y - b.h / 2, b.w, b.h), Qt::AlignCenter, marks[i].text);
+            painter->drawText(box, Qt::AlignCenter, marks[i].text);
             shown.push_back(ChartPlot::ShownMark{marks[i].x, marks[i].y, marks[i].text});
         }
     }

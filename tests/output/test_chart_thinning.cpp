@@ -55,6 +55,19 @@ TEST(ChartMarkThinning, DropsOverlapsKeepsAlwaysAndSeparatedOnes) {
     EXPECT_EQ(shown(thinMarks(b)), "#.#.##");
 }
 
+TEST(ChartMarkThinning, CoveredMarkMovesToItsSecondPlace) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<MarkBox> b = {
+        {0, 0, 20, 10, true, nan},
+        {5, 0, 20, 10, false, 20},   // covered above, free below
+        {8, 0, 20, 10, false, 20},   // covered in both places
+        {9, 0, 20, 10, false, nan},  // covered, no second place
+        {60, 0, 20, 10, false, 20},  // free where it is
+    };
+    std::vector<int> place = placeMarks(b);
+    EXPECT_EQ(place, (std::vector<int>{1, 2, 0, 0, 1}));
+}
+
 TEST(ChartMarkThinning, ManyMarksOnOnePlaceLeaveOne) {
     std::vector<MarkBox> b(500, MarkBox{50, 50, 30, 12, false});
     const auto keep = thinMarks(b);
