@@ -59,9 +59,15 @@ protected:
         const QRectF area = plot_->axisRect()->rect();
         for (const ChartSeries* s : {&chart.ground, &chart.ret, &chart.sup}) {
             int firstAt = -1, lastAt = -1;
+            const ChartPoint* before = nullptr;
             for (const ChartPoint& p : s->points) {
                 const QString text = chart.markText(p.y);
                 if (text.isEmpty()) continue;
+                // Where the head does not change at a node, the end of one section and
+                // the start of the next are one point with one mark.
+                const bool same = before && before->x == p.x && chart.markText(before->y) == text;
+                before = &p;
+                if (same) continue;
                 const double px = plot_->xAxis->coordToPixel(p.x);
                 const double py = plot_->yAxis->coordToPixel(p.y);
                 const double w = fm.horizontalAdvance(text) + 2;
