@@ -6,6 +6,7 @@
 // start-up and its close the shutdown. The window shows the App's state and
 // hands its edit texts back to it.
 #include "store/app.h"
+#include "store/node_fill.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -158,6 +159,7 @@ private:
     QLocale locale_;
     std::function<bool(App&)> checkFormulas_;  // the App's seams as given, wrapped in the lock
     std::function<void(App&)> rebuildTables_;
+    NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
 };
 
 }  // namespace volm::ui

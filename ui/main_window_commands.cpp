@@ -7,6 +7,8 @@
 #include "store/file_commands.h"
 #include "store/record_list.h"
 #include "store/records.h"
+#include "store/reference_books.h"
+#include "ui/auto_fill_dialog.h"
 #include "ui/chart_window.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
@@ -14,6 +16,8 @@
 #include "ui/help_window.h"
 #include "ui/icons.h"
 #include "ui/initial_data_dialog.h"
+#include "ui/reference_editor.h"
+#include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/text_viewer.h"
@@ -265,14 +269,19 @@ void TMainForm::initialDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        TVvodNachDannForm::run(app_, this);
+        TVvodNachDannForm::run(app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
     });
     syncFromApp();
 }
 
 void TMainForm::repeatedDataDialog() {
-    // Launch point of the repeated-data dialog (TVvPovtDForm), not part of the
-    // program yet.
+    if (!app_.dm.acGR.isOpen() || !app_.FormuliProvereny) return;
+    guarded([&] {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        TVvPovtDForm::run(app_, this);
+    });
+    syncFromApp();
 }
 
 void TMainForm::runCalculation() {
@@ -341,17 +350,9 @@ void TMainForm::sortByCounter() { sortSections(false); }
 
 // --- Справочники ------------------------------------------------------------------
 
-void TMainForm::waterDensityEditor() {
-    // Launch point of the water-density editor (TPlVodiOtTForm), not part of the program yet.
-}
-
-void TMainForm::pipeDiameterEditor() {
-    // Launch point of the pipe-diameter editor (TDiamTrPrForm), not part of the program yet.
-}
-
-void TMainForm::correctionEditor() {
-    // Launch point of the correction-coefficient editor (TPoprKoefKUdPotForm), not part of the program yet.
-}
+void TMainForm::waterDensityEditor() { guarded([&] { TSprEditForm::run(app_, densityBook(), this); }); }
+void TMainForm::pipeDiameterEditor() { guarded([&] { TSprEditForm::run(app_, diameterBook(), this); }); }
+void TMainForm::correctionEditor() { guarded([&] { TSprEditForm::run(app_, correctionBook(), this); }); }
 
 // --- Настройки, Справка -------------------------------------------------------------
 
