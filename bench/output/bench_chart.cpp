@@ -13,6 +13,7 @@
 // and processor seconds.
 //
 //   volm_bench_chart [chain SECTIONS | tree SECTIONS] ...   (default: chain 2000 tree 30000)
+//   VOLM_BENCH_CHART_PNG=FOLDER also saves each chart there as a PNG.
 #include "bench/calc/network_generator.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -134,6 +135,9 @@ void measure(const char* kind, int n, const QString& path) {
     std::printf("%-6s %8d %8zu %9zu %7zu %6.3f/%5.3f %6.3f/%5.3f %6.3f/%5.3f %7zu %7zu\n", kind, n,
                 form.mains().mains.size(), total, rows, seconds(t0, t1), c1 - c0, seconds(t2, t3), c3 - c2,
                 seconds(t3, t4), c4 - c3, size_t(form.crt->shownNodeLabels().size()), form.crt->shownMarks().size());
+    // VOLM_BENCH_CHART_PNG=FOLDER keeps a picture of each drawing to look at.
+    const QString pictures = qEnvironmentVariable("VOLM_BENCH_CHART_PNG");
+    if (!pictures.isEmpty()) form.crt->savePng(pictures + QStringLiteral("/%1-%2.png").arg(QLatin1String(kind)).arg(n));
     if (!person.messages.isEmpty()) std::printf("  messages: %s\n", qPrintable(person.messages.join(QLatin1Char(' '))));
 }
 
