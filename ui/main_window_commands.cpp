@@ -9,6 +9,7 @@
 #include "store/records.h"
 #include "store/reference_books.h"
 #include "ui/auto_fill_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/formulas_dialog.h"
@@ -318,7 +319,9 @@ void TMainForm::exportToExcel() {
 }
 
 void TMainForm::makeChart() {
-    // Launch point of the piezometric chart (TGrForm), not part of the program yet.
+    if (!app_.dm.acGR.isOpen()) return;
+    guarded([&] { TGrForm::launch(app_, this); });
+    syncFromApp();
 }
 
 // The radio pair in the menu and the toolbar pair are the same two actions, so
