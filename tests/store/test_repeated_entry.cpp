@@ -1,6 +1,7 @@
 // Repeated data entry: the indicator lists by network type, the combo
 // normalisation, marking sections, and the apply with its check of every number
 // before anything is written.
+#include "store/collation.h"
 #include "store/records.h"
 #include "store/repeated_entry.h"
 #include "tests/store/shipped_harness.h"
@@ -43,9 +44,10 @@ TEST_F(RepeatedEntry, TwoPipeListsHoldEveryPredefinedTableIndicatorThenUserOnesB
     EXPECT_FALSE(l.sources.contains(QStringLiteral("ЭквШер")));     // a user header indicator
     EXPECT_EQ(l.sources.mid(l.sources.size() - 8),
               (QStringList{"Ду", "КоэфМП", "Двн", "ТСрПод", "ПлПод", "УдПотПод", "ПотНаУчПод", "СкорПод"}));
-    // Predefined names ascending.
+    // Predefined names in alphabetical order.
     const int predefined = l.sources.size() - 8;
-    for (int i = 1; i < predefined; ++i) EXPECT_LT(l.sources[i - 1], l.sources[i]);
+    for (int i = 1; i < predefined; ++i)
+        EXPECT_LT(compareAlphabetical(l.sources[i - 1], l.sources[i]), 0) << l.sources[i - 1].toStdString() << " " << l.sources[i].toStdString();
 }
 
 TEST_F(RepeatedEntry, OnePipeListsLeaveOutIndicatorsOfTheReturnPipeline) {
