@@ -52,13 +52,18 @@ void writeInPlace(App& app, const QString& target, std::optional<int> digits) {
     Finally removeTemp([&] {
         if (QFileInfo::exists(temp)) QFile::remove(temp);
     });
-    writeResultWorkbook(app, temp, digits);
+    try {
+        writeResultWorkbook(app, temp, digits);
+    } catch (const FileError& e) {
+        throw FileError(QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\". ") +
+                        e.message());
+    }
     std::error_code ec;
     std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
                             std::filesystem::path(target.toStdU16String()), ec);
     if (ec)
-        throw FileError(QStringLiteral("Не удается сохранить файл \"") + target + QStringLiteral("\": ") +
-                        QString::fromLocal8Bit(ec.message().c_str()));
+        throw FileError(QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\": ") +
+                        QString::fromLocal8Bit(ec.message().c_str()) + QLatin1Char('.'));
 }
 
 }  // namespace

@@ -10,17 +10,17 @@ QByteArray utf8(const QString& s) { return s.toUtf8(); }
 
 }  // namespace
 
-XlsxSheet::XlsxSheet(const QString& path, const QString& sheetName) : path_(path) {
+XlsxSheet::XlsxSheet(const QString& path, const QString& sheetName) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     const QByteArray file = path.toLocal8Bit();
     book_ = workbook_new_opt(file.constData(), &options);
-    if (!book_) throw FileError(QStringLiteral("Не удается создать книгу Excel \"") + path + QStringLiteral("\"."));
+    if (!book_) throw FileError(QStringLiteral("Не удается создать книгу Excel."));
     sheet_ = workbook_add_worksheet(book_, utf8(sheetName).constData());
     if (!sheet_) {
         workbook_close(book_);
         book_ = nullptr;
-        throw FileError(QStringLiteral("Не удается создать лист книги Excel \"") + path + QStringLiteral("\"."));
+        throw FileError(QStringLiteral("Не удается создать лист книги Excel."));
     }
 }
 
@@ -46,19 +46,28 @@ lxw_format* XlsxSheet::format(const CellLook& look) {
     return f;
 }
 
-void XlsxSheet::check(int error, const char* what) const {
+void XlsxSheet::check(int error) const {
     if (error == LXW_NO_ERROR) return;
-    throw FileError(QStringLiteral("Ошибка при записи книги Excel \"") + path_ + QStringLiteral("\" (") +
-                    QString::fromUtf8(what) + QStringLiteral("): ") +
-                    QString::fromUtf8(lxw_strerror(static_cast<lxw_error>(error))));
+    QString reason;
+    switch (error) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+        reason = QStringLiteral("файл не может быть создан (нет папки или нет права записи в нее)");
+        break;
+    case LXW_ERROR_CREATING_TMPFILE:
+        reason = QStringLiteral("не удается создать временный файл");
+        break;
+    default:
+        reason = QString::fromUtf8(lxw_strerror(static_cast<lxw_error>(error)));
+    }
+    throw FileError(QStringLiteral("Ошибка при записи книги Excel: ") + reason + QLatin1Char('.'));
 }
 
 void XlsxSheet::columnWidths(double width) {
-    check(worksheet_set_column(sheet_, 0, LXW_COL_MAX - 1, width, nullptr), "columns");
+    check(worksheet_set_column(sheet_, 0, LXW_COL_MAX - 1, width, nullptr));
 }
 
 void XlsxSheet::rowHeight(int row, double points) {
-    check(worksheet_set_row(sheet_, lxw_row_t(row - 1), points, nullptr), "row");
+    check(worksheet_set_row(sheet_, lxw_row_t(row - 1), points, nullptr));
 }
 
 void XlsxSheet::text(int row, int col, const QString& s, lxw_format* f) {
@@ -66,15 +75,15 @@ void XlsxSheet::text(int row, int col, const QString& s, lxw_format* f) {
         blank(row, col, f);
         return;
     }
-    check(worksheet_write_string(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), utf8(s).constData(), f), "cell");
+    check(worksheet_write_string(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), utf8(s).constData(), f));
 }
 
 void XlsxSheet::number(int row, int col, double v, lxw_format* f) {
-    check(worksheet_write_number(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), v, f), "cell");
+    check(worksheet_write_number(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), v, f));
 }
 
 void XlsxSheet::blank(int row, int col, lxw_format* f) {
-    check(worksheet_write_blank(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), f), "cell");
+    check(worksheet_write_blank(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), f));
 }
 
 void XlsxSheet::value(int row, int col, const QVariant& v, lxw_format* f) {
@@ -87,7 +96,7 @@ void XlsxSheet::value(int row, int col, const QVariant& v, lxw_format* f) {
         text(row, col, v.toString(), f);
         return;
     case QMetaType::Bool:
-        check(worksheet_write_boolean(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), v.toBool(), f), "cell");
+        check(worksheet_write_boolean(sheet_, lxw_row_t(row - 1), lxw_col_t(col - 1), v.toBool(), f));
         return;
     default:
         number(row, col, v.toDouble(), f);
@@ -96,8 +105,7 @@ void XlsxSheet::value(int row, int col, const QVariant& v, lxw_format* f) {
 
 void XlsxSheet::merge(int row, int c1, int c2, const QString& s, lxw_format* f) {
     check(worksheet_merge_range(sheet_, lxw_row_t(row - 1), lxw_col_t(c1 - 1), lxw_row_t(row - 1), lxw_col_t(c2 - 1),
-                                utf8(s).constData(), f),
-          "merge");
+                                utf8(s).constData(), f));
 }
 
 void XlsxSheet::close() {
@@ -105,7 +113,7 @@ void XlsxSheet::close() {
     book_ = nullptr;
     sheet_ = nullptr;
     formats_.clear();
-    check(workbook_close(book), "file");
+    check(workbook_close(book));
 }
 
 }  // namespace volm

@@ -3,8 +3,8 @@
 // constant-memory mode: a row is flushed to disk when a later row is started,
 // so rows go strictly downwards and a merge stays within one row). Rows and
 // columns are counted from 1, as a spreadsheet shows them. Every failure throws
-// FileError; a workbook that is not closed successfully leaves its file behind
-// for the caller to remove.
+// FileError with the reason (the caller names the file); a workbook that is not
+// closed successfully may leave its file behind for the caller to remove.
 #include "store/errors.h"
 
 #include <QString>
@@ -61,9 +61,8 @@ public:
     void close();
 
 private:
-    void check(int error, const char* what) const;
+    void check(int error) const;
 
-    QString path_;
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     std::map<CellLook, lxw_format*> formats_;
