@@ -3,6 +3,7 @@
 #include "output/output_lookup.h"
 #include "output/xlsx_sheet.h"
 #include "store/app.h"
+#include "store/database.h"
 #include "store/records.h"
 #include "store/startup.h"
 #include "store/table.h"
@@ -164,13 +165,25 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
         s = 7;
     }
 
-    // The exported section columns, numbered from D on.
-    OchistitTablicu(vkol);
-    for (size_t c = 0; c < columns.sections.size(); ++c) {
-        vkol.append();
-        vkol.setValue(QStringLiteral("ПНом"), int(c) + 4);
-        vkol.setValue(QStringLiteral("НаимПок"), columns.sections[c].shortName);
-        vkol.post();
+    // The exported section columns, numbered from D on, in one transaction of
+    // the scratch database.
+    {
+        Database& scratch = vkol.database();
+        scratch.begin();
+        try {
+            OchistitTablicu(vkol);
+            for (size_t c = 0; c < columns.sections.size(); ++c) {
+                vkol.append();
+                vkol.setValue(QStringLiteral("ПНом"), int(c) + 4);
+                vkol.setValue(QStringLiteral("НаимПок"), columns.sections[c].shortName);
+                vkol.post();
+            }
+            scratch.commit();
+        } catch (...) {
+            scratch.rollback();
+            vkol.requery();
+            throw;
+        }
     }
     struct Exported {
         int column;

@@ -2,6 +2,7 @@
 
 #include "output/result_workbook.h"
 #include "store/app.h"
+#include "store/database.h"
 #include "store/errors.h"
 #include "store/records.h"
 #include "store/startup.h"
@@ -34,6 +35,21 @@ public:
 private:
     F f_;
 };
+
+// Empties a scratch list in one transaction.
+void clearList(Table& t) {
+    if (t.isEmpty()) return;
+    Database& db = t.database();
+    db.begin();
+    try {
+        OchistitTablicu(t);
+        db.commit();
+    } catch (...) {
+        db.rollback();
+        t.requery();
+        throw;
+    }
+}
 
 // A name beside target that no file has yet.
 QString temporaryName(const QString& target) {
@@ -91,7 +107,7 @@ WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& opti
         // Clean-up, in this order, however the command ends.
         tabl->disableControls();
         Finally cleanUp([&] {
-            if (app.dm.atVKol && app.dm.atVKol->isOpen()) OchistitTablicu(*app.dm.atVKol);
+            if (app.dm.atVKol && app.dm.atVKol->isOpen()) clearList(*app.dm.atVKol);
             tabl->enableControls();
             if (locked && options.lockWindow) options.lockWindow(false);
             if (locked) {
