@@ -8,6 +8,7 @@
 #include "store/startup.h"
 #include "store/table.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace volm {
@@ -116,6 +117,33 @@ private:
     int row_ = 0;
 };
 
+// A spreadsheet program fits the height of a row to its wrapped text when the
+// text is written interactively, but not when it opens a file: rows of wrapped
+// titles get the height the longest title needs. A column 16 characters wide
+// holds about 24 characters of the 8-point font; a line of it is 11.25 points.
+class TitleRow {
+public:
+    void add(const QString& text, int columns = 1) {
+        const int capacity = 24 * columns;
+        int lines = 0, used = 0;
+        for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const int len = int(word.size());
+            if (used > 0 && used + 1 + len <= capacity) {
+                used += 1 + len;
+                continue;
+            }
+            const int whole = std::max(1, (len + capacity - 1) / capacity);
+            lines += whole;
+            used = len - (whole - 1) * capacity;
+        }
+        lines_ = std::max(lines_, lines);
+    }
+    double height() const { return std::max(15.0, lines_ * 11.25 + 2); }
+
+private:
+    int lines_ = 1;
+};
+
 }  // namespace
 
 QString valueNumberFormat(int digits) {
@@ -156,6 +184,9 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     int s = 5;
     if (!columns.header.empty()) {
         zag.first();
+        TitleRow titles;
+        for (const OutputColumn& col : columns.header) titles.add(col.title);
+        sheet.rowHeight(3, titles.height());
         for (size_t c = 0; c < columns.header.size(); ++c)
             sheet.text(3, int(c) + 1, columns.header[c].title, look.smallHead);
         for (size_t c = 0; c < columns.header.size(); ++c)
@@ -215,6 +246,13 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
 
     // Section table: caption, header row, one row per section.
     sheet.text(s - 2, 1, QStringLiteral("Участки тепловой сети:"), nullptr);
+    {
+        TitleRow titles;
+        titles.add(QStringLiteral("Начальный узел участка (НачУзел)"));
+        titles.add(QStringLiteral("Конечный узел участка (КонУзел)"));
+        for (const Exported& e : exported) titles.add(e.title);
+        sheet.rowHeight(s - 1, titles.height());
+    }
     sheet.text(s - 1, 1, QStringLiteral("Участок"), look.smallHeadCentred);
     sheet.text(s - 1, 2, QStringLiteral("Начальный узел участка (НачУзел)"), look.smallHead);
     sheet.text(s - 1, 3, QStringLiteral("Конечный узел участка (КонУзел)"), look.smallHead);
@@ -243,9 +281,14 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     sheet.rowHeight(last + 1, 24);
     sheet.text(last + 1, 1, QStringLiteral("Магистрали тепловой сети:"), nullptr);
     const int head = last + 2;
+    const QStringList titles = mainsTitles(twoPipe);
+    {
+        TitleRow row;
+        for (const QString& t : titles) row.add(t);
+        sheet.rowHeight(head, row.height());
+    }
     sheet.text(head, 1, QStringLiteral("№ п/п"), look.smallHeadCentred);
     sheet.merge(head, 2, 5, QStringLiteral("Магистраль"), look.smallHead);
-    const QStringList titles = mainsTitles(twoPipe);
     for (int c = 0; c < titles.size(); ++c) sheet.text(head, 6 + c, titles[c], look.smallHead);
 
     konMag.setSort(QStringLiteral("id_m ASC"));

@@ -162,6 +162,10 @@ TEST_P(ExampleWorkbook, LaysOutEveryBlock) {
                                  : QStringLiteral("Полный напор в подающем трубопроводе на конечном узле магистрали, м. (ПНапПод)"));
     for (int k = 6; k <= t; ++k) EXPECT_EQ(w.cell(mh, k).size, 8) << k;
     EXPECT_FALSE(w.cell(mh, t + 1).present);
+    // The rows of wrapped titles are tall enough for their longest title (more
+    // than three lines of the small font each), as a spreadsheet program would
+    // fit them.
+    for (int row : {3, 6, mh}) EXPECT_GT(w.height(row), 3 * 11.25 + 2) << row;
     const QStringList fields =
         ex.twoPipe ? QStringList{"ДлМагПод", "ДлМагОбр", "ДлМагСум", "ПотНОтИПод", "ПотНОтИОбр", "ПНапПод", "ПНапОбр", "РНап"}
                    : QStringList{"ДлМагПод", "ПотНОтИПод", "ПНапПод"};
