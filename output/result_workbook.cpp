@@ -4,10 +4,12 @@
 #include "output/xlsx_sheet.h"
 #include "store/app.h"
 #include "store/database.h"
+#include "store/person.h"
 #include "store/records.h"
 #include "store/startup.h"
 #include "store/table.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <vector>
 
@@ -117,6 +119,28 @@ private:
     int row_ = 0;
 };
 
+// The status texts of the walk: the first section and the first main are
+// named at once, later ones at most every few hundredths of a second (a
+// repaint per row would cost more than writing the row); the screen may
+// repaint after every text shown.
+class WalkStatus {
+public:
+    explicit WalkStatus(Person& person) : person_(person) {}
+    template <typename Text>
+    void item(Text&& text) {
+        if (timer_.isValid() && timer_.elapsed() < kIntervalMs) return;
+        person_.status(text());
+        person_.processEvents();
+        timer_.start();
+    }
+    void restart() { timer_.invalidate(); }
+
+private:
+    static constexpr qint64 kIntervalMs = 40;
+    Person& person_;
+    QElapsedTimer timer_;
+};
+
 // A spreadsheet program fits the height of a row to its wrapped text when the
 // text is written interactively, but not when it opens a file: rows of wrapped
 // titles get the height the longest title needs. A column 16 characters wide
@@ -153,7 +177,7 @@ QString valueNumberFormat(int digits) {
 
 void writeResultWorkbook(App& app, const QString& path, std::optional<int> digits) {
     DataModule& dm = app.dm;
-    Person& person = app.person();
+    WalkStatus status(app.person());
     Table& name = openCursor(dm.atNazvRasch, "НазвРасч");
     Table& zag = openCursor(dm.atZag, "Заг");
     Table& tabl = openCursor(dm.atTabl, "Табл");
@@ -264,8 +288,7 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
         const QVariant a = tabl.valueAt(i, startField);
         const QVariant b = tabl.valueAt(i, endField);
         const QString label = nodeText(a) + QStringLiteral(" - ") + nodeText(b);
-        person.status(QStringLiteral("Выгрузка в Microsoft Excel. Участок: ") + label);
-        person.processEvents();
+        status.item([&] { return QStringLiteral("Выгрузка в Microsoft Excel. Участок: ") + label; });
         sheet.text(row, 1, label, look.label);
         sheet.value(row, 2, a, look.node);
         sheet.value(row, 3, b, look.node);
@@ -299,11 +322,11 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     std::vector<int> valueFields;
     for (const QString& f : mainsFields(twoPipe)) valueFields.push_back(fieldOf(konMag, f));
     PathReader reader(paths);
+    status.restart();
     for (int i = 0; i < konMag.rowCount(); ++i) {
         const int row = head + 1 + i;
         const QVariant mainNo = konMag.valueAt(i, mainField);
-        person.status(QStringLiteral("Выгрузка в Microsoft Excel. Магистраль №: ") + nodeText(mainNo));
-        person.processEvents();
+        status.item([&] { return QStringLiteral("Выгрузка в Microsoft Excel. Магистраль №: ") + nodeText(mainNo); });
         sheet.rowHeight(row, 24);
         sheet.text(row, 1, nodeText(mainNo), look.mainNo);
         sheet.merge(row, 2, 5, reader.next(mainNo), look.mainPath);

@@ -27,7 +27,8 @@ QString valueNumberFormat(int digits);
 // Writes the workbook of the open calculation's results to path (created or
 // overwritten; the caller writes to a temporary file and renames it). The
 // sections go in the section cursor's current order; the status bar names the
-// section or main being written and the screen is let repaint after each.
+// section or main being written (the first at once, then a few times a second)
+// and the screen is let repaint after each text.
 // The scratch list ВКол holds the exported section columns while it runs.
 // digits: the report precision; the settings' ТочностьЧиселВОтч when unset.
 // Throws OutputLookupError, ExportError, DatabaseError or FileError; the file

@@ -13,9 +13,11 @@
 //   size       the workbook file.
 //
 //   volm_bench_xlsx [--keep FOLDER] [SECTIONS ...]
+//   volm_bench_xlsx --file COMPUTED.mdb
 //
 // --keep leaves each computed network in FOLDER as network-SECTIONS.mdb (to try
-// the command in the program's window).
+// the command in the program's window); --file times the command alone on a
+// computed calculation (a copy of it), for a profiler.
 #include "bench/calc/network_generator.h"
 #include "formulas/formula_seams.h"
 #include "output/workbook_export.h"
@@ -131,14 +133,29 @@ bool exportInProcess(const QString& programDir, const QString& calc, const QStri
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
     std::vector<int> sizes;
-    QString keep;
+    QString keep, file;
     for (int i = 1; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--keep" && i + 1 < argc) keep = QString::fromLocal8Bit(argv[++i]);
+        else if (QByteArray(argv[i]) == "--file" && i + 1 < argc) file = QString::fromLocal8Bit(argv[++i]);
         else sizes.push_back(std::atoi(argv[i]));
     }
     if (sizes.empty()) sizes = {1000, 10000, 30000};
 
     const QString bin = QStringLiteral(VOLM_BIN_DIR);
+    if (!file.isEmpty()) {
+        QTemporaryDir work;
+        const QString program = work.filePath(QStringLiteral("program"));
+        QDir().mkpath(program);
+        for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
+            copyFile(bin + QLatin1Char('/') + QString::fromUtf8(f), program + QLatin1Char('/') + QString::fromUtf8(f));
+        const QString calc = work.filePath(QStringLiteral("calc.mdb"));
+        copyFile(file, calc);
+        double open = 0, exp = 0, cpu = 0, before = 0, after = 0;
+        if (!exportInProcess(program, calc, work.filePath(QStringLiteral("calc.xlsx")), open, exp, cpu, before, after))
+            return 1;
+        std::printf("open %.3f s, export %.3f s, cpu %.3f s, peak %.0f -> %.0f MB\n", open, exp, cpu, before, after);
+        return 0;
+    }
     std::printf("%9s %7s %8s %9s %11s %9s %8s %10s %8s %12s %9s\n", "sections", "mains", "run, s", "peak, MB",
                 "run+xlsx, s", "peak, MB", "open, s", "export, s", "cpu, s", "peak, MB", "size, MB");
     for (int n : sizes) {
