@@ -18,19 +18,20 @@ namespace volm {
 
 namespace {
 
-// Runs a clean-up step however the command ends.
+// Runs a clean-up step however the command ends; a failing step is ignored
+// (the command's own failure, if any, is the one to report).
 template <typename F>
-class Finally {
+class CleanUp {
 public:
-    explicit Finally(F f) : f_(std::move(f)) {}
-    ~Finally() {
+    explicit CleanUp(F f) : f_(std::move(f)) {}
+    ~CleanUp() {
         try {
             f_();
         } catch (...) {
         }
     }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
+    CleanUp(const CleanUp&) = delete;
+    CleanUp& operator=(const CleanUp&) = delete;
 
 private:
     F f_;
@@ -65,7 +66,7 @@ QString temporaryName(const QString& target) {
 // Writes the workbook under a temporary name and renames it to target.
 void writeInPlace(App& app, const QString& target, std::optional<int> digits) {
     const QString temp = temporaryName(target);
-    Finally removeTemp([&] {
+    CleanUp removeTemp([&] {
         if (QFileInfo::exists(temp)) QFile::remove(temp);
     });
     try {
@@ -106,8 +107,12 @@ WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& opti
     {
         // Clean-up, in this order, however the command ends.
         tabl->disableControls();
-        Finally cleanUp([&] {
-            if (app.dm.atVKol && app.dm.atVKol->isOpen()) clearList(*app.dm.atVKol);
+        CleanUp cleanUp([&] {
+            try {
+                if (app.dm.atVKol && app.dm.atVKol->isOpen()) clearList(*app.dm.atVKol);
+            } catch (...) {
+                // The list is emptied again before its next use.
+            }
             tabl->enableControls();
             if (locked && options.lockWindow) options.lockWindow(false);
             if (locked) {
