@@ -1,6 +1,6 @@
 // volm-run: computes a calculation file without windows.
 //
-//   volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb
+//   volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] CALCULATION.mdb
 //   --chart FILE.png [--main N]: also draws the piezometric chart of main N
 //   (default 1) after a successful run, offscreen when there is no display.
 //
@@ -12,13 +12,16 @@
 // outcome to standard output, both in UTF-8 (a line break inside a message is
 // written as a newline). --text writes the calculation text to FILE, whatever
 // the keep-text setting; --precision sets its digits after the separator.
+// --xlsx writes the results workbook to FILE after a successful run (with the
+// --precision digits, else the settings' report precision).
 //
 // The program folder's settings file is never changed: the run works in a
 // temporary program folder holding a copy of it.
 //
 // Exit status: 0 success, 1 the calculation stopped at a fault or was refused,
-// 2 usage error or a file that cannot be opened.
+// 2 usage error, a file that cannot be opened or a workbook that cannot be written.
 #include "calc/run.h"
+#include "output/workbook_export.h"
 #include "formulas/formula_seams.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -61,7 +64,7 @@ public:
 };
 
 int usage() {
-    std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb\n", stderr);
+    std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] CALCULATION.mdb\n", stderr);
     std::fputs("       volm-run ... --chart FILE.png [--main N] CALCULATION.mdb\n", stderr);
     return 2;
 }
@@ -71,6 +74,16 @@ int fail(const QString& text) {
     return 2;
 }
 
+// Writes the results workbook; false (after a message) when it cannot be written.
+bool writeWorkbook(volm::App& app, const QString& file, std::optional<int> digits) {
+    volm::WorkbookExportOptions options;
+    options.fileName = file;
+    options.digits = digits;
+    if (volm::exportWorkbook(app, options).written) return true;
+    print(stderr, QStringLiteral("volm-run: не удается записать книгу Excel ") + options.fileName + QLatin1Char('.'));
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,7 +91,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) chartWanted = chartWanted || QByteArray(argv[i]) == "--chart";
     const auto qapp = volm::ui::makeApplication(argc, argv, chartWanted);
     const QStringList args = QCoreApplication::arguments();
-    QString spr, textFile, calcFile;
+    QString spr, textFile, calcFile, xlsxFile;
     QString chartFile;
     int chartMain = 1;
     std::optional<int> precision;
@@ -94,6 +107,8 @@ int main(int argc, char** argv) {
             bool ok = false;
             chartMain = args[++i].toInt(&ok);
             if (!ok || chartMain < 1) return usage();
+        } else if (a == QStringLiteral("--xlsx") && i + 1 < args.size()) {
+            xlsxFile = args[++i];
         } else if (a == QStringLiteral("--precision") && i + 1 < args.size()) {
             bool ok = false;
             const int n = args[++i].toInt(&ok);
@@ -111,6 +126,7 @@ int main(int argc, char** argv) {
     calcFile = QFileInfo(calcFile).absoluteFilePath();
     spr = QFileInfo(spr.isEmpty() ? programDir + QStringLiteral("/Spr.mdb") : spr).absoluteFilePath();
     if (!textFile.isEmpty()) textFile = QFileInfo(textFile).absoluteFilePath();
+    if (!xlsxFile.isEmpty()) xlsxFile = QFileInfo(xlsxFile).absoluteFilePath();
     if (!QFileInfo(calcFile).isFile()) return fail(QStringLiteral("Файл ") + calcFile + QStringLiteral(" не найден."));
     if (!QFileInfo(spr).isFile()) return fail(QStringLiteral("Файл ") + spr + QStringLiteral(" не найден."));
 
@@ -165,6 +181,7 @@ int main(int argc, char** argv) {
                     status = 1;
                 }
             }
+            if (!xlsxFile.isEmpty() && !writeWorkbook(app, xlsxFile, precision)) status = 2;
         }
     }
     return status;

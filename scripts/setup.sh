@@ -13,7 +13,7 @@ PACKAGES=(
   qt6-base-dev qt6-translations-l10n
   libqcustomplot-dev libqcustomplot2.1-qt6
   libxlsxwriter-dev libkainjow-mustache-dev libsqlite3-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev python3-openpyxl
   xvfb xauth fonts-dejavu-core
 )
 

@@ -314,9 +314,9 @@ void TMainForm::makeReport() {
     // Launch point of the report ("Формировать отчет"), not part of the program yet.
 }
 
-void TMainForm::exportToExcel() {
-    // Launch point of the spreadsheet export, not part of the program yet.
-}
+void exportResultsWorkbook(TMainForm& window);  // main_window_export.cpp
+
+void TMainForm::exportToExcel() { exportResultsWorkbook(*this); }
 
 void TMainForm::makeChart() {
     if (!app_.dm.acGR.isOpen()) return;

@@ -1,0 +1,170 @@
+#include "output/workbook_export.h"
+
+#include "output/result_workbook.h"
+#include "store/app.h"
+#include "store/database.h"
+#include "store/errors.h"
+#include "store/records.h"
+#include "store/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <filesystem>
+#include <system_error>
+
+namespace volm {
+
+namespace {
+
+// Runs a clean-up step however the command ends; a failing step is ignored
+// (the command's own failure, if any, is the one to report).
+template <typename F>
+class CleanUp {
+public:
+    explicit CleanUp(F f) : f_(std::move(f)) {}
+    ~CleanUp() {
+        try {
+            f_();
+        } catch (...) {
+        }
+    }
+    CleanUp(const CleanUp&) = delete;
+    CleanUp& operator=(const CleanUp&) = delete;
+
+private:
+    F f_;
+};
+
+// Empties a scratch list in one transaction.
+void clearList(Table& t) {
+    if (t.isEmpty()) return;
+    Database& db = t.database();
+    db.begin();
+    try {
+        OchistitTablicu(t);
+        db.commit();
+    } catch (...) {
+        db.rollback();
+        t.requery();
+        throw;
+    }
+}
+
+// A name beside target that no file has yet.
+QString temporaryName(const QString& target) {
+    const QFileInfo info(target);
+    for (;;) {
+        const QString name = info.dir().filePath(QStringLiteral(".~") + info.fileName() + QLatin1Char('.') +
+                                                 QString::number(QRandomGenerator::global()->generate(), 36) +
+                                                 QStringLiteral(".tmp"));
+        if (!QFileInfo::exists(name)) return name;
+    }
+}
+
+// Writes the workbook under a temporary name and renames it to target.
+void writeInPlace(App& app, const QString& target, std::optional<int> digits) {
+    const QString temp = temporaryName(target);
+    CleanUp removeTemp([&] {
+        if (QFileInfo::exists(temp)) QFile::remove(temp);
+    });
+    try {
+        writeResultWorkbook(app, temp, digits);
+    } catch (const FileError& e) {
+        throw FileError(QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\". ") +
+                        e.message());
+    }
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
+                            std::filesystem::path(target.toStdU16String()), ec);
+    if (ec)
+        throw FileError(QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\": ") +
+                        QString::fromLocal8Bit(ec.message().c_str()) + QLatin1Char('.'));
+}
+
+}  // namespace
+
+QString proposedWorkbookName(const QString& calculationFile) {
+    if (calculationFile.isEmpty()) return {};
+    const QFileInfo info(calculationFile);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".xlsx"));
+}
+
+QString workbookFileName(const QString& chosen) {
+    if (chosen.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) return chosen;
+    return chosen + QStringLiteral(".xlsx");
+}
+
+WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& options) {
+    WorkbookExportOutcome outcome;
+    Person& person = app.person();
+    Table* tabl = app.dm.atTabl.get();
+    if (!app.dm.acGR.isOpen() || !tabl || !tabl->isOpen()) return outcome;
+
+    bool locked = false;
+    QString failure;
+    {
+        // Clean-up, in this order, however the command ends.
+        tabl->disableControls();
+        CleanUp cleanUp([&] {
+            try {
+                if (app.dm.atVKol && app.dm.atVKol->isOpen()) clearList(*app.dm.atVKol);
+            } catch (...) {
+                // The list is emptied again before its next use.
+            }
+            tabl->enableControls();
+            if (locked && options.lockWindow) options.lockWindow(false);
+            if (locked) {
+                person.status(QString());
+                person.busy(false);
+            }
+        });
+        try {
+            SohranitDannie(app);
+            if (!app.RasVip) {
+                person.message(kExportNotComputed);
+                return outcome;
+            }
+            const int record = tabl->recNo();
+
+            QString target = options.fileName;
+            if (target.isEmpty()) {
+                const QString chosen =
+                    person.saveFileName(kExportDialogTitle, kExportFilter, proposedWorkbookName(app.dm.acGR.path()));
+                if (chosen.isEmpty()) return outcome;
+                target = workbookFileName(chosen);
+                if (QFileInfo::exists(target) &&
+                    !person.ask(QStringLiteral("Файл \"") + target + QStringLiteral("\" уже существует. Заменить его?")))
+                    return outcome;
+            }
+            target = QFileInfo(target).absoluteFilePath();
+
+            person.busy(true);
+            locked = true;
+            if (options.lockWindow) options.lockWindow(true);
+            person.status(kExportStatus);
+            person.processEvents();
+
+            writeInPlace(app, target, options.digits);
+            outcome.written = true;
+            outcome.path = target;
+
+            if (record > 0 && tabl->recNo() != record) {
+                tabl->first();
+                tabl->moveBy(record - 1);
+            }
+        } catch (const Abort&) {
+        } catch (const Error& e) {
+            failure = e.message();
+        } catch (const std::exception& e) {
+            failure = QString::fromUtf8(e.what());
+        }
+    }
+    if (!failure.isEmpty()) person.message(failure);
+    if (outcome.written && options.openFile && !options.openFile(outcome.path))
+        person.status(QStringLiteral("Отчет сохранен в файле ") + outcome.path);
+    return outcome;
+}
+
+}  // namespace volm
