@@ -75,17 +75,17 @@ void stageNodeFields(RunData& d) {
     for (int r = 0; r < n; ++r) {
         const int a = d.startOf[size_t(r)], b = d.endOf[size_t(r)];
         if (a == kNullNode || b == kNullNode) {
-            d.error = d.sectionHeading(r) + QStringLiteral("Поля НачУзел, КонУзел должны быть заполнены.");
+            d.failAt(r, d.sectionHeading(r) + QStringLiteral("Поля НачУзел, КонУзел должны быть заполнены."));
             break;
         }
         if (a == b) {
-            d.error = d.sectionHeading(r) + QStringLiteral("Значения полей НачУзел, КонУзел не должны совпадать.");
+            d.failAt(r, d.sectionHeading(r) + QStringLiteral("Значения полей НачУзел, КонУзел не должны совпадать."));
             break;
         }
         if (b == d.startNode || !d.hasNode(a) || !d.hasNode(b)) {
-            d.error = d.sectionHeading(r) +
+            d.failAt(r, d.sectionHeading(r) +
                       QStringLiteral("Значения полей НачУзел, КонУзел должны присутствовать в таблице \"Узлы тепловой сети\".") +
-                      CR + QStringLiteral("Значение поля КонУзел не должно совпадать с номером начального узла тепловой сети.");
+                      CR + QStringLiteral("Значение поля КонУзел не должно совпадать с номером начального узла тепловой сети."));
             break;
         }
     }
@@ -111,11 +111,11 @@ void stageNodeFields(RunData& d) {
             if (const int* other = byPair.find(pairKey(b, a)); other && (j < 0 || *other < j)) j = *other;
             if (j < 0) continue;
             const int c = d.startOf[size_t(j)], dd = d.endOf[size_t(j)];
-            d.error = QStringLiteral("Участки ") + nodeText(a) + QStringLiteral(" - ") + nodeText(b) +
-                      QStringLiteral(", ") + nodeText(c) + QStringLiteral(" - ") + nodeText(dd) + QLatin1Char(':') +
-                      CR +
-                      (dd == b ? QStringLiteral("Конечные узлы участков не должны совпадать.")
-                               : QStringLiteral("Недопустимое сочетание участков."));
+            d.failAt(i, QStringLiteral("Участки ") + nodeText(a) + QStringLiteral(" - ") + nodeText(b) +
+                            QStringLiteral(", ") + nodeText(c) + QStringLiteral(" - ") + nodeText(dd) + QLatin1Char(':') +
+                            CR +
+                            (dd == b ? QStringLiteral("Конечные узлы участков не должны совпадать.")
+                                     : QStringLiteral("Недопустимое сочетание участков.")));
         }
     }
 
@@ -154,13 +154,13 @@ void stageSectionLengths(RunData& d) {
     for (int r = 0; r < n; ++r) {
         const double lp = s.get(r, pod);
         if (isNull(lp) || !(lp > 0)) {
-            d.error = d.sectionHeading(r) + QStringLiteral("Показатель ДлНаУчПод должен быть больше нуля.");
+            d.failAt(r, d.sectionHeading(r) + QStringLiteral("Показатель ДлНаУчПод должен быть больше нуля."));
             break;
         }
         if (d.twoPipe()) {
             const double lo = s.get(r, obr);
             if (isNull(lo) || !(lo > 0)) {
-                d.error = d.sectionHeading(r) + QStringLiteral("Показатель ДлНаУчОбр должен быть больше нуля.");
+                d.failAt(r, d.sectionHeading(r) + QStringLiteral("Показатель ДлНаУчОбр должен быть больше нуля."));
                 break;
             }
         }

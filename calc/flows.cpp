@@ -17,7 +17,7 @@ void RaspredelitRashod(RunData& d, const QString& field, bool supply) {
         const int end = main.rows.front();
         const double flow = s.get(end, f);
         if (isNull(flow)) {
-            d.error = d.sectionHeading(end) + QStringLiteral("Показатель \"") + field + QStringLiteral("\" должен быть заполнен.");
+            d.failAt(end, d.sectionHeading(end) + QStringLiteral("Показатель \"") + field + QStringLiteral("\" должен быть заполнен."));
             return;
         }
         (supply ? main.flowSup : main.flowRet) = flow;
@@ -32,7 +32,7 @@ void RaspredelitRashod(RunData& d, const QString& field, bool supply) {
     }
     for (int r = 0; r < n; ++r) {
         d.progress.item([&] { return field + QStringLiteral(" по участкам теплосети. id = ") + QString::number(d.ids[size_t(r)]); });
-        s.set(r, f, sum[size_t(r)]);
+        if (!d.putFinite(s, r, f, sum[size_t(r)])) return;
     }
 }
 
@@ -45,7 +45,13 @@ void stageFlows(RunData& d) {
             d.progress.stage(QStringLiteral("РасхОбр по участкам теплосети."));
             ValueTable& s = d.sections;
             const int pod = s.need(QStringLiteral("РасхПод")), obr = s.need(QStringLiteral("РасхОбр"));
-            for (int r = 0; r < s.rowCount(); ++r) s.set(r, obr, s.get(r, pod));
+            for (int r = 0; r < s.rowCount(); ++r) {
+                const double v = s.get(r, pod);  // Null stays Null
+                if (isNull(v))
+                    s.set(r, obr, v);
+                else if (!d.putFinite(s, r, obr, v))
+                    break;
+            }
         } else if (d.computeFlows) {
             RaspredelitRashod(d, QStringLiteral("РасхОбр"), false);
         }

@@ -31,6 +31,15 @@ void writeLegend(CalcText& t, bool two) {
     t.emptyLine();
 }
 
+// The computed heads of a section row, stored whole or not at all: a value that
+// is not a finite number stops the run and leaves the row as it was.
+bool putRow(RunData& d, int r, std::initializer_list<std::pair<int, double>> values) {
+    for (const auto& [c, v] : values)
+        if (!std::isfinite(v)) return d.putFinite(d.sections, r, c, v);
+    for (const auto& [c, v] : values) d.sections.set(r, c, v);
+    return true;
+}
+
 }  // namespace
 
 void stageHeads(RunData& d) {
@@ -73,8 +82,8 @@ void stageHeads(RunData& d) {
         if (const int r = d.firstSectionStartingAt(n); r >= 0) {
             const double loss = s.get(r, potNachPod);
             if (isNull(loss)) {
-                d.error = headError(QStringLiteral("Показатель \"ПотНОтИНачПод\" на участке ") + onSection(d, r) +
-                                    QStringLiteral(" не заполнен."));
+                d.failAt(r, headError(QStringLiteral("Показатель \"ПотНОтИНачПод\" на участке ") + onSection(d, r) +
+                                    QStringLiteral(" не заполнен.")));
                 return done();
             }
             h0 = givenSupply + loss;
@@ -82,8 +91,8 @@ void stageHeads(RunData& d) {
             const int e = d.sectionEndingAt(n);
             const double loss = s.get(e, potKonPod);
             if (isNull(loss)) {
-                d.error = headError(QStringLiteral("Показатель \"ПотНОтИКонПод\" на участке ") + onSection(d, e) +
-                                    QStringLiteral(" не заполнен."));
+                d.failAt(e, headError(QStringLiteral("Показатель \"ПотНОтИКонПод\" на участке ") + onSection(d, e) +
+                                    QStringLiteral(" не заполнен.")));
                 return done();
             }
             h0 = (givenSupply - d.deltaSup(n)) + loss;
@@ -97,8 +106,8 @@ void stageHeads(RunData& d) {
         if (const int r = d.firstSectionStartingAt(m); r >= 0) {
             const double lp = s.get(r, potNachPod), lo = s.get(r, potNachObr);
             if (isNull(lp) || isNull(lo)) {
-                d.error = headError(QStringLiteral("Показатели \"ПотНОтИНачПод\", \"ПотНОтИНачОбр\" на участке ") +
-                                    onSection(d, r) + QStringLiteral(" должны быть заполнены."));
+                d.failAt(r, headError(QStringLiteral("Показатели \"ПотНОтИНачПод\", \"ПотНОтИНачОбр\" на участке ") +
+                                    onSection(d, r) + QStringLiteral(" должны быть заполнены.")));
                 return done();
             }
             r0 = givenAvail + lp + lo;
@@ -106,8 +115,8 @@ void stageHeads(RunData& d) {
             const int e = d.sectionEndingAt(m);
             const double lp = s.get(e, potKonPod), lo = s.get(e, potKonObr);
             if (isNull(lp) || isNull(lo)) {
-                d.error = headError(QStringLiteral("Показатели \"ПотНОтИКонПод\", \"ПотНОтИКонОбр\" на участке ") +
-                                    onSection(d, e) + QStringLiteral(" должны быть заполнены."));
+                d.failAt(e, headError(QStringLiteral("Показатели \"ПотНОтИКонПод\", \"ПотНОтИКонОбр\" на участке ") +
+                                    onSection(d, e) + QStringLiteral(" должны быть заполнены.")));
                 return done();
             }
             r0 = givenAvail + lp + lo - d.deltaSup(m) - d.deltaRet(m);
@@ -120,8 +129,8 @@ void stageHeads(RunData& d) {
         if (t) t->putBytes(VOLM_CP("Участок ")).node(d.startOf[size_t(r)]).putBytes(" - ").node(d.endOf[size_t(r)]).putBytes(":").end();
         const double lnp = s.get(r, potNachPod), lkp = s.get(r, potKonPod);
         if (isNull(lnp) || isNull(lkp)) {
-            d.error = headError(QStringLiteral("Показатели \"ПотНОтИНачПод\", \"ПотНОтИКонПод\" на участке ") +
-                                onSection(d, r) + QStringLiteral(" должны быть заполнены."));
+            d.failAt(r, headError(QStringLiteral("Показатели \"ПотНОтИНачПод\", \"ПотНОтИКонПод\" на участке ") +
+                                onSection(d, r) + QStringLiteral(" должны быть заполнены.")));
             break;
         }
         const double pn = h0 - lnp, pk = h0 - lkp;
@@ -130,27 +139,22 @@ void stageHeads(RunData& d) {
         if (two) {
             const double lno = s.get(r, potNachObr), lko = s.get(r, potKonObr);
             if (isNull(lno) || isNull(lko)) {
-                d.error = headError(QStringLiteral("Показатели \"ПотНОтИНачОбр\", \"ПотНОтИКонОбр\" на участке ") +
-                                    onSection(d, r) + QStringLiteral(" должны быть заполнены."));
+                d.failAt(r, headError(QStringLiteral("Показатели \"ПотНОтИНачОбр\", \"ПотНОтИКонОбр\" на участке ") +
+                                    onSection(d, r) + QStringLiteral(" должны быть заполнены.")));
                 break;
             }
             const double rn = r0 - lnp - lno;
             const double pno = pn - rn;
             const double rk = r0 - lkp - lko;
             const double pko = pk - rk;
-            s.set(r, pNachPod, pn);
-            s.set(r, pKonPod, pk);
-            s.set(r, rNach, rn);
-            s.set(r, pNachObr, pno);
-            s.set(r, rKon, rk);
-            s.set(r, pKonObr, pko);
+            if (!putRow(d, r, {{pNachPod, pn}, {pKonPod, pk}, {rNach, rn}, {pNachObr, pno}, {rKon, rk}, {pKonObr, pko}}))
+                break;
             if (t) {
                 t->putBytes(VOLM_CP("РНапНач = ")).num(rn).putBytes(VOLM_CP("  ПНапНачОбр = ")).num(pno);
                 t->putBytes(VOLM_CP("  РНапКон = ")).num(rk).putBytes(VOLM_CP("  ПНапКонОбр = ")).num(pko).end();
             }
-        } else {
-            s.set(r, pNachPod, pn);
-            s.set(r, pKonPod, pk);
+        } else if (!putRow(d, r, {{pNachPod, pn}, {pKonPod, pk}})) {
+            break;
         }
         if (t) t->emptyLine();
     }

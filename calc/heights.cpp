@@ -24,8 +24,8 @@ void stageNodeHeights(RunData& d) {
         const double ha = *pa, hb = *pb;
         for (const auto& [node, height] : {std::pair{a, ha}, std::pair{b, hb}}) {
             if (isNull(height)) {
-                d.error = d.sectionHeading(r) + QStringLiteral("Геодезическая высота узла ") + nodeText(node) +
-                          QStringLiteral(" в таблице \"Узлы тепловой сети\" должна быть заполнена.");
+                d.failAt(r, d.sectionHeading(r) + QStringLiteral("Геодезическая высота узла ") + nodeText(node) +
+                          QStringLiteral(" в таблице \"Узлы тепловой сети\" должна быть заполнена."));
                 d.progress.clear();
                 return;
             }

@@ -133,14 +133,14 @@ void stageTableIndicators(RunData& d) {
         };
         const int up = d.sectionEndingAt(a);
         if (up < 0) {
-            d.error = heading() + QStringLiteral("Не найден участок с конечным узлом № ") + nodeText(a) + QLatin1Char('.');
+            d.failAt(r, heading() + QStringLiteral("Не найден участок с конечным узлом № ") + nodeText(a) + QLatin1Char('.'));
             return std::nullopt;
         }
         const double upLoss = s.get(up, endColumn);
         if (isNull(upLoss)) {
-            d.error = heading() + QStringLiteral("Значение показателя \"") + QString::fromUtf8(konName) +
-                      QStringLiteral("\" на участке ") + nodeText(d.startOf[size_t(up)]) + QStringLiteral(" - ") +
-                      nodeText(d.endOf[size_t(up)]) + QStringLiteral(" не заполнено.");
+            d.failAt(r, heading() + QStringLiteral("Значение показателя \"") + QString::fromUtf8(konName) +
+                            QStringLiteral("\" на участке ") + nodeText(d.startOf[size_t(up)]) + QStringLiteral(" - ") +
+                            nodeText(d.endOf[size_t(up)]) + QStringLiteral(" не заполнено."));
             return std::nullopt;
         }
         const double* change = changes.find(a);
@@ -179,7 +179,7 @@ void stageTableIndicators(RunData& d) {
                         s.set(r, st.column, v);
                         row[st.column] = s.get(r, st.column);
                     } catch (const FormulaError& e) {
-                        d.error = e.text();
+                        d.failAt(r, e.text());
                         break;
                     }
                 }

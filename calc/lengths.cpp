@@ -31,12 +31,8 @@ void stageSectionEndLengths(RunData& d) {
                 u = s.get(up, konPod);
                 if (two) v = s.get(up, konObr);
             }
-            s.set(r, nachPod, u);
-            s.set(r, konPod, u + s.get(r, lenPod));
-            if (two) {
-                s.set(r, nachObr, v);
-                s.set(r, konObr, v + s.get(r, lenObr));
-            }
+            if (!d.putFinite(s, r, nachPod, u) || !d.putFinite(s, r, konPod, u + s.get(r, lenPod))) return;
+            if (two && (!d.putFinite(s, r, nachObr, v) || !d.putFinite(s, r, konObr, v + s.get(r, lenObr)))) return;
             if (t) {
                 t->putBytes(VOLM_CP("Участок ")).node(a).putBytes(" - ").node(d.endOf[size_t(r)]).putBytes(":").end();
                 t->putBytes(VOLM_CP("ДлНачПод = ")).num(s.get(r, nachPod));
@@ -73,6 +69,11 @@ void stageMainLengths(RunData& d) {
         if (two) {
             e.dlObr = s.get(r, konObr);
             e.dlSum = s.get(r, konPod) + s.get(r, konObr);
+            if (!std::isfinite(e.dlSum)) {
+                d.failAt(r, QStringLiteral("Магистраль ") + QString::number(m) +
+                                QStringLiteral(": значение ДлМагСум не является конечным числом."));
+                return;
+            }
         }
         d.endResults.push_back(e);
     }
@@ -91,11 +92,8 @@ void stageMainLengths(RunData& d) {
             if (two && e.dlObr > mo) mo = e.dlObr;
             if (two && e.dlSum > ms) ms = e.dlSum;
         }
-        h.set(0, maxPod, mp);
-        if (two) {
-            h.set(0, maxObr, mo);
-            h.set(0, maxSum, ms);
-        }
+        if (!d.putFinite(h, 0, maxPod, mp)) return;
+        if (two && (!d.putFinite(h, 0, maxObr, mo) || !d.putFinite(h, 0, maxSum, ms))) return;
     }
 
     if (CalcText* t = d.txt()) {

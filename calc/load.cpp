@@ -29,14 +29,48 @@ double toDouble(const QVariant& v) {
     return ok ? d : kNull;
 }
 
-int toNode(const QVariant& v) {
-    if (v.typeId() == QMetaType::Int) return *static_cast<const int*>(v.constData());
-    return v.isNull() ? kNullNode : v.toInt();
+// A whole number read from the file, checked against the range of its field;
+// a value out of range or not whole stops the load with a message naming the
+// table, the row (1-based, in the order read) and the field.
+qint64 wholeIn(const QVariant& v, qint64 lo, qint64 hi, const char* table, int row, const char* field) {
+    if (v.typeId() == QMetaType::Int) {
+        const int n = *static_cast<const int*>(v.constData());
+        if (n >= lo && n <= hi) return n;
+    }
+    auto where = [&] {
+        return QStringLiteral("Таблица \"%1\", запись %2: ").arg(QString::fromUtf8(table)).arg(row);
+    };
+    auto outOfRange = [&](const QString& value) {
+        return DatabaseError(where() + QStringLiteral("значение %1 поля \"%2\" выходит за пределы диапазона [%3...%4].")
+                                           .arg(value, QString::fromUtf8(field))
+                                           .arg(lo)
+                                           .arg(hi));
+    };
+    auto notWhole = [&](const QString& value) {
+        return DatabaseError(where() + QStringLiteral("значение \"%1\" поля \"%2\" не является целым числом.")
+                                           .arg(value, QString::fromUtf8(field)));
+    };
+    if (v.typeId() == QMetaType::Double) {
+        const double x = v.toDouble();
+        if (!std::isfinite(x) || x != std::floor(x)) throw notWhole(QString::number(x));
+        if (x < double(lo) || x > double(hi)) throw outOfRange(QString::number(x));
+        return qint64(x);
+    }
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (!ok) throw notWhole(v.toString());
+    if (n < lo || n > hi) throw outOfRange(QString::number(n));
+    return n;
 }
 
-qint64 toKey(const QVariant& v) {
-    if (v.typeId() == QMetaType::Int) return *static_cast<const int*>(v.constData());
-    return v.toLongLong();
+// Node numbers are 16-bit, so that the Null mark kNullNode is none of them.
+int toNode(const QVariant& v, const char* table, int row, const char* field) {
+    static_assert(kNullNode < -32768);
+    return v.isNull() ? kNullNode : int(wholeIn(v, -32768, 32767, table, row, field));
+}
+
+qint64 toKey(const QVariant& v, int row) {
+    return wholeIn(v, INT_MIN, INT_MAX, "Табл", row, "id");
 }
 
 std::vector<Indicator> readIndicators(Table& t) {
@@ -99,9 +133,9 @@ void loadCalculation(RunData& d) {
     Table& name = cursor(dm.atNazvRasch, "НазвРасч");
     name.first();
     d.calcName = name.value(QStringLiteral("НазвРасч"));
-    d.startNode = toNode(name.value(QStringLiteral("NНачУз")));
-    d.supplyNode = toNode(name.value(QStringLiteral("NузПНапПод")));
-    d.availNode = toNode(name.value(QStringLiteral("NузРНап")));
+    d.startNode = toNode(name.value(QStringLiteral("NНачУз")), "НазвРасч", 1, "NНачУз");
+    d.supplyNode = toNode(name.value(QStringLiteral("NузПНапПод")), "НазвРасч", 1, "NузПНапПод");
+    d.availNode = toNode(name.value(QStringLiteral("NузРНап")), "НазвРасч", 1, "NузРНап");
 
     // Заг: the first row.
     Table& zag = cursor(dm.atZag, "Заг");
@@ -145,13 +179,14 @@ void loadCalculation(RunData& d) {
         }
         int r = 0;
         for (int row = 0; row < tabl.rowCount() && r < rows; ++row) {
-            if (tabl.rowidAt(row) == 0) continue;  // a row being inserted is not stored
+            // A row being inserted is not stored (a stored row may have key 0).
+            if (tabl.state() == Table::State::Insert && row == tabl.currentRow()) continue;
             double* out = d.sections.values.data() + size_t(r) * size_t(d.sections.width);
             for (int c = 0; c < d.sections.width; ++c)
                 if (numeric[size_t(c)]) out[c] = toDouble(tabl.valueAt(row, c));
-            d.ids[size_t(r)] = toKey(tabl.valueAt(row, fId));
-            d.startOf[size_t(r)] = toNode(tabl.valueAt(row, fStart));
-            d.endOf[size_t(r)] = toNode(tabl.valueAt(row, fEnd));
+            d.ids[size_t(r)] = toKey(tabl.valueAt(row, fId), r + 1);
+            d.startOf[size_t(r)] = toNode(tabl.valueAt(row, fStart), "Табл", r + 1, "НачУзел");
+            d.endOf[size_t(r)] = toNode(tabl.valueAt(row, fEnd), "Табл", r + 1, "КонУзел");
             ++r;
         }
     }
@@ -160,21 +195,22 @@ void loadCalculation(RunData& d) {
     d.nodes.reserve(size_t(d.sections.rowCount()) + 1);
     {
         auto st = gr.prepare(QStringLiteral("SELECT \"Nуз\", \"ГеодВыс\" FROM \"УзлыТС\" ORDER BY \"Nуз\", rowid"));
-        while (st->step()) {
+        for (int row = 1; st->step(); ++row) {
             const QVariant n = st->column(0);
             if (n.isNull()) continue;
-            d.nodes.tryEmplace(n.toInt(), toDouble(st->column(1)));
+            d.nodes.tryEmplace(toNode(n, "УзлыТС", row, "Nуз"), toDouble(st->column(1)));
         }
     }
     {
         auto st = gr.prepare(QStringLiteral(
             "SELECT \"Nуз\", \"ТрПр\", \"ИзмПНап\" FROM \"ИзмПНапВУзлахТС\" ORDER BY \"Nуз\", \"ТрПр\", rowid"));
-        while (st->step()) {
+        for (int row = 1; st->step(); ++row) {
             const QVariant n = st->column(0);
             if (n.isNull()) continue;
             const bool ret = st->column(1).toBool();
             const double change = toDouble(st->column(2));
-            (ret ? d.changeRet : d.changeSup).tryEmplace(n.toInt(), isNull(change) ? 0.0 : change);
+            (ret ? d.changeRet : d.changeSup)
+                .tryEmplace(toNode(n, "ИзмПНапВУзлахТС", row, "Nуз"), isNull(change) ? 0.0 : change);
         }
     }
 

@@ -18,6 +18,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <optional>
 
 namespace volm {
 
@@ -109,11 +110,17 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         busy = false;
     };
     Finally finalSteps([&] {
-        // 1. The section grid shows the row it showed before.
+        // 1. The section grid shows the section a fault is about, so that the
+        // person sees what to mend; otherwise the row it showed before.
         if (restorePosition && tabl && tabl->isOpen() && !tabl->isEmpty()) {
             try {
-                tabl->first();
-                if (savedRecNo > 1) tabl->moveBy(savedRecNo - 1);
+                const int faultRow = out.faultSection != 0 ? rowWithId(*tabl, out.faultSection) : -1;
+                if (faultRow >= 0) {
+                    tabl->setCurrentRow(faultRow);
+                } else {
+                    tabl->first();
+                    if (savedRecNo > 1) tabl->moveBy(savedRecNo - 1);
+                }
             } catch (...) {
             }
         }
@@ -137,7 +144,8 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         return out;
     }
 
-    bool inTransaction = false;
+    // The run's writes: all of them, or none when the run fails unexpectedly.
+    std::optional<Transaction> tx;
     try {
         // Start 3: hourglass, pending grid edit, window locked, flag cleared.
         person.busy(true);
@@ -174,8 +182,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         }
 
         loadCalculation(*d);
-        dm.acGR.begin();
-        inTransaction = true;
+        tx.emplace(dm.acGR);
 
         // The stages; whatever they changed is written back also when one of
         // them stops at a fault or fails unexpectedly.
@@ -187,8 +194,8 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             unexpected = std::current_exception();
         }
         writeBack(*d);
-        dm.acGR.commit();
-        inTransaction = false;
+        tx->commit();
+        tx.reset();
         requery(dm.atZag);
         requery(dm.atTabl);
         requery(dm.atMagistraliTS);
@@ -203,6 +210,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             person.message(d->error);
             out.status = RunOutcome::Status::Fault;
             out.text = d->error;
+            if (d->faultRow >= 0 && size_t(d->faultRow) < d->ids.size()) out.faultSection = d->ids[size_t(d->faultRow)];
             return out;
         }
 
@@ -229,15 +237,12 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, out.text);
         return out;
     } catch (const Abort&) {
-        if (inTransaction) dm.acGR.rollback();
+        tx.reset();
         out.status = RunOutcome::Status::Unexpected;
         return out;
     } catch (const std::exception& e) {
-        if (inTransaction) {
-            try {
-                dm.acGR.rollback();
-            } catch (...) {
-            }
+        if (tx) {
+            tx.reset();
             requery(dm.atZag);
             requery(dm.atTabl);
         }

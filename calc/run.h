@@ -65,6 +65,9 @@ struct RunOutcome {
     std::vector<int> lowHeadNodes;
     // The file the calculation text was stored in; empty when none.
     QString savedText;
+    // The id of the section a Fault is about (the section grid is left on its
+    // row); 0 when the fault is about no one section.
+    qint64 faultSection = 0;
 };
 
 // Runs the calculation of the open calculation file. Every message (refusals,

@@ -76,6 +76,25 @@ void RunData::putMainChain(CalcText& t, int m) const {
     if (!main.rows.empty()) t.node(endOf[size_t(main.rows.front())]);
 }
 
+void RunData::failAt(int row, const QString& text) {
+    if (!ok()) return;
+    error = text;
+    faultRow = row;
+}
+
+bool RunData::putFinite(ValueTable& t, int row, int c, double v) {
+    if (std::isfinite(v)) {
+        t.set(row, c, v);
+        return true;
+    }
+    const QString what = t.names[size_t(c)] + QStringLiteral(" не является конечным числом.");
+    if (&t == &sections)
+        failAt(row, sectionName(row) + QStringLiteral(": значение ") + what);
+    else if (ok())
+        error = QStringLiteral("Значение ") + what;
+    return false;
+}
+
 QString RunData::sectionName(int row) const {
     const int a = startOf[size_t(row)], b = endOf[size_t(row)];
     return QStringLiteral("Участок ") + (a == kNullNode ? QString() : nodeText(a)) + QStringLiteral(" - ") +

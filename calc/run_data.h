@@ -99,7 +99,14 @@ struct RunData {
 
     // Run state.
     QString error;                 // the first fault; empty while none
+    int faultRow = -1;             // the section row the fault is about; -1 for none
     bool ok() const { return error.isEmpty(); }
+    // A fault about the section in row (the first fault wins).
+    void failAt(int row, const QString& text);
+    // Sets column c of row of t (the header or the sections) to v when v is a
+    // finite number. Otherwise nothing is set and the run stops with a fault
+    // naming the section (or the header) and the quantity; false then.
+    bool putFinite(ValueTable& t, int row, int c, double v);
     int networkType = 0;
     bool twoPipe() const { return networkType == 1; }
     bool computeFlows = false;

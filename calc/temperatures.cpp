@@ -181,12 +181,12 @@ void stageTemperatures(RunData& d) {
         }
         for (; k > 0; --k) {
             const int r = main.rows[k - 1];
-            s.set(r, tNachPod, rasMax - (s.get(r, nachPod) - lenSupX) * rateSup);
-            s.set(r, tKonPod, rasMax - (s.get(r, konPod) - lenSupX) * rateSup);
-            if (two) {
-                s.set(r, tNachObr, rasMin + (s.get(r, nachObr) - lenRetX) * rateRet);
-                s.set(r, tKonObr, rasMin + (s.get(r, konObr) - lenRetX) * rateRet);
-            }
+            if (!d.putFinite(s, r, tNachPod, rasMax - (s.get(r, nachPod) - lenSupX) * rateSup) ||
+                !d.putFinite(s, r, tKonPod, rasMax - (s.get(r, konPod) - lenSupX) * rateSup))
+                return;
+            if (two && (!d.putFinite(s, r, tNachObr, rasMin + (s.get(r, nachObr) - lenRetX) * rateRet) ||
+                        !d.putFinite(s, r, tKonObr, rasMin + (s.get(r, konObr) - lenRetX) * rateRet)))
+                return;
             if (t) {
                 t->putBytes(VOLM_CP("Участок ")).node(d.startOf[size_t(r)]).putBytes(" - ").node(d.endOf[size_t(r)]).putBytes(":").end();
                 t->putBytes(prefix[0]).num(s.get(r, tNachPod)).end();

@@ -58,7 +58,7 @@ void stageEverySectionInMain(RunData& d) {
     for (int r = 0; r < n; ++r) {
         d.progress.item([&] { return QStringLiteral("Проверка участков теплосети. id = ") + QString::number(d.ids[size_t(r)]); });
         if (!inMain[size_t(r)]) {
-            d.error = d.sectionName(r) + QStringLiteral(" не входит ни в одну магистраль теплосети.");
+            d.failAt(r, d.sectionName(r) + QStringLiteral(" не входит ни в одну магистраль теплосети."));
             break;
         }
     }
@@ -72,7 +72,7 @@ void stageMainsReachStart(RunData& d) {
         const bool reaches = std::any_of(main.rows.begin(), main.rows.end(),
                                          [&](int r) { return d.startOf[size_t(r)] == d.startNode; });
         if (!reaches) {
-            d.error = d.sectionName(main.rows.back()) + QStringLiteral(" не соединен с начальным узлом теплосети.");
+            d.failAt(main.rows.back(), d.sectionName(main.rows.back()) + QStringLiteral(" не соединен с начальным узлом теплосети."));
             break;
         }
     }

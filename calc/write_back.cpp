@@ -3,12 +3,13 @@
 #include "calc/run_data.h"
 #include "store/app.h"
 #include "store/database.h"
+#include "store/sql_names.h"
 
 namespace volm::calc {
 
 namespace {
 
-QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+QString quoted(const QString& name) { return quoteIdentifier(name); }
 
 void bindValue(Statement& st, int index, double v) {
     if (isNull(v))

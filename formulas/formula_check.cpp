@@ -6,6 +6,7 @@
 #include "formulas/reference_check.h"
 #include "store/app.h"
 #include "store/command.h"
+#include "store/sql_names.h"
 
 namespace volm {
 
@@ -13,20 +14,18 @@ namespace {
 
 // Rewrites a priority table with the rows worked out.
 void writePriorities(Database& gr, const QString& table, const std::vector<PriorityRow>& rows) {
-    gr.begin();
-    try {
-        gr.exec(QStringLiteral("DELETE FROM [") + table + QStringLiteral("]"));
-        auto st = gr.prepare(QStringLiteral("INSERT INTO [") + table + QStringLiteral("] ([Показатель], [Nприоритета]) VALUES (?1, ?2)"));
-        for (const auto& r : rows) {
-            st->bind(1, r.name);
-            st->bind(2, qint64(r.priority));
-            st->run();
-        }
-        gr.commit();
-    } catch (...) {
-        gr.rollback();
-        throw;
+    Transaction tx(gr);
+    gr.prepare(QStringLiteral("DELETE FROM ") + quoteIdentifier(table))->run();
+    auto st = gr.prepare(QStringLiteral("INSERT INTO ") + quoteIdentifier(table) + QStringLiteral(" (") +
+                         quoteIdentifier(QStringLiteral("Показатель")) + QStringLiteral(", ") +
+                         quoteIdentifier(QStringLiteral("Nприоритета")) + QStringLiteral(") VALUES (?1, ?2)"));
+    for (const auto& r : rows) {
+        st->bind(1, r.name);
+        st->bind(2, qint64(r.priority));
+        st->run();
     }
+    st.reset();
+    tx.commit();
 }
 
 void requery(Table* t) {

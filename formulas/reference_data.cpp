@@ -1,5 +1,7 @@
 #include "formulas/reference_data.h"
 
+#include "store/sql_names.h"
+
 #include "store/data_module.h"
 #include "store/database.h"
 #include "store/table.h"
@@ -36,8 +38,8 @@ std::vector<std::vector<double>> readRows(Table* cursor, Database& db, const QSt
     }
     QString sql = QStringLiteral("SELECT ");
     for (size_t i = 0; i < fields.size(); ++i)
-        sql += (i ? QStringLiteral(", [") : QStringLiteral("[")) + fields[i] + QStringLiteral("]");
-    sql += QStringLiteral(" FROM [") + table + QStringLiteral("] ORDER BY rowid");
+        sql += (i ? QStringLiteral(", ") : QString()) + quoteIdentifier(fields[i]);
+    sql += QStringLiteral(" FROM ") + quoteIdentifier(table) + QStringLiteral(" ORDER BY rowid");
     auto st = db.prepare(sql);
     while (st->step()) {
         std::vector<double> row;

@@ -1,5 +1,7 @@
 #include "formulas/table_columns.h"
 
+#include "store/sql_names.h"
+
 namespace volm {
 
 namespace {
@@ -33,7 +35,7 @@ QString columnListText(const ColumnList& columns) {
     QString s = QStringLiteral("(");
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i) s += QStringLiteral(", ");
-        s += QStringLiteral("[") + columns[i].name + QStringLiteral("] ") + columnTypeText(columns[i]);
+        s += quoteIdentifier(columns[i].name) + QLatin1Char(' ') + columnTypeText(columns[i]);
     }
     return s + QStringLiteral(")");
 }

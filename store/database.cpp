@@ -173,6 +173,7 @@ void Database::close() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     txDepth_ = 0;
+    txRolledBack_ = false;
 }
 
 static void requireOpen(sqlite3* db) {
@@ -258,19 +259,42 @@ std::unique_ptr<Statement> Database::prepare(const QString& sql) {
 
 void Database::begin() {
     requireOpen(db_);
-    if (txDepth_ == 0) exec(QStringLiteral("BEGIN"));
+    if (txDepth_ == 0) {
+        const int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) fail(db_, rc);
+        txRolledBack_ = false;
+    }
     ++txDepth_;
 }
 
 void Database::commit() {
-    if (txDepth_ == 0) return;
-    if (--txDepth_ == 0) exec(QStringLiteral("COMMIT"));
+    if (txDepth_ == 0 || !db_) return;
+    if (--txDepth_ > 0) return;
+    if (txRolledBack_) {
+        txRolledBack_ = false;
+        if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw DatabaseError(QStringLiteral("Изменения не записаны: транзакция отменена из-за ошибки."));
+    }
+    const int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return;
+    const QString text = describe(rc, fromUtf8(sqlite3_errmsg(db_)));
+    // The engine may still be inside the transaction (a busy file, a full
+    // disk): it is undone, so that nothing is left half-open.
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw DatabaseError(text);
 }
 
 void Database::rollback() {
-    if (txDepth_ == 0) return;
-    txDepth_ = 0;
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (txDepth_ == 0 || !db_) return;
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (--txDepth_ == 0) {
+        txRolledBack_ = false;
+        return;
+    }
+    // An inner level: the enclosing levels go on inside a fresh transaction,
+    // which their outermost commit rolls back and reports.
+    txRolledBack_ = true;
+    sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
 }
 
 std::vector<Database::ColumnInfo> Database::columns(const QString& table) {

@@ -67,6 +67,12 @@ public:
     std::unique_ptr<Statement> prepare(const QString& sql);
 
     // Transactions; nested begin/commit pairs count, the outermost one commits.
+    // A rollback at any level undoes the whole transaction: the work done so far
+    // is rolled back at once, later statements of the enclosing levels stay in a
+    // transaction that can only be rolled back, and the outermost commit then
+    // throws DatabaseError instead of reporting success. A COMMIT the engine
+    // refuses is rolled back and thrown; either way no transaction stays open.
+    // Code holds a Transaction guard rather than calling these by hand.
     void begin();
     void commit();
     void rollback();
@@ -98,6 +104,32 @@ private:
     sqlite3* db_ = nullptr;
     QString path_;
     int txDepth_ = 0;
+    bool txRolledBack_ = false;  // an inner level rolled back: the whole is undone
+};
+
+// A transaction held for a scope: begun on construction, rolled back on leaving
+// the scope unless commit() was reached.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : db_(db) { db_.begin(); }
+    ~Transaction() {
+        if (done_) return;
+        try {
+            db_.rollback();
+        } catch (...) {
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit() {
+        done_ = true;
+        db_.commit();
+    }
+
+private:
+    Database& db_;
+    bool done_ = false;
 };
 
 }  // namespace volm

@@ -2,8 +2,10 @@
 
 #include "store/app.h"
 #include "store/command.h"
+#include "store/database.h"
 #include "store/errors.h"
 #include "store/section_store.h"
+#include "store/sql_names.h"
 
 namespace volm {
 
@@ -54,21 +56,55 @@ QString sqlValueText(const Field& field, const QVariant& value) {
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 
-QStringList updateStatements(const Table& t, const std::vector<int>& fields) {
-    const QString head = QStringLiteral("UPDATE ") + t.tableName() + QStringLiteral(" SET ");
-    const QString tail = QStringLiteral(" WHERE id=") + QString::number(t.value(QStringLiteral("id")).toLongLong());
-    QStringList out;
+std::vector<BoundStatement> updateStatements(const Table& t, const std::vector<int>& fields) {
+    const QString head = QStringLiteral("UPDATE ") + quoteIdentifier(t.tableName()) + QStringLiteral(" SET ");
+    const QVariant id = t.value(QStringLiteral("id"));
+    std::vector<BoundStatement> out;
+    BoundStatement cur;
     QStringList pairs;
+    auto flush = [&] {
+        cur.sql = head + pairs.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + quoteIdentifier(QStringLiteral("id")) +
+                  QStringLiteral(" = ?") + QString::number(pairs.size() + 1);
+        cur.values.push_back(id);
+        out.push_back(std::move(cur));
+        cur = {};
+        pairs.clear();
+    };
     for (int f : fields) {
         const Field& fd = t.fields()[size_t(f)];
-        pairs << fd.name + QLatin1Char('=') + sqlValueText(fd, t.value(f));
-        if (pairs.size() == 10) {
-            out << head + pairs.join(QStringLiteral(", ")) + tail;
-            pairs.clear();
-        }
+        pairs << quoteIdentifier(fd.name) + QStringLiteral(" = ?") + QString::number(pairs.size() + 1);
+        cur.values.push_back(t.value(f));
+        if (pairs.size() == 10) flush();
     }
-    if (!pairs.isEmpty()) out << head + pairs.join(QStringLiteral(", ")) + tail;
+    if (!pairs.isEmpty()) flush();
     return out;
+}
+
+void storeRow(const Table& t, const std::vector<int>& fields, bool insertKey) {
+    Database& db = t.database();
+    Transaction tx(db);
+    if (insertKey) {
+        auto st = db.prepare(QStringLiteral("INSERT INTO ") + quoteIdentifier(t.tableName()) + QStringLiteral(" (") +
+                             quoteIdentifier(QStringLiteral("id")) + QStringLiteral(") VALUES (?1)"));
+        st->bind(1, t.value(QStringLiteral("id")));
+        st->run();
+    }
+    for (const BoundStatement& b : updateStatements(t, fields)) {
+        auto st = db.prepare(b.sql);
+        for (size_t k = 0; k < b.values.size(); ++k) st->bind(int(k + 1), b.values[k]);
+        st->run();
+    }
+    tx.commit();
+}
+
+int rowWithId(const Table& t, qint64 id) {
+    const int idField = t.fieldIndex(QStringLiteral("id"));
+    if (idField < 0) return -1;
+    for (int r = 0; r < t.rowCount(); ++r) {
+        const QVariant v = t.valueAt(r, idField);
+        if (!v.isNull() && v.toLongLong() == id) return r;
+    }
+    return -1;
 }
 
 void ZapisatUchastok(App& app) {
@@ -83,25 +119,17 @@ void ZapisatUchastok(App& app) {
     if (idValue.isNull())
         throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));
     const qint64 id = idValue.toLongLong();
-    Database& db = app.dm.acGR;
-    if (t->state() == Table::State::Insert)
-        db.exec(QStringLiteral("INSERT INTO Табл(id) VALUES(") + QString::number(id) + QLatin1Char(')'));
 
     std::vector<int> fields;
     for (int i = 1; i < t->fieldCount(); ++i) fields.push_back(i);
-    for (const QString& sql : updateStatements(*t, fields)) db.exec(sql);
+    storeRow(*t, fields, t->state() == Table::State::Insert);
 
     t->cancel();
     t->requery();
     // Back to the stored row; should it be gone (a statement of another command
     // removed it), the first row stays current.
-    const int idField = t->fieldIndex(QStringLiteral("id"));
-    for (int r = 0; r < t->rowCount(); ++r) {
-        if (t->valueAt(r, idField).toLongLong() == id) {
-            t->setCurrentRow(r);
-            break;
-        }
-    }
+    const int r = rowWithId(*t, id);
+    if (r >= 0) t->setCurrentRow(r);
 }
 
 void OchistitTablicu(Table& t) {
@@ -167,6 +195,29 @@ namespace {
 
 void refuse(Table&) { throw Abort(); }
 
+// The required fields of a user indicator, with their captions in the
+// formulas window: an empty one is refused in the window's own words, naming
+// the field, and the row stays in editing.
+void refuseEmptyIndicatorFields(App& app, Table& t) {
+    static const char* const required[][2] = {
+        {"НаимПокСокр", "Сокр. наименование показателя"},
+        {"Табл", "Табличный (Т) или заголовочный (З)"},
+        {"ВводПольз", "Вводится пользователем"},
+        {"ВывВОтчТабл", "Выводить в отчет"},
+    };
+    for (const auto& [field, caption] : required) {
+        const int f = t.fieldIndex(QString::fromUtf8(field));
+        if (f < 0) continue;
+        const QVariant v = t.value(f);
+        if (!v.isNull() && !(v.typeId() == QMetaType::QString && v.toString().isEmpty())) continue;
+        const QVariant shortName = t.value(QStringLiteral("НаимПокСокр"));
+        app.person().message(QStringLiteral("Показатели расчета:\rСокр. наименование показателя: \"") +
+                             (shortName.isNull() ? QString() : shortName.toString()) + QStringLiteral("\":\r\rПоле \"") +
+                             QString::fromUtf8(caption) + QStringLiteral("\" должно быть заполнено."));
+        throw Abort();
+    }
+}
+
 void guardDelete(const std::unique_ptr<Table>& t) {
     if (t) t->beforeDelete = refuse;
 }
@@ -191,13 +242,19 @@ void attachCalculationEvents(App& app) {
     if (dm.atUzliTS) {
         dm.atUzliTS->beforePost = [&app](Table& t) {
             const QVariant n = t.value(QStringLiteral("Nуз"));
-            if (!n.isNull() && n.toLongLong() < 0) {
+            if (n.isNull()) {
+                // A node is known by its number: a row without one is no node.
+                app.person().message(QStringLiteral("Поле \"Номер узла\" должно быть заполнено."));
+                throw Abort();
+            }
+            if (n.toLongLong() < 0) {
                 app.person().message(
                     QStringLiteral("Параметр \"Номер узла\" должен быть целым числом из диапазона [0...32767]."));
                 throw Abort();
             }
         };
     }
+    if (dm.atFormuli) dm.atFormuli->beforePost = [&app](Table& t) { refuseEmptyIndicatorFields(app, t); };
     if (dm.atTabl) {
         dm.atTabl->afterInsert = [&app](Table& t) { newSectionRow(app, t); };
         dm.atTabl->beforePost = [&app](Table& t) { storeSectionOnPost(app, t); };

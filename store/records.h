@@ -24,13 +24,29 @@ void UstanovitRasVip(App& app, bool value);
 // floating point in FormatChisel, text single-quoted with every quote doubled.
 QString sqlValueText(const Field& field, const QVariant& value);
 
+// One built statement with the values bound to its parameters ?1, ?2, ...
+struct BoundStatement {
+    QString sql;
+    std::vector<QVariant> values;
+};
+
 // UPDATE statements for the given fields of the current row of t, at most ten
-// name=value pairs each, in the order given, keyed by the row's id.
-QStringList updateStatements(const Table& t, const std::vector<int>& fields);
+// name = value pairs each, in the order given, keyed by the row's id. Names are
+// quoted, values bound (the id last).
+std::vector<BoundStatement> updateStatements(const Table& t, const std::vector<int>& fields);
+
+// Writes the given fields of the current row of t, keyed by its id, all or
+// nothing: an INSERT of the key first when insertKey is set, then the UPDATE
+// statements, in one transaction. A failure leaves the file as it was.
+void storeRow(const Table& t, const std::vector<int>& fields, bool insertKey);
 
 // Stores the current section row through SQL (an INSERT of its key first when
-// the row is new), then re-reads the table and returns to that row.
+// the row is new) in one transaction, then re-reads the table and returns to
+// that row. A failure leaves both the file and the row being edited as they were.
 void ZapisatUchastok(App& app);
+
+// The 0-based row of t whose id is this key; -1 when there is none.
+int rowWithId(const Table& t, qint64 id);
 
 // Deletes every row of t through the cursor.
 void OchistitTablicu(Table& t);

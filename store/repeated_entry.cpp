@@ -4,6 +4,7 @@
 #include "store/command.h"
 #include "store/decimal_text.h"
 #include "store/records.h"
+#include "store/sql_names.h"
 
 #include <QElapsedTimer>
 #include <cmath>
@@ -286,11 +287,12 @@ bool apply(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
         Database& db = app.dm.acGR;
         std::unique_ptr<Statement> st;
         if (!targets.empty()) {
-            QString sql = QStringLiteral("UPDATE [Табл] SET ");
+            QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(QStringLiteral("Табл")) + QStringLiteral(" SET ");
             for (size_t i = 0; i < targets.size(); ++i)
-                sql += (i ? QStringLiteral(", [") : QStringLiteral("[")) + t->fields()[size_t(targets[i])].name +
-                       QStringLiteral("]=?") + QString::number(i + 1);
-            sql += QStringLiteral(" WHERE [id]=?") + QString::number(targets.size() + 1);
+                sql += (i ? QStringLiteral(", ") : QString()) + quoteIdentifier(t->fields()[size_t(targets[i])].name) +
+                       QStringLiteral("=?") + QString::number(i + 1);
+            sql += QStringLiteral(" WHERE ") + quoteIdentifier(QStringLiteral("id")) + QStringLiteral("=?") +
+                   QString::number(targets.size() + 1);
             st = db.prepare(sql);
         }
 

@@ -54,8 +54,18 @@ struct RowChunk {
         case FieldKind::SmallInt:
         case FieldKind::Integer:
         case FieldKind::Byte:
-            if (type == SQLITE_INTEGER) return add(Int, Number{.i = int(sqlite3_value_int64(v))});
-            if (type == SQLITE_FLOAT) return add(Int, Number{.i = int(std::lround(sqlite3_value_double(v)))});
+            // A value that does not fit the field keeps its own value, for the
+            // readers' range checks to find, never some other whole number.
+            if (type == SQLITE_INTEGER) {
+                const qint64 n = sqlite3_value_int64(v);
+                if (n >= INT_MIN && n <= INT_MAX) return add(Int, Number{.i = int(n)});
+                return add(Int64, Number{.l = n});
+            }
+            if (type == SQLITE_FLOAT) {
+                const double x = sqlite3_value_double(v);
+                if (x >= INT_MIN && x <= INT_MAX) return add(Int, Number{.i = int(std::lround(x))});
+                return add(Double, Number{.d = x});
+            }
             break;
         case FieldKind::Float:
             if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return add(Double, Number{.d = sqlite3_value_double(v)});

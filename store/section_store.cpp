@@ -21,21 +21,17 @@ void storeSectionOnPost(App& app, Table& sections) {
     std::vector<int> fields;
     for (int i = 1; i < sections.fieldCount(); ++i)
         if (sections.fields()[size_t(i)].name != QStringLiteral("Заполн_Уч")) fields.push_back(i);
-    for (const QString& sql : updateStatements(sections, fields)) sections.database().exec(sql);
+    const qint64 id = sections.value(QStringLiteral("id")).toLongLong();
+    storeRow(sections, fields, false);
 
-    if (app.sectionGridsFocused && app.sectionGridsFocused()) {
-        int r = sections.recNo();
-        sections.disableControls();
-        Finally resume([&] { sections.enableControls(); });
-        sections.cancel();
-        sections.requery();
-        r = arrowLandingRow(r, sections.recordCount(), app.PoslKlavisha);
-        if (!sections.isEmpty()) {
-            sections.first();
-            sections.moveBy(r - 1);
-        }
-    }
-    throw Abort();
+    // The values are in the file: the cursor shows them as read back, browsing
+    // on the stored row; a move that led here goes on from that row.
+    sections.disableControls();
+    Finally resume([&] { sections.enableControls(); });
+    sections.cancel();
+    sections.requery();
+    const int r = rowWithId(sections, id);
+    if (r >= 0) sections.setCurrentRow(r);
 }
 
 }  // namespace volm

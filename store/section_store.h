@@ -1,8 +1,8 @@
 #pragma once
 // The store of an edited section row on post. The columns of Табл follow the
 // indicator catalogue, so an existing row is written through UPDATE statements
-// (every field but id and Заполн_Уч, ten pairs a statement) and the cursor's own
-// post is then cancelled silently; a new row is posted by the cursor itself.
+// (every field but id and Заполн_Уч, ten pairs a statement, one transaction) in
+// place of the cursor's own post; a new row is posted by the cursor itself.
 #include "store/table.h"
 
 namespace volm {
@@ -13,9 +13,9 @@ class App;
 inline constexpr int kKeyUp = 38;
 inline constexpr int kKeyDown = 40;
 
-// Before-post handler of the section cursor. Ends by throwing Abort for an
-// existing row (its values are in the file by then); returns normally for a row
-// being inserted.
+// Before-post handler of the section cursor. For an existing row it stores the
+// values, re-reads the table and leaves the cursor browsing on the stored row;
+// for a row being inserted it returns with the row still to be posted.
 void storeSectionOnPost(App& app, Table& sections);
 
 // The 1-based row to land on after a store that came from a grid: one up for the

@@ -4,6 +4,7 @@
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/result_reader.h"
+#include "store/sql_names.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -42,7 +43,29 @@ Field fieldFromDecl(const QString& name, const QString& declType) {
     return f;
 }
 
-QString quoted(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+QString quoted(const QString& name) { return quoteIdentifier(name); }
+
+// Whether the sort text names this field (as a whole word).
+bool sortNames(const QString& sort, const QString& field) {
+    if (sort.isEmpty()) return false;
+    static const QRegularExpression word(QStringLiteral("[\\w]+"), QRegularExpression::UseUnicodePropertiesOption);
+    for (auto it = word.globalMatch(sort); it.hasNext();)
+        if (it.next().captured(0).compare(field, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// A typed number as the program reads it whatever the locale: blanks of any
+// kind dropped (a digit group separator of the person's locale among them), and
+// "," read as the decimal separator like "." (never as a thousands separator).
+QString numberText(const QString& typed) {
+    QString s;
+    s.reserve(typed.size());
+    for (QChar c : typed) {
+        if (c.isSpace()) continue;
+        s += c == QLatin1Char(',') ? QLatin1Char('.') : c;
+    }
+    return s;
+}
 
 // The ORDER BY clause of a sort such as "Nуз ASC, ТрПр ASC": text columns go in
 // alphabetical order; ties keep the file order.
@@ -252,7 +275,14 @@ void Table::moveBy(int n) {
 
 void Table::setCurrentRow(int row) {
     if (row == cur_ && isOpen()) return;
+    // The row asked for is kept by its key: storing the row left may re-read the
+    // rows in their order and move them.
+    const qint64 wanted = row >= 0 && row < rowCount() && row != insertPos_ ? rows_[size_t(row)].rowid : 0;
+    const int before = rowCount();
     checkBrowse();
+    if (wanted != 0 && (rowCount() != before || rowidAt(row) != wanted))
+        for (int i = 0; i < rowCount(); ++i)
+            if (rows_[size_t(i)].rowid == wanted) row = i;
     if (row < 0 || row >= rowCount()) return;
     setCurrent(row);
     bof_ = eof_ = false;
@@ -350,7 +380,7 @@ QVariant Table::convert(const Field& f, const QVariant& v) const {
             ok = true;
             n = v.toBool() ? -1 : 0;
         } else {
-            n = v.toString().trimmed().toLongLong(&ok);
+            n = numberText(v.toString()).toLongLong(&ok);
         }
         if (!ok) throw bad();
         if (n < lo || n > hi)
@@ -366,10 +396,7 @@ QVariant Table::convert(const Field& f, const QVariant& v) const {
         bool ok = false;
         double d = 0;
         if (v.typeId() == QMetaType::QString) {
-            QString s = v.toString().trimmed();
-            s.remove(QLatin1Char(' '));
-            s.replace(QLatin1Char(','), QLatin1Char('.'));
-            d = s.toDouble(&ok);
+            d = numberText(v.toString()).toDouble(&ok);
         } else {
             d = v.toDouble(&ok);
         }
@@ -461,7 +488,9 @@ void Table::post() {
     if (!editing()) return;  // the handler stored or cancelled the row itself
     Row& r = rows_[cur_];
     sqlite3* db = db_.handle();
+    bool reorder = false;  // the row may now belong elsewhere in the sort order
     if (state_ == State::Insert) {
+        reorder = !sort_.isEmpty();
         QStringList names, marks;
         std::vector<int> idx;
         for (int i = 0; i < fieldCount(); ++i) {
@@ -487,6 +516,7 @@ void Table::post() {
             if (a.isNull() == b.isNull() && a == b) continue;
             sets << QStringLiteral("%1 = ?%2").arg(quoted(fields_[i].name)).arg(idx.size() + 1);
             idx.push_back(i);
+            reorder = reorder || sortNames(sort_, fields_[i].name);
         }
         if (!idx.empty()) {
             Statement st(db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
@@ -500,6 +530,18 @@ void Table::post() {
     state_ = State::Browse;
     modified_ = false;
     insertPos_ = -1;
+    if (reorder) {
+        // Shown in the chosen order at once, the stored row still current.
+        const qint64 keep = r.rowid;
+        readRows();
+        cur_ = rows_.empty() ? -1 : 0;
+        for (int i = 0; i < rowCount(); ++i)
+            if (rows_[size_t(i)].rowid == keep) cur_ = i;
+        bof_ = eof_ = false;
+        notify([](TableObserver* o) { o->tableReset(); });
+        notify([](TableObserver* o) { o->stateChanged(); });
+        return;
+    }
     const int row = cur_;
     notify([row](TableObserver* o) { o->rowChanged(row); });
     notify([](TableObserver* o) { o->stateChanged(); });

@@ -63,13 +63,17 @@ QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 }
 
 void DataGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    // The text is selected whole, so that typing replaces it, in the line edit
+    // of a drop-down as in a plain cell.
     const QString text = index.data(Qt::EditRole).toString();
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         const int i = combo->findText(text);
         combo->setCurrentIndex(i);
         combo->setEditText(text);
+        if (combo->lineEdit()) combo->lineEdit()->selectAll();
     } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         edit->setText(text);
+        edit->selectAll();
     }
 }
 

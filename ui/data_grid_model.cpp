@@ -155,14 +155,8 @@ QVariant DataGridModel::valueFromText(int column, const QString& text) const {
         if (t.compare(s.falseText.trimmed(), Qt::CaseInsensitive) == 0) return false;
         return t;  // the cursor accepts Да/Нет/True/False and refuses the rest
     }
-    if (field.kind == FieldKind::Float) {
-        // Typed in the person's locale or with a point; the cursor reads both.
-        QString s = t;
-        s.remove(locale_.groupSeparator());
-        if (locale_.decimalPoint() != QLatin1String("."))
-            s.replace(locale_.decimalPoint(), QStringLiteral("."));
-        return s;
-    }
+    // Numbers go to the cursor as typed: it reads "," and "." alike as the
+    // decimal separator whatever the locale, drops blanks and refuses the rest.
     return t;
 }
 

@@ -1,10 +1,12 @@
 #include "store/database.h"
 #include "store/errors.h"
+#include "store/sql_names.h"
 #include "store/table.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace volm;
 
@@ -155,5 +157,118 @@ TEST_F(DatabaseTest, RollbackUndoesTheWholeTransaction) {
     ASSERT_EQ(t->recordCount(), 1);
     EXPECT_EQ(t->value("a").toInt(), 1);
 }
+
+TEST_F(DatabaseTest, AnInnerRollbackUndoesTheWholeAndTheOuterCommitSaysSo) {
+    QString p = makeDb("inner.mdb", {"CREATE TABLE t (a integer)", "INSERT INTO t VALUES (1)"});
+    Database db;
+    db.open(p);
+    db.begin();
+    db.exec("INSERT INTO t VALUES (2)");
+    {
+        Transaction inner(db);
+        db.exec("INSERT INTO t VALUES (3)");
+    }  // left without commit
+    db.exec("INSERT INTO t VALUES (4)");
+    EXPECT_THROW(db.commit(), DatabaseError);
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_TRUE(sqlite3_get_autocommit(db.handle()));
+    EXPECT_EQ(db.query("SELECT count(*) AS n FROM t")->value("n").toInt(), 1);
+
+    // The next transaction starts afresh and commits.
+    Transaction next(db);
+    db.exec("INSERT INTO t VALUES (5)");
+    next.commit();
+    EXPECT_EQ(db.query("SELECT count(*) AS n FROM t")->value("n").toInt(), 2);
+}
+
+TEST_F(DatabaseTest, ARefusedCommitLeavesNoTransactionOpen) {
+    // A deferred foreign key makes the engine refuse the COMMIT itself.
+    QString p = makeDb("refused.mdb", {"CREATE TABLE parent (id integer PRIMARY KEY)",
+                                       "CREATE TABLE child (p integer REFERENCES parent(id) DEFERRABLE INITIALLY DEFERRED)"});
+    Database db;
+    db.open(p);
+    db.exec("PRAGMA foreign_keys=ON");
+    {
+        Transaction tx(db);
+        db.exec("INSERT INTO child VALUES (5)");
+        EXPECT_THROW(tx.commit(), DatabaseError);
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_TRUE(sqlite3_get_autocommit(db.handle()));
+    EXPECT_EQ(db.query("SELECT count(*) AS n FROM child")->value("n").toInt(), 0);
+    Transaction again(db);
+    db.exec("INSERT INTO parent VALUES (1)");
+    again.commit();
+    Database other;
+    other.open(p);
+    EXPECT_EQ(other.query("SELECT count(*) AS n FROM parent")->value("n").toInt(), 1);
+}
+
+TEST_F(DatabaseTest, AGuardRollsBackUnlessCommitted) {
+    QString p = makeDb("guard.mdb", {"CREATE TABLE t (a integer)"});
+    Database db;
+    db.open(p);
+    try {
+        Transaction tx(db);
+        db.exec("INSERT INTO t VALUES (1)");
+        throw DatabaseError("stop");
+    } catch (const DatabaseError&) {
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(db.query("SELECT count(*) AS n FROM t")->value("n").toInt(), 0);
+}
+
+// --- Names in built statements ---------------------------------------------------
+
+struct NameCase {
+    const char* label;
+    const char* name;
+    const char* quoted;
+};
+
+class QuotedName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(QuotedName, IsReadAsANameInEveryStatement) {
+    const QString name = QString::fromUtf8(GetParam().name);
+    const QString q = quoteIdentifier(name);
+    EXPECT_EQ(q, QString::fromUtf8(GetParam().quoted));
+    QTemporaryDir dir;
+    const QString file = dir.filePath("names.mdb");
+    Database::create(file);
+    Database db;
+    db.open(file);
+    db.prepare("CREATE TABLE " + q + " (id integer PRIMARY KEY, " + q + " float)")->run();
+    auto ins = db.prepare("INSERT INTO " + q + " (id, " + q + ") VALUES (?1, ?2)");
+    ins->bind(1, qint64(1));
+    ins->bind(2, 2.5);
+    ins->run();
+    auto upd = db.prepare("UPDATE " + q + " SET " + q + " = ?1 WHERE id = ?2");
+    upd->bind(1, 7.25);
+    upd->bind(2, qint64(1));
+    upd->run();
+    Table t(db, name);
+    t.open();
+    ASSERT_EQ(t.fieldCount(), 2);
+    EXPECT_EQ(t.fields()[1].name, name);
+    EXPECT_DOUBLE_EQ(t.value(1).toDouble(), 7.25);
+    t.setValue(1, 9.5);
+    t.post();
+    t.append();
+    t.setValue(0, 2);
+    t.post();
+    t.remove();
+    t.requery();
+    EXPECT_EQ(t.recordCount(), 1);
+    EXPECT_DOUBLE_EQ(t.value(1).toDouble(), 9.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, QuotedName,
+    ::testing::Values(NameCase{"Order", "Order", "\"Order\""}, NameCase{"Select", "Select", "\"Select\""},
+                      NameCase{"Group", "Group", "\"Group\""}, NameCase{"Table", "Table", "\"Table\""},
+                      NameCase{"Cyrillic", "ДлНаУчПод", "\"ДлНаУчПод\""},
+                      NameCase{"DoubleQuote", "a\"b", "\"a\"\"b\""},
+                      NameCase{"ClosingBracket", "x]y", "\"x]y\""}, NameCase{"Space", "a b", "\"a b\""}),
+    [](const ::testing::TestParamInfo<NameCase>& i) { return std::string(i.param.label); });
 
 }  // namespace

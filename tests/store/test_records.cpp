@@ -95,12 +95,17 @@ TEST_F(Records, UpdatesCarryTenPairsEach) {
     for (int i = 1; i <= 23; ++i) t.setValue(i, i * 1.5);
     std::vector<int> fields;
     for (int i = 1; i <= 23; ++i) fields.push_back(i);
-    const QStringList sql = updateStatements(t, fields);
-    ASSERT_EQ(sql.size(), 3);
-    EXPECT_EQ(sql[0], "UPDATE Т23 SET П1=1.5, П2=3, П3=4.5, П4=6, П5=7.5, П6=9, П7=10.5, П8=12, П9=13.5, П10=15 "
-                      "WHERE id=9");
-    EXPECT_EQ(sql[1].count("="), 11);
-    EXPECT_EQ(sql[2], "UPDATE Т23 SET П21=31.5, П22=33, П23=34.5 WHERE id=9");
+    const std::vector<BoundStatement> sql = updateStatements(t, fields);
+    ASSERT_EQ(sql.size(), 3u);
+    EXPECT_EQ(sql[0].sql, "UPDATE \"Т23\" SET \"П1\" = ?1, \"П2\" = ?2, \"П3\" = ?3, \"П4\" = ?4, \"П5\" = ?5, "
+                          "\"П6\" = ?6, \"П7\" = ?7, \"П8\" = ?8, \"П9\" = ?9, \"П10\" = ?10 WHERE \"id\" = ?11");
+    ASSERT_EQ(sql[0].values.size(), 11u);
+    EXPECT_DOUBLE_EQ(sql[0].values[0].toDouble(), 1.5);
+    EXPECT_EQ(sql[0].values[10].toInt(), 9);
+    EXPECT_EQ(sql[1].sql.count("?"), 11);
+    EXPECT_EQ(sql[2].sql, "UPDATE \"Т23\" SET \"П21\" = ?1, \"П22\" = ?2, \"П23\" = ?3 WHERE \"id\" = ?4");
+    ASSERT_EQ(sql[2].values.size(), 4u);
+    EXPECT_DOUBLE_EQ(sql[2].values[2].toDouble(), 34.5);
 }
 
 TEST_F(Records, ZapisatUchastokStoresTheRowAndReturnsToIt) {
@@ -155,6 +160,20 @@ TEST_F(Records, CursorsRefuseWhatTheTablesDoNotAllow) {
         EXPECT_EQ(t->state(), Table::State::Browse);
     }
     EXPECT_TRUE(person.messages.isEmpty());
+}
+
+TEST_F(Records, NodeRowWithoutANumberIsRefusedNamingTheField) {
+    startWithCalculation();
+    Table& nodes = *app->dm.atUzliTS;
+    nodes.append();
+    nodes.setValue("ГеодВыс", 2.0);
+    EXPECT_THROW(nodes.post(), Abort);
+    EXPECT_EQ(person.messages, QStringList{"Поле \"Номер узла\" должно быть заполнено."});
+    EXPECT_EQ(nodes.state(), Table::State::Insert);
+    EXPECT_EQ(fileValue(calc, "SELECT count(*) FROM УзлыТС WHERE Nуз IS NULL").toInt(), 0);
+    nodes.setValue("Nуз", 7);
+    nodes.post();
+    EXPECT_EQ(fileValue(calc, "SELECT count(*) FROM УзлыТС WHERE Nуз = 7").toInt(), 1);
 }
 
 TEST_F(Records, NegativeNodeNumberIsRefusedAndTheRowStaysInEditing) {
@@ -245,5 +264,40 @@ TEST(NaitiVSpiske, MatchesIgnoringCaseAndGivesTheItemsOwnSpelling) {
     EXPECT_EQ(m.text, "");
     EXPECT_EQ(NaitiVSpiske({}, "x").index, -1);
 }
+
+
+// --- Required fields of a user indicator ------------------------------------------
+
+struct RequiredCase {
+    const char* label;
+    const char* empty;    // the field left empty
+    const char* caption;  // as the formulas window names it
+};
+
+class IndicatorRequired : public StoreHarness, public ::testing::WithParamInterface<RequiredCase> {};
+
+TEST_P(IndicatorRequired, AnEmptyFieldIsRefusedInTheWindowsOwnWords) {
+    startWithCalculation();
+    Table& f = *app->dm.atFormuli;
+    f.append();
+    const QVariant values[][2] = {{"НаимПокСокр", "Пок"}, {"Табл", true}, {"ВводПольз", false}, {"ВывВОтчТабл", true}};
+    for (const auto& v : values)
+        if (v[0].toString() != QString::fromUtf8(GetParam().empty)) f.setValue(v[0].toString(), v[1]);
+    EXPECT_THROW(f.post(), Abort);
+    const QString shortName = QString::fromUtf8(GetParam().empty) == "НаимПокСокр" ? QString() : QStringLiteral("Пок");
+    EXPECT_EQ(person.messages, QStringList{"Показатели расчета:\rСокр. наименование показателя: \"" + shortName +
+                                           "\":\r\rПоле \"" + QString::fromUtf8(GetParam().caption) +
+                                           "\" должно быть заполнено."});
+    EXPECT_EQ(f.state(), Table::State::Insert);
+    EXPECT_EQ(fileValue(calc, "SELECT count(*) FROM Формулы").toInt(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, IndicatorRequired,
+    ::testing::Values(RequiredCase{"ShortName", "НаимПокСокр", "Сокр. наименование показателя"},
+                      RequiredCase{"TableOrHeader", "Табл", "Табличный (Т) или заголовочный (З)"},
+                      RequiredCase{"Entered", "ВводПольз", "Вводится пользователем"},
+                      RequiredCase{"InReport", "ВывВОтчТабл", "Выводить в отчет"}),
+    [](const ::testing::TestParamInfo<RequiredCase>& i) { return std::string(i.param.label); });
 
 }  // namespace

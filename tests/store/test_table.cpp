@@ -185,6 +185,78 @@ TEST_F(TableTest, ValuesAreCheckedAgainstTheFieldKind) {
     EXPECT_THROW(q->setValue("Nуз", 1), DatabaseError);  // read-only
 }
 
+TEST_F(TableTest, APostedRowTakesItsPlaceInTheSortOrderAndStaysCurrent) {
+    Table t(db, "УзлыТС");
+    t.setSort("Nуз ASC");
+    t.open();
+    Recorder r;
+    t.addObserver(&r);
+    t.last();
+    t.append();  // shown after the last row while it is typed
+    t.setValue("Nуз", 0);
+    t.post();
+    EXPECT_EQ(nodes(t), (QList<int>{0, 1, 2, 3}));
+    t.locate(t.rowidAt(0));
+    EXPECT_EQ(t.value("Nуз").toInt(), 0);
+
+    // Posting straight after the append: the new row is current in its place.
+    t.append();
+    t.setValue("Nуз", 2);
+    t.setValue("ГеодВыс", 9.0);
+    r.log.clear();
+    t.post();
+    EXPECT_EQ(t.currentRow(), 3);  // 0, 1, 2, the new 2, 3
+    EXPECT_DOUBLE_EQ(t.value("ГеодВыс").toDouble(), 9.0);
+    EXPECT_TRUE(r.log.contains("reset"));
+    EXPECT_DOUBLE_EQ(t.valueAt(4, 1).toDouble(), 10.5);  // node 3 last
+
+    // An edited sort field moves its row the same way; a move asked for goes to
+    // the row it named, wherever that row went.
+    t.first();  // node 0
+    t.setValue("Nуз", 5);
+    const qint64 node1 = t.rowidAt(1);
+    t.setCurrentRow(1);  // leaving the row posts it
+    EXPECT_EQ(t.rowid(), node1);
+    EXPECT_EQ(nodes(t), (QList<int>{1, 2, 2, 3, 5}));
+    t.removeObserver(&r);
+}
+
+struct TypedNumber {
+    const char* typed;
+    const char* field;
+    QVariant value;  // null: refused
+};
+
+class TypedNumbers : public TableTest, public ::testing::WithParamInterface<TypedNumber> {};
+
+TEST_P(TypedNumbers, CommaAndPointAreDecimalSeparatorsAndBlanksAreDropped) {
+    Table t(db, "УзлыТС");
+    t.open();
+    const TypedNumber& c = GetParam();
+    const QString typed = QString::fromUtf8(c.typed);
+    if (c.value.isNull()) {
+        try {
+            t.setValue(c.field, typed);
+            FAIL() << "accepted " << c.typed;
+        } catch (const DatabaseError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Значение \"%1\" недопустимо для поля \"%2\".").arg(typed, c.field));
+        }
+        return;
+    }
+    t.setValue(c.field, typed);
+    EXPECT_EQ(t.value(c.field), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TypedNumbers,
+    ::testing::Values(TypedNumber{"0,35", "ГеодВыс", 0.35}, TypedNumber{"98,5", "ГеодВыс", 98.5},
+                      TypedNumber{"0.35", "ГеодВыс", 0.35}, TypedNumber{" 1 234,5 ", "ГеодВыс", 1234.5},
+                      TypedNumber{"1\u00a0234,5", "ГеодВыс", 1234.5}, TypedNumber{"-1,5e2", "ГеодВыс", -150.0},
+                      TypedNumber{"1,234.5", "ГеодВыс", QVariant()}, TypedNumber{"1.234,5", "ГеодВыс", QVariant()},
+                      TypedNumber{"1,2,3", "ГеодВыс", QVariant()}, TypedNumber{"abc", "ГеодВыс", QVariant()},
+                      TypedNumber{"inf", "ГеодВыс", QVariant()}, TypedNumber{"12 000", "Nуз", 12000},
+                      TypedNumber{"0,35", "Nуз", QVariant()}, TypedNumber{"1,0", "Nуз", QVariant()}));
+
 TEST_F(TableTest, ObserversFollowAndSuspensionNests) {
     Table t(db, "УзлыТС");
     t.setSort("Nуз ASC");

@@ -13,6 +13,8 @@
 #include "ui/data_grid_view.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -98,6 +100,11 @@ private Q_SLOTS:
     void sectionUpOnFirstRowStays();
     void sectionClickLandsOnClickedRow();
     void sectionAppendedRowPostedByCursor();
+    void nodeCellTypingReplacesTheNumber();
+    void nodeCellPickListOpens();
+    void numbersReadWhateverTheLocale_data();
+    void numbersReadWhateverTheLocale();
+    void rowAddedUnderASortShowsInOrder();
 };
 
 void TestDataGrid::modelFollowsEveryCursorChange() {
@@ -573,6 +580,148 @@ void TestDataGrid::sectionAppendedRowPostedByCursor() {
     QCOMPARE(g.storedLength(7), 33.0);
     QCOMPARE(t.state(), Table::State::Browse);
     QCOMPARE(t.recordCount(), 7);
+}
+
+namespace {
+
+// The section grid with the node columns' pick lists, as the main window sets them.
+void addNodePickLists(SectionGrid& g) {
+    for (const char* field : {"НачУзел", "КонУзел"}) {
+        ColumnLook look;
+        look.pickList = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+        g.model.setColumnLook(QString::fromUtf8(field), look);
+    }
+}
+
+QComboBox* openCombo(DataGridView& view) {
+    auto* delegate = qobject_cast<volm::ui::DataGridDelegate*>(view.itemDelegate());
+    return delegate ? qobject_cast<QComboBox*>(delegate->currentEditor()) : nullptr;
+}
+
+}  // namespace
+
+void TestDataGrid::nodeCellTypingReplacesTheNumber() {
+    SectionGrid g;
+    QVERIFY(g.ok);
+    addNodePickLists(g);
+    Table& t = *g.f.app->dm.atTabl;
+    g.view.setFocus();
+    // A digit typed over the cell: the editor opens with it in place of the number.
+    g.view.setCurrentIndex(g.model.index(1, g.column("НачУзел")));  // 1 -> 2
+    QTest::keyClick(&g.view, Qt::Key_7);
+    QVERIFY(openCombo(g.view));
+    QCOMPARE(openCombo(g.view)->currentText(), QStringLiteral("7"));
+    QTest::keyClick(openCombo(g.view), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(g.model.displayText(1, g.column("НачУзел")), QStringLiteral("7"));
+    // F2, then digits: the same.
+    g.view.setCurrentIndex(g.model.index(1, g.column("КонУзел")));
+    QTest::keyClick(&g.view, Qt::Key_F2);
+    QVERIFY(openCombo(g.view));
+    QTest::keyClicks(openCombo(g.view), QStringLiteral("15"));
+    QTest::keyClick(openCombo(g.view), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(g.model.displayText(1, g.column("КонУзел")), QStringLiteral("15"));
+    QVERIFY(g.model.postRow());
+    auto q = g.f.app->dm.acGR.query(QStringLiteral("SELECT НачУзел, КонУзел FROM Табл WHERE id=2"));
+    q->open();
+    QCOMPARE(q->valueAt(0, 0).toInt(), 7);
+    QCOMPARE(q->valueAt(0, 1).toInt(), 15);
+    QCOMPARE(t.state(), Table::State::Browse);
+    QVERIFY(g.f.person.messages.isEmpty());
+}
+
+void TestDataGrid::nodeCellPickListOpens() {
+    SectionGrid g;
+    QVERIFY(g.ok);
+    addNodePickLists(g);
+    const QModelIndex cell = g.model.index(2, g.column("КонУзел"));
+    g.view.setCurrentIndex(cell);
+    g.view.edit(cell);
+    QComboBox* combo = openCombo(g.view);
+    QVERIFY(combo);
+    QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(combo->view()->isVisible());
+    combo->hidePopup();
+    QTRY_VERIFY(!combo->view()->isVisible());
+    // A click on the arrow of the drop-down.
+    QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 4, combo->height() / 2));
+    QTRY_VERIFY(combo->view()->isVisible());
+    combo->hidePopup();
+}
+
+void TestDataGrid::numbersReadWhateverTheLocale_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QVariant>("stored");  // null: refused, the old value kept
+    const std::pair<const char*, QLocale> locales[] = {{"C", QLocale::c()},
+                                                       {"en_US", QLocale(QLocale::English, QLocale::UnitedStates)},
+                                                       {"ru_RU", QLocale(QLocale::Russian, QLocale::Russia)}};
+    for (const auto& [name, locale] : locales) {
+        const std::tuple<const char*, int, const char*, QVariant> cases[] = {
+            {"0,35", 2, "0,35", QVariant(0.35)},        {"98,5", 2, "98,5", QVariant(98.5)},
+            {"0.35", 2, "0.35", QVariant(0.35)},        {"spaces", 2, "1 234,5", QVariant(1234.5)},
+            {"thousands", 2, "1,234.5", QVariant()},    {"letters", 2, "12a", QVariant()},
+            {"whole 0,35", 1, "0,35", QVariant()},
+        };
+        for (const auto& [label, column, typed, stored] : cases)
+            QTest::newRow(QStringLiteral("%1 %2").arg(QString::fromUtf8(name), QString::fromUtf8(label)).toUtf8().constData())
+                << QLocale(locale) << column << QString::fromUtf8(typed) << stored;
+    }
+}
+
+void TestDataGrid::numbersReadWhateverTheLocale() {
+    QFETCH(QLocale, locale);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QVariant, stored);
+    PlainTable p;
+    volm::test::FakePerson person;
+    DataGridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setPerson(&person);
+    model.setLocale(locale);
+    model.setTable(p.t.get());
+    const char* field = column == 1 ? "n" : "x";
+    const QVariant before = p.stored(1, field);
+    QCOMPARE(model.setData(model.index(0, column), typed), !stored.isNull());
+    if (stored.isNull()) {
+        QCOMPARE(person.messages,
+                 QStringList{QStringLiteral("Значение \"%1\" недопустимо для поля \"%2\".").arg(typed, field)});
+        QCOMPARE(model.data(model.index(0, column)).toString(), model.displayText(0, column));
+        QVERIFY(model.postRow());
+        QCOMPARE(p.stored(1, field), before);
+        return;
+    }
+    QVERIFY(person.messages.isEmpty());
+    QVERIFY(model.postRow());
+    QCOMPARE(p.stored(1, field).toDouble(), stored.toDouble());
+}
+
+void TestDataGrid::rowAddedUnderASortShowsInOrder() {
+    PlainTable p;
+    p.t->setSort(QStringLiteral("n ASC"));
+    DataGridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    DataGridView view;
+    view.setGridModel(&model);
+    model.setTable(p.t.get());
+    view.resize(600, 300);
+    view.show();
+    view.setCurrentIndex(model.index(4, 1));
+    QTest::keyClick(&view, Qt::Key_Down);  // a new row after the last
+    QCOMPARE(p.t->state(), Table::State::Insert);
+    QCOMPARE(model.rowCount(), 6);
+    typeInto(view, model.index(5, 0), QStringLiteral("6"), Qt::Key_Return);
+    typeInto(view, model.index(5, 1), QStringLiteral("15"), Qt::Key_Return);
+    QVERIFY(model.postRow());
+    QStringList shown;
+    for (int r = 0; r < model.rowCount(); ++r) shown << model.displayText(r, 1);
+    QCOMPARE(shown, (QStringList{"10", "15", "20", "30", "40", "50"}));
+    QCOMPARE(p.t->currentRow(), 1);
+    QCOMPARE(view.currentIndex().row(), 1);
+    QCOMPARE(model.displayText(view.currentIndex().row(), 0), QStringLiteral("6"));
 }
 
 QTEST_MAIN(TestDataGrid)
