@@ -1,1 +1,0 @@
-// filled as the library grows
