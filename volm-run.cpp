@@ -1,6 +1,6 @@
 // volm-run: computes a calculation file without windows.
 //
-//   volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb
+//   volm-run [--spr FILE] [--text FILE] [--precision N] [--report FILE.pdf] CALCULATION.mdb
 //
 // Opens the calculation as the program does (formula check and table rebuild
 // included) with the reference book FILE or the program folder's "Spr.mdb",
@@ -10,13 +10,16 @@
 // outcome to standard output, both in UTF-8 (a line break inside a message is
 // written as a newline). --text writes the calculation text to FILE, whatever
 // the keep-text setting; --precision sets its digits after the separator.
+// --report writes the printed report of the computed calculation to FILE.pdf
+// (definitions 0.rav and 1.rav of the program folder; no display needed).
 //
 // The program folder's settings file is never changed: the run works in a
 // temporary program folder holding a copy of it.
 //
 // Exit status: 0 success, 1 the calculation stopped at a fault or was refused,
-// 2 usage error or a file that cannot be opened.
+// 2 usage error, a file that cannot be opened or a report that cannot be written.
 #include "calc/run.h"
+#include "output/report.h"
 #include "formulas/formula_seams.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -58,7 +61,8 @@ public:
 };
 
 int usage() {
-    std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb\n", stderr);
+    std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] [--report FILE.pdf] CALCULATION.mdb\n",
+               stderr);
     return 2;
 }
 
@@ -70,9 +74,9 @@ int fail(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication qapp(argc, argv);
+    const auto qapp = volm::report::headlessApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    QString spr, textFile, calcFile;
+    QString spr, textFile, calcFile, reportFile;
     std::optional<int> precision;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -80,6 +84,8 @@ int main(int argc, char** argv) {
             spr = args[++i];
         } else if (a == QStringLiteral("--text") && i + 1 < args.size()) {
             textFile = args[++i];
+        } else if (a == QStringLiteral("--report") && i + 1 < args.size()) {
+            reportFile = QFileInfo(args[++i]).absoluteFilePath();
         } else if (a == QStringLiteral("--precision") && i + 1 < args.size()) {
             bool ok = false;
             const int n = args[++i].toInt(&ok);
@@ -144,6 +150,9 @@ int main(int argc, char** argv) {
         if (outcome.success()) {
             print(stdout, outcome.text);
             status = 0;
+            if (!reportFile.isEmpty())
+                if (const QString error = volm::report::writeReportFile(app, programDir, reportFile); !error.isEmpty())
+                    return fail(error);
         }
     }
     return status;

@@ -1,0 +1,186 @@
+// Page-sized pieces of the report document, their pictures and their painting.
+#include "output/report_pages.h"
+
+#include "output/html_pieces.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFont>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <algorithm>
+#include <cmath>
+
+namespace volm::report {
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+// Sheet margins, millimetres: left, top, right, bottom (the footer sits in the bottom one).
+const QMarginsF kMarginsMm(20, 10, 10, 14);
+
+// The layout of one piece: where each of its segments and rows begins.
+struct PieceTops {
+    std::vector<HtmlPlace> places;
+    std::vector<double> tops;
+    bool mapped = false;  // the document's tables matched the piece's table segments
+};
+
+PieceTops tops(const QTextDocument& doc, const HtmlDocument& html, HtmlPlace from, HtmlPlace end) {
+    PieceTops t;
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    const QList<QTextFrame*> frames = doc.rootFrame()->childFrames();
+    int frame = 0;
+    double flowTop = 0;  // where ordinary content after the last table starts
+    for (size_t seg = from.segment; seg < html.segments.size() && seg <= end.segment; ++seg) {
+        const HtmlSegment& s = html.segments[seg];
+        const size_t first = seg == from.segment ? from.row : 0;
+        if (seg == end.segment && (!s.table || end.row == 0)) break;
+        if (!s.table) {
+            t.places.push_back({seg, 0});
+            t.tops.push_back(flowTop);
+            continue;
+        }
+        if (frame >= frames.size()) return t;
+        auto* table = qobject_cast<QTextTable*>(frames[frame++]);
+        if (!table) return t;
+        const size_t last = seg == end.segment ? end.row : s.rows.size();
+        const int header = table->format().headerRowCount();
+        if (table->rows() != header + int(last - first)) return t;
+        for (size_t r = first; r < last; ++r) {
+            const QTextTableCell cell = table->cellAt(header + int(r - first), 0);
+            const QTextBlock block = doc.findBlock(cell.firstPosition());
+            t.places.push_back({seg, r});
+            t.tops.push_back(layout->blockBoundingRect(block).top());
+        }
+        const QTextBlock after = doc.findBlock(table->lastPosition() + 1);
+        flowTop = after.isValid() ? layout->blockBoundingRect(after).top() : layout->frameBoundingRect(table).bottom();
+    }
+    t.mapped = frame == frames.size();
+    return t;
+}
+
+void drawPage(QPicture& picture, QTextDocument& doc, int index, const QSizeF& area) {
+    QPainter p(&picture);
+    p.translate(0, -index * area.height());
+    const QRectF clip(0, index * area.height(), area.width(), area.height());
+    p.setClipRect(clip);
+    QAbstractTextDocumentLayout::PaintContext ctx;
+    ctx.clip = clip;
+    ctx.palette.setColor(QPalette::Text, Qt::black);
+    doc.documentLayout()->draw(&p, ctx);
+}
+
+}  // namespace
+
+ReportPages ReportPages::layOut(const std::string& html, const std::function<void(int)>& progress) {
+    ReportPages out;
+    out.landscape_ = metaContent(html, "orientation") == "landscape";
+    {
+        QPicture probe;
+        out.dpi_ = probe.logicalDpiY() > 0 ? probe.logicalDpiY() : 96;
+    }
+    const double px = out.dpi_ / kMmPerInch;
+    const QSizeF a4 = out.landscape_ ? QSizeF(297, 210) : QSizeF(210, 297);
+    out.page_ = a4 * px;
+    out.margins_ = kMarginsMm * px;
+    const QSizeF area(out.page_.width() - out.margins_.left() - out.margins_.right(),
+                      out.page_.height() - out.margins_.top() - out.margins_.bottom());
+
+    const HtmlDocument doc = splitHtml(html);
+    const HtmlPlace docEnd{doc.segments.size(), 0};
+    HtmlPlace from{0, 0};
+    size_t budget = 120;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(9);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+    while (from.segment < docEnd.segment || out.pages_.empty()) {
+        HtmlPlace end;
+        const std::string piece = pieceHtml(doc, from, budget, end);
+        QTextDocument text;
+        text.setDefaultFont(font);
+        text.setDefaultTextOption(option);
+        text.setDocumentMargin(0);
+        text.setHtml(QString::fromUtf8(piece.data(), qsizetype(piece.size())));
+        text.setPageSize(area);
+        const int pages = std::max(1, text.pageCount());
+        const bool last = end.segment >= docEnd.segment;
+
+        int keep = pages;   // pages of this piece that are final
+        HtmlPlace next = end;
+        if (!last) {
+            if (pages < 2) {  // too short to know where a page ends: take more
+                budget *= 2;
+                continue;
+            }
+            const PieceTops t = tops(text, doc, from, end);
+            if (t.mapped) {
+                // Everything that starts on the last page goes to the next piece.
+                const double lastTop = (pages - 1) * area.height() - 0.5;
+                size_t cut = 1;
+                while (cut < t.tops.size() && t.tops[cut] < lastTop) ++cut;
+                if (cut < t.tops.size()) {
+                    next = t.places[cut];
+                    keep = std::max(1, int(std::floor((t.tops[cut] + 0.5) / area.height())));
+                    // Ordinary content running over a page break moves whole.
+                    const HtmlPlace before = t.places[cut - 1];
+                    if (cut > 1 && !doc.segments[before.segment].table &&
+                        int(std::floor((t.tops[cut - 1] + 0.5) / area.height())) >= 1) {
+                        next = before;
+                        keep = int(std::floor((t.tops[cut - 1] + 0.5) / area.height()));
+                    }
+                }
+            }
+            const size_t rowsKept =
+                std::max<size_t>(1, (next.segment == from.segment ? next.row - from.row : budget / 2));
+            budget = std::clamp<size_t>(rowsKept / size_t(keep) * 3 + 10, 30, 2000);
+        }
+        for (int i = 0; i < keep; ++i) {
+            QPicture picture;
+            drawPage(picture, text, i, area);
+            out.pages_.push_back(std::move(picture));
+            if (progress) progress(int(out.pages_.size()));
+        }
+        if (last) break;
+        from = next;
+    }
+    return out;
+}
+
+QPageLayout ReportPages::pageLayout() const {
+    return QPageLayout(QPageSize(QPageSize::A4), landscape_ ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+QString ReportPages::footer(int page, int count) {
+    return QStringLiteral("Страница %1 из %2").arg(page).arg(count);
+}
+
+void ReportPages::paint(QPainter& painter, QPagedPaintDevice& device, const std::function<void(int)>& progress) const {
+    const double sx = device.logicalDpiX() / dpi_, sy = device.logicalDpiY() / dpi_;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(1, int(std::lround(8.0 * dpi_ / 72.0))));
+    for (int i = 0; i < count(); ++i) {
+        if (progress) progress(i + 1);
+        if (i > 0) device.newPage();
+        painter.save();
+        painter.scale(sx, sy);
+        painter.save();
+        painter.translate(margins_.left(), margins_.top());
+        painter.drawPicture(QPointF(0, 0), pages_[size_t(i)]);
+        painter.restore();
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QRectF foot(margins_.left(), page_.height() - margins_.bottom(),
+                          page_.width() - margins_.left() - margins_.right(), margins_.bottom() * 0.6);
+        painter.drawText(foot, Qt::AlignCenter, footer(i + 1, count()));
+        painter.restore();
+    }
+}
+
+}  // namespace volm::report
