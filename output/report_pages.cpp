@@ -63,13 +63,15 @@ PieceTops tops(const QTextDocument& doc, const HtmlDocument& html, HtmlPlace fro
     return t;
 }
 
-void drawPage(QPicture& picture, QTextDocument& doc, int index, const QSizeF& area) {
+void drawPage(QPicture& picture, QTextDocument& doc, int index, const QSizeF& area, double bottom) {
     QPainter p(&picture);
     p.translate(0, -index * area.height());
-    const QRectF clip(0, index * area.height(), area.width(), area.height());
+    const QRectF clip(0, index * area.height(), area.width(), bottom);
     p.setClipRect(clip);
     QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = clip;
+    // The layout leaves out what does not meet this rectangle: a page printed
+    // down to a cut leaves out the block that starts there.
+    ctx.clip = clip.adjusted(0, 0, 0, bottom < area.height() ? -1 : 0);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     doc.documentLayout()->draw(&p, ctx);
 }
@@ -109,44 +111,66 @@ ReportPages ReportPages::layOut(const std::string& html, const std::function<voi
         text.setHtml(QString::fromUtf8(piece.data(), qsizetype(piece.size())));
         text.setPageSize(area);
         const int pages = std::max(1, text.pageCount());
-        const bool last = end.segment >= docEnd.segment;
+        const bool last = end.segment >= docEnd.segment;  // the piece runs to the end
 
         int keep = pages;   // pages of this piece that are final
+        double lastPageBottom = area.height();  // the last kept page is printed down to here
         HtmlPlace next = end;
-        if (!last) {
-            if (pages < 2) {  // too short to know where a page ends: take more
-                budget *= 2;
-                continue;
-            }
+        bool more = !last;  // the document goes on in another piece
+        if (!last && pages < 2) {  // too short to know where a page ends: take more
+            budget *= 2;
+            continue;
+        }
+        if (pages > 1) {
             const PieceTops t = tops(text, doc, from, end);
+            const auto pageOf = [&](double y) { return int(std::floor((y + 0.5) / area.height())); };
+            const auto isFlow = [&](size_t i) { return !doc.segments[t.places[i].segment].table; };
+            // The first element that starts on page k or later.
+            const auto firstOn = [&](int k) {
+                size_t c = 1;
+                while (c < t.tops.size() && t.tops[c] < k * area.height() - 0.5) ++c;
+                return c;
+            };
+            // A heading left alone at the foot of a page over a table that starts on the next.
+            const auto orphan = [&](size_t c) {
+                return c > 1 && c < t.tops.size() && isFlow(c - 1) && !isFlow(c) && t.places[c].row == 0;
+            };
+            int boundary = -1;
             if (t.mapped) {
-                // Everything that starts on the last page goes to the next piece.
-                const double lastTop = (pages - 1) * area.height() - 0.5;
-                size_t cut = 1;
-                while (cut < t.tops.size() && t.tops[cut] < lastTop) ++cut;
-                if (cut < t.tops.size()) {
-                    next = t.places[cut];
-                    keep = std::max(1, int(std::floor((t.tops[cut] + 0.5) / area.height())));
-                    // Ordinary content running over a page break moves whole.
-                    const HtmlPlace before = t.places[cut - 1];
-                    if (cut > 1 && !doc.segments[before.segment].table &&
-                        int(std::floor((t.tops[cut - 1] + 0.5) / area.height())) >= 1) {
-                        next = before;
-                        keep = int(std::floor((t.tops[cut - 1] + 0.5) / area.height()));
-                    }
-                }
+                for (int k = 1; k < pages && boundary < 0; ++k)
+                    if (orphan(firstOn(k))) boundary = k;
+                if (boundary < 0 && !last) boundary = pages - 1;
             }
+            if (boundary > 0 && firstOn(boundary) < t.tops.size()) {
+                // Everything from the boundary on goes to the next piece, and so
+                // does a heading over a table that starts there.
+                size_t cut = firstOn(boundary);
+                while (orphan(cut)) --cut;
+                next = t.places[cut];
+                more = true;
+                const int q = pageOf(t.tops[cut]);
+                keep = q;
+                // The page of the cut is printed down to the cut when something
+                // other than a repeated table header stands above it there.
+                if (pageOf(t.tops[cut - 1]) == q) {
+                    keep = q + 1;
+                    lastPageBottom = t.tops[cut] - q * area.height();
+                }
+                keep = std::max(1, keep);
+            }
+        }
+        if (more) {
             const size_t rowsKept =
                 std::max<size_t>(1, (next.segment == from.segment ? next.row - from.row : budget / 2));
-            budget = std::clamp<size_t>(rowsKept / size_t(keep) * 3 + 10, 30, 2000);
+            budget = std::clamp<size_t>(rowsKept / size_t(keep) * 4 + 10, 30, 2000);
         }
         for (int i = 0; i < keep; ++i) {
             QPicture picture;
-            drawPage(picture, text, i, area);
+            drawPage(picture, text, i, area, i == keep - 1 ? lastPageBottom : area.height());
             out.pages_.push_back(std::move(picture));
             if (progress) progress(int(out.pages_.size()));
         }
-        if (last) break;
+        if (!more) break;
         from = next;
     }
     return out;
