@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QPagedPaintDevice>
+#include <QPicture>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -63,8 +64,8 @@ PieceTops tops(const QTextDocument& doc, const HtmlDocument& html, HtmlPlace fro
     return t;
 }
 
-void drawPage(QPicture& picture, QTextDocument& doc, int index, const QSizeF& area, double bottom) {
-    QPainter p(&picture);
+void drawPage(QPainter& p, QTextDocument& doc, int index, const QSizeF& area, double bottom) {
+    p.save();
     p.translate(0, -index * area.height());
     const QRectF clip(0, index * area.height(), area.width(), bottom);
     p.setClipRect(clip);
@@ -74,15 +75,46 @@ void drawPage(QPicture& picture, QTextDocument& doc, int index, const QSizeF& ar
     ctx.clip = clip.adjusted(0, 0, 0, bottom < area.height() ? -1 : 0);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     doc.documentLayout()->draw(&p, ctx);
+    p.restore();
+}
+
+// A piece of the document laid out for pages of the given size.
+std::unique_ptr<QTextDocument> pieceDocument(const std::string& html, const QSizeF& area) {
+    auto text = std::make_unique<QTextDocument>();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(9);
+    text->setDefaultFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    text->setDefaultTextOption(option);
+    text->setDocumentMargin(0);
+    text->setHtml(QString::fromUtf8(html.data(), qsizetype(html.size())));
+    text->setPageSize(area);
+    return text;
 }
 
 }  // namespace
+
+// The document and where each of its pieces begins.
+struct PieceLayout {
+    struct Piece {
+        HtmlPlace from;
+        size_t budget = 0;
+        int pages = 0;                 // pages of the piece that are printed
+        double lastPageBottom = 0;     // the last of them is printed down to here
+    };
+    std::string html;
+    HtmlDocument doc;  // views into html
+    QSizeF area;       // the printed area of a page, layout units
+    std::vector<Piece> pieces;
+};
 
 ReportPages ReportPages::layOut(const std::string& html, const std::function<void(int)>& progress) {
     ReportPages out;
     out.landscape_ = metaContent(html, "orientation") == "landscape";
     {
-        QPicture probe;
+        // The resolution QTextDocument lays out at without a paint device.
+        const QPicture probe;
         out.dpi_ = probe.logicalDpiY() > 0 ? probe.logicalDpiY() : 96;
     }
     const double px = out.dpi_ / kMmPerInch;
@@ -92,27 +124,20 @@ ReportPages ReportPages::layOut(const std::string& html, const std::function<voi
     const QSizeF area(out.page_.width() - out.margins_.left() - out.margins_.right(),
                       out.page_.height() - out.margins_.top() - out.margins_.bottom());
 
-    const HtmlDocument doc = splitHtml(html);
+    auto layout = std::make_shared<PieceLayout>();
+    layout->html = html;
+    layout->doc = splitHtml(layout->html);
+    layout->area = area;
+    const HtmlDocument& doc = layout->doc;
     const HtmlPlace docEnd{doc.segments.size(), 0};
     HtmlPlace from{0, 0};
     size_t budget = 120;
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(9);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
-    while (from.segment < docEnd.segment || out.pages_.empty()) {
+    while (from.segment < docEnd.segment || layout->pieces.empty()) {
         HtmlPlace end;
-        const std::string piece = pieceHtml(doc, from, budget, end);
-        QTextDocument text;
-        text.setDefaultFont(font);
-        text.setDefaultTextOption(option);
-        text.setDocumentMargin(0);
-        text.setHtml(QString::fromUtf8(piece.data(), qsizetype(piece.size())));
-        text.setPageSize(area);
-        const int pages = std::max(1, text.pageCount());
+        const std::unique_ptr<QTextDocument> text = pieceDocument(pieceHtml(doc, from, budget, end), area);
+        const int pages = std::max(1, text->pageCount());
         const bool last = end.segment >= docEnd.segment;  // the piece runs to the end
-
         int keep = pages;   // pages of this piece that are final
         double lastPageBottom = area.height();  // the last kept page is printed down to here
         HtmlPlace next = end;
@@ -122,7 +147,7 @@ ReportPages ReportPages::layOut(const std::string& html, const std::function<voi
             continue;
         }
         if (pages > 1) {
-            const PieceTops t = tops(text, doc, from, end);
+            const PieceTops t = tops(*text, doc, from, end);
             const auto pageOf = [&](double y) { return int(std::floor((y + 0.5) / area.height())); };
             const auto isFlow = [&](size_t i) { return !doc.segments[t.places[i].segment].table; };
             // The first element that starts on page k or later.
@@ -159,22 +184,24 @@ ReportPages ReportPages::layOut(const std::string& html, const std::function<voi
                 keep = std::max(1, keep);
             }
         }
+        layout->pieces.push_back({from, budget, keep, lastPageBottom});
         if (more) {
             const size_t rowsKept =
                 std::max<size_t>(1, (next.segment == from.segment ? next.row - from.row : budget / 2));
             budget = std::clamp<size_t>(rowsKept / size_t(keep) * 4 + 10, 30, 2000);
         }
         for (int i = 0; i < keep; ++i) {
-            QPicture picture;
-            drawPage(picture, text, i, area, i == keep - 1 ? lastPageBottom : area.height());
-            out.pages_.push_back(std::move(picture));
-            if (progress) progress(int(out.pages_.size()));
+            ++out.pageCount_;
+            if (progress) progress(out.pageCount_);
         }
         if (!more) break;
         from = next;
     }
+    out.layout_ = std::move(layout);
     return out;
 }
+
+
 
 QPageLayout ReportPages::pageLayout() const {
     return QPageLayout(QPageSize(QPageSize::A4), landscape_ ? QPageLayout::Landscape : QPageLayout::Portrait,
@@ -189,21 +216,29 @@ void ReportPages::paint(QPainter& painter, QPagedPaintDevice& device, const std:
     const double sx = device.logicalDpiX() / dpi_, sy = device.logicalDpiY() / dpi_;
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(std::max(1, int(std::lround(8.0 * dpi_ / 72.0))));
-    for (int i = 0; i < count(); ++i) {
-        if (progress) progress(i + 1);
-        if (i > 0) device.newPage();
-        painter.save();
-        painter.scale(sx, sy);
-        painter.save();
-        painter.translate(margins_.left(), margins_.top());
-        painter.drawPicture(QPointF(0, 0), pages_[size_t(i)]);
-        painter.restore();
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        const QRectF foot(margins_.left(), page_.height() - margins_.bottom(),
-                          page_.width() - margins_.left() - margins_.right(), margins_.bottom() * 0.6);
-        painter.drawText(foot, Qt::AlignCenter, footer(i + 1, count()));
-        painter.restore();
+    if (!layout_) return;
+    const PieceLayout& l = *layout_;
+    int page = 0;
+    for (const PieceLayout::Piece& piece : l.pieces) {
+        HtmlPlace end;
+        const std::unique_ptr<QTextDocument> text = pieceDocument(pieceHtml(l.doc, piece.from, piece.budget, end), l.area);
+        for (int i = 0; i < piece.pages; ++i) {
+            ++page;
+            if (progress) progress(page);
+            if (page > 1) device.newPage();
+            painter.save();
+            painter.scale(sx, sy);
+            painter.save();
+            painter.translate(margins_.left(), margins_.top());
+            drawPage(painter, *text, i, l.area, i == piece.pages - 1 ? piece.lastPageBottom : l.area.height());
+            painter.restore();
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            const QRectF foot(margins_.left(), page_.height() - margins_.bottom(),
+                              page_.width() - margins_.left() - margins_.right(), margins_.bottom() * 0.6);
+            painter.drawText(foot, Qt::AlignCenter, footer(page, count()));
+            painter.restore();
+        }
     }
 }
 
