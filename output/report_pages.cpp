@@ -1,4 +1,4 @@
-// Page-sized pieces of the report document, their pictures and their painting.
+// Page-sized pieces of the report document: where they begin, and their painting.
 #include "output/report_pages.h"
 
 #include "output/html_pieces.h"

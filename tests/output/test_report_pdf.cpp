@@ -62,6 +62,7 @@ struct Example {
     const char* file;
     const char* type;
     std::vector<const char*> mainColumns;
+    const char* lastMain;  // the last main with its path, as the README shows it
 };
 
 void PrintTo(const Example& e, std::ostream* os) { *os << e.file; }
@@ -122,6 +123,7 @@ TEST_P(RunnerReport, ReadsBackFromThePdf) {
         mains << row;
     }
     ASSERT_FALSE(mains.isEmpty());
+    EXPECT_TRUE(compact.contains(QString::fromUtf8(ex.lastMain))) << ex.lastMain;
     // The path stands between the number and the values.
     QString noPaths = compact;
     noPaths.replace(QRegularExpression(QStringLiteral("(^| )(\\d+) \\d+(-\\d+)+ ")), QStringLiteral("\\1\\2 "));
@@ -140,11 +142,12 @@ TEST_P(RunnerReport, ReadsBackFromThePdf) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, RunnerReport,
-    ::testing::Values(Example{"one_pipe.mdb", "однотрубная", {"ДлМагПод", "ПотНОтИПод", "ПНапПод"}},
+    ::testing::Values(Example{"one_pipe.mdb", "однотрубная", {"ДлМагПод", "ПотНОтИПод", "ПНапПод"}, "5 1-2-3-11-12 950,00"},
                       Example{"two_pipe.mdb",
                               "двухтрубная",
                               {"ДлМагПод", "ДлМагОбр", "ДлМагСум", "ПотНОтИПод", "ПотНОтИОбр", "ПНапПод", "ПНапОбр",
-                               "РНап"}}),
+                               "РНап"},
+                              "6 1-2-8-12-13 970,00"}),
     [](const auto& info) { return std::string(info.param.file).substr(0, 8); });
 
 TEST(RunnerReportFile, UnwritableFileIsAnErrorWithStatus2) {

@@ -5,6 +5,7 @@
 #include "calc/run.h"
 #include "formulas/formula_seams.h"
 #include "output/report.h"
+#include "output/report_data.h"
 #include "store/startup.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/main_window.h"
@@ -124,6 +125,7 @@ private Q_SLOTS:
     void brokenDefinitionGivesTheParserText();
     void previewAtActualSize();
     void followUpOfTheResultDialog();
+    void sectionsInTheWindowsOrder();
 };
 
 void TestReport::withoutCalculationOnlyTells() {
@@ -237,6 +239,34 @@ void TestReport::followUpOfTheResultDialog() {
     *active = false;
     QCOMPARE(*titles, (QStringList{QStringLiteral("ВОЛМ"), volm::ui::kReportPreviewTitle}));
     QVERIFY(p.usable());
+}
+
+// The report reads the sections in the order the main window shows them.
+void TestReport::sectionsInTheWindowsOrder() {
+    Program p;
+    QVERIFY(p.ok);
+    QVERIFY(p.compute());
+    auto order = [&p] {
+        const volm::report::ReportData d = volm::report::gatherReportData(*p.app);
+        QList<QPair<int, int>> nodes;
+        QList<int> ids;
+        for (int r = 0; r < int(d.tabl.rows.size()); ++r) {
+            nodes << qMakePair(d.tabl.value(r, QStringLiteral("НачУзел")).toInt(),
+                               d.tabl.value(r, QStringLiteral("КонУзел")).toInt());
+            ids << d.tabl.value(r, QStringLiteral("id")).toInt();
+        }
+        return qMakePair(nodes, ids);
+    };
+    // The example's sections were entered out of node order: 2 - 8 comes after 3 - 7.
+    const auto byCounter = order();
+    QVERIFY(std::is_sorted(byCounter.second.begin(), byCounter.second.end()));
+    QVERIFY(!std::is_sorted(byCounter.first.begin(), byCounter.first.end()));
+    p.w->sortBySections();
+    const auto byNodes = order();
+    QVERIFY(std::is_sorted(byNodes.first.begin(), byNodes.first.end()));
+    QCOMPARE(byNodes.first.size(), byCounter.first.size());
+    p.w->sortByCounter();
+    QCOMPARE(order().second, byCounter.second);
 }
 
 QTEST_MAIN(TestReport)
