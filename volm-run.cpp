@@ -1,6 +1,8 @@
 // volm-run: computes a calculation file without windows.
 //
 //   volm-run [--spr FILE] [--text FILE] [--precision N] [--report FILE.pdf] CALCULATION.mdb
+//   --chart FILE.png [--main N]: also draws the piezometric chart of main N
+//   (default 1) after a successful run, offscreen when there is no display.
 //
 // Opens the calculation as the program does (formula check and table rebuild
 // included) with the reference book FILE or the program folder's "Spr.mdb",
@@ -25,6 +27,7 @@
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/startup.h"
+#include "ui/chart_export.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -63,6 +66,7 @@ public:
 int usage() {
     std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] [--report FILE.pdf] CALCULATION.mdb\n",
                stderr);
+    std::fputs("       volm-run ... --chart FILE.png [--main N] CALCULATION.mdb\n", stderr);
     return 2;
 }
 
@@ -74,9 +78,14 @@ int fail(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto qapp = volm::report::headlessApplication(argc, argv);
+    bool chartWanted = false;
+    for (int i = 1; i < argc; ++i) chartWanted = chartWanted || QByteArray(argv[i]) == "--chart";
+    const auto qapp = chartWanted ? volm::ui::makeApplication(argc, argv, true)
+                                  : volm::report::headlessApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     QString spr, textFile, calcFile, reportFile;
+    QString chartFile;
+    int chartMain = 1;
     std::optional<int> precision;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -86,6 +95,12 @@ int main(int argc, char** argv) {
             textFile = args[++i];
         } else if (a == QStringLiteral("--report") && i + 1 < args.size()) {
             reportFile = QFileInfo(args[++i]).absoluteFilePath();
+        } else if (a == QStringLiteral("--chart") && i + 1 < args.size()) {
+            chartFile = QFileInfo(args[++i]).absoluteFilePath();
+        } else if (a == QStringLiteral("--main") && i + 1 < args.size()) {
+            bool ok = false;
+            chartMain = args[++i].toInt(&ok);
+            if (!ok || chartMain < 1) return usage();
         } else if (a == QStringLiteral("--precision") && i + 1 < args.size()) {
             bool ok = false;
             const int n = args[++i].toInt(&ok);
@@ -153,6 +168,13 @@ int main(int argc, char** argv) {
             if (!reportFile.isEmpty())
                 if (const QString error = volm::report::writeReportFile(app, programDir, reportFile); !error.isEmpty())
                     return fail(error);
+            if (!chartFile.isEmpty()) {
+                const QString problem = volm::ui::writeMainChart(app, chartMain, chartFile, precision);
+                if (!problem.isEmpty()) {
+                    print(stderr, problem);
+                    status = 1;
+                }
+            }
         }
     }
     return status;

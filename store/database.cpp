@@ -1,5 +1,6 @@
 #include "store/database.h"
 
+#include "store/collation.h"
 #include "store/errors.h"
 #include "store/table.h"
 
@@ -128,6 +129,11 @@ void Database::open(const QString& path) {
     int rc = sqlite3_open_v2(u.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         QString text = describe(rc, db ? fromUtf8(sqlite3_errmsg(db)) : QString());
+        sqlite3_close(db);
+        throw DatabaseError(text);
+    }
+    if (!registerAlphabetical(db)) {
+        QString text = describe(SQLITE_ERROR, fromUtf8(sqlite3_errmsg(db)));
         sqlite3_close(db);
         throw DatabaseError(text);
     }
