@@ -1,6 +1,7 @@
 // volm-run: computes a calculation file without windows.
 //
-//   volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] CALCULATION.mdb
+//   volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] [--report FILE.pdf]
+//            CALCULATION.mdb
 //   --chart FILE.png [--main N]: also draws the piezometric chart of main N
 //   (default 1) after a successful run, offscreen when there is no display.
 //
@@ -14,13 +15,17 @@
 // the keep-text setting; --precision sets its digits after the separator.
 // --xlsx writes the results workbook to FILE after a successful run (with the
 // --precision digits, else the settings' report precision).
+// --report writes the printed report of the computed calculation to FILE.pdf
+// (definitions 0.rav and 1.rav of the program folder; no display needed).
 //
 // The program folder's settings file is never changed: the run works in a
 // temporary program folder holding a copy of it.
 //
 // Exit status: 0 success, 1 the calculation stopped at a fault or was refused,
-// 2 usage error, a file that cannot be opened or a workbook that cannot be written.
+// 2 usage error, a file that cannot be opened, or a workbook or report that
+// cannot be written.
 #include "calc/run.h"
+#include "output/report.h"
 #include "output/workbook_export.h"
 #include "formulas/formula_seams.h"
 #include "store/app.h"
@@ -64,7 +69,9 @@ public:
 };
 
 int usage() {
-    std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] CALCULATION.mdb\n", stderr);
+    std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] [--report FILE.pdf]\n"
+               "                CALCULATION.mdb\n",
+               stderr);
     std::fputs("       volm-run ... --chart FILE.png [--main N] CALCULATION.mdb\n", stderr);
     return 2;
 }
@@ -89,9 +96,10 @@ bool writeWorkbook(volm::App& app, const QString& file, std::optional<int> digit
 int main(int argc, char** argv) {
     bool chartWanted = false;
     for (int i = 1; i < argc; ++i) chartWanted = chartWanted || QByteArray(argv[i]) == "--chart";
-    const auto qapp = volm::ui::makeApplication(argc, argv, chartWanted);
+    const auto qapp = chartWanted ? volm::ui::makeApplication(argc, argv, true)
+                                  : volm::report::headlessApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    QString spr, textFile, calcFile, xlsxFile;
+    QString spr, textFile, calcFile, xlsxFile, reportFile;
     QString chartFile;
     int chartMain = 1;
     std::optional<int> precision;
@@ -101,6 +109,8 @@ int main(int argc, char** argv) {
             spr = args[++i];
         } else if (a == QStringLiteral("--text") && i + 1 < args.size()) {
             textFile = args[++i];
+        } else if (a == QStringLiteral("--report") && i + 1 < args.size()) {
+            reportFile = QFileInfo(args[++i]).absoluteFilePath();
         } else if (a == QStringLiteral("--chart") && i + 1 < args.size()) {
             chartFile = QFileInfo(args[++i]).absoluteFilePath();
         } else if (a == QStringLiteral("--main") && i + 1 < args.size()) {
@@ -174,6 +184,9 @@ int main(int argc, char** argv) {
         if (outcome.success()) {
             print(stdout, outcome.text);
             status = 0;
+            if (!reportFile.isEmpty())
+                if (const QString error = volm::report::writeReportFile(app, programDir, reportFile); !error.isEmpty())
+                    return fail(error);
             if (!chartFile.isEmpty()) {
                 const QString problem = volm::ui::writeMainChart(app, chartMain, chartFile, precision);
                 if (!problem.isEmpty()) {

@@ -2,6 +2,7 @@
 #include "ui/main_window.h"
 
 #include "calc/run.h"
+#include "output/report.h"
 #include "store/command.h"
 #include "store/errors.h"
 #include "store/file_commands.h"
@@ -16,6 +17,7 @@
 #include "ui/help_window.h"
 #include "ui/icons.h"
 #include "ui/initial_data_dialog.h"
+#include "ui/report_preview.h"
 #include "ui/reference_editor.h"
 #include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
@@ -311,7 +313,17 @@ void TMainForm::startSpreadsheetExport() { exportToExcel(); }
 void TMainForm::startChart() { makeChart(); }
 
 void TMainForm::makeReport() {
-    // Launch point of the report ("Формировать отчет"), not part of the program yet.
+    if (!app_.dm.acGR.isOpen()) return;
+    std::optional<report::ReportPages> pages;
+    {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        BlokirovatOkno();
+        Finally unlock([this] { RazblokirovatOkno(); });
+        pages = report::prepareReport(app_);
+    }
+    syncFromApp();
+    if (pages) showReportPreview(*pages, app_.person(), this);
 }
 
 void exportResultsWorkbook(TMainForm& window);  // main_window_export.cpp

@@ -1,0 +1,301 @@
+// The report definition's names over the report data.
+#include "output/report_context.h"
+
+#include "output/report_data.h"
+
+#include <QStringList>
+
+namespace volm::report {
+
+namespace {
+
+std::string u8(const QString& s) { return s.toStdString(); }
+
+// A stored value as a definition sees it: Null and an empty text are false (a
+// section over them is skipped), a yes/no field is a boolean, the rest text.
+MData valueData(const QVariant& v, FieldKind kind, int precision, QChar separator) {
+    if (v.isNull()) return MData(false);
+    if (kind == FieldKind::Bool) return MData(v.toBool());
+    std::string s = valueText(v, kind, precision, separator);
+    if (s.empty()) return MData(false);
+    return MData(s);
+}
+
+MData rowObject(const Dataset& ds, size_t row, int precision, QChar separator) {
+    MData obj(MData::type::object);
+    if (row >= ds.rows.size()) return obj;
+    for (size_t f = 0; f < ds.fields.size(); ++f)
+        obj.set(u8(ds.fields[f].name), valueData(ds.rows[row][f], ds.fields[f].kind, precision, separator));
+    return obj;
+}
+
+MData columnData(const MarkedColumn& c, int number) {
+    MData obj(MData::type::object);
+    obj.set("Номер", std::to_string(number));
+    obj.set("Сокр", u8(c.shortName));
+    obj.set("Наим", u8(c.caption));
+    obj.set("Заголовок", u8(c.title));
+    return obj;
+}
+
+MData markers(size_t n) {
+    MData list(MData::type::list);
+    for (size_t i = 0; i < n; ++i) list.push_back(MData(true));
+    return list;
+}
+
+struct MainColumn {
+    const char* name;
+    const char* title;
+};
+
+// The columns of the table of mains after "№ п/п" and "Магистраль".
+std::vector<MainColumn> mainColumns(bool twoPipe) {
+    const MainColumn dlPod{"ДлМагПод", "Длина подающего трубопровода магистрали, м. (ДлМагПод)"};
+    const MainColumn potPod{"ПотНОтИПод",
+                            "Потери напора от источника в подающем трубопроводе на конечном узле магистрали, м. "
+                            "(ПотНОтИПод)"};
+    const MainColumn pNapPod{"ПНапПод",
+                             "Полный напор в подающем трубопроводе на конечном узле магистрали, м. (ПНапПод)"};
+    if (!twoPipe) return {dlPod, potPod, pNapPod};
+    return {dlPod,
+            {"ДлМагОбр", "Длина обратного трубопровода магистрали, м. (ДлМагОбр)"},
+            {"ДлМагСум", "Суммарная длина подающего и обратного трубопроводов магистрали, м. (ДлМагСум)"},
+            potPod,
+            {"ПотНОтИОбр",
+             "Потери напора от источника в обратном трубопроводе на конечном узле магистрали, м. (ПотНОтИОбр)"},
+            pNapPod,
+            {"ПНапОбр", "Полный напор в обратном трубопроводе на конечном узле магистрали, м. (ПНапОбр)"},
+            {"РНап", "Располагаемый напор на конечном узле магистрали, м. (РНап)"}};
+}
+
+bool anyNote(const Dataset& tabl) {
+    const int note = tabl.index(QStringLiteral("Примечание"));
+    if (note < 0) return false;
+    for (const auto& r : tabl.rows) {
+        const QVariant& v = r[size_t(note)];
+        if (!v.isNull() && !v.toString().isEmpty()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::object) {
+    const int p = d.precision;
+    const QChar sep = d.separator;
+    for (size_t f = 0; f < d.tabl.fields.size(); ++f) tablFields_.emplace(u8(d.tabl.fields[f].name), int(f));
+    for (const MarkedColumn& c : d.sectionColumns) {
+        sectionFields_.push_back(d.tabl.index(c.shortName));
+        sectionNames_.push_back(u8(c.shortName));
+    }
+    startField_ = d.tabl.index(QStringLiteral("НачУзел"));
+    endField_ = d.tabl.index(QStringLiteral("КонУзел"));
+
+    // The named connections.
+    root_.set("rcNazvRas", rowObject(d.nazvRas, 0, p, sep));
+    root_.set("rcZag", rowObject(d.zag, 0, p, sep));
+    root_.set("rcNastr", rowObject(d.nastr, 0, p, sep));
+    root_.set("rcRashPod", rowObject(d.rashPod, 0, p, sep));
+    root_.set("rcRashObr", rowObject(d.rashObr, 0, p, sep));
+    root_.set("rcTabl", markers(d.tabl.rows.size()));
+    MData konMag(MData::type::list);
+    for (size_t r = 0; r < d.konMag.rows.size(); ++r) {
+        MData row = rowObject(d.konMag, r, p, sep);
+        row.set("Путь", u8(d.mainPaths[r]));
+        konMag.push_back(row);
+    }
+    root_.set("rcKonMag", konMag);
+
+    // The title.
+    const QVariant name = d.nazvRas.value(0, QStringLiteral("НазвРасч"));
+    root_.set("НазваниеРасчета", valueData(name, FieldKind::Text, p, sep));
+    root_.set("ТипСети", d.twoPipe() ? "двухтрубная" : "однотрубная");
+    root_.set("ТипСетиРод", u8(networkTypeGenitive(d.networkType)));
+    root_.set("Однотрубная", MData(!d.twoPipe()));
+    root_.set("Двухтрубная", MData(d.twoPipe()));
+    root_.set("Дата", u8(d.date.toString(QStringLiteral("dd.MM.yyyy"))));
+    root_.set("Точность", std::to_string(p));
+    root_.set("Разделитель", u8(QString(sep)));
+
+    // Header indicators marked for output, with their values.
+    MData header(MData::type::list);
+    for (size_t i = 0; i < d.headerColumns.size(); ++i) {
+        const MarkedColumn& c = d.headerColumns[i];
+        MData item = columnData(c, int(i) + 1);
+        const int f = d.zag.index(c.shortName);
+        item.set("Значение", f < 0 || d.zag.rows.empty()
+                                  ? MData(false)
+                                  : valueData(d.zag.rows[0][size_t(f)], d.zag.fields[size_t(f)].kind, p, sep));
+        header.push_back(item);
+    }
+    root_.set("ЕстьПоказателиЗаг", MData(!d.headerColumns.empty()));
+    root_.set("ПоказателиЗаг", header);
+
+    // Section indicators marked for output, the section rows and the table in parts.
+    const int columns = int(d.sectionColumns.size());
+    MData sectionColumns(MData::type::list);
+    for (int i = 0; i < columns; ++i) sectionColumns.push_back(columnData(d.sectionColumns[size_t(i)], i + 1));
+    root_.set("ПоказателиТабл", sectionColumns);
+    root_.set("Участки", markers(d.tabl.rows.size()));
+    const bool notes = anyNote(d.tabl);
+    root_.set("ЕстьПримечания", MData(notes));
+    root_.set("ЕстьУчастки", MData(!d.tabl.rows.empty()));
+    const int parts = std::max(1, (columns + kColumnsPerPart - 1) / kColumnsPerPart);
+    const int perPart = std::max(1, (columns + parts - 1) / parts);
+    MData partList(MData::type::list);
+    for (int k = 0, from = 0; k < parts; ++k, from += perPart) {
+        const int to = std::min(columns, from + perPart);
+        MData part(MData::type::object);
+        part.set("Номер", std::to_string(k + 1));
+        part.set("Продолжение", MData(k > 0));
+        part.set("Последняя", MData(k == parts - 1));
+        MData cols(MData::type::list);
+        for (int i = from; i < to; ++i) cols.push_back(columnData(d.sectionColumns[size_t(i)], i + 1));
+        part.set("Показатели", cols);
+        part.set("Участки", markers(d.tabl.rows.size()));
+        partList.push_back(part);
+    }
+    root_.set("ЧастиТабл", partList);
+    // Wide section tables are printed across the page.
+    const int widest = 3 + std::min(columns, perPart) + (notes ? 1 : 0);
+    root_.set("Ориентация", widest > 8 ? "landscape" : "portrait");
+
+    // The table of mains.
+    const std::vector<MainColumn> mc = mainColumns(d.twoPipe());
+    MData mainTitles(MData::type::list);
+    for (const MainColumn& c : mc) {
+        MData t(MData::type::object);
+        t.set("Сокр", c.name);
+        t.set("Заголовок", c.title);
+        mainTitles.push_back(t);
+    }
+    root_.set("СтолбцыМаг", mainTitles);
+    MData mains(MData::type::list);
+    for (size_t r = 0; r < d.konMag.rows.size(); ++r) {
+        MData m(MData::type::object);
+        m.set("Номер", u8(QString::fromStdString(
+                           valueText(d.konMag.value(int(r), QStringLiteral("id_m")), FieldKind::Integer, p, sep))));
+        m.set("Путь", u8(d.mainPaths[r]));
+        m.set("КонУзел", valueText(d.konMag.value(int(r), QStringLiteral("КонУзел")), FieldKind::Integer, p, sep));
+        MData values(MData::type::list);
+        for (const MainColumn& c : mc) {
+            const int f = d.konMag.index(QString::fromUtf8(c.name));
+            MData v(MData::type::object);
+            v.set("Сокр", c.name);
+            v.set("Значение",
+                  f < 0 ? MData(false) : valueData(d.konMag.rows[r][size_t(f)], FieldKind::Float, p, sep));
+            values.push_back(v);
+        }
+        m.set("Значения", values);
+        mains.push_back(m);
+    }
+    root_.set("ЕстьМагистрали", MData(!d.konMag.rows.empty()));
+    root_.set("Магистрали", mains);
+
+    // Nodes with too little available head.
+    MData low(MData::type::list);
+    QStringList lowText;
+    for (int n : d.lowHeadNodes) {
+        MData item(MData::type::object);
+        item.set("Узел", std::to_string(n));
+        low.push_back(item);
+        lowText << QString::number(n);
+    }
+    root_.set("ЕстьУзлыНизкийНапор", MData(!d.lowHeadNodes.empty()));
+    root_.set("УзлыНизкийНапор", low);
+    root_.set("УзлыНизкийНапорТекст", u8(lowText.join(QStringLiteral(", "))));
+
+    // The row markers are registered where they finally live in the tree.
+    registerRows(*root_.get("rcTabl"), 0, columns);
+    registerRows(*root_.get("Участки"), 0, columns);
+    const MData& finalParts = *root_.get("ЧастиТабл");
+    for (int k = 0, from = 0; k < parts; ++k, from += perPart)
+        registerRows(*finalParts.list_value()[size_t(k)].get("Участки"), from, std::min(columns, from + perPart));
+
+    stack_.push_back(&root_);
+}
+
+void ReportContext::registerRows(const MData& list, int firstColumn, int endColumn) {
+    RowList l;
+    l.size = list.list_value().size();
+    l.begin = l.size ? &list.list_value()[0] : nullptr;
+    l.firstColumn = firstColumn;
+    l.endColumn = endColumn;
+    rowLists_.push_back(l);
+}
+
+void ReportContext::push(const MData* data) { stack_.push_back(data); }
+
+void ReportContext::pop() {
+    stack_.pop_back();
+    while (!made_.empty() && made_.back().first > stack_.size()) made_.pop_back();
+}
+
+const MData* ReportContext::keep(MData value) const {
+    made_.emplace_back(stack_.size(), std::move(value));
+    return &made_.back().second;
+}
+
+const MData* ReportContext::sectionValue(const RowList& list, size_t row, const std::string& name) const {
+    const std::vector<QVariant>& values = d_.tabl.rows[row];
+    const auto it = tablFields_.find(name);
+    if (it != tablFields_.end()) {
+        const Field& f = d_.tabl.fields[size_t(it->second)];
+        return keep(valueData(values[size_t(it->second)], f.kind, d_.precision, d_.separator));
+    }
+    if (name == "Участок") {
+        std::string label;
+        if (startField_ >= 0) label = valueText(values[size_t(startField_)], FieldKind::Integer, 0, d_.separator);
+        label += " - ";
+        if (endField_ >= 0) label += valueText(values[size_t(endField_)], FieldKind::Integer, 0, d_.separator);
+        return keep(MData(label));
+    }
+    if (name == "Значения") {
+        MData out(MData::type::list);
+        for (int c = list.firstColumn; c < list.endColumn; ++c) {
+            const int f = sectionFields_[size_t(c)];
+            MData v(MData::type::object);
+            v.set("Сокр", sectionNames_[size_t(c)]);
+            v.set("Значение", f < 0 ? MData(false)
+                                    : valueData(values[size_t(f)], d_.tabl.fields[size_t(f)].kind, d_.precision,
+                                                d_.separator));
+            out.push_back(v);
+        }
+        return keep(std::move(out));
+    }
+    return nullptr;
+}
+
+const MData* ReportContext::lookUp(const MData* item, const std::string& name) const {
+    for (const RowList& l : rowLists_) {
+        if (l.size && item >= l.begin && item < l.begin + l.size) return sectionValue(l, size_t(item - l.begin), name);
+    }
+    return item->get(name);
+}
+
+const MData* ReportContext::get(const std::string& name) const {
+    if (name == ".") return stack_.back();
+    const size_t dot = name.find('.');
+    const std::string first = dot == std::string::npos ? name : name.substr(0, dot);
+    for (auto it = stack_.rbegin(); it != stack_.rend(); ++it) {
+        const MData* v = lookUp(*it, first);
+        if (!v) continue;
+        size_t from = dot;
+        while (v && from != std::string::npos) {
+            const size_t next = name.find('.', from + 1);
+            v = v->get(name.substr(from + 1, next == std::string::npos ? std::string::npos : next - from - 1));
+            from = next;
+        }
+        return v;
+    }
+    return nullptr;
+}
+
+const MData* ReportContext::get_partial(const std::string& name) const {
+    for (auto it = stack_.rbegin(); it != stack_.rend(); ++it)
+        if (const MData* v = (*it)->get(name)) return v;
+    return nullptr;
+}
+
+}  // namespace volm::report
