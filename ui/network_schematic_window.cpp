@@ -189,10 +189,8 @@ void SchematicWindow::refresh() {
                              ind.shortName);
     colourCombo->setCurrentIndex(pick);
     staleLabel->setVisible(!data.resultsCurrent);
-    const bool first = scene_->items().isEmpty();
     scene_->build(data, pick);
     colourChosen();
-    if (first) fitAll();
 }
 
 void SchematicWindow::colourChosen() {
@@ -205,7 +203,23 @@ void SchematicWindow::colourChosen() {
                      scene_->high(), anyLow);
 }
 
-void SchematicWindow::fitAll() { view_->fitInView(scene_->sceneRect(), Qt::KeepAspectRatio); }
+// Fits the network, never enlarging a small one beyond twice its size.
+void SchematicWindow::fitAll() {
+    view_->fitInView(scene_->sceneRect(), Qt::KeepAspectRatio);
+    const double scale = view_->transform().m11();
+    if (scale > 2) {
+        view_->setTransform(QTransform::fromScale(2, 2));
+        view_->centerOn(scene_->sceneRect().center());
+    }
+}
+
+void SchematicWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!fitted_) {
+        fitted_ = true;
+        fitAll();
+    }
+}
 
 bool SchematicWindow::saveTo(const QString& path) {
     const QString ext = QFileInfo(path).suffix().toLower();

@@ -79,12 +79,16 @@ public:
 
     static QIcon icon();
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
     void colourChosen();
 
     App& app_;
     SchematicScene* scene_ = nullptr;
     SchematicView* view_ = nullptr;
+    bool fitted_ = false;   // fitted on the first show
     QString personChoice_;  // the indicator the person chose in "Раскрасить по"
 };
 
