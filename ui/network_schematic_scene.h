@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QGraphicsScene>
+#include <QLocale>
 
 namespace volm::ui {
 
@@ -39,6 +40,8 @@ public:
     int nodeItemCount() const { return int(nodes_.size()); }
     int sectionItemCount() const { return int(sections_.size()); }
 
+    // Numbers of the hover texts are written in this locale.
+    void setLocale(const QLocale& locale) { locale_ = locale; }
     // Hover texts.
     QString nodeText(int node) const;
     QString sectionText(int section) const;
@@ -52,6 +55,7 @@ private:
     std::vector<QGraphicsItem*> sections_;
     std::vector<QColor> nodeFills_;
     double low_ = 0, high_ = 0;
+    QLocale locale_;
 };
 
 }  // namespace volm::ui

@@ -105,7 +105,7 @@ void SchematicLegend::paintEvent(QPaintEvent*) {
         p.drawText(QRect(0, h + 4, width(), h), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Нет значений"));
         return;
     }
-    const QString lo = QLocale().toString(low_, 'g', 6), hi = QLocale().toString(high_, 'g', 6);
+    const QString lo = locale().toString(low_, 'g', 6), hi = locale().toString(high_, 'g', 6);
     const int loW = fontMetrics().horizontalAdvance(lo) + 6;
     const int barW = std::max(60, std::min(width() / 2, 360));
     const QRect bar(loW, h + 4, barW, 14);
@@ -136,6 +136,8 @@ SchematicWindow::SchematicWindow(App& app, QWidget* parent) : QWidget(parent, Qt
     resize(1100, 760);
 
     scene_ = new SchematicScene(this);
+    scene_->setLocale(app_.locale);
+    setLocale(app_.locale);
     view_ = new SchematicView(scene_, this);
     colourCombo = new QComboBox(this);
     colourCombo->setObjectName(QStringLiteral("colourCombo"));
