@@ -41,8 +41,9 @@ std::vector<double> SchematicData::valuesOf(const SchematicIndicator& indicator)
 }
 
 int SchematicData::defaultIndicator() const {
-    for (size_t i = 0; i < indicators.size(); ++i)
-        if (indicators[i].ofNodes && indicators[i].shortName == kNodeAvailableHead) return int(i);
+    for (const QString& preferred : {kNodeAvailableHead, kNodeSupplyHead})
+        for (size_t i = 0; i < indicators.size(); ++i)
+            if (indicators[i].ofNodes && indicators[i].shortName == preferred) return int(i);
     return indicators.empty() ? -1 : 0;
 }
 
@@ -63,7 +64,7 @@ SchematicData loadSchematic(Database& gr) {
     QString select = QStringLiteral("SELECT [id], [НачУзел], [КонУзел]");
     for (const Database::ColumnInfo& c : gr.columns(QStringLiteral("Табл"))) {
         const QString type = c.declType.toLower();
-        if (c.name == QLatin1String("id") || c.name == QLatin1String("НачУзел") || c.name == QLatin1String("КонУзел"))
+        if (c.name == QLatin1String("id") || c.name == QStringLiteral("НачУзел") || c.name == QStringLiteral("КонУзел"))
             continue;
         if (!type.startsWith(QLatin1String("float")) && !type.startsWith(QLatin1String("smallint")) &&
             !type.startsWith(QLatin1String("integer")))

@@ -57,7 +57,8 @@ struct SchematicData {
     // The values of an indicator: per section, or per node for node indicators;
     // empty for an unknown name.
     std::vector<double> valuesOf(const SchematicIndicator& indicator) const;
-    // The indicator offered first: the available head when current, else the first.
+    // The indicator offered first: the available head when current (the full
+    // supply head of a one-pipe network), else the first.
     int defaultIndicator() const;
 };
 

@@ -63,6 +63,8 @@ TEST_F(SchematicDataTest, SectionsAndNodesTakeTheirOwnColumns) {
     EXPECT_TRUE(d.resultsCurrent);
     ASSERT_EQ(d.sectionIds, (std::vector<qint64>{1, 2, 3}));
     EXPECT_EQ(d.layout.nodes.front().number, 1);
+    for (const char* key : {"id", "НачУзел", "КонУзел", "Примечание"})
+        EXPECT_FALSE(find(d, QString::fromUtf8(key))) << key << " is no indicator";
 
     struct Case {
         const char* name;
