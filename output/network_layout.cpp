@@ -9,7 +9,7 @@
 // network-simplex ranking and placement) is superlinear and is reported to take
 // many seconds to minutes on graphs of tens of thousands of nodes. Graphviz is not
 // installed on the build machine, so its time on a 30,000-node tree was not
-// measured here; bench/output measures this layout (well under the second the
+// measured here; bench/schematic measures this layout (well under the second the
 // schematic window may spend). Both walks use explicit stacks: a chain of 30,000
 // sections would overflow a recursive walk.
 #include "output/network_layout.h"
