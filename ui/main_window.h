@@ -27,6 +27,7 @@ namespace volm::ui {
 class CaptionStrip;
 class DataGridModel;
 class DataGridView;
+class SchematicWindow;
 
 class TMainForm : public QMainWindow, public ResultFollowUps {
     Q_OBJECT
@@ -82,6 +83,7 @@ public:
     void makeReport();
     void exportToExcel();
     void makeChart();
+    void showSchematic();  // "Схема сети"
     // The follow-ups ticked in the result dialog of a run: the commands above.
     void startReport() override;
     void startSpreadsheetExport() override;
@@ -129,6 +131,7 @@ public:
             *miDataGr = nullptr, *miSortPoNU = nullptr, *miSortPoVnutrSc = nullptr;
     QAction *miSprPlVodi = nullptr, *miSprDiamTr = nullptr, *miSprPoprKoef = nullptr;
     QAction* miNastrProg = nullptr;
+    QAction* miDataSkhema = nullptr;  // "Схема сети"
     QAction *miSprVOLM = nullptr, *miOProg = nullptr;
 
 protected:
@@ -161,6 +164,7 @@ private:
     bool syncing_ = false;
     QActionGroup* sortGroup_ = nullptr;
     QPointer<QWidget> help_;
+    QPointer<SchematicWindow> schematic_;
     QLocale locale_;
     std::function<bool(App&)> checkFormulas_;  // the App's seams as given, wrapped in the lock
     std::function<void(App&)> rebuildTables_;

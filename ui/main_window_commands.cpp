@@ -18,6 +18,7 @@
 #include "ui/icons.h"
 #include "ui/initial_data_dialog.h"
 #include "ui/report_preview.h"
+#include "ui/network_schematic_window.h"
 #include "ui/reference_editor.h"
 #include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
@@ -88,6 +89,8 @@ void TMainForm::buildActions() {
     miDataVigrV_ME =
         make(QStringLiteral("Выгрузить отчет в Microsoft Excel"), &TMainForm::exportToExcel, "miDataVigrV_ME");
     miDataGr = make(QStringLiteral("Формировать график"), &TMainForm::makeChart, "miDataGr");
+    miDataSkhema = make(QStringLiteral("Схема сети"), &TMainForm::showSchematic, "miDataSkhema");
+    miDataSkhema->setIcon(SchematicWindow::icon());
     miSortPoNU = make(QStringLiteral("Сортировать по номерам участков"), &TMainForm::sortBySections, "miSortPoNU");
     miSortPoVnutrSc =
         make(QStringLiteral("Сортировать по внутреннему счетчику"), &TMainForm::sortByCounter, "miSortPoVnutrSc");
@@ -148,6 +151,7 @@ void TMainForm::buildMenus() {
     data->addAction(miDataVipRas);
     data->addSeparator();
     data->addActions({miDataFormOtsh, miDataVigrV_ME, miDataGr});
+    data->addAction(miDataSkhema);
     data->addSeparator();
     data->addActions({miSortPoNU, miSortPoVnutrSc});
 
@@ -177,6 +181,7 @@ void TMainForm::buildToolBar() {
     ToolBar1->addAction(miDataVipRas);
     ToolBar1->addSeparator();
     ToolBar1->addActions({miDataFormOtsh, miDataVigrV_ME, miDataGr});
+    ToolBar1->addAction(miDataSkhema);
     ToolBar1->addSeparator();
     ToolBar1->addActions({miSortPoNU, miSortPoVnutrSc});
     ToolBar1->addSeparator();
@@ -306,6 +311,7 @@ void TMainForm::runCalculation() {
     options.outcomeDisplay = &resultDialog;
     guarded([&] { volm::runCalculation(app_, options); });
     syncFromApp();
+    if (schematic_) guarded([&] { schematic_->refresh(); });
 }
 
 void TMainForm::startReport() { makeReport(); }
@@ -334,6 +340,31 @@ void TMainForm::makeChart() {
     if (!app_.dm.acGR.isOpen()) return;
     guarded([&] { TGrForm::launch(app_, this); });
     syncFromApp();
+}
+
+// The schematic window: one at a time, read again on every opening; a double-click
+// on a section moves the section grid to its row and selects it.
+void TMainForm::showSchematic() {
+    if (!app_.dm.acGR.isOpen()) return;
+    guarded([&] {
+        storePendingEdits();
+        if (!schematic_) {
+            schematic_ = new SchematicWindow(app_, this);
+            schematic_->onSectionChosen = [this](qint64 id) {
+                Table* t = app_.dm.atTabl.get();
+                if (!t || !t->isOpen() || !t->locate(id)) return;
+                const QModelIndex cell = glavnModel->index(t->currentRow(), 0);
+                DGGlavn->selectionModel()->select(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                DGGlavn->scrollTo(cell);
+                activateWindow();
+            };
+        } else {
+            schematic_->refresh();
+        }
+        schematic_->show();
+        schematic_->raise();
+        schematic_->activateWindow();
+    });
 }
 
 // The radio pair in the menu and the toolbar pair are the same two actions, so

@@ -140,7 +140,7 @@ void TestMainWindow::menusToolbarAndCaption() {
     QCOMPARE(menuLayout(menus[2]->menu()),
              (QStringList{"Расчетные формулы", "Ввод начальных данных", "Ввод повторяющихся данных", "-",
                           "Выполнить расчет", "-", "Формировать отчет", "Выгрузить отчет в Microsoft Excel",
-                          "Формировать график", "-", "Сортировать по номерам участков",
+                          "Формировать график", "Схема сети", "-", "Сортировать по номерам участков",
                           "Сортировать по внутреннему счетчику"}));
     QCOMPARE(menuLayout(menus[3]->menu()),
              (QStringList{"Плотность воды при различной температуре", "Диаметры трубопровода",
@@ -148,7 +148,7 @@ void TestMainWindow::menusToolbarAndCaption() {
     QCOMPARE(menuLayout(menus[4]->menu()), QStringList{"Настройки программы"});
     QCOMPARE(menuLayout(menus[5]->menu()), (QStringList{"Справка ВОЛМ 1.0", "О программе"}));
 
-    // Toolbar: 17 buttons, each with an image and the caption as its hint.
+    // Toolbar: 18 buttons ("Схема сети" the last added), each with an image and the caption as its hint.
     int buttons = 0;
     for (QAction* a : t.w->ToolBar1->actions()) {
         if (a->isSeparator()) continue;
@@ -156,7 +156,7 @@ void TestMainWindow::menusToolbarAndCaption() {
         QVERIFY(!a->icon().isNull());
         QCOMPARE(a->toolTip(), a->text());
     }
-    QCOMPARE(buttons, 17);
+    QCOMPARE(buttons, 18);
     QVERIFY(t.w->miSortPoVnutrSc->isChecked());
 
     // The caption follows the open file.

@@ -1,0 +1,184 @@
+// The window "Схема сети" over a small calculation: its items, colouring
+// choices before and after a run, double-click to the section grid, saving.
+#include "tests/ui/dialogs_fixture.h"
+#include "ui/data_grid_model.h"
+#include "ui/data_grid_view.h"
+#include "ui/main_window.h"
+#include "ui/network_schematic_scene.h"
+#include "ui/network_schematic_window.h"
+
+#include <QComboBox>
+#include <QGraphicsLineItem>
+#include <QLabel>
+#include <QtTest>
+
+using volm::App;
+using volm::test::DialogsFixture;
+using volm::ui::SchematicScene;
+using volm::ui::SchematicWindow;
+using volm::ui::TMainForm;
+
+namespace {
+
+// Source 1; 1-2, 2-3, 2-4, 4-5 (listed after a part apart: 8-9).
+struct Network {
+    DialogsFixture f;
+    std::unique_ptr<TMainForm> w;
+    bool ok = false;
+
+    explicit Network(bool computed) {
+        ok = f.start();
+        if (!ok) return;
+        App& app = *f.app;
+        app.gridsVisible = true;
+        app.dm.acGR.begin();
+        const char* rows[] = {"(1,1,2,200,1.2,40,30)", "(2,2,3,100,0.9,30,20)", "(3,2,4,100,0.8,30,0.05)",
+                              "(4,8,9,50,0.5,10,5)", "(5,4,5,50,0.6,0.05,0.02)"};
+        for (const char* r : rows)
+            app.dm.acGR.exec(QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, Ду, СкорПод, РНапНач, РНапКон) VALUES ") +
+                             QString::fromLatin1(r));
+        app.dm.acGR.exec(QStringLiteral("UPDATE НазвРасч SET NНачУз = 1, РасчетВыполнен = %1").arg(computed ? 1 : 0));
+        app.dm.acGR.commit();
+        app.dm.atTabl->requery();
+        w = std::make_unique<TMainForm>(app);
+        w->resize(1016, 560);
+    }
+    SchematicWindow* open() {
+        w->miDataSkhema->trigger();
+        return w->findChild<SchematicWindow*>();
+    }
+};
+
+QStringList offered(const SchematicWindow* s) {
+    QStringList names;
+    for (int i = 0; i < s->colourCombo->count(); ++i) names << s->colourCombo->itemData(i).toString();
+    return names;
+}
+
+}  // namespace
+
+class TestSchematicWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void oneItemPerNodeAndSectionAtTheirPlaces();
+    void doubleClickSelectsTheSectionRow();
+    void computedIndicatorsOnlyWhileResultsAreCurrent();
+    void savesPngPdfAndSvg();
+};
+
+void TestSchematicWindow::oneItemPerNodeAndSectionAtTheirPlaces() {
+    Network n(true);
+    QVERIFY(n.ok);
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    SchematicScene* scene = s->scene();
+    int nodes = 0, sections = 0;
+    for (QGraphicsItem* item : scene->items()) {
+        nodes += SchematicScene::kindOf(item) == 1;
+        sections += SchematicScene::kindOf(item) == 2;
+    }
+    QCOMPARE(nodes, 7);
+    QCOMPARE(sections, 5);
+    const auto& layout = scene->data().layout;
+    QHash<int, QPointF> at;
+    for (int v = 0; v < scene->nodeItemCount(); ++v) at[layout.nodes[size_t(v)].number] = scene->nodeItem(v)->pos();
+    const int ends[][2] = {{1, 2}, {2, 3}, {2, 4}, {8, 9}, {4, 5}};
+    for (int i = 0; i < 5; ++i) {
+        const QLineF line = static_cast<QGraphicsLineItem*>(scene->sectionItem(i))->line();
+        QCOMPARE(line.p1(), at[ends[i][0]]);
+        QCOMPARE(line.p2(), at[ends[i][1]]);
+    }
+    // The part apart is on its own, to the right, with its caption.
+    QVERIFY(at[8].x() > at[3].x() && at[8].x() > at[5].x());
+    bool captioned = false;
+    for (QGraphicsItem* item : scene->items())
+        if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+            captioned = captioned || t->text() == QStringLiteral("Не связано с начальным узлом");
+    QVERIFY(captioned);
+    // Hover texts name the section and the node with their values.
+    QVERIFY(scene->sectionText(2).startsWith(QStringLiteral("Участок 2 - 4")));
+    QVERIFY(scene->nodeText(0).startsWith(QStringLiteral("Узел 1")));
+}
+
+void TestSchematicWindow::doubleClickSelectsTheSectionRow() {
+    Network n(true);
+    QVERIFY(n.ok);
+    n.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(n.w.get()));
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    QVERIFY(QTest::qWaitForWindowExposed(s));
+    s->fitAll();
+    for (int section : {2, 4, 0}) {
+        const QLineF line = static_cast<QGraphicsLineItem*>(s->scene()->sectionItem(section))->line();
+        const QPoint pos = s->view()->mapFromScene(line.center());
+        QTest::mouseDClick(s->view()->viewport(), Qt::LeftButton, {}, pos);
+        const qint64 id = s->scene()->data().sectionIds[size_t(section)];
+        QCOMPARE(n.f.app->dm.atTabl->rowid(), id);
+        const QList<int> rows = n.w->DGGlavn->selectedRowNumbers();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(n.f.app->dm.atTabl->rowidAt(rows.front()), id);
+    }
+}
+
+void TestSchematicWindow::computedIndicatorsOnlyWhileResultsAreCurrent() {
+    Network n(false);
+    QVERIFY(n.ok);
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    QVERIFY(!s->staleLabel->isHidden());
+    QStringList names = offered(s);
+    QVERIFY(names.contains(QStringLiteral("Ду")));
+    QVERIFY(!names.contains(QStringLiteral("СкорПод")));
+    QVERIFY(!names.contains(volm::output::kNodeAvailableHead));
+    for (const auto& low : s->scene()->data().lowHead) QVERIFY(!low);
+
+    n.f.app->dm.acGR.exec(QStringLiteral("UPDATE НазвРасч SET РасчетВыполнен = 1"));
+    n.w->miDataSkhema->trigger();  // reopening reads the file again
+    QCOMPARE(n.w->findChildren<SchematicWindow*>().size(), 1);
+    QVERIFY(s->staleLabel->isHidden());
+    names = offered(s);
+    QVERIFY(names.contains(QStringLiteral("СкорПод")));
+    QCOMPARE(s->colourCombo->currentData().toString(), volm::output::kNodeAvailableHead);
+    // Nodes 4 and 5 are short of head.
+    const auto& data = s->scene()->data();
+    QStringList low;
+    for (size_t v = 0; v < data.lowHead.size(); ++v)
+        if (data.lowHead[v]) low << QString::number(data.layout.nodes[v].number);
+    QCOMPARE(low.join(QLatin1Char(',')), QStringLiteral("4,5"));
+    // The scale spans the chosen values: available heads 0.02 … 40.
+    QCOMPARE(s->scene()->low(), 0.02);
+    QCOMPARE(s->scene()->high(), 40.0);
+    s->colourCombo->setCurrentIndex(int(names.indexOf(QStringLiteral("Ду"))));
+    QCOMPARE(s->scene()->low(), 50.0);
+    QCOMPARE(s->scene()->high(), 200.0);
+}
+
+void TestSchematicWindow::savesPngPdfAndSvg() {
+    Network n(true);
+    QVERIFY(n.ok);
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("s.png")), pdf = dir.filePath(QStringLiteral("s.pdf")),
+                  svg = dir.filePath(QStringLiteral("s.svg"));
+    QVERIFY(s->saveTo(png));
+    QVERIFY(s->saveTo(pdf));
+    QVERIFY(s->saveTo(svg));
+    QImage image(png);
+    QVERIFY(!image.isNull());
+    QVERIFY(image.width() > 100);
+    QFile pdfFile(pdf);
+    QVERIFY(pdfFile.open(QIODevice::ReadOnly));
+    QVERIFY(pdfFile.read(5) == "%PDF-");
+    QFile svgFile(svg);
+    QVERIFY(svgFile.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(svgFile.readAll());
+    QCOMPARE(text.count(QStringLiteral("<circle")), 7);
+    QCOMPARE(text.count(QStringLiteral("<line")), 5);
+    QVERIFY(text.contains(QStringLiteral("Не связано с начальным узлом")));
+    QVERIFY(!s->saveTo(dir.filePath(QStringLiteral("missing/s.svg"))));
+}
+
+QTEST_MAIN(TestSchematicWindow)
+#include "test_schematic_window.moc"
