@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     if (!folder.isValid()) return fail(QStringLiteral("Не удается создать временную папку."));
     const QString settings = programDir + QLatin1Char('/') + volm::kSettingsFile;
     const QString settingsCopy = folder.path() + QLatin1Char('/') + volm::kSettingsFile;
-    if (!QFileInfo(settings).isFile()) return fail(QStringLiteral("Файл ") + settings + QStringLiteral(" не найден."));
+    if (!QFileInfo::exists(settings)) return fail(QStringLiteral("Файл ") + settings + QStringLiteral(" не найден."));
     try {
         volm::copySettingsFile(settings, settingsCopy);
     } catch (const volm::Error& e) {
