@@ -26,21 +26,22 @@ std::unique_ptr<Table> openTable(Database& db, const QString& name, const QStrin
 
 // The program never creates triggers: a file holding one comes from elsewhere,
 // and its triggers would act on every write of the program.
-void refuseTriggers(Database& db, const QString& path) {
+void refuseTriggers(Database& db) {
     auto st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name LIMIT 1"));
     if (!st->step()) return;
     const QString name = st->column(0).toString();
     st.reset();
     db.close();
-    throw DatabaseError(QStringLiteral("Файл ") + path + QStringLiteral(" содержит триггер \"") + name.left(100) +
-                        QStringLiteral("\" и не может быть открыт как расчет."));
+    throw DatabaseError(QStringLiteral("Файл содержит триггер \"") + name.left(100) +
+                        QStringLiteral("\" и не может быть открыт как расчет: программа не создает триггеров, "
+                                       "такой файл мог быть изменен посторонней программой."));
 }
 
 void openCalculationFile(App& app, const QString& path) {
     DataModule& dm = app.dm;
     Database& gr = dm.acGR;
     gr.open(path);
-    refuseTriggers(gr, path);
+    refuseTriggers(gr);
     dm.atZag = openTable(gr, QStringLiteral("Заг"), {}, {}, true);
     dm.atNazvRasch = openTable(gr, QStringLiteral("НазвРасч"), {},
                                {"НазвРасч", "РасчетВыполнен", "ТипСети", "РасчРасх", "NНачУз", "NузПНапПод", "NузРНап"},
@@ -133,9 +134,19 @@ void OtkritFaili(App& app) {
     if (!calcFound || !refFound) return;
 
     try {
-        openCalculationFile(app, calcPath);
+        // A file that cannot be opened is named: the calculation and the
+        // reference book fail in the same words otherwise.
+        try {
+            openCalculationFile(app, calcPath);
+        } catch (const DatabaseError& e) {
+            throw DatabaseError(QStringLiteral("Файл расчета ") + calcPath + QStringLiteral(": ") + e.message());
+        }
         attachCalculationEvents(app);
-        openReferenceFile(app, refPath);
+        try {
+            openReferenceFile(app, refPath);
+        } catch (const DatabaseError& e) {
+            throw DatabaseError(QStringLiteral("Файл справочников ") + refPath + QStringLiteral(": ") + e.message());
+        }
         attachReferenceEvents(app);
 
         app.sectionSort = QStringLiteral("id ASC");

@@ -54,6 +54,23 @@ TEST_F(FileSafety, ACalculationHoldingATriggerIsRefused) {
     EXPECT_EQ(fileBytes(calc), before);
 }
 
+// A damaged reference book is named as such, not as the calculation.
+TEST_F(FileSafety, AFileThatCannotBeOpenedIsNamed) {
+    calc = folder.newCalculation(QStringLiteral("calc.mdb"));
+    const QString ref = folder.data(QStringLiteral("spr.mdb"));
+    {
+        QFile f(ref);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("SQLite format 3\0", 16) + QByteArray(3000, 'z'));
+    }
+    folder.setSetting(QStringLiteral("ФайлГР"), calc);
+    folder.setSetting(QStringLiteral("ФайлСпр"), ref);
+    EXPECT_FALSE(startUp(*app));
+    ASSERT_EQ(person.messages.size(), 1);
+    EXPECT_TRUE(person.messages[0].contains(QStringLiteral("Файл справочников ") + ref + QStringLiteral(": ")))
+        << person.messages[0].toStdString();
+}
+
 TEST_F(FileSafety, QuotedStatementsAreCut) {
     const QString path = folder.data(QStringLiteral("any.mdb"));
     Database::create(path);
