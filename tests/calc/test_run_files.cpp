@@ -4,6 +4,7 @@
 // the file had; the text is written only when it is wanted, and beside the file
 // it goes to.
 #include "calc/run.h"
+#include "store/scratch_lock.h"
 #include "tests/calc/calc_harness.h"
 
 #include <QDir>
@@ -124,6 +125,25 @@ TEST_F(RunText, TheTextIsWrittenOnlyWhereItGoes) {
     EXPECT_TRUE(fileBytes(named.textFile).size() > 100);
     EXPECT_EQ(QDir(folder.dataDir()).entryList(QDir::Files | QDir::Hidden),
               QStringList({QStringLiteral("calc.mdb"), QStringLiteral("текст.txt")}));
+}
+
+// A copy that does not hold the scratch files (another copy started first)
+// writes its text under a name of its own and leaves the other copy's alone.
+TEST_F(RunText, AnotherCopysScratchTextIsLeftAlone) {
+    open(baseNet());
+    folder.setSetting(QStringLiteral("СохрТекстРас"), true);
+    app->scratchLock.reset();
+    QFile other(folder.file(QStringLiteral("~$.tx_")));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("the other copy's text");
+    other.close();
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+
+    const RunOutcome out = run();
+    EXPECT_TRUE(out.success()) << person.messages.join('\n').toStdString();
+    ASSERT_EQ(person.dialogs.size(), 1u);  // the text was written and offered
+    EXPECT_EQ(fileBytes(folder.file(QStringLiteral("~$.tx_"))), QByteArray("the other copy's text"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
 }  // namespace
