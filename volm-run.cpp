@@ -124,6 +124,8 @@ int stopped() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // From the start: a stop asked for at any moment is honoured at the next step.
+    for (int sig : {SIGTERM, SIGINT}) std::signal(sig, requestStop);
     QCoreApplication qapp(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     QString spr, textFile, calcFile;
@@ -167,7 +169,7 @@ int main(int argc, char** argv) {
     if (const QString why = openFailure(calcFile); !why.isEmpty())
         return fail(QStringLiteral("Не удается открыть расчет ") + calcFile + QStringLiteral(": ") + why);
 
-    for (int sig : {SIGTERM, SIGINT}) std::signal(sig, requestStop);
+    if (stopSignal) return stopped();
 
     // A temporary program folder with a copy of the settings naming the two files.
     QTemporaryDir folder;

@@ -229,7 +229,7 @@ TEST_F(RunnerFiles, StoppedBySignalLeavesNothingBehind) {
         p.setProcessEnvironment(environment());
         p.start(runner(), {QStringLiteral("--text"), txt, c});
         ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(700);
+        QThread::msleep(400);
         ::kill(pid_t(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(120000));
         const Result r = finished(p);
