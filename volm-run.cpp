@@ -1,6 +1,8 @@
 // volm-run: computes a calculation file without windows.
 //
 //   volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb
+//   --chart FILE.png [--main N]: also draws the piezometric chart of main N
+//   (default 1) after a successful run, offscreen when there is no display.
 //
 // Opens the calculation as the program does (formula check and table rebuild
 // included) with the reference book FILE or the program folder's "Spr.mdb",
@@ -35,6 +37,7 @@
 #include "store/errors.h"
 #include "store/file_ops.h"
 #include "store/startup.h"
+#include "ui/chart_export.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -108,6 +111,7 @@ QString openFailure(const QString& path) {
 
 int usage() {
     std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb\n", stderr);
+    std::fputs("       volm-run ... --chart FILE.png [--main N] CALCULATION.mdb\n", stderr);
     return 2;
 }
 
@@ -126,9 +130,13 @@ int stopped() {
 int main(int argc, char** argv) {
     // From the start: a stop asked for at any moment is honoured at the next step.
     for (int sig : {SIGTERM, SIGINT}) std::signal(sig, requestStop);
-    QCoreApplication qapp(argc, argv);
+    bool chartWanted = false;
+    for (int i = 1; i < argc; ++i) chartWanted = chartWanted || QByteArray(argv[i]) == "--chart";
+    const auto qapp = volm::ui::makeApplication(argc, argv, chartWanted);
     const QStringList args = QCoreApplication::arguments();
     QString spr, textFile, calcFile;
+    QString chartFile;
+    int chartMain = 1;
     std::optional<int> precision;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -136,6 +144,12 @@ int main(int argc, char** argv) {
             spr = args[++i];
         } else if (a == QStringLiteral("--text") && i + 1 < args.size()) {
             textFile = args[++i];
+        } else if (a == QStringLiteral("--chart") && i + 1 < args.size()) {
+            chartFile = QFileInfo(args[++i]).absoluteFilePath();
+        } else if (a == QStringLiteral("--main") && i + 1 < args.size()) {
+            bool ok = false;
+            chartMain = args[++i].toInt(&ok);
+            if (!ok || chartMain < 1) return usage();
         } else if (a == QStringLiteral("--precision") && i + 1 < args.size()) {
             bool ok = false;
             const int n = args[++i].toInt(&ok);
@@ -218,6 +232,13 @@ int main(int argc, char** argv) {
         if (outcome.success()) {
             print(stdout, outcome.text);
             status = 0;
+            if (!chartFile.isEmpty()) {
+                const QString problem = volm::ui::writeMainChart(app, chartMain, chartFile, precision);
+                if (!problem.isEmpty()) {
+                    print(stderr, problem);
+                    status = 1;
+                }
+            }
         } else if (stopSignal) {
             status = stopped();
         }

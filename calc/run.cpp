@@ -73,6 +73,17 @@ void requery(const std::unique_ptr<Table>& t) {
     if (t && t->isOpen()) t->requery();
 }
 
+// The result dialog and the follow-ups it starts. The calculation has succeeded
+// whatever they meet: a fault of theirs is reported and the run ends as usual.
+void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
+    try {
+        display.showOutcome(text);
+    } catch (const Abort&) {
+    } catch (const std::exception& e) {
+        person.message(faultText(e));
+    }
+}
+
 }  // namespace
 
 RunOutcome runCalculation(App& app, const RunOptions& opt) {
@@ -215,6 +226,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         UstanovitRasVip(app, true);
         out.status = RunOutcome::Status::Success;
         out.text = outcomeText(out.lowHeadNodes);
+        if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, out.text);
         return out;
     } catch (const Abort&) {
         if (inTransaction) {

@@ -14,6 +14,18 @@ namespace volm {
 
 class App;
 
+// Where a successful run shows its outcome. The program shows its result dialog
+// there and starts the follow-ups ticked in it (report, spreadsheet, chart); the
+// run calls it after the outcome is known and before its final steps, so that the
+// window is still locked and the section table is returned to its row afterwards.
+class OutcomeDisplay {
+public:
+    virtual ~OutcomeDisplay() = default;
+    // outcomeText: "Расчет выполнен успешно." and, two-pipe, the nodes whose
+    // available head is below 0.1 m.
+    virtual void showOutcome(const QString& outcomeText) = 0;
+};
+
 struct RunOptions {
     // Texts of the main window's edits edNuzPNapPod and edNuzRNap: the nodes at
     // which ПНапНаУзПод and РНапНаУз are given.
@@ -35,6 +47,8 @@ struct RunOptions {
     std::function<void(bool locked)> lockWindow;
     // Shows a saved calculation text in the viewer (modal); may throw FileError.
     std::function<void(const QString& path)> showText;
+    // Shows the outcome of a successful run; none: the outcome is only returned.
+    OutcomeDisplay* outcomeDisplay = nullptr;
 };
 
 struct RunOutcome {
@@ -60,11 +74,12 @@ struct RunOutcome {
 // Runs the calculation of the open calculation file. Every message (refusals,
 // the error text of a fault, an unexpected fault) is shown through the person,
 // and so are the question, the status texts, the hourglass and the save dialog
-// of the text; the outcome text of a successful run is returned for the result
-// dialog, which the caller shows.
+// of the text; the outcome text of a successful run goes to the options'
+// outcomeDisplay before the final steps, and is returned as well.
 //
 // The program's command passes the main window's edit texts (App::supplyNodeText,
-// App::availNodeText), lockWindow and showText; the headless runner passes the
+// App::availNodeText), lockWindow, showText and its result dialog as the
+// outcome display; the headless runner passes the
 // node numbers stored in НазвРасч, ask = false and its text file.
 //
 // Results are computed in memory and written back in one transaction when the

@@ -1,6 +1,7 @@
 #include "formulas/catalogue.h"
 
 #include "formulas/formula_text.h"
+#include "store/collation.h"
 #include "store/database.h"
 
 namespace volm {
@@ -55,7 +56,8 @@ Catalogue Catalogue::load(Database& gr) {
     c.predefined = read(gr,
                         QStringLiteral("SELECT [НаимПок], [НаимПокСокр], [Табл], [ВводПольз], [Формула], "
                                        "[ВывВОтчТабл], [ИспПриРасч1трТС], [ИспПриРасч2трТС] "
-                                       "FROM [ФлыПредопрПок] ORDER BY [НаимПокСокр], rowid"),
+                                       "FROM [ФлыПредопрПок] ORDER BY ") +
+                            alphabeticalTerm(QStringLiteral("[НаимПокСокр]")) + QStringLiteral(", rowid"),
                         true);
     return c;
 }

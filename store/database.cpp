@@ -1,5 +1,6 @@
 #include "store/database.h"
 
+#include "store/collation.h"
 #include "store/errors.h"
 #include "store/table.h"
 
@@ -152,6 +153,11 @@ void Database::open(const QString& path) {
     if (!applyDefensiveSettings(db)) {
         sqlite3_close(db);
         throw DatabaseError(QStringLiteral("Не удается настроить защиту соединения с базой данных."));
+    }
+    if (!registerAlphabetical(db)) {
+        QString text = describe(SQLITE_ERROR, fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close(db);
+        throw DatabaseError(text);
     }
     sqlite3_busy_timeout(db, 2000);
     sqlite3_extended_result_codes(db, 0);

@@ -19,6 +19,11 @@ void postPendingRow(Table& t) {
 
 bool deleteSelectedRecords(Person& person, Table& t, Database& db, std::vector<int> selectedRows,
                            const RowDeleteStatement& statement) {
+    return deleteSelectedRows(person, t, std::move(selectedRows),
+                              [&](const Table& table, int row) { db.exec(statement(table, row)); });
+}
+
+bool deleteSelectedRows(Person& person, Table& t, std::vector<int> selectedRows, const RowDelete& deleteRow) {
     postPendingRow(t);
     std::sort(selectedRows.begin(), selectedRows.end());
     selectedRows.erase(std::unique(selectedRows.begin(), selectedRows.end()), selectedRows.end());
@@ -38,7 +43,7 @@ bool deleteSelectedRecords(Person& person, Table& t, Database& db, std::vector<i
     for (int row : selectedRows) {
         r = row + 1;
         ++n;
-        db.exec(statement(t, row));
+        deleteRow(t, row);
     }
     t.requery();
     const int q = r - n;

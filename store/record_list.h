@@ -29,6 +29,10 @@ using RowDeleteStatement = std::function<QString(const Table& t, int row)>;
 bool deleteSelectedRecords(Person& person, Table& t, Database& db, std::vector<int> selectedRows,
                            const RowDeleteStatement& statement);
 
+// The same with each row deleted by deleteRow (for statements with bound values).
+using RowDelete = std::function<void(const Table& t, int row)>;
+bool deleteSelectedRows(Person& person, Table& t, std::vector<int> selectedRows, const RowDelete& deleteRow);
+
 // "Удалить все записи": asks "Удалить все записи?" and, on Yes, executes sql and
 // requeries. Returns true when it deleted.
 bool deleteAllRecords(Person& person, Table& t, Database& db, const QString& sql);

@@ -1,5 +1,6 @@
 #include "store/table.h"
 
+#include "store/collation.h"
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/result_reader.h"
@@ -42,6 +43,32 @@ Field fieldFromDecl(const QString& name, const QString& declType) {
 }
 
 QString quoted(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+
+// The ORDER BY clause of a sort such as "Nуз ASC, ТрПр ASC": text columns go in
+// alphabetical order; ties keep the file order.
+QString orderBy(const QString& sort, const std::vector<Field>& fields) {
+    if (sort.trimmed().isEmpty()) return QStringLiteral("rowid");
+    static const QRegularExpression term(QStringLiteral("^\\[?([^\\[\\]\\s]+)\\]?(?:\\s+(ASC|DESC))?$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QStringList out;
+    for (const QString& part : sort.split(QLatin1Char(','))) {
+        const QString t = part.trimmed();
+        const auto m = term.match(t);
+        const auto field = m.hasMatch() ? std::find_if(fields.begin(), fields.end(),
+                                                       [&](const Field& f) {
+                                                           return f.name.compare(m.captured(1), Qt::CaseInsensitive) == 0;
+                                                       })
+                                        : fields.end();
+        if (field == fields.end() || field->kind != FieldKind::Text) {
+            out << t;
+            continue;
+        }
+        QString ordered = alphabeticalTerm(quoted(field->name));
+        if (!m.captured(2).isEmpty()) ordered += QLatin1Char(' ') + m.captured(2).toUpper();
+        out << ordered;
+    }
+    return out.join(QStringLiteral(", ")) + QStringLiteral(", rowid");
+}
 
 }  // namespace
 
@@ -91,7 +118,7 @@ void Table::readRows() {
         sql = QStringLiteral("SELECT rowid");
         for (const Field& f : fields_) sql += QStringLiteral(", ") + quoted(f.name);
         sql += QStringLiteral(" FROM ") + quoted(table_);
-        sql += QStringLiteral(" ORDER BY ") + (sort_.isEmpty() ? QStringLiteral("rowid") : sort_ + QStringLiteral(", rowid"));
+        sql += QStringLiteral(" ORDER BY ") + orderBy(sort_, fields_);
     }
     Statement st(db, sql);
     sqlite3_stmt* h = st.handle();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <algorithm>
 
@@ -115,6 +116,51 @@ int DataGridView::virtualKeyCode(int qtKey) {
     return 0;
 }
 
+QItemSelectionModel::SelectionFlags DataGridView::selectionCommand(const QModelIndex& index,
+                                                                   const QEvent* event) const {
+    if (selectionMode() != QAbstractItemView::ExtendedSelection) return QTableView::selectionCommand(index, event);
+    // A move made by the program, not by the person: the selection stays.
+    if (!event) return QItemSelectionModel::NoUpdate;
+    const auto rows = QItemSelectionModel::Rows;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        const Qt::KeyboardModifiers mods = mouse->modifiers();
+        if (mods & Qt::ShiftModifier) return QTableView::selectionCommand(index, event);
+        if (mods & Qt::ControlModifier)
+            return event->type() == QEvent::MouseButtonPress ? QItemSelectionModel::Toggle | rows
+                                                              : QItemSelectionModel::NoUpdate;
+        // A plain click leaves the row current and every row unselected.
+        return event->type() == QEvent::MouseButtonPress ? QItemSelectionModel::Clear : QItemSelectionModel::NoUpdate;
+    }
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            // Shift extends the selection from the anchor; Ctrl moves and keeps it;
+            // a plain move to another row leaves no row selected.
+            if (key->modifiers() & Qt::ShiftModifier) return QTableView::selectionCommand(index, event);
+            if (key->modifiers() & Qt::ControlModifier) return QItemSelectionModel::NoUpdate;
+            return QItemSelectionModel::Clear;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            // With Ctrl to the first or last row, otherwise along the row.
+            return key->modifiers() & Qt::ControlModifier ? QItemSelectionModel::Clear : QItemSelectionModel::NoUpdate;
+        default:  // moves along the row, Tab and the rest keep the selection
+            return QItemSelectionModel::NoUpdate;
+        }
+    }
+    default:
+        return QItemSelectionModel::NoUpdate;
+    }
+}
+
 void DataGridView::keyPressEvent(QKeyEvent* event) {
     if (onKey) onKey(virtualKeyCode(event->key()));
     Table* t = model_ ? model_->table() : nullptr;
@@ -211,9 +257,7 @@ void DataGridView::currentChanged(const QModelIndex& current, const QModelIndex&
     if (now >= 0 && now < model_->rowCount() && now != currentIndex().row()) {
         QScopedValueRollback guard(syncing_, true);
         const QModelIndex idx = model_->index(now, std::max(0, column));
-        selectionModel()->setCurrentIndex(idx, selectionMode() == QAbstractItemView::NoSelection
-                                                    ? QItemSelectionModel::NoUpdate
-                                                    : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        setCurrentIndex(idx);  // selects it only where one row at a time is selected
         scrollTo(idx);
     }
     if (t->isOpen() && !t->editing() && isEditingCell()) endEditing();
@@ -226,9 +270,7 @@ void DataGridView::followCursor(int row) {
     QScopedValueRollback guard(syncing_, true);
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex idx = model_->index(row, column);
-    const bool keep = selectionMode() == QAbstractItemView::NoSelection || selectionModel()->isRowSelected(row, {});
-    selectionModel()->setCurrentIndex(
-        idx, keep ? QItemSelectionModel::NoUpdate : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    setCurrentIndex(idx);  // selects it only where one row at a time is selected
     scrollTo(idx);
 }
 

@@ -4,9 +4,14 @@
 // both directions; leaving a row posts it (through the cursor's own before-post
 // handler); moving below the last row or pressing Insert adds a row; Ctrl+Delete
 // asks the cursor to delete, which the guarded tables refuse silently; Esc out of
-// the cell editor cancels the row's changes. Several rows can be selected.
+// the cell editor cancels the row's changes.
 // The narrow column on the left marks the current row (▶), a row being edited (I)
-// and a row being inserted (*).
+// and a row being inserted (*); the current cell has the focus frame.
+// Where several rows can be selected, the selection is apart from the current
+// row: rows are selected by Ctrl+click (one row on or off), Shift+click and
+// Shift+arrow keys (the rows from the anchor) and select-all; a plain click or a
+// plain move leaves every row unselected, and moving the cursor from the program
+// leaves the selection as it is.
 #include "ui/data_grid_model.h"
 
 #include <QTableView>
@@ -47,6 +52,8 @@ public:
     static int virtualKeyCode(int qtKey);
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 

@@ -6,6 +6,8 @@
 // start-up and its close the shutdown. The window shows the App's state and
 // hands its edit texts back to it.
 #include "store/app.h"
+#include "store/node_fill.h"
+#include "ui/result_dialog.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -26,7 +28,7 @@ class CaptionStrip;
 class DataGridModel;
 class DataGridView;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public ResultFollowUps {
     Q_OBJECT
 public:
     // The App's checkFormulas and rebuildTables seams, when set, are run with the
@@ -80,6 +82,10 @@ public:
     void makeReport();
     void exportToExcel();
     void makeChart();
+    // The follow-ups ticked in the result dialog of a run: the commands above.
+    void startReport() override;
+    void startSpreadsheetExport() override;
+    void startChart() override;
     void sortBySections();
     void sortByCounter();
     void waterDensityEditor();
@@ -158,6 +164,7 @@ private:
     QLocale locale_;
     std::function<bool(App&)> checkFormulas_;  // the App's seams as given, wrapped in the lock
     std::function<void(App&)> rebuildTables_;
+    NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
 };
 
 }  // namespace volm::ui

@@ -7,12 +7,17 @@
 #include "store/file_commands.h"
 #include "store/record_list.h"
 #include "store/records.h"
+#include "store/reference_books.h"
+#include "ui/auto_fill_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/formulas_dialog.h"
 #include "ui/help_window.h"
 #include "ui/icons.h"
 #include "ui/initial_data_dialog.h"
+#include "ui/reference_editor.h"
+#include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/text_viewer.h"
@@ -264,14 +269,19 @@ void TMainForm::initialDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        TVvodNachDannForm::run(app_, this);
+        TVvodNachDannForm::run(app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
     });
     syncFromApp();
 }
 
 void TMainForm::repeatedDataDialog() {
-    // Launch point of the repeated-data dialog (TVvPovtDForm), not part of the
-    // program yet.
+    if (!app_.dm.acGR.isOpen() || !app_.FormuliProvereny) return;
+    guarded([&] {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        TVvPovtDForm::run(app_, this);
+    });
+    syncFromApp();
 }
 
 void TMainForm::runCalculation() {
@@ -288,16 +298,17 @@ void TMainForm::runCalculation() {
         }
     };
     options.showText = [this](const QString& path) { TVigrV_TXTForm::showFile(app_, path, this); };
-    RunOutcome outcome;
-    guarded([&] { outcome = volm::runCalculation(app_, options); });
+    // A successful run shows the result dialog and starts its follow-ups itself,
+    // before its final steps.
+    ResultDialogDisplay resultDialog(app_, *this, this);
+    options.outcomeDisplay = &resultDialog;
+    guarded([&] { volm::runCalculation(app_, options); });
     syncFromApp();
-    if (!outcome.success()) return;
-    TRasVipForm::FollowUps followUps;
-    followUps.report = [this] { makeReport(); };
-    followUps.exportToExcel = [this] { exportToExcel(); };
-    followUps.chart = [this] { makeChart(); };
-    TRasVipForm::run(app_, outcome.text, followUps, this);
 }
+
+void TMainForm::startReport() { makeReport(); }
+void TMainForm::startSpreadsheetExport() { exportToExcel(); }
+void TMainForm::startChart() { makeChart(); }
 
 void TMainForm::makeReport() {
     // Launch point of the report ("Формировать отчет"), not part of the program yet.
@@ -308,7 +319,9 @@ void TMainForm::exportToExcel() {
 }
 
 void TMainForm::makeChart() {
-    // Launch point of the piezometric chart (TGrForm), not part of the program yet.
+    if (!app_.dm.acGR.isOpen()) return;
+    guarded([&] { TGrForm::launch(app_, this); });
+    syncFromApp();
 }
 
 // The radio pair in the menu and the toolbar pair are the same two actions, so
@@ -338,17 +351,9 @@ void TMainForm::sortByCounter() { sortSections(false); }
 
 // --- Справочники ------------------------------------------------------------------
 
-void TMainForm::waterDensityEditor() {
-    // Launch point of the water-density editor (TPlVodiOtTForm), not part of the program yet.
-}
-
-void TMainForm::pipeDiameterEditor() {
-    // Launch point of the pipe-diameter editor (TDiamTrPrForm), not part of the program yet.
-}
-
-void TMainForm::correctionEditor() {
-    // Launch point of the correction-coefficient editor (TPoprKoefKUdPotForm), not part of the program yet.
-}
+void TMainForm::waterDensityEditor() { guarded([&] { TSprEditForm::run(app_, densityBook(), this); }); }
+void TMainForm::pipeDiameterEditor() { guarded([&] { TSprEditForm::run(app_, diameterBook(), this); }); }
+void TMainForm::correctionEditor() { guarded([&] { TSprEditForm::run(app_, correctionBook(), this); }); }
 
 // --- Настройки, Справка -------------------------------------------------------------
 

@@ -86,13 +86,18 @@ TRasVipForm::Choice TRasVipForm::ask(volm::App& app, const QString& outcome, QWi
     return dlg.choice();
 }
 
-void TRasVipForm::startFollowUps(const Choice& c, const FollowUps& f) {
+void TRasVipForm::startFollowUps(const Choice& c, volm::ui::ResultFollowUps& f) {
     if (!c.confirmed) return;
-    if (c.report && f.report) f.report();
-    if (c.exportToExcel && f.exportToExcel) f.exportToExcel();
-    if (c.chart && f.chart) f.chart();
+    if (c.report) f.startReport();
+    if (c.exportToExcel) f.startSpreadsheetExport();
+    if (c.chart) f.startChart();
 }
 
-void TRasVipForm::run(volm::App& app, const QString& outcome, const FollowUps& followUps, QWidget* parent) {
+void TRasVipForm::run(volm::App& app, const QString& outcome, volm::ui::ResultFollowUps& followUps,
+                      QWidget* parent) {
     startFollowUps(ask(app, outcome, parent), followUps);
+}
+
+void volm::ui::ResultDialogDisplay::showOutcome(const QString& outcomeText) {
+    TRasVipForm::run(app_, outcomeText, followUps_, parent_);
 }

@@ -3,11 +3,14 @@
 // text and the follow-up commands "Формировать отчет", "Выгрузить отчет в
 // Microsoft Excel" and "Формировать график".
 //
-// Launch: TRasVipForm::run(app, outcomeText, followUps, parent). The follow-ups
-// are the main window's command handlers; each one that is ticked runs, in that
-// order, only when the dialog was closed with "OK". An empty handler does nothing.
+// A successful run shows it through ResultDialogDisplay, its outcome display,
+// before the run's final steps. The follow-ups are started in one place,
+// TRasVipForm::startFollowUps: each one that is ticked, in that order, only when
+// the dialog was closed with "OK", through the ResultFollowUps the main window
+// implements with its commands.
+#include "calc/run.h"
+
 #include <QDialog>
-#include <functional>
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -17,14 +20,22 @@ namespace volm {
 class App;
 }
 
+namespace volm::ui {
+
+// The commands the result dialog can start next.
+class ResultFollowUps {
+public:
+    virtual ~ResultFollowUps() = default;
+    virtual void startReport() = 0;             // "Формировать отчет"
+    virtual void startSpreadsheetExport() = 0;  // "Выгрузить отчет в Microsoft Excel"
+    virtual void startChart() = 0;              // "Формировать график"
+};
+
+}  // namespace volm::ui
+
 class TRasVipForm : public QDialog {
     Q_OBJECT
 public:
-    struct FollowUps {
-        std::function<void()> report;         // "Формировать отчет"
-        std::function<void()> exportToExcel;  // "Выгрузить отчет в Microsoft Excel"
-        std::function<void()> chart;          // "Формировать график"
-    };
     struct Choice {
         bool confirmed = false;
         bool report = false;
@@ -42,9 +53,11 @@ public:
     // Shows the dialog modally with the outcome and returns the choice.
     static Choice ask(volm::App& app, const QString& outcome, QWidget* parent = nullptr);
     // ask(), then starts the ticked follow-ups when confirmed.
-    static void run(volm::App& app, const QString& outcome, const FollowUps& followUps, QWidget* parent = nullptr);
-    // Starts the ticked follow-ups of a confirmed choice.
-    static void startFollowUps(const Choice& choice, const FollowUps& followUps);
+    static void run(volm::App& app, const QString& outcome, volm::ui::ResultFollowUps& followUps,
+                    QWidget* parent = nullptr);
+    // Starts the ticked follow-ups of a confirmed choice: the one place where
+    // each of them is started.
+    static void startFollowUps(const Choice& choice, volm::ui::ResultFollowUps& followUps);
 
     QPlainTextEdit* mmRasVip = nullptr;
     QCheckBox* cbFormOtch = nullptr;
@@ -55,3 +68,21 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
 };
+
+namespace volm::ui {
+
+// The run's outcome display in the program: the result dialog over parent, then
+// the follow-ups ticked in it.
+class ResultDialogDisplay : public volm::OutcomeDisplay {
+public:
+    ResultDialogDisplay(volm::App& app, ResultFollowUps& followUps, QWidget* parent)
+        : app_(app), followUps_(followUps), parent_(parent) {}
+    void showOutcome(const QString& outcomeText) override;
+
+private:
+    volm::App& app_;
+    ResultFollowUps& followUps_;
+    QWidget* parent_;
+};
+
+}  // namespace volm::ui

@@ -2,6 +2,9 @@
 // mains, lengths, temperatures, flows, heights, start losses and heads.
 #include "tests/calc/calc_harness.h"
 
+#include "store/errors.h"
+#include "store/table.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -330,6 +333,80 @@ TEST_F(Stages, SuccessSetsTheFlagAndLeavesTheGridWhereItWas) {
     EXPECT_TRUE(fileValue(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toBool());
     EXPECT_EQ(person.statuses.last(), QString());
     EXPECT_EQ(person.busyDepth, 0);
+}
+
+// The result dialog and its follow-ups come inside the run: the window is still
+// locked and the section grid detached; whatever the follow-ups do to the section
+// cursor, the final steps return it to its row and unlock the window afterwards.
+// A fault of a follow-up is reported and the run still ends as a success.
+struct RecordingDisplay : OutcomeDisplay {
+    App* app = nullptr;
+    const int* locks = nullptr;
+    bool fail = false;
+    QStringList shown;
+    int locksThen = 0;
+    bool detachedThen = false;
+    bool doneThen = false;
+    void showOutcome(const QString& text) override {
+        shown << text;
+        locksThen = *locks;
+        detachedThen = app->dm.atTabl->controlsDisabled();
+        doneThen = app->RasVip;
+        app->dm.atTabl->last();  // a follow-up walking the sections
+        if (fail) throw DatabaseError(QStringLiteral("отчет не сформирован"));
+    }
+};
+
+class OutcomeInsideTheRun : public Stages, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OutcomeInsideTheRun, BeforeTheFinalSteps) {
+    Net n;
+    n.sections = {{1, 2}, {2, 3}, {3, 4}, {4, 5}};
+    open(n);
+    app->dm.atTabl->first();
+    app->dm.atTabl->moveBy(1);
+    int locks = 0;
+    RecordingDisplay display;
+    display.app = app.get();
+    display.locks = &locks;
+    display.fail = GetParam();
+    RunOptions o;
+    o.lockWindow = [&](bool on) { locks += on ? 1 : -1; };
+    o.outcomeDisplay = &display;
+    const RunOutcome out = run(QStringLiteral("1"), QStringLiteral("1"), o);
+    ASSERT_TRUE(out.success());
+    EXPECT_EQ(display.shown, QStringList{out.text});
+    EXPECT_EQ(display.locksThen, 1);
+    EXPECT_TRUE(display.detachedThen);
+    EXPECT_TRUE(display.doneThen);
+    EXPECT_EQ(app->dm.atTabl->recNo(), 2);
+    EXPECT_EQ(locks, 0);
+    EXPECT_FALSE(app->dm.atTabl->controlsDisabled());
+    EXPECT_EQ(person.busyDepth, 0);
+    if (GetParam()) {
+        ASSERT_EQ(person.messages.size(), 1);
+        EXPECT_TRUE(person.messages[0].contains(QStringLiteral("отчет не сформирован"))) << person.messages[0].toStdString();
+    } else {
+        EXPECT_TRUE(person.messages.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FollowUpsFailing, OutcomeInsideTheRun, ::testing::Bool());
+
+// A run that stops at a fault shows no outcome.
+TEST_F(Stages, FaultShowsNoOutcome) {
+    Net n;
+    n.sections = {{1, 2}, {2, 2}};
+    open(n);
+    int locks = 0;
+    RecordingDisplay display;
+    display.app = app.get();
+    display.locks = &locks;
+    RunOptions o;
+    o.outcomeDisplay = &display;
+    const RunOutcome out = run(QStringLiteral("1"), QStringLiteral("1"), o);
+    EXPECT_EQ(out.status, RunOutcome::Status::Fault);
+    EXPECT_TRUE(display.shown.isEmpty());
 }
 
 TEST_F(Stages, SectionValuesAreThoseStoredWithFifteenDigits) {

@@ -8,11 +8,14 @@
 #include "formulas/evaluator.h"
 #include "formulas/formula_seams.h"
 #include "formulas/reference_data.h"
+#include "store/collation.h"
 #include "store/startup.h"
+#include "store/table.h"
 #include "tests/support/fake_person.h"
 #include "tests/support/program_folder.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 
 using namespace volm;
@@ -75,6 +78,25 @@ TEST_F(ShippedTemplate, TheStandardMethodGivesTheWorkedExample) {
     EXPECT_NEAR(v[QStringLiteral("ПотНаУчПод")], 0.8824, 5e-5);
     EXPECT_NEAR(v[QStringLiteral("ПотНОтИКонПод")], 0.8824, 5e-5);
     EXPECT_NEAR(v[QStringLiteral("ПотНОтИКонОбр")], 0.8607, 5e-5);
+}
+
+// The predefined indicators are listed in the users' alphabetical order, by the
+// opened cursor and by the catalogue alike: РасхОбр before РНапКон.
+TEST_F(ShippedTemplate, PredefinedIndicatorsAreInAlphabeticalOrder) {
+    ASSERT_TRUE(startUp(*app));
+    Table& cursor = *app->dm.atFlyPredoprPok;
+    QStringList listed;
+    for (cursor.first(); !cursor.eof(); cursor.next()) listed << cursor.value(QStringLiteral("НаимПокСокр")).toString();
+    QStringList expected = listed;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const QString& a, const QString& b) { return compareAlphabetical(a, b) < 0; });
+    EXPECT_EQ(listed, expected);
+    ASSERT_TRUE(listed.contains(QStringLiteral("РасхОбр")) && listed.contains(QStringLiteral("РНапКон")));
+    EXPECT_LT(listed.indexOf(QStringLiteral("РасхОбр")), listed.indexOf(QStringLiteral("РНапКон")));
+
+    QStringList catalogued;
+    for (const Indicator& i : Catalogue::load(app->dm.acGR).predefined) catalogued << i.shortName;
+    EXPECT_EQ(catalogued, listed);
 }
 
 }  // namespace

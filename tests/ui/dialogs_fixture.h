@@ -31,7 +31,8 @@ struct DialogsFixture {
     QString calcPath() const { return calcDir.filePath(QStringLiteral("calc.mdb")); }
 
     // False (with a QWARN) when the folder could not be laid out or start-up failed.
-    bool start() {
+    // The calculation is a copy of calcSource of the build's program folder.
+    bool start(const QString& calcSource = QStringLiteral("GidrRas.mdb")) {
         const QDir bin(QStringLiteral(VOLM_BIN_DIR));
         for (const char* name : {"Nastr.mdb", "GidrRas.mdb", "Spr.mdb"}) {
             if (!QFile::copy(bin.filePath(QString::fromLatin1(name)), programDir.filePath(QString::fromLatin1(name)))) {
@@ -41,7 +42,7 @@ struct DialogsFixture {
             QFile::setPermissions(programDir.filePath(QString::fromLatin1(name)),
                                   QFile::ReadOwner | QFile::WriteOwner);
         }
-        QFile::copy(bin.filePath(QStringLiteral("GidrRas.mdb")), calcPath());
+        QFile::copy(bin.filePath(calcSource), calcPath());
         QFile::setPermissions(calcPath(), QFile::ReadOwner | QFile::WriteOwner);
         {
             Database settings;

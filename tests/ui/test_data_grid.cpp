@@ -90,6 +90,8 @@ private Q_SLOTS:
     void appendBelowLastRowAndInsert();
     void ownDeletionRefusedSilently();
     void severalRowsSelectable();
+    void selectionApartFromCurrentRow_data();
+    void selectionApartFromCurrentRow();
     void columnsFollowVisibilityAndLooks();
     void largeTableEditsWithoutReload();
     void sectionDownStoresAndLandsBelow();
@@ -345,6 +347,73 @@ void TestDataGrid::severalRowsSelectable() {
     view.selectAllRows();
     QCOMPARE(view.selectedRowNumbers().size(), 10);
     QCOMPARE(p.t->currentRow(), 3);
+}
+
+// The rows the person selects, apart from the current row: a script of clicks and
+// keys ("click 3", "ctrl+click 1", "shift+click 4", "Down", "shift+Down",
+// "ctrl+Down", "Right", "ctrl+End", "cursor 2" for a move made by the program)
+// and the rows selected
+// and the current row after it.
+void TestDataGrid::selectionApartFromCurrentRow_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<int>("current");
+
+    QTest::newRow("opened") << "" << QList<int>{} << 0;
+    QTest::newRow("a click") << "click 3" << QList<int>{} << 3;
+    QTest::newRow("arrow keys") << "click 1; Down; Down; Up" << QList<int>{} << 2;
+    QTest::newRow("a move by the program") << "cursor 4" << QList<int>{} << 4;
+    QTest::newRow("ctrl+click marks") << "ctrl+click 1; ctrl+click 3" << QList<int>{1, 3} << 3;
+    QTest::newRow("ctrl+click unmarks") << "ctrl+click 1; ctrl+click 3; ctrl+click 1" << QList<int>{3} << 1;
+    QTest::newRow("shift+click from the clicked row") << "click 1; shift+click 4" << QList<int>{1, 2, 3, 4} << 4;
+    QTest::newRow("shift+arrows") << "click 2; shift+Down; shift+Down" << QList<int>{2, 3, 4} << 4;
+    QTest::newRow("shift+arrows back") << "click 2; shift+Down; shift+Down; shift+Up" << QList<int>{2, 3} << 3;
+    QTest::newRow("a plain click clears") << "ctrl+click 1; ctrl+click 3; click 5" << QList<int>{} << 5;
+    QTest::newRow("a plain arrow clears") << "click 2; shift+Down; Down" << QList<int>{} << 4;
+    QTest::newRow("ctrl+arrow keeps") << "ctrl+click 1; ctrl+Down" << QList<int>{1} << 2;
+    QTest::newRow("a move along the row keeps") << "ctrl+click 1; ctrl+click 2; Right; Left" << QList<int>{1, 2} << 2;
+    QTest::newRow("ctrl+end clears") << "ctrl+click 1; ctrl+End" << QList<int>{} << 7;
+    QTest::newRow("a move by the program keeps") << "ctrl+click 1; ctrl+click 2; cursor 6" << QList<int>{1, 2} << 6;
+}
+
+void TestDataGrid::selectionApartFromCurrentRow() {
+    QFETCH(QString, script);
+    QFETCH(QList<int>, selected);
+    QFETCH(int, current);
+    PlainTable p(8);
+    DataGridModel model;
+    DataGridView view;
+    view.setGridModel(&model);
+    model.setTable(p.t.get());
+    view.resize(500, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setFocus();
+    for (const QString& step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QStringList words = step.trimmed().split(QLatin1Char(' '));
+        const QString action = words.value(0);
+        const int row = words.value(1).toInt();
+        Qt::KeyboardModifiers mods;
+        if (action.startsWith(QLatin1String("ctrl+"))) mods = Qt::ControlModifier;
+        if (action.startsWith(QLatin1String("shift+"))) mods = Qt::ShiftModifier;
+        const QString what = action.mid(action.indexOf(QLatin1Char('+')) + 1);
+        if (what == QLatin1String("click")) {
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, mods, view.visualRect(model.index(row, 1)).center());
+        } else if (what == QLatin1String("cursor")) {
+            p.t->setCurrentRow(row);
+        } else {
+            static const QHash<QString, Qt::Key> keys = {{"Down", Qt::Key_Down},
+                                                         {"Up", Qt::Key_Up},
+                                                         {"Right", Qt::Key_Right},
+                                                         {"Left", Qt::Key_Left},
+                                                         {"End", Qt::Key_End}};
+            QVERIFY2(keys.contains(what), qPrintable(what));
+            QTest::keyClick(&view, keys.value(what), mods);
+        }
+    }
+    QCOMPARE(view.selectedRowNumbers(), selected);
+    QCOMPARE(view.currentIndex().row(), current);
+    QCOMPARE(p.t->currentRow(), current);
 }
 
 void TestDataGrid::columnsFollowVisibilityAndLooks() {

@@ -257,7 +257,8 @@ void TestInitialDataDialog::deleteSelectedHeadChangesOfOneNode() {
     TVvodNachDannForm dlg(*f.app);
     dlg.load();
     dlg.show();
-    dlg.DGIsmPNap->selectRow(0);
+    dlg.DGIsmPNap->selectionModel()->select(dlg.DGIsmPNap->model()->index(0, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     dlg.DGIsmPNap->selectionModel()->select(dlg.DGIsmPNap->model()->index(1, 0),
                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     QCOMPARE(dlg.DGIsmPNap->selectedRowNumbers(), (QList<int>{0, 1}));
@@ -305,7 +306,12 @@ void TestInitialDataDialog::deleteWithoutSelectionOnlyTells() {
     TVvodNachDannForm dlg(*f.app);
     dlg.load();
     dlg.show();
-    dlg.DGUzliTS->clearSelection();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // The current row is no selected row: a click and an arrow key select nothing.
+    QTest::mouseClick(dlg.DGUzliTS->viewport(), Qt::LeftButton, {},
+                      dlg.DGUzliTS->visualRect(dlg.DGUzliTS->model()->index(1, 1)).center());
+    QTest::keyClick(dlg.DGUzliTS, Qt::Key_Up);
+    QCOMPARE(dlg.DGUzliTS->currentIndex().row(), 0);
     dlg.miUzliTSDelRec->trigger();
     QCOMPARE(f.person.messages, QStringList{QStringLiteral("Выделите хотя бы одну запись.")});
     QCOMPARE(f.person.questions, QStringList());

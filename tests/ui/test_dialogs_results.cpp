@@ -46,7 +46,13 @@ void TestResultDialogs::followUps() {
     DialogsFixture f;
     QVERIFY(f.start());
     QStringList calls;
-    TRasVipForm::FollowUps followUps{[&] { calls << "report"; }, [&] { calls << "excel"; }, [&] { calls << "chart"; }};
+    struct Recorder : volm::ui::ResultFollowUps {
+        QStringList& calls;
+        explicit Recorder(QStringList& c) : calls(c) {}
+        void startReport() override { calls << "report"; }
+        void startSpreadsheetExport() override { calls << "excel"; }
+        void startChart() override { calls << "chart"; }
+    } followUps(calls);
     volm::test::whenModal([=](QWidget* w) {
         auto* dlg = qobject_cast<TRasVipForm*>(w);
         if (!dlg) return;

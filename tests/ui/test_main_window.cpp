@@ -10,8 +10,12 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/main_window.h"
+#include "ui/result_dialog.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -63,6 +67,12 @@ struct Window {
         for (int r = 0; r < sections().rowCount(); ++r) out << sections().valueAt(r, f).toInt();
         return out;
     }
+    // A click on a row of the section grid, as the person makes it.
+    void clickRow(int row, Qt::KeyboardModifiers mods = {}) {
+        volm::ui::DataGridView* view = w->DGGlavn;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, mods,
+                          view->visualRect(w->glavnModel->index(row, 1)).center());
+    }
     // Caption tables of the scratch database with one caption per column.
     void writeCaptions(const QString& table, int count, const QString& stem) {
         volm::Database& db = f.app->dm.acVremDB;
@@ -110,6 +120,8 @@ private Q_SLOTS:
     void closeShutsDown();
     void fontSizesApplied();
     void newCalculationShowsItsTables();
+    void resultDialogInsideTheRun_data();
+    void resultDialogInsideTheRun();
 };
 
 void TestMainWindow::menusToolbarAndCaption() {
@@ -236,7 +248,7 @@ void TestMainWindow::recordCommandFailuresShowTheStandardReport() {
     t.w->show();
     t.app().dm.acGR.exec(QStringLiteral(
         "CREATE TRIGGER НеУдалять BEFORE DELETE ON Табл BEGIN SELECT RAISE(ABORT, 'таблица занята'); END"));
-    t.w->DGGlavn->setCurrentIndex(t.w->glavnModel->index(1, 0));
+    t.clickRow(1, Qt::ControlModifier);
     QCOMPARE(t.w->DGGlavn->selectedRowNumbers(), QList<int>{1});
     t.f.person.answers = {true, true};
     t.w->deleteRecords();
@@ -288,7 +300,7 @@ void TestMainWindow::deleteLastRowLandsOnNewLast() {
     Window t(4);
     QVERIFY(t.ok);
     t.w->show();
-    t.w->DGGlavn->setCurrentIndex(t.w->glavnModel->index(3, 0));
+    t.clickRow(3, Qt::ControlModifier);
     t.f.person.answers = {true};
     t.w->deleteRecords();
     QCOMPARE(t.ids(), (QList<int>{1, 2, 3}));
@@ -296,13 +308,29 @@ void TestMainWindow::deleteLastRowLandsOnNewLast() {
     QCOMPARE(t.w->DGGlavn->currentIndex().row(), 2);
 }
 
+// The current row is not a selected row: right after opening, after a click and
+// after an arrow key "Удалить записи" refuses and asks nothing; a Ctrl+click
+// selects.
 void TestMainWindow::deleteWithoutSelectionOnlyTells() {
     Window t(3);
     QVERIFY(t.ok);
-    t.w->DGGlavn->clearSelection();
-    t.w->deleteRecords();
-    QCOMPARE(t.f.person.messages, QStringList{QStringLiteral("Выделите хотя бы одну запись.")});
+    t.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(t.w.get()));
+    const QString refusal = QStringLiteral("Выделите хотя бы одну запись.");
+    t.w->miDelRec->trigger();
+    QCOMPARE(t.f.person.messages, QStringList{refusal});
+    t.clickRow(1);
+    QTest::keyClick(t.w->DGGlavn, Qt::Key_Down);
+    QCOMPARE(t.sections().currentRow(), 2);
+    t.w->miDelRec->trigger();
+    QCOMPARE(t.f.person.messages, (QStringList{refusal, refusal}));
     QVERIFY(t.f.person.questions.isEmpty());
+    QCOMPARE(t.ids().size(), 3);
+
+    t.clickRow(0, Qt::ControlModifier);
+    t.f.person.answers = {false};
+    t.w->miDelRec->trigger();
+    QCOMPARE(t.f.person.questions, QStringList{QStringLiteral("Удалить выделенные записи?")});
     QCOMPARE(t.ids().size(), 3);
 }
 
@@ -445,6 +473,80 @@ void TestMainWindow::newCalculationShowsItsTables() {
     QTRY_COMPARE_WITH_TIMEOUT(w.gbGlavn->text(1), QStringLiteral("Номер начального узла участка"), 500);
     QCOMPARE(w.gbGlavn->text(2), QStringLiteral("Номер конечного узла участка"));
     QVERIFY(!w.gbZag->text(1).isEmpty());
+}
+
+namespace {
+
+// The main window whose follow-ups are recorded: whether the window was still
+// locked when each started; each walks the sections to their end, as the report
+// and the chart do.
+struct RecordingWindow : TMainForm {
+    using TMainForm::TMainForm;
+    QStringList started;
+    void record(const char* name) {
+        started << QString::fromLatin1(name) + (isLocked() ? QStringLiteral(" locked") : QStringLiteral(" unlocked"));
+        app().dm.atTabl->last();
+    }
+    void startReport() override { record("report"); }
+    void startSpreadsheetExport() override { record("excel"); }
+    void startChart() override { record("chart"); }
+};
+
+}  // namespace
+
+// The result dialog and the follow-ups ticked in it come inside the run: the
+// window is still locked, and only afterwards is it unlocked and the section grid
+// returned to the row it showed.
+void TestMainWindow::resultDialogInsideTheRun_data() {
+    QTest::addColumn<bool>("report");
+    QTest::addColumn<bool>("excel");
+    QTest::addColumn<bool>("chart");
+    QTest::addColumn<QString>("started");
+    QTest::newRow("none") << false << false << false << "";
+    QTest::newRow("chart") << false << false << true << "chart locked";
+    QTest::newRow("all three") << true << true << true << "report locked|excel locked|chart locked";
+}
+
+void TestMainWindow::resultDialogInsideTheRun() {
+    QFETCH(bool, report);
+    QFETCH(bool, excel);
+    QFETCH(bool, chart);
+    QFETCH(QString, started);
+    DialogsFixture f;
+    QVERIFY(f.start(QStringLiteral("examples/two_pipe.mdb")));
+    App& app = *f.app;
+    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
+    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    QVERIFY(volm::ProveritFormuli(app));
+    app.gridsVisible = true;
+    RecordingWindow w(app);
+    w.resize(1016, 560);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    app.dm.atTabl->first();
+    app.dm.atTabl->moveBy(2);
+
+    bool lockedAtDialog = false;
+    QString shown;
+    volm::test::whenModal([&](QWidget* modal) {
+        auto* dlg = qobject_cast<TRasVipForm*>(modal);
+        if (!dlg) return;
+        lockedAtDialog = w.isLocked();
+        shown = dlg->mmRasVip->toPlainText();
+        dlg->cbFormOtch->setChecked(report);
+        dlg->cbVigrV_ME->setChecked(excel);
+        dlg->cbGr->setChecked(chart);
+        dlg->btnOK->click();
+    });
+    f.person.answers = {true};
+    w.miDataVipRas->trigger();
+    QVERIFY2(f.person.messages.isEmpty(), qPrintable(f.person.messages.join(QLatin1Char('|'))));
+    QVERIFY(shown.startsWith(QStringLiteral("Расчет выполнен успешно.")));
+    QVERIFY(lockedAtDialog);
+    QCOMPARE(w.started.join(QLatin1Char('|')), started);
+    QVERIFY(!w.isLocked());
+    QCOMPARE(app.dm.atTabl->recNo(), 3);
+    QCOMPARE(w.DGGlavn->currentIndex().row(), 2);
 }
 
 QTEST_MAIN(TestMainWindow)
