@@ -8,29 +8,51 @@
 // NузПНапПод and NузРНап stored in the calculation, and stores the results in
 // the file. Every message the program would show goes to standard error, the
 // outcome to standard output, both in UTF-8 (a line break inside a message is
-// written as a newline). --text writes the calculation text to FILE, whatever
-// the keep-text setting; --precision sets its digits after the separator.
+// written as a newline). --text writes the calculation text to FILE (through a
+// link to its target; an existing text file is replaced in one rename, from a
+// temporary file beside it); without it no text is written, whatever the
+// keep-text setting. --precision sets the text's digits after the separator.
+//
+// Refused before anything is computed (status 2): a calculation of the program
+// folder (the template among them) or the reference book as a calculation; a
+// text FILE that is the calculation, the reference book, a file of the program
+// folder, an existing file that is not a regular file, or a database file.
 //
 // The program folder's settings file is never changed: the run works in a
-// temporary program folder holding a copy of it.
+// temporary program folder holding a copy of it. SIGTERM and SIGINT stop the
+// run at its next step: the calculation keeps the results it had, and the
+// temporary files go.
 //
 // Exit status: 0 success, 1 the calculation stopped at a fault or was refused,
-// 2 usage error or a file that cannot be opened.
+// 2 usage error or a file that cannot be opened or written, 128 + the signal
+// when stopped by SIGTERM or SIGINT.
+#include "runner_files.h"
+
 #include "calc/run.h"
 #include "formulas/formula_seams.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/errors.h"
+#include "store/file_ops.h"
 #include "store/startup.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
 namespace {
+
+// The signal that asked the runner to stop; 0 while none did.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void requestStop(int sig) {
+    stopSignal = sig;
+    std::signal(sig, SIG_DFL);  // a second one ends the process at once
+}
 
 void print(FILE* to, QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -54,8 +76,35 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     void status(const QString&) override {}
     void busy(bool) override {}
-    void processEvents() override {}
+    // Where the program would repaint, the runner looks for a stop request.
+    void processEvents() override {
+        if (stopSignal) throw volm::Abort();
+    }
 };
+
+// A node number stored in НазвРасч as the edit would show it: the number, or
+// the stored text itself when it is not a whole number (the run's check then
+// names it).
+QString nodeText(const QVariant& v) {
+    if (v.isNull()) return {};
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (ok) return QString::number(n);
+    const double d = v.toDouble(&ok);
+    if (ok && d == double(qint64(d))) return QString::number(qint64(d));
+    return v.toString();
+}
+
+// Opens a database file as a check; the engine's reason when it cannot.
+QString openFailure(const QString& path) {
+    try {
+        volm::Database db;
+        db.open(path);
+        return {};
+    } catch (const volm::Error& e) {
+        return e.message();
+    }
+}
 
 int usage() {
     std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] CALCULATION.mdb\n", stderr);
@@ -65,6 +114,11 @@ int usage() {
 int fail(const QString& text) {
     print(stderr, QStringLiteral("volm-run: ") + text);
     return 2;
+}
+
+int stopped() {
+    print(stderr, QStringLiteral("volm-run: расчет прерван."));
+    return 128 + int(stopSignal);
 }
 
 }  // namespace
@@ -100,13 +154,32 @@ int main(int argc, char** argv) {
     if (!QFileInfo(calcFile).isFile()) return fail(QStringLiteral("Файл ") + calcFile + QStringLiteral(" не найден."));
     if (!QFileInfo(spr).isFile()) return fail(QStringLiteral("Файл ") + spr + QStringLiteral(" не найден."));
 
+    // The files checked before anything is opened or computed.
+    const volm::runner::Files files{programDir, calcFile, spr, textFile};
+    if (const QString why = volm::runner::refusedCalculation(files); !why.isEmpty()) return fail(why);
+    QString textTarget;
+    if (!textFile.isEmpty()) {
+        textTarget = volm::runner::textDestination(textFile);
+        if (const QString why = volm::runner::refusedTextTarget(files, textTarget); !why.isEmpty()) return fail(why);
+    }
+    if (const QString why = openFailure(spr); !why.isEmpty())
+        return fail(QStringLiteral("Не удается открыть справочники ") + spr + QStringLiteral(": ") + why);
+    if (const QString why = openFailure(calcFile); !why.isEmpty())
+        return fail(QStringLiteral("Не удается открыть расчет ") + calcFile + QStringLiteral(": ") + why);
+
+    for (int sig : {SIGTERM, SIGINT}) std::signal(sig, requestStop);
+
     // A temporary program folder with a copy of the settings naming the two files.
     QTemporaryDir folder;
     if (!folder.isValid()) return fail(QStringLiteral("Не удается создать временную папку."));
     const QString settings = programDir + QLatin1Char('/') + volm::kSettingsFile;
     const QString settingsCopy = folder.path() + QLatin1Char('/') + volm::kSettingsFile;
-    if (!QFile::copy(settings, settingsCopy))
-        return fail(QStringLiteral("Файл ") + settings + QStringLiteral(" не найден."));
+    if (!QFileInfo::exists(settings)) return fail(QStringLiteral("Файл ") + settings + QStringLiteral(" не найден."));
+    try {
+        volm::copySettingsFile(settings, settingsCopy);
+    } catch (const volm::Error& e) {
+        return fail(e.message());
+    }
     QFile::setPermissions(settingsCopy, QFile::ReadOwner | QFile::WriteOwner);
     try {
         volm::Database db;
@@ -124,26 +197,27 @@ int main(int argc, char** argv) {
     {
         volm::App app(folder.path(), person);
         volm::installFormulaSeams(app);
-        if (!volm::startUp(app) || !app.dm.acGR.isOpen() || !app.dm.atNazvRasch)
+        const bool started = volm::startUp(app);
+        if (stopSignal) return stopped();
+        if (!started || !app.dm.acGR.isOpen() || !app.dm.atNazvRasch)
             return fail(QStringLiteral("Не удается открыть расчет ") + calcFile + QLatin1Char('.'));
 
         volm::RunOptions options;
         options.ask = false;
         options.precision = precision;
-        options.textFile = textFile;
+        options.textFile = textTarget;
+        options.keepText = !textTarget.isEmpty();
         volm::Table& name = *app.dm.atNazvRasch;
         name.first();
-        auto nodeText = [&](const char* column) {
-            const QVariant v = name.value(QString::fromUtf8(column));
-            return v.isNull() ? QString() : QString::number(v.toLongLong());
-        };
-        options.supplyNodeText = nodeText("NузПНапПод");
-        options.availNodeText = nodeText("NузРНап");
+        options.supplyNodeText = nodeText(name.value(QStringLiteral("NузПНапПод")));
+        options.availNodeText = nodeText(name.value(QStringLiteral("NузРНап")));
 
         const volm::RunOutcome outcome = volm::runCalculation(app, options);
         if (outcome.success()) {
             print(stdout, outcome.text);
             status = 0;
+        } else if (stopSignal) {
+            status = stopped();
         }
     }
     return status;

@@ -2,8 +2,10 @@
 
 #include "formulas/cp1251.h"
 #include "store/errors.h"
+#include "store/file_ops.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <condition_variable>
@@ -30,6 +32,16 @@ std::string separatorBytes(QChar separator) {
 }
 
 void appendSeparator(std::string& out, QChar separator) { out += separatorBytes(separator); }
+
+// Writes the whole of size bytes; on failure the message names the file and
+// keeps the system's reason (a full disk as such).
+QString writeAll(QFile& file, const QString& path, const char* data, qint64 size) {
+    errno = 0;
+    if (file.write(data, size) == size) return {};
+    const int err = errno;
+    return QStringLiteral("Ошибка записи в файл \"%1\". %2")
+        .arg(path, err ? systemErrorText(err) : file.errorString());
+}
 
 // The common case of appendFixed without the decimal digits: the value scaled
 // to the last place kept, far enough from a tie that rounding its 15-digit form
@@ -222,9 +234,7 @@ private:
             wake_.wait(lock, [this] { return busy_ || stop_; });
             if (!busy_) return;
             lock.unlock();
-            QString error;
-            if (file_.write(buffer_.data(), qint64(size_)) != qint64(size_))
-                error = QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString());
+            const QString error = writeAll(file_, path_, buffer_.data(), qint64(size_));
             lock.lock();
             if (error_.isEmpty()) error_ = error;
             busy_ = false;
@@ -257,7 +267,8 @@ void CalcText::open(const QString& path) {
     pendingBreak_ = false;
     stopWriter();
     file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Unbuffered: every write reaches the system at once and a failure keeps its reason.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw FileError(QStringLiteral("Не удается создать файл \"%1\". %2").arg(path, file_.errorString()));
     try {
         writer_ = std::make_unique<Writer>(file_, path_, buffer_.size());
@@ -269,8 +280,9 @@ void CalcText::open(const QString& path) {
 void CalcText::flush(bool final) {
     if (!file_.isOpen()) return;
     if (!writer_) {
-        if (used_ > 0 && file_.write(buffer_.data(), qint64(used_)) != qint64(used_))
-            throw FileError(QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString()));
+        if (used_ > 0)
+            if (QString error = writeAll(file_, path_, buffer_.data(), qint64(used_)); !error.isEmpty())
+                throw FileError(error);
         used_ = 0;
         return;
     }

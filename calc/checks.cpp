@@ -1,12 +1,15 @@
 // The input checks of the run: the node numbers of the given heads (stage 1),
 // at least one section (2), the predefined indicators the run requires (3),
-// the node fields of the sections (4) and the section lengths (9).
+// the node fields of the sections (4) and the section lengths (9); the network
+// type and the finiteness of every entered value before anything is computed.
 #include "calc/run_data.h"
 #include "calc/stages.h"
 #include "store/app.h"
 #include "store/command.h"
 #include "store/errors.h"
 #include "store/str_to_int.h"
+
+#include <cmath>
 
 namespace volm::calc {
 
@@ -44,6 +47,54 @@ void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& a
         d.error = standardReport(
             QStringLiteral("Ошибка при записи значений полей \"ПНапНаУзПод задан для узла:\", \"РНапНаУз задан для узла:\"."),
             e.className(), e.message());
+    }
+}
+
+void stageNetworkType(RunData& d) {
+    if (d.networkType != 0 && d.networkType != 1) d.error = QStringLiteral("Тип сети указан неверно!");
+}
+
+void stageFiniteInputs(RunData& d) {
+    const auto infinite = [](double v) { return std::isinf(v); };
+    const auto mustBeFinite = [](const QString& name) {
+        return QStringLiteral("Значение показателя ") + name + QStringLiteral(" должно быть конечным числом.");
+    };
+    std::vector<int> sectionColumns;
+    std::vector<int> headerColumns;
+    auto collect = [&](const std::vector<Indicator>& list) {
+        for (const Indicator& i : list) {
+            if (!i.entered) continue;
+            const int c = i.table ? d.sections.col(i.shortName) : d.header.col(i.shortName);
+            if (c >= 0) (i.table ? sectionColumns : headerColumns).push_back(c);
+        }
+    };
+    collect(d.predefined);
+    collect(d.userIndicators);
+    for (int c : headerColumns)
+        if (d.header.rowCount() > 0 && infinite(d.header.get(0, c))) {
+            d.error = mustBeFinite(QLatin1Char('"') + d.header.names[size_t(c)] + QLatin1Char('"'));
+            return;
+        }
+    const int n = d.sections.rowCount();
+    for (int r = 0; r < n; ++r) {
+        for (int c : sectionColumns)
+            if (infinite(d.sections.get(r, c))) {
+                d.error = d.sectionHeading(r) + mustBeFinite(d.sections.names[size_t(c)]);
+                return;
+            }
+        for (int node : {d.startOf[size_t(r)], d.endOf[size_t(r)]}) {
+            const double* h = d.nodes.find(node);
+            if (h && infinite(*h)) {
+                d.error = d.sectionHeading(r) + QStringLiteral("Геодезическая высота узла ") + nodeText(node) +
+                          QStringLiteral(" в таблице \"Узлы тепловой сети\" должна быть конечным числом.");
+                return;
+            }
+            if (infinite(d.deltaSup(node)) || infinite(d.deltaRet(node))) {
+                d.error = d.sectionHeading(r) + QStringLiteral("Изменение полного напора (ИзмПНап) в узле ") +
+                          nodeText(node) + QStringLiteral(" должно быть конечным числом.");
+                return;
+            }
+        }
     }
 }
 

@@ -88,7 +88,12 @@ void readRunSettings(RunData& d) {
     d.keepText = settings.value(QStringLiteral("СохрТекстРас")).toBool();
     Table& name = cursor(dm.atNazvRasch, "НазвРасч");
     name.first();
-    d.networkType = name.value(QStringLiteral("ТипСети")).toInt();
+    // Anything but 0 or 1 (text, a fraction, another number) is kept as -1,
+    // which the run refuses.
+    const QVariant type = name.value(QStringLiteral("ТипСети"));
+    bool typeOk = false;
+    const double t = type.isNull() ? -1 : type.toDouble(&typeOk);
+    d.networkType = typeOk && (t == 0 || t == 1) ? int(t) : -1;
     d.computeFlows = name.value(QStringLiteral("РасчРасх")).toBool();
 }
 

@@ -29,10 +29,12 @@ const QString kImpossible = QStringLiteral("Расчет невозможен.")
 
 // The stages 1 to 20; each starts only while no fault has been found.
 void runStages(RunData& d, const RunOptions& opt, const QString& textPath) {
-    stageGivenHeadNodes(d, opt.supplyNodeText, opt.availNodeText);
+    stageNetworkType(d);
+    if (d.ok()) stageGivenHeadNodes(d, opt.supplyNodeText, opt.availNodeText);
     if (d.ok()) stageAnySection(d);
     if (d.ok()) stageRequiredIndicators(d);
     if (d.ok()) stageNodeFields(d);
+    if (d.ok()) stageFiniteInputs(d);
     if (d.ok()) stageClearResults(d);
     if (d.ok()) stageEndSectionsAndMains(d);
     if (d.ok()) stageEverySectionInMain(d);
@@ -85,7 +87,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         return out;
     }
 
-    const QString tempText = app.programDirSlash() + kCalcText;
+    QString tempText;  // the text's temporary file, once the run knows it keeps a text
     Table* zag = dm.atZag.get();
     Table* tabl = dm.atTabl.get();
     bool busy = false, locked = false, detached = false;
@@ -114,7 +116,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
                 while (tabl->controlsDisabled()) tabl->enableControls();
         }
         if (d->text) d->text->abandon();
-        QFile::remove(tempText);
+        if (!tempText.isEmpty()) QFile::remove(tempText);
         person.status(QString());
         if (locked && opt.lockWindow) opt.lockWindow(false);
         normalCursor();
@@ -142,6 +144,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         // Start 4: the settings of the run.
         readRunSettings(*d);
         if (opt.precision) d->precision = *opt.precision;
+        if (opt.keepText) d->keepText = *opt.keepText;
         if (!opt.textFile.isEmpty()) d->keepText = true;
 
         // Start 5: pending edits stored, grids detached, position remembered.
@@ -163,18 +166,17 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         }
 
         loadCalculation(*d);
+        if (d->keepText) tempText = textScratchPath(app, opt.textFile);
         dm.acGR.begin();
         inTransaction = true;
 
-        // The stages; whatever they changed is written back also when one of
-        // them stops at a fault or fails unexpectedly.
-        std::exception_ptr unexpected;
-        try {
-            runStages(*d, opt, tempText);
-            if (d->ok() && d->twoPipe()) out.lowHeadNodes = collectLowHeadNodes(*d);
-        } catch (...) {
-            unexpected = std::current_exception();
-        }
+        // The stages. What they changed is written back also when one of them
+        // stops at a fault; an unexpected failure (the text cannot be written,
+        // the run is stopped) keeps the results the file had before.
+        runStages(*d, opt, tempText);
+        if (d->ok() && d->twoPipe()) out.lowHeadNodes = collectLowHeadNodes(*d);
+        // The text is complete on disk before the results are stored.
+        if (d->ok() && d->text && d->text->isOpen()) d->text->close();
         writeBack(*d);
         dm.acGR.commit();
         inTransaction = false;
@@ -183,7 +185,6 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         requery(dm.atMagistraliTS);
         requery(dm.atKonMag);
         requery(dm.atSpisokRaschUchastkov);
-        if (unexpected) std::rethrow_exception(unexpected);
 
         if (!d->ok()) {
             // A run that stops at a fault discards its text.
@@ -195,9 +196,8 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             return out;
         }
 
-        // Stage 21: the text completed and saved.
-        if (d->text && d->text->isOpen()) {
-            d->text->close();
+        // The text saved.
+        if (d->text) {
             if (!opt.textFile.isEmpty()) {
                 moveCalcText(tempText, opt.textFile);
                 out.savedText = opt.textFile;
@@ -217,7 +217,11 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         out.text = outcomeText(out.lowHeadNodes);
         return out;
     } catch (const Abort&) {
-        if (inTransaction) dm.acGR.rollback();
+        if (inTransaction) {
+            dm.acGR.rollback();
+            requery(dm.atZag);
+            requery(dm.atTabl);
+        }
         out.status = RunOutcome::Status::Unexpected;
         return out;
     } catch (const std::exception& e) {

@@ -25,8 +25,12 @@ struct RunOptions {
     // Digits after the separator in the text; the settings' ТочностьЧиселВОтч when unset.
     std::optional<int> precision;
     // When not empty, the text is written whatever the keep-text setting and,
-    // after a successful run, stored under this name without any dialog.
+    // after a successful run, stored under this name without any dialog. It is
+    // written to a temporary file beside that name and renamed over it.
     QString textFile;
+    // Whether the text is written, in place of the settings' СохрТекстРас
+    // (a named textFile always is).
+    std::optional<bool> keepText;
     // BlokirovatOkno (true) and RazblokirovatOkno (false) of the main window.
     std::function<void(bool locked)> lockWindow;
     // Shows a saved calculation text in the viewer (modal); may throw FileError.

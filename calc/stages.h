@@ -10,11 +10,16 @@ namespace volm::calc {
 struct RunData;
 
 // checks.cpp
+// The network type is 0 or 1.
+void stageNetworkType(RunData& d);
 void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& availText);  // 1
 void stageAnySection(RunData& d);                                                           // 2
 void stageRequiredIndicators(RunData& d);                                                   // 3
 void stageNodeFields(RunData& d);                                                           // 4
 void stageSectionLengths(RunData& d);                                                       // 9
+// Every entered value (section and header indicators, node heights, head
+// changes of the network's nodes) is finite.
+void stageFiniteInputs(RunData& d);
 // clearing.cpp
 void stageClearResults(RunData& d);                                                         // 5
 // The columns of Табл that stage 5 always sets to Null (not those whose

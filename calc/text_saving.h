@@ -24,6 +24,12 @@ bool inProgramFolder(const QString& fileName, const App& app);
 // saved (cancelled, refused, not replaced). Throws FileError when the move fails.
 QString offerCalcTextSave(App& app, const QString& tempPath);
 
+// The temporary file of the run's text. Beside target when the text goes to a
+// named file (created there empty, so that the final move is one rename on the
+// same disk); otherwise "~$.tx_" of the work folder when this copy holds the
+// scratch files, or a fresh name there when another copy does. Throws FileError.
+QString textScratchPath(const App& app, const QString& target);
+
 // Moves the temporary text to target, replacing a file of that name.
 // Throws FileError when it cannot.
 void moveCalcText(const QString& tempPath, const QString& target);

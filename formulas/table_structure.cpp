@@ -127,6 +127,14 @@ void NastroitStrukturuTablic(App& app) {
     const bool twoPipe = t == 1;
     const Catalogue catalogue = Catalogue::load(gr);
 
+    // The three tables change together or not at all: a rebuild that stops
+    // leaves the whole file as it was.
+    gr.begin();
+    bool committed = false;
+    Finally undo([&] {
+        if (!committed) gr.rollback();
+    });
+
     // Header.
     Table& zag = cursor(dm.atZag, gr, QStringLiteral("Заг"));
     PerestroitTablicu(gr, QStringLiteral("Заг"), currentHeaderColumns(zag.fields()),
@@ -153,6 +161,8 @@ void NastroitStrukturuTablic(App& app) {
     PerestroitTablicu(gr, QStringLiteral("КонМаг"), currentMainEndColumns(konMag.fields()),
                       targetMainEndColumns(twoPipe));
     reopen(konMag);
+    gr.commit();
+    committed = true;
 
     // The main window: the edit of the available-head node serves two-pipe networks.
     app.availNodeEnabled = twoPipe;

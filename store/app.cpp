@@ -31,6 +31,17 @@ QString App::programDirSlash() const {
 
 void App::enterProgramDir() const { QDir::setCurrent(programDir_); }
 
+void App::setWorkDir(QString dir) {
+    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) dir.chop(1);
+    workDir_ = std::move(dir);
+}
+
+QString App::workPath(const QString& name) const {
+    return (workDir_.isEmpty() ? programDir_ : workDir_) + QLatin1Char('/') + name;
+}
+
+bool App::workDirMoved() const { return !workDir_.isEmpty() && workDir_ != programDir_; }
+
 QString formatChisel(double v) { return QString::number(v, 'g', 15); }
 
 }  // namespace volm

@@ -32,6 +32,15 @@ public:
     QString programDirSlash() const;
     // Makes the program folder the current directory.
     void enterProgramDir() const;
+    // The folder of the settings file and the scratch files: the program folder
+    // when the program may write there, otherwise the user's own data folder
+    // (chosen at start-up; see chooseWorkDir). Empty until chosen.
+    const QString& workDir() const { return workDir_; }
+    void setWorkDir(QString dir);
+    // A file of the work folder.
+    QString workPath(const QString& name) const;
+    // The work folder is not the program folder.
+    bool workDirMoved() const;
     Person& person() const { return person_; }
 
     DataModule dm;
@@ -79,6 +88,7 @@ Q_SIGNALS:
 
 private:
     QString programDir_;
+    QString workDir_;
     Person& person_;
 };
 

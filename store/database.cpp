@@ -43,10 +43,28 @@ QString describe(int code, const QString& engineText) {
     throw DatabaseError(describe(code, db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code))));
 }
 
+// The statement as a message quotes it: at most kQuotedSql characters.
+constexpr int kQuotedSql = 300;
+QString quotedSql(const QString& sql) {
+    if (sql.size() <= kQuotedSql) return sql;
+    return sql.left(kQuotedSql) + QStringLiteral("…");
+}
+
 [[noreturn]] void failSql(sqlite3* db, int code, const QString& sql) {
     QString text = describe(code, fromUtf8(sqlite3_errmsg(db)));
-    if (!sql.isEmpty()) text += QStringLiteral(" SQL: ") + sql;
+    if (!sql.isEmpty()) text += QStringLiteral(" SQL: ") + quotedSql(sql);
     throw DatabaseError(text);
+}
+
+// A file may come from anyone: its schema is not trusted (no function with
+// side effects runs from a view or trigger of the file), the schema cannot be
+// rewritten by hand, and no extension can be loaded. False when the engine
+// refuses a setting.
+bool applyDefensiveSettings(sqlite3* db) {
+    int done = 0;
+    return sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, &done) == SQLITE_OK &&
+           sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &done) == SQLITE_OK &&
+           sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, &done) == SQLITE_OK;
 }
 
 }  // namespace
@@ -130,6 +148,10 @@ void Database::open(const QString& path) {
         QString text = describe(rc, db ? fromUtf8(sqlite3_errmsg(db)) : QString());
         sqlite3_close(db);
         throw DatabaseError(text);
+    }
+    if (!applyDefensiveSettings(db)) {
+        sqlite3_close(db);
+        throw DatabaseError(QStringLiteral("Не удается настроить защиту соединения с базой данных."));
     }
     sqlite3_busy_timeout(db, 2000);
     sqlite3_extended_result_codes(db, 0);
@@ -291,6 +313,7 @@ void Database::create(const QString& path) {
     sqlite3* db = nullptr;
     QByteArray u = path.toUtf8();
     int rc = sqlite3_open_v2(u.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK && !applyDefensiveSettings(db)) rc = SQLITE_ERROR;
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         QString text = describe(rc, db ? fromUtf8(sqlite3_errmsg(db)) : QString());

@@ -60,8 +60,9 @@ void compactFile(App& app, bool reference) {
                                        "сжимаемой базы. Выполнить сжатие?")))
             return;
         app.enterProgramDir();
-        if (QFileInfo::exists(kCompactTarget) && !removeUnlessLocked(kCompactTarget)) {
-            person.message(QStringLiteral("Файл ") + app.programDirSlash() + kCompactTarget +
+        const QString compactTarget = app.workPath(kCompactTarget);
+        if (QFileInfo::exists(compactTarget) && !removeUnlessLocked(compactTarget)) {
+            person.message(QStringLiteral("Файл ") + compactTarget +
                            QStringLiteral(" не может быть удален. Возможно он занят другим приложением. "
                                           "Сжатие не выполнено."));
             return;
@@ -72,15 +73,15 @@ void compactFile(App& app, bool reference) {
             app.dm.closeCalculation();
         const QString path = setting(app, reference ? QStringLiteral("ФайлСпр") : QStringLiteral("ФайлГР"));
         try {
-            Database::compact(path, kCompactTarget);
+            Database::compact(path, compactTarget);
             // The compacted copy takes the original's place in one rename; if
             // that fails the original is still there, whole.
-            replaceFile(kCompactTarget, path);
+            replaceFile(compactTarget, path);
         } catch (...) {
             // The original is whole (the compaction only reads it and the rename
             // either happened or did not): drop the copy and open the file again
             // rather than leave the program without its calculation.
-            QFile::remove(kCompactTarget);
+            QFile::remove(compactTarget);
             try {
                 OtkritFaili(app);
             } catch (...) {
@@ -262,21 +263,39 @@ void saveReferenceBookAs(App& app) {
     runReported(person, [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при открытии диалога записи файла.");
         const QString current = setting(app, QStringLiteral("ФайлСпр"));
-        QString name =
-            person.saveFileName(QStringLiteral("Сохранить справочники как..."), kDatabaseFilter, folderOf(current));
+        // A program folder the program cannot write to holds a read-only book:
+        // its copy goes to the user's data folder unless the person chooses otherwise.
+        const bool bookInProgram = inProgramFolder(app, QFileInfo(app.dm.acSpr.path()).absoluteFilePath());
+        const bool readOnlyBook = app.workDirMoved() && bookInProgram;
+        const QString writableCopies = app.workDir() + QLatin1Char('/');
+        QString name = person.saveFileName(QStringLiteral("Сохранить справочники как..."), kDatabaseFilter,
+                                           readOnlyBook ? writableCopies : folderOf(current));
         if (name.isEmpty()) return;
 
         ctx = QStringLiteral("Ошибка при проверке имени сохраняемого файла.");
         name = applyNameRule(name);
 
         ctx = QStringLiteral("Ошибка при создании файла справочников.");
+        app.enterProgramDir();
+        const bool sameBook = name.compare(current, Qt::CaseInsensitive) == 0 || sameFile(name, app.dm.acSpr.path());
+        if (sameBook && readOnlyBook) {
+            person.message(QStringLiteral("Файл справочников ") + app.dm.acSpr.path() +
+                           QStringLiteral(" доступен только для чтения. Сохраните изменяемую копию справочников "
+                                          "в другой папке, например в ") +
+                           writableCopies + QLatin1Char('.'));
+            return;
+        }
         if (inProgramFolder(app, name)) {
-            person.message(QStringLiteral("Нельзя создать файл справочников в папке, в которую установлена "
-                                          "программа. Выберите другую папку."));
+            QString text = QStringLiteral("Нельзя создать файл справочников в папке, в которую установлена "
+                                          "программа. Выберите другую папку.");
+            if (app.workDirMoved())
+                text += QStringLiteral(" Изменяемую копию справочников можно сохранить в папке ") + writableCopies +
+                        QLatin1Char('.');
+            person.message(text);
             return;
         }
         app.enterProgramDir();
-        if (name.compare(current, Qt::CaseInsensitive) == 0 || sameFile(name, app.dm.acSpr.path())) {
+        if (sameBook) {
             person.message(QStringLiteral("После завершения редактирования база данных справочников сохраняется "
                                           "автоматически. Команда Файл \\ Сохранить справочники как... "
                                           "используется только для сохранения базы данных справочников под другим "

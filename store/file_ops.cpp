@@ -14,9 +14,14 @@ namespace volm {
 
 namespace {
 
-QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString systemError(int err) { return systemErrorText(err); }
 
 }  // namespace
+
+QString systemErrorText(int err) {
+    if (err == ENOSPC || err == EDQUOT) return QStringLiteral("Недостаточно места на диске.");
+    return QString::fromLocal8Bit(std::strerror(err));
+}
 
 QString applyNameRule(const QString& name) {
     if (name.size() < 4 || name.right(4).toUpper() != QLatin1String(".MDB")) return name + QStringLiteral(".mdb");
@@ -58,22 +63,34 @@ void replaceFile(const QString& from, const QString& to) {
         // Another file system: write a copy beside the target, then rename it over.
         QFile in(from);
         QSaveFile out(to);
+        int cause = 0;  // errno of the first failure, before anything else runs
         bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+        if (!ok) cause = errno;
         while (ok) {
             const QByteArray block = in.read(kCopyBlock);
             if (block.isEmpty()) {
                 ok = in.error() == QFileDevice::NoError;
+                if (!ok) cause = errno;
                 break;
             }
             ok = out.write(block) == block.size();
+            if (!ok) cause = errno;
         }
-        if (ok && out.commit()) {
+        if (ok) {
+            ok = out.commit();
+            if (!ok) cause = errno;
+        }
+        if (ok) {
             QFile::remove(from);
             return;
         }
+        // The reason is taken before the cancel, which has words of its own.
+        const QString reason = cause ? systemErrorText(cause)
+                               : in.error() != QFileDevice::NoError ? in.errorString()
+                                                                    : out.errorString();
         out.cancelWriting();
         throw FileError(QStringLiteral("Не удалось заменить файл ") + to + QStringLiteral(" файлом ") + from +
-                        QStringLiteral(": ") + (in.error() != QFileDevice::NoError ? in.errorString() : out.errorString()));
+                        QStringLiteral(": ") + reason);
     }
     throw FileError(QStringLiteral("Не удалось заменить файл ") + to + QStringLiteral(" файлом ") + from +
                     QStringLiteral(": ") + systemError(err));

@@ -24,6 +24,10 @@ void blockCopy(const QString& from, const QString& to, const std::function<void(
 // to is left as it was and FileError is thrown.
 void replaceFile(const QString& from, const QString& to);
 
+// The words of a failed system call: "Недостаточно места на диске." for a full
+// disk or quota, the system's own text otherwise.
+QString systemErrorText(int err);
+
 // Both paths name one existing file (through any spelling or link).
 bool sameFile(const QString& a, const QString& b);
 

@@ -24,10 +24,23 @@ std::unique_ptr<Table> openTable(Database& db, const QString& name, const QStrin
     return t;
 }
 
+// The program never creates triggers: a file holding one comes from elsewhere,
+// and its triggers would act on every write of the program.
+void refuseTriggers(Database& db, const QString& path) {
+    auto st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name LIMIT 1"));
+    if (!st->step()) return;
+    const QString name = st->column(0).toString();
+    st.reset();
+    db.close();
+    throw DatabaseError(QStringLiteral("Файл ") + path + QStringLiteral(" содержит триггер \"") + name.left(100) +
+                        QStringLiteral("\" и не может быть открыт как расчет."));
+}
+
 void openCalculationFile(App& app, const QString& path) {
     DataModule& dm = app.dm;
     Database& gr = dm.acGR;
     gr.open(path);
+    refuseTriggers(gr, path);
     dm.atZag = openTable(gr, QStringLiteral("Заг"), {}, {}, true);
     dm.atNazvRasch = openTable(gr, QStringLiteral("НазвРасч"), {},
                                {"НазвРасч", "РасчетВыполнен", "ТипСети", "РасчРасх", "NНачУз", "NузПНапПод", "NузРНап"},
@@ -64,7 +77,17 @@ void openReferenceFile(App& app, const QString& path) {
     dm.atPoprKoefKUdPot = openTable(spr, QStringLiteral("ПопрКоэфКУдПот"), {}, {"УслДиамТрПр", "ЭквШер", "Коэф"});
 }
 
-QString nodeText(const QVariant& v) { return v.isNull() ? QString() : QString::number(v.toLongLong()); }
+// A stored node number as its edit shows it; a stored value that is not a
+// whole number is shown as it is, for the run's check to name.
+QString nodeText(const QVariant& v) {
+    if (v.isNull()) return {};
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (ok) return QString::number(n);
+    const double d = v.toDouble(&ok);
+    if (ok && d == double(qint64(d))) return QString::number(qint64(d));
+    return v.toString();
+}
 
 // The state of a program with no calculation open.
 void resetState(App& app) {

@@ -101,6 +101,8 @@ struct OnExit {
     F f;
     ~OnExit() { f(); }
 };
+template <typename F>
+OnExit(F) -> OnExit<F>;
 
 // Values in a chunk before it goes to the thread that makes the rows.
 constexpr size_t kChunkValues = 8192;

@@ -2,17 +2,23 @@
 
 #include "store/command.h"
 #include "store/errors.h"
+#include "store/file_ops.h"
 #include "store/scratch_lock.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
 
 namespace volm {
 
 namespace {
 
 QString notDeletedMessage(const App& app, const QString& name) {
-    return QStringLiteral("Файл ") + app.programDirSlash() + name +
+    return QStringLiteral("Файл ") + app.workPath(name) +
            QStringLiteral(" не может быть удален. Возможно он занят другим приложением или его не существует.");
 }
 
@@ -30,12 +36,27 @@ void closeScratch(App& app) {
 // Deletes "~$.mdb" in the current directory: through our own lock when this copy
 // holds it, otherwise only when no other running copy does.
 bool deleteScratchDb(App& app) {
+    const QString path = app.workPath(kScratchDb);
     if (app.scratchLock) {
         bool gone = app.scratchLock->removeAndRelease();
         app.scratchLock.reset();
-        if (!QFileInfo::exists(kScratchDb)) return gone;
+        if (!QFileInfo::exists(path)) return gone;
     }
-    return removeUnlessLocked(kScratchDb);
+    return removeUnlessLocked(path);
+}
+
+// The settings file of the work folder; when that is not the program folder,
+// the program folder's settings are copied there the first time.
+QString settingsPath(App& app) {
+    const QString path = app.workPath(kSettingsFile);
+    if (!app.workDirMoved() || QFileInfo::exists(path)) return path;
+    const QString source = app.programDirSlash() + kSettingsFile;
+    if (!QFileInfo(source).isFile())
+        throw FileError(QStringLiteral("Файл ") + source + QStringLiteral(" не найден."));
+    if (!QDir().mkpath(app.workDir()))
+        throw FileError(QStringLiteral("Не удается создать папку ") + app.workDir() + QLatin1Char('.'));
+    copySettingsFile(source, path);
+    return path;
 }
 
 std::unique_ptr<Table> openScratchTable(App& app, const QString& name) {
@@ -58,6 +79,32 @@ const QStringList& scratchTableStatements() {
 }
 
 void SozdatBazu(const QString& path) { Database::create(path); }
+
+bool folderWritable(const QString& dir) {
+    QTemporaryFile probe(dir + QStringLiteral("/~$XXXXXX.tmp"));
+    return probe.open();
+}
+
+QString chooseWorkDir(const QString& programDir) {
+    if (folderWritable(programDir)) return programDir;
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+void copySettingsFile(const QString& from, const QString& to) {
+    // Written beside its place and renamed there: a failed copy leaves no
+    // half a settings file behind.
+    const QString part = to + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        blockCopy(from, part);
+        QFile::setPermissions(part, QFile::permissions(part) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+        replaceFile(part, to);
+    } catch (const Error& e) {
+        QFile::remove(part);
+        throw FileError(QStringLiteral("Не удается скопировать файл ") + from + QStringLiteral(" в ") + to +
+                        QStringLiteral(". ") + e.message());
+    }
+}
 
 Table& goToSettingsRow(App& app) {
     Table* t = app.dm.atNastr.get();
@@ -98,9 +145,10 @@ bool startUp(App& app) {
     return runReported(app.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при открытии базы данных настроек.");
         app.enterProgramDir();
+        if (app.workDir().isEmpty()) app.setWorkDir(chooseWorkDir(app.programDir()));
         app.dm.atNastr.reset();
         app.dm.acNastr.close();
-        app.dm.acNastr.open(kSettingsFile);
+        app.dm.acNastr.open(settingsPath(app));
         auto settings = std::make_unique<Table>(app.dm.acNastr, QStringLiteral("Настройки"));
         settings->open();
         for (const char* column : {"ФайлГР", "ФайлСпр", "РШрифтаВТД", "РШрифтаВЗагКолТД", "РШрифтаНаимПок",
@@ -112,11 +160,12 @@ bool startUp(App& app) {
 
         ctx = QStringLiteral("Ошибка при создании временной базы данных.");
         closeScratch(app);
-        if (QFileInfo::exists(kScratchDb) && !deleteScratchDb(app))
+        const QString scratch = app.workPath(kScratchDb);
+        if (QFileInfo::exists(scratch) && !deleteScratchDb(app))
             app.person().message(notDeletedMessage(app, kScratchDb));
-        SozdatBazu(kScratchDb);
-        app.scratchLock = std::make_unique<ScratchLock>(kScratchDb);
-        app.dm.acVremDB.open(kScratchDb);
+        SozdatBazu(scratch);
+        app.scratchLock = std::make_unique<ScratchLock>(scratch);
+        app.dm.acVremDB.open(scratch);
         for (const QString& sql : scratchTableStatements()) app.dm.acVremDB.exec(sql);
         app.dm.atVKol = openScratchTable(app, QStringLiteral("ВКол"));
         app.dm.atKopPolya = openScratchTable(app, QStringLiteral("КопПоля"));
@@ -151,13 +200,18 @@ bool shutDown(App& app) {
 
         ctx = QStringLiteral("Ошибка при удалении временных баз данных.");
         app.enterProgramDir();
+        // The scratch files belong to the copy that holds the scratch database;
+        // another copy started from the same folder leaves them alone.
+        const bool ownScratch = app.scratchLock && app.scratchLock->holdsFile();
         closeScratch(app);
-        if (QFileInfo::exists(kScratchDb) && !deleteScratchDb(app))
+        const QString scratch = app.workPath(kScratchDb);
+        if (QFileInfo::exists(scratch) && !deleteScratchDb(app))
             app.person().message(notDeletedMessage(app, kScratchDb));
         app.scratchLock.reset();
-        if (QFileInfo::exists(kCompactTarget) && !removeUnlessLocked(kCompactTarget))
+        const QString compactTarget = app.workPath(kCompactTarget);
+        if (QFileInfo::exists(compactTarget) && !removeUnlessLocked(compactTarget))
             app.person().message(notDeletedMessage(app, kCompactTarget));
-        QFile::remove(kCalcText);
+        if (ownScratch) QFile::remove(app.workPath(kCalcText));
     });
 }
 

@@ -33,6 +33,15 @@ void closeFiles(App& app);
 // calculation name and the two node numbers. Throws for the caller's report.
 void SohranitDannie(App& app);
 
+// The work folder for a program folder: the program folder itself when a file
+// can be created there, otherwise the user's data folder (AppLocalDataLocation).
+QString chooseWorkDir(const QString& programDir);
+// A file can be created in the folder.
+bool folderWritable(const QString& dir);
+// Copies the settings file whole (written beside its place, then renamed);
+// throws FileError naming both files and the reason.
+void copySettingsFile(const QString& from, const QString& to);
+
 // Creates an empty database file; throws DatabaseError when the file exists.
 void SozdatBazu(const QString& path);
 
@@ -47,7 +56,7 @@ void setUpNumberFormat(App& app, const QLocale& locale = QLocale::system());
 // The scratch database's tables, one CREATE TABLE statement each, in order.
 const QStringList& scratchTableStatements();
 
-// Scratch file names, relative to the program folder.
+// Scratch file names, in the work folder (App::workPath).
 inline const QString kScratchDb = QStringLiteral("~$.mdb");
 inline const QString kCompactTarget = QStringLiteral("~$$.mdb");
 inline const QString kCalcText = QStringLiteral("~$.tx_");

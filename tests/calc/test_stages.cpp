@@ -266,7 +266,7 @@ TEST_F(Stages, AFaultKeepsWhatTheEarlierStagesWrote) {
     EXPECT_DOUBLE_EQ(app->dm.atTabl->value(QStringLiteral("ДлКонПод")).toDouble(), 100);
 }
 
-TEST_F(Stages, AnUnexpectedFaultEndsTheRunAndKeepsTheEarlierStages) {
+TEST_F(Stages, AnUnexpectedFaultEndsTheRunAndKeepsTheOldResults) {
     Net n;
     n.sections = {{1, 2}, {2, 3}};
     open(n);
@@ -280,9 +280,11 @@ TEST_F(Stages, AnUnexpectedFaultEndsTheRunAndKeepsTheEarlierStages) {
     EXPECT_FALSE(app->RasVip);
     EXPECT_EQ(person.busyDepth, 0);
     EXPECT_FALSE(app->dm.atTabl->controlsDisabled());
-    // Stages 1 to 9 ran: the mains are stored, the lengths are not computed yet.
-    EXPECT_EQ(rows(QStringLiteral("SELECT id_m, NппУчВМ FROM МагистралиТС ORDER BY rowid")), QStringList({"1 1", "1 2"}));
+    // Stages 1 to 9 ran, but a run that fails unexpectedly stores none of its
+    // results: the file keeps what it had (no mains, no lengths).
+    EXPECT_EQ(rows(QStringLiteral("SELECT id_m, NппУчВМ FROM МагистралиТС ORDER BY rowid")), QStringList());
     EXPECT_TRUE(std::isnan(sectionValue(1, 2, QStringLiteral("ДлКонПод"))));
+    EXPECT_FALSE(app->dm.acGR.inTransaction());
 }
 
 TEST_F(Stages, DeclinedRunChangesNothing) {

@@ -1,0 +1,248 @@
+// The headless runner's files, as processes over a copy of the program folder:
+// the targets it refuses before computing, the text written through links and
+// replaced whole, the program's own files refused as calculations, and a run
+// stopped by a signal leaving nothing behind.
+#include "bench/calc/network_generator.h"
+#include "store/database.h"
+#include "tests/support/program_folder.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace volm::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    bool crashed = false;
+    QString out, err;
+};
+
+class RunnerFiles : public ::testing::Test {
+protected:
+    QTemporaryDir prog;  // a copy of the program folder, with the runner
+    QTemporaryDir data;  // calculations and texts
+    QTemporaryDir tmp;   // the runner's temporary folder
+
+    void SetUp() override {
+        ASSERT_TRUE(prog.isValid() && data.isValid() && tmp.isValid());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_RUN_EXE), runner()));
+        for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"}) {
+            const QString to = prog.filePath(QString::fromUtf8(f));
+            ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/") + QString::fromUtf8(f), to));
+            QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner);
+        }
+    }
+    QString runner() const { return prog.filePath(QStringLiteral("volm-run")); }
+    QString calc(const QString& name = QStringLiteral("c.mdb")) {
+        const QString path = data.filePath(name);
+        if (!QFile::exists(path)) {
+            EXPECT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/method_example.mdb"), path));
+            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+        }
+        return path;
+    }
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        return env;
+    }
+    Result run(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(runner(), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return finished(p);
+    }
+    static Result finished(QProcess& p) {
+        Result r;
+        r.crashed = p.exitStatus() != QProcess::NormalExit;
+        r.status = r.crashed ? -1 : p.exitCode();
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    static QVariant value(const QString& file, const QString& sql) {
+        Database db;
+        db.open(file);
+        auto st = db.prepare(sql);
+        return st->step() ? st->column(0) : QVariant();
+    }
+    QStringList leftovers(const QString& dir) const {
+        return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+};
+
+// Every refused target: status 2 before anything is computed, the message on
+// standard error, the target and the calculation untouched.
+TEST_F(RunnerFiles, RefusedTargetsAreLeftAsTheyWere) {
+    const QString c = calc();
+    const QString spr = data.filePath(QStringLiteral("own-spr.mdb"));
+    ASSERT_TRUE(QFile::copy(prog.filePath(QStringLiteral("Spr.mdb")), spr));
+    const QString otherDb = data.filePath(QStringLiteral("other.txt"));
+    ASSERT_TRUE(QFile::copy(c, otherDb));
+    const QString linkToCalc = data.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(c, linkToCalc));
+    const QString folder = data.filePath(QStringLiteral("folder.txt"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString fifo = data.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString progLink = data.filePath(QStringLiteral("prog-link"));
+    ASSERT_TRUE(QFile::link(prog.path(), progLink));
+    QFile(prog.filePath(QStringLiteral("notes.txt"))).open(QIODevice::WriteOnly);
+
+    struct Case {
+        const char* what;
+        QStringList args;
+        QString target;  // a file that must keep its bytes
+        const char* message;
+    };
+    const QString progSpr = prog.filePath(QStringLiteral("Spr.mdb"));
+    const QString tmpl = prog.filePath(QStringLiteral("GidrRas.mdb"));
+    const Case cases[] = {
+        {"the calculation itself", {QStringLiteral("--text"), c, c}, c, "в файл расчета"},
+        {"the calculation by a link", {QStringLiteral("--text"), linkToCalc, c}, c, "в файл расчета"},
+        {"the reference book in use", {QStringLiteral("--text"), progSpr, c}, progSpr, "в файл справочников"},
+        {"a given reference book", {QStringLiteral("--spr"), spr, QStringLiteral("--text"), spr, c}, spr,
+         "в файл справочников"},
+        {"the template", {QStringLiteral("--text"), tmpl, c}, tmpl, "установлена программа"},
+        {"the settings", {QStringLiteral("--text"), prog.filePath(QStringLiteral("Nastr.mdb")), c},
+         prog.filePath(QStringLiteral("Nastr.mdb")), "установлена программа"},
+        {"a text file of the program folder", {QStringLiteral("--text"), prog.filePath(QStringLiteral("notes.txt")), c},
+         prog.filePath(QStringLiteral("notes.txt")), "установлена программа"},
+        {"a new file of the program folder by a linked folder",
+         {QStringLiteral("--text"), progLink + QStringLiteral("/new.txt"), c}, QString(), "установлена программа"},
+        {"the runner", {QStringLiteral("--text"), runner(), c}, runner(), "установлена программа"},
+        {"a device", {QStringLiteral("--text"), QStringLiteral("/dev/full"), c}, QString(), "не является обычным файлом"},
+        {"a pipe", {QStringLiteral("--text"), fifo, c}, QString(), "не является обычным файлом"},
+        {"a folder", {QStringLiteral("--text"), folder, c}, QString(), "не является обычным файлом"},
+        {"a database", {QStringLiteral("--text"), otherDb, c}, otherDb, "является базой данных"},
+        {"the template as the calculation", {tmpl}, tmpl, "установлена программа"},
+        {"the reference book as the calculation", {progSpr}, progSpr, "установлена программа"},
+        {"a given reference book as the calculation", {QStringLiteral("--spr"), spr, spr}, spr, "файлом справочников"},
+    };
+    const QByteArray calcBefore = fileBytes(c);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        const QByteArray before = k.target.isEmpty() ? QByteArray() : fileBytes(k.target);
+        const Result r = run(k.args);
+        EXPECT_EQ(r.status, 2) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString());
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(k.message))) << r.err.toStdString();
+        if (!k.target.isEmpty()) EXPECT_EQ(fileBytes(k.target), before);
+        EXPECT_EQ(fileBytes(c), calcBefore);
+    }
+    EXPECT_TRUE(QFileInfo(linkToCalc).isSymLink());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_FALSE(QFileInfo::exists(prog.filePath(QStringLiteral("new.txt"))));
+    EXPECT_EQ(leftovers(tmp.path()), QStringList());
+}
+
+// The text goes through a link to its target (the link stays a link), replaces
+// a plain text file whole and leaves no temporary file beside it.
+TEST_F(RunnerFiles, TextThroughLinksAndOverOldText) {
+    const QString c = calc();
+    const QDir texts(data.filePath(QStringLiteral("texts")));
+    ASSERT_TRUE(QDir().mkpath(texts.path()));
+    const QString old = texts.filePath(QStringLiteral("old.txt"));
+    {
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("an old text\n");
+    }
+    const QString link = data.filePath(QStringLiteral("to-old.txt"));
+    ASSERT_TRUE(QFile::link(old, link));
+    const QString dangling = data.filePath(QStringLiteral("to-new.txt"));
+    ASSERT_TRUE(QFile::link(texts.filePath(QStringLiteral("new.txt")), dangling));
+
+    for (const QString& target : {link, dangling, old}) {
+        SCOPED_TRACE(target.toStdString());
+        const Result r = run({QStringLiteral("--text"), target, c});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(target).isSymLink() || target == old);
+        EXPECT_TRUE(fileBytes(target).startsWith("\xc3\xc8\xc4\xd0\xc0\xc2\xcb\xc8\xd7\xc5\xd1\xca\xc8\xc9"));
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fileBytes(old), fileBytes(texts.filePath(QStringLiteral("new.txt"))));
+    QStringList names = leftovers(texts.path());
+    names.sort();
+    EXPECT_EQ(names, QStringList({QStringLiteral("new.txt"), QStringLiteral("old.txt")}));
+    EXPECT_EQ(leftovers(tmp.path()), QStringList());
+}
+
+// A run of the runner ends with nothing of its own left in the temporary
+// folder, with or without a text; a stored node number that is not a number
+// is named as it is, not taken for node 0.
+TEST_F(RunnerFiles, MessagesKeepTheirCause) {
+    const QString c = calc();
+    execOn(c, {QStringLiteral("UPDATE НазвРасч SET NузПНапПод='x1'")});
+    Result r = run({c});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("x1"))) << r.err.toStdString();
+
+    // A damaged reference book is reported as the reference book.
+    const QString spr = data.filePath(QStringLiteral("bad-spr.mdb"));
+    {
+        QFile f(spr);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("SQLite format 3\0", 16) + QByteArray(2000, 'x'));
+    }
+    r = run({QStringLiteral("--spr"), spr, c});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("справочники ") + spr)) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Не удается открыть расчет"))) << r.err.toStdString();
+
+    // A settings file that exists but cannot be copied is not "not found".
+    ASSERT_TRUE(QFile::setPermissions(prog.filePath(QStringLiteral("Nastr.mdb")), QFileDevice::Permissions()));
+    QFile::remove(prog.filePath(QStringLiteral("Nastr.mdb")));
+    ASSERT_TRUE(QDir().mkpath(prog.filePath(QStringLiteral("Nastr.mdb"))));
+    r = run({c});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(r.err.contains(QStringLiteral("не найден"))) << r.err.toStdString();
+    EXPECT_EQ(leftovers(tmp.path()), QStringList());
+}
+
+// A large run stopped by SIGTERM or SIGINT: the calculation keeps the results
+// it had, the runner's temporary folder and the text's temporary file go.
+TEST_F(RunnerFiles, StoppedBySignalLeavesNothingBehind) {
+    const QString c = data.filePath(QStringLiteral("large.mdb"));
+    ASSERT_TRUE(QFile::copy(prog.filePath(QStringLiteral("GidrRas.mdb")), c));
+    QFile::setPermissions(c, QFile::permissions(c) | QFileDevice::WriteOwner);
+    bench::generateNetwork(c, 20000);
+    const QString txt = data.filePath(QStringLiteral("large.txt"));
+    for (int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        // Nothing computed yet: no lengths, heads or end results.
+        const char* results = "SELECT (SELECT count(ДлНачПод) + count(ТВодыКонПод) + count(ПНапКонПод) FROM Табл) + "
+                              "(SELECT count(*) FROM КонМаг) + (SELECT count(*) FROM МагистралиТС)";
+        ASSERT_EQ(value(c, QString::fromUtf8(results)).toInt(), 0);
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(runner(), {QStringLiteral("--text"), txt, c});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(700);
+        ::kill(pid_t(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const Result r = finished(p);
+        EXPECT_FALSE(r.crashed);
+        EXPECT_EQ(r.status, 128 + sig) << r.err.toStdString();
+        EXPECT_EQ(value(c, QString::fromUtf8(results)).toInt(), 0);
+        EXPECT_EQ(value(c, QStringLiteral("PRAGMA quick_check")).toString(), QStringLiteral("ok"));
+        EXPECT_EQ(leftovers(tmp.path()), QStringList());
+        QStringList names = leftovers(data.path());
+        names.sort();
+        EXPECT_EQ(names, QStringList({QStringLiteral("large.mdb")}));
+    }
+}
+
+}  // namespace
+}  // namespace volm::test
