@@ -35,6 +35,7 @@
 #include "store/errors.h"
 #include "store/file_ops.h"
 #include "store/startup.h"
+#include "volm_version.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -126,6 +127,11 @@ int stopped() {
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    // volm-run --version: the program's version on standard output.
+    if (args.size() == 2 && args[1] == QStringLiteral("--version")) {
+        std::fputs("volm-run (ВОЛМ) " VOLM_VERSION "\n", stdout);
+        return 0;
+    }
     QString spr, textFile, calcFile;
     std::optional<int> precision;
     for (int i = 1; i < args.size(); ++i) {

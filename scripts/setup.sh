@@ -15,6 +15,7 @@ PACKAGES=(
   libxlsxwriter-dev libkainjow-mustache-dev libsqlite3-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  dpkg-dev
 )
 
 installed() {
