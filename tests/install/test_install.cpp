@@ -404,7 +404,7 @@ TEST(Package, HoldsTheInstalledTreeAndDependsOnItsLibraries) {
     EXPECT_EQ(field("Architecture"), QStringLiteral("amd64"));
     // Taken from the libraries the executables link.
     const QString depends = field("Depends");
-    for (const char* library : {"libc6", "libqt6core6", "libqt6widgets6", "libsqlite3-0"})
+    for (const char* library : {"libc6", "libqt6core6", "libqt6widgets6", "libsqlite3-0", "qt6-qpa-plugins"})
         EXPECT_TRUE(depends.contains(QString::fromUtf8(library))) << library << " not in " << depends.toStdString();
     const QString description = field("Description");
     EXPECT_TRUE(description.contains(QLatin1String("district-heating"))) << description.toStdString();
