@@ -19,6 +19,7 @@
 
 #include <cctype>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <pwd.h>
 #include <unistd.h>
@@ -164,6 +165,8 @@ struct Entry {
     Kind kind;
     const char* target = nullptr;  // what a link resolves to, relative to the prefix
 };
+
+void PrintTo(const Entry& e, std::ostream* os) { *os << e.path; }
 
 // What a link holds, as written.
 QString linkText(const QString& path) {
