@@ -7,6 +7,7 @@
 #include "ui/qt_person.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -28,6 +29,9 @@ void requestStop(int) { stopRequested = 1; }
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ВОЛМ"));
+    // The window icon and the menu entry (volm.desktop) the desktop matches it to.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/volm-256.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("volm"));
 
     // Qt's own texts (file dialogs, standard buttons) in Russian.
     QTranslator qtTexts;

@@ -45,6 +45,7 @@
 #include "store/file_ops.h"
 #include "store/startup.h"
 #include "ui/chart_export.h"
+#include "volm_version.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -154,6 +155,11 @@ int main(int argc, char** argv) {
     const auto qapp = chartWanted ? volm::ui::makeApplication(argc, argv, true)
                                   : volm::report::headlessApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    // volm-run --version: the program's version on standard output.
+    if (args.size() == 2 && args[1] == QStringLiteral("--version")) {
+        std::fputs("volm-run (ВОЛМ) " VOLM_VERSION "\n", stdout);
+        return 0;
+    }
     QString spr, textFile, calcFile, xlsxFile, reportFile;
     QString chartFile;
     int chartMain = 1;

@@ -15,6 +15,7 @@ PACKAGES=(
   libxlsxwriter-dev libkainjow-mustache-dev libsqlite3-dev
   libgtest-dev libbenchmark-dev python3-openpyxl
   xvfb xauth fonts-dejavu-core poppler-utils
+  dpkg-dev
 )
 
 installed() {

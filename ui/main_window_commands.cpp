@@ -34,6 +34,8 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include "volm_version.h"
+
 namespace volm::ui {
 
 namespace {
@@ -425,7 +427,7 @@ void TMainForm::showHelp() {
 void TMainForm::showAbout() {
     const QString text = QStringLiteral(
         "Гидравлический расчет водяных тепловых сетей\n"
-        "ВОЛМ 1.0\n"
+        "ВОЛМ " VOLM_VERSION "\n"
         "Дата последнего обновления: 10.12.2026\n"
         "Сайт программы: https://volm.example.org\n"
         "Разработчик: группа разработчиков ВОЛМ\n"
