@@ -16,6 +16,8 @@
 //
 // Exit status: 0 success, 1 the calculation stopped at a fault or was refused,
 // 2 usage error or a file that cannot be opened.
+// The warnings of the regime checks follow the outcome on standard output;
+// --strict makes a run with warnings exit 3.
 #include "calc/run.h"
 #include "formulas/formula_seams.h"
 #include "store/app.h"
@@ -74,9 +76,12 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     QString spr, textFile, calcFile;
     std::optional<int> precision;
+    bool strict = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == QStringLiteral("--spr") && i + 1 < args.size()) {
+        if (a == QStringLiteral("--strict")) {
+            strict = true;
+        } else if (a == QStringLiteral("--spr") && i + 1 < args.size()) {
             spr = args[++i];
         } else if (a == QStringLiteral("--text") && i + 1 < args.size()) {
             textFile = args[++i];
@@ -142,8 +147,9 @@ int main(int argc, char** argv) {
 
         const volm::RunOutcome outcome = volm::runCalculation(app, options);
         if (outcome.success()) {
-            print(stdout, outcome.text);
+            print(stdout, volm::outcomeWithWarnings(outcome));
             status = 0;
+            if (strict && !outcome.warnings.empty()) status = 3;
         }
     }
     return status;
