@@ -78,6 +78,7 @@ public:
     void formulasDialog();
     void initialDataDialog();
     void repeatedDataDialog();
+    void regimeChecksDialog();
     void runCalculation();
     void makeReport();
     void exportToExcel();
@@ -129,6 +130,7 @@ public:
             *miDataGr = nullptr, *miSortPoNU = nullptr, *miSortPoVnutrSc = nullptr;
     QAction *miSprPlVodi = nullptr, *miSprDiamTr = nullptr, *miSprPoprKoef = nullptr;
     QAction* miNastrProg = nullptr;
+    QAction* miDataProverkiRezhima = nullptr;
     QAction *miSprVOLM = nullptr, *miOProg = nullptr;
 
 protected:

@@ -16,6 +16,7 @@
 #include "ui/icons.h"
 #include "ui/initial_data_dialog.h"
 #include "ui/reference_editor.h"
+#include "ui/regime_checks_dialog.h"
 #include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
 #include "ui/settings_dialog.h"
@@ -80,6 +81,7 @@ void TMainForm::buildActions() {
     miDataVvodNachDann =
         make(QStringLiteral("Ввод начальных данных"), &TMainForm::initialDataDialog, "miDataVvodNachDann");
     miDataVvPovtD = make(QStringLiteral("Ввод повторяющихся данных"), &TMainForm::repeatedDataDialog, "miDataVvPovtD");
+    miDataProverkiRezhima = make(QStringLiteral("Проверки режима"), &TMainForm::regimeChecksDialog, "miDataProverkiRezhima");
     miDataVipRas = make(QStringLiteral("Выполнить расчет"), &TMainForm::runCalculation, "miDataVipRas");
     miDataFormOtsh = make(QStringLiteral("Формировать отчет"), &TMainForm::makeReport, "miDataFormOtsh");
     miDataVigrV_ME =
@@ -141,6 +143,7 @@ void TMainForm::buildMenus() {
 
     QMenu* data = bar->addMenu(QStringLiteral("&Данные"));
     data->addActions({miDataRasFormuli, miDataVvodNachDann, miDataVvPovtD});
+    data->addAction(miDataProverkiRezhima);
     data->addSeparator();
     data->addAction(miDataVipRas);
     data->addSeparator();
@@ -281,6 +284,15 @@ void TMainForm::repeatedDataDialog() {
         TVvPovtDForm::run(app_, this);
     });
     syncFromApp();
+}
+
+void TMainForm::regimeChecksDialog() {
+    if (!app_.dm.acGR.isOpen()) return;
+    guarded([&] {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        TProverkiRezhimaForm::run(app_, this);
+    });
 }
 
 void TMainForm::runCalculation() {
