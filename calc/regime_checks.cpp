@@ -31,10 +31,7 @@ public:
     void section(int a, int b, double v, double key) { add({a, b}, v, key); }
     void section(int a, int b, double v) { add({a, b}, v, v); }
     void node(int n, double v) {
-        if (!seen_.contains(n)) {
-            seen_.insert(n);
-            places_.push_back({n, 0});
-        }
+        if (firstTime(n)) places_.push_back({n, 0});
         note({n, 0}, v, v);
     }
     bool empty() const { return places_.empty(); }
@@ -75,9 +72,25 @@ private:
         }
     }
 
+    // Node numbers are small integers: a flag per possible number, others in a set.
+    bool firstTime(int n) {
+        constexpr int kLow = -32768, kSpan = 65536;
+        if (n >= kLow && n < kLow + kSpan) {
+            if (seenDense_.empty()) seenDense_.assign(size_t(kSpan), 0);
+            char& f = seenDense_[size_t(n - kLow)];
+            if (f) return false;
+            f = 1;
+            return true;
+        }
+        if (seenOther_.contains(n)) return false;
+        seenOther_.insert(n);
+        return true;
+    }
+
     bool nodes_, greater_;
     std::vector<std::pair<int, int>> places_;
-    QSet<int> seen_;
+    std::vector<char> seenDense_;
+    QSet<int> seenOther_;
     bool hasWorst_ = false;
     double worstKey_ = 0, worst_ = 0;
     std::pair<int, int> worstAt_{0, 0};
@@ -178,17 +191,7 @@ struct Checker {
 
     void boilingRule(const End& start, const End& end, double margin) {
         Violations v(true, false);
-        // Saturation heads by whole temperature: the network has few distinct ones.
-        QHash<int, double> cache;
-        auto sat = [&](double t) {
-            if (isNull(t)) return kNull;
-            const int key = int(std::lround(t * 10));
-            auto it = cache.constFind(key);
-            if (it != cache.constEnd()) return *it;
-            const double h = boilingHead(key / 10.0);
-            cache.insert(key, h);
-            return h;
-        };
+        auto sat = [&](double t) { return boilingHead(t); };
         const int n = rows();
         for (int r = 0; r < n; ++r) {
             const double m1 = s().get(r, start.head) - s().get(r, start.ground) - sat(s().get(r, start.temp));
