@@ -5,6 +5,7 @@
 //   usual   the shipped rules and the default head limits;
 //   worst   every rule broken at every place (limits set past every value),
 //           so that every place is collected and the lines are built.
+// The warnings of the usual rules follow the table.
 //
 //   volm_bench_regime [SECTIONS ...]
 #include "bench/calc/network_generator.h"
@@ -153,6 +154,9 @@ int main(int argc, char** argv) {
         for (RegimeRule& r : worst.rules) r.limit = -1e9;
         const double worstMs = medianMs([&] { worstCount = checkRegime(in, worst, QLatin1Char(',')).count(); });
         std::printf("%9d %10.2f %9d %10.2f %9d %10.3f\n", n, usualMs, usualCount, worstMs, worstCount, readMs);
+        // What the usual rules say about the generated network (each line shortened).
+        for (const QString& line : checkRegime(in, usual, QLatin1Char(',')).lines)
+            std::printf("    %s\n", qPrintable(line.size() > 160 ? line.left(70) + QStringLiteral(" ... ") + line.right(85) : line));
     }
     return 0;
 }
