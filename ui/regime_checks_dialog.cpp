@@ -74,14 +74,14 @@ TProverkiRezhimaForm::TProverkiRezhimaForm(volm::App& app, QWidget* parent) : QD
     limitsModel->setPerson(&app_.person());
     limitsModel->setLocale(app_.locale);
     limitsModel->setTable(limits_.get());
-    describe(limitsModel, {{"МинНапор", "Мин. давление, м", 110},
-                           {"ПровМинНапор", "Проверять", 70},
-                           {"МаксНапор", "Макс. давление, м", 120},
-                           {"ПровМаксНапор", "Проверять", 70},
-                           {"ЗапасВскип", "Запас до вскипания, м", 140},
-                           {"ПровВскип", "Проверять", 70},
-                           {"ТребРНап", "Распол. напор на конце, м", 160},
-                           {"ПровТребРНап", "Проверять", 70}});
+    describe(limitsModel, {{"МинНапор", "Мин. давление, м", 130},
+                           {"ПровМинНапор", "Проверять", 80},
+                           {"МаксНапор", "Макс. давление, м", 135},
+                           {"ПровМаксНапор", "Проверять", 80},
+                           {"ЗапасВскип", "Запас до вскипания, м", 165},
+                           {"ПровВскип", "Проверять", 80},
+                           {"ТребРНап", "Распол. напор на конце, м", 190},
+                           {"ПровТребРНап", "Проверять", 80}});
     DGLimits = new DataGridView(this);
     DGLimits->setObjectName(QStringLiteral("DGLimits"));
     DGLimits->setGridModel(limitsModel);
@@ -127,7 +127,7 @@ TProverkiRezhimaForm::TProverkiRezhimaForm(volm::App& app, QWidget* parent) : QD
     layout->addWidget(new QLabel(QStringLiteral("Правила на показатели:"), this));
     layout->addWidget(DGRules, 1);
     layout->addLayout(buttons);
-    resize(920, 420);
+    resize(1000, 420);
 }
 
 TProverkiRezhimaForm::~TProverkiRezhimaForm() {
