@@ -3,7 +3,6 @@
 #include "store/command.h"
 #include "store/errors.h"
 #include "store/records.h"
-#include "store/regime_tables.h"
 #include "store/startup.h"
 
 #include <QFileInfo>
@@ -29,7 +28,6 @@ void openCalculationFile(App& app, const QString& path) {
     DataModule& dm = app.dm;
     Database& gr = dm.acGR;
     gr.open(path);
-    ensureRegimeTables(gr);
     dm.atZag = openTable(gr, QStringLiteral("Заг"), {}, {}, true);
     dm.atNazvRasch = openTable(gr, QStringLiteral("НазвРасч"), {},
                                {"НазвРасч", "РасчетВыполнен", "ТипСети", "РасчРасх", "NНачУз", "NузПНапПод", "NузРНап"},

@@ -35,13 +35,18 @@ TEST_F(RegimeRun, TheTemplateShipsTheUsualRules) {
     EXPECT_EQ(rows(QStringLiteral("SELECT * FROM ПределыНапоров")), QStringList({QStringLiteral("5 1 160 1 5 1 0 0")}));
 }
 
-TEST_F(RegimeRun, AnOlderFileGetsTheTablesWhenOpened) {
-    open(quietNet(), {QStringLiteral("DROP TABLE ПроверкиРежима"), QStringLiteral("DROP TABLE ПределыНапоров")});
-    EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM ПроверкиРежима")).toInt(), 0);
-    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM ПределыНапоров")), QStringList({QStringLiteral("5 1 160 1 5 1 0 0")}));
+// A file written before the checks is opened unchanged; its run is checked
+// with the default head limits and no rules on indicators.
+TEST_F(RegimeRun, AnOlderFileIsCheckedWithTheDefaultLimits) {
+    Net net = quietNet();
+    net.nodes = {{1, 100}, {2, 100}, {3, 158}, {4, 100}};
+    open(net, {QStringLiteral("DROP TABLE ПроверкиРежима"), QStringLiteral("DROP TABLE ПределыНапоров")});
+    EXPECT_FALSE(fileValue(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'ПроверкиРежима'")).toBool());
     const RunOutcome out = run();
-    EXPECT_TRUE(out.success());
-    EXPECT_TRUE(out.warnings.empty()) << out.warnings.front().toStdString();
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    ASSERT_FALSE(out.warnings.empty());
+    EXPECT_TRUE(out.warnings.front().startsWith(QStringLiteral("Узел 3: Давление в подающем трубопроводе меньше 5 м")))
+        << out.warnings.front().toStdString();
 }
 
 TEST_F(RegimeRun, AQuietRunShowsOnlyItsOutcome) {
