@@ -1,7 +1,7 @@
 // volm-run: computes a calculation file without windows.
 //
 //   volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] [--report FILE.pdf]
-//            CALCULATION.mdb
+//            [--strict] CALCULATION.mdb
 //   --chart FILE.png [--main N]: also draws the piezometric chart of main N
 //   (default 1) after a successful run, offscreen when there is no display.
 //
@@ -32,7 +32,9 @@
 //
 // Exit status: 0 success, 1 the calculation stopped at a fault or was refused,
 // 2 usage error or a file that cannot be opened or written (a workbook or a
-// report among them), 128 + the signal when stopped by SIGTERM or SIGINT.
+// report among them), 3 (with --strict) a computed run with warnings, 128 + the
+// signal when stopped by SIGTERM or SIGINT. The warnings of the regime checks
+// follow the outcome on standard output.
 #include "runner_files.h"
 
 #include "calc/run.h"
@@ -119,7 +121,7 @@ QString openFailure(const QString& path) {
 
 int usage() {
     std::fputs("usage: volm-run [--spr FILE] [--text FILE] [--precision N] [--xlsx FILE] [--report FILE.pdf]\n"
-               "                CALCULATION.mdb\n",
+               "                [--strict] CALCULATION.mdb\n",
                stderr);
     std::fputs("       volm-run ... --chart FILE.png [--main N] CALCULATION.mdb\n", stderr);
     return 2;
@@ -164,9 +166,12 @@ int main(int argc, char** argv) {
     QString chartFile;
     int chartMain = 1;
     std::optional<int> precision;
+    bool strict = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == QStringLiteral("--spr") && i + 1 < args.size()) {
+        if (a == QStringLiteral("--strict")) {
+            strict = true;
+        } else if (a == QStringLiteral("--spr") && i + 1 < args.size()) {
             spr = args[++i];
         } else if (a == QStringLiteral("--text") && i + 1 < args.size()) {
             textFile = args[++i];
@@ -261,7 +266,7 @@ int main(int argc, char** argv) {
 
         const volm::RunOutcome outcome = volm::runCalculation(app, options);
         if (outcome.success()) {
-            print(stdout, outcome.text);
+            print(stdout, volm::outcomeWithWarnings(outcome));
             status = 0;
             if (!reportFile.isEmpty())
                 if (const QString error = volm::report::writeReportFile(app, programDir, reportFile); !error.isEmpty())
@@ -274,6 +279,7 @@ int main(int argc, char** argv) {
                 }
             }
             if (!xlsxFile.isEmpty() && !writeWorkbook(app, xlsxFile, precision)) status = 2;
+            if (status == 0 && strict && !outcome.warnings.empty()) status = 3;
         } else if (stopSignal) {
             status = stopped();
         }

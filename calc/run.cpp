@@ -5,6 +5,7 @@
 #include "calc/run.h"
 
 #include "calc/load.h"
+#include "calc/regime_checks.h"
 #include "calc/run_data.h"
 #include "calc/stages.h"
 #include "calc/text_saving.h"
@@ -70,6 +71,15 @@ QString faultText(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
+// The regime checks of a successful run; a fault of theirs costs only the warnings.
+std::vector<QString> regimeWarnings(App& app, const RunData& d) {
+    try {
+        return checkRegime(d, readRegimeSettings(app.dm.acGR)).lines;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 void requery(const std::unique_ptr<Table>& t) {
     if (t && t->isOpen()) t->requery();
 }
@@ -86,6 +96,11 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
 }
 
 }  // namespace
+
+QString outcomeWithWarnings(const RunOutcome& out) {
+    if (out.warnings.empty()) return out.text;
+    return out.text + QStringLiteral("\r\n\r\n") + RegimeWarnings{out.warnings}.block();
+}
 
 RunOutcome runCalculation(App& app, const RunOptions& opt) {
     RunOutcome out;
@@ -234,7 +249,8 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         UstanovitRasVip(app, true);
         out.status = RunOutcome::Status::Success;
         out.text = outcomeText(out.lowHeadNodes);
-        if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, out.text);
+        out.warnings = regimeWarnings(app, *d);
+        if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, outcomeWithWarnings(out));
         return out;
     } catch (const Abort&) {
         if (tx) {

@@ -72,7 +72,14 @@ struct RunOutcome {
     // The id of the section a Fault is about (the section grid is left on its
     // row); 0 when the fault is about no one section.
     qint64 faultSection = 0;
+    // Warnings of the regime checks after a successful run, one per broken rule.
+    // The outcome display gets text followed by their block (outcomeWithWarnings).
+    std::vector<QString> warnings;
 };
+
+// The outcome text followed, when there are warnings, by an empty line and
+// "Предупреждения (N):" with one line per warning.
+QString outcomeWithWarnings(const RunOutcome& outcome);
 
 // Runs the calculation of the open calculation file. Every message (refusals,
 // the error text of a fault, an unexpected fault) is shown through the person,

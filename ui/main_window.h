@@ -79,6 +79,7 @@ public:
     void formulasDialog();
     void initialDataDialog();
     void repeatedDataDialog();
+    void regimeChecksDialog();
     void runCalculation();
     void makeReport();
     void exportToExcel();
@@ -132,6 +133,7 @@ public:
     QAction *miSprPlVodi = nullptr, *miSprDiamTr = nullptr, *miSprPoprKoef = nullptr;
     QAction* miNastrProg = nullptr;
     QAction* miDataSkhema = nullptr;  // "Схема сети"
+    QAction* miDataProverkiRezhima = nullptr;
     QAction *miSprVOLM = nullptr, *miOProg = nullptr;
 
 protected:

@@ -20,6 +20,7 @@
 #include "ui/report_preview.h"
 #include "ui/network_schematic_window.h"
 #include "ui/reference_editor.h"
+#include "ui/regime_checks_dialog.h"
 #include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
 #include "ui/settings_dialog.h"
@@ -86,6 +87,7 @@ void TMainForm::buildActions() {
     miDataVvodNachDann =
         make(QStringLiteral("Ввод начальных данных"), &TMainForm::initialDataDialog, "miDataVvodNachDann");
     miDataVvPovtD = make(QStringLiteral("Ввод повторяющихся данных"), &TMainForm::repeatedDataDialog, "miDataVvPovtD");
+    miDataProverkiRezhima = make(QStringLiteral("Проверки режима"), &TMainForm::regimeChecksDialog, "miDataProverkiRezhima");
     miDataVipRas = make(QStringLiteral("Выполнить расчет"), &TMainForm::runCalculation, "miDataVipRas");
     miDataFormOtsh = make(QStringLiteral("Формировать отчет"), &TMainForm::makeReport, "miDataFormOtsh");
     miDataVigrV_ME =
@@ -149,6 +151,7 @@ void TMainForm::buildMenus() {
 
     QMenu* data = bar->addMenu(QStringLiteral("&Данные"));
     data->addActions({miDataRasFormuli, miDataVvodNachDann, miDataVvPovtD});
+    data->addAction(miDataProverkiRezhima);
     data->addSeparator();
     data->addAction(miDataVipRas);
     data->addSeparator();
@@ -291,6 +294,15 @@ void TMainForm::repeatedDataDialog() {
         TVvPovtDForm::run(app_, this);
     });
     syncFromApp();
+}
+
+void TMainForm::regimeChecksDialog() {
+    if (!app_.dm.acGR.isOpen()) return;
+    guarded([&] {
+        DGZag->endEditing();
+        DGGlavn->endEditing();
+        TProverkiRezhimaForm::run(app_, this);
+    });
 }
 
 void TMainForm::runCalculation() {

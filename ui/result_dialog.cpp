@@ -8,6 +8,11 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QLayout>
+#include <algorithm>
 #include <QVBoxLayout>
 
 TRasVipForm::TRasVipForm(QWidget* parent) : QDialog(parent) {
@@ -57,9 +62,26 @@ TRasVipForm::TRasVipForm(QWidget* parent) : QDialog(parent) {
 
 void TRasVipForm::setOutcome(const QString& text) {
     mmRasVip->setPlainText(volm::ui::plainLines(text));
+    widenForLongLines();
     cbFormOtch->setChecked(false);
     cbVigrV_ME->setChecked(false);
     cbGr->setChecked(false);
+}
+
+// Warnings after the outcome may be long lines: the window grows (still of a
+// fixed size) to show them whole, up to most of the screen's width.
+void TRasVipForm::widenForLongLines() {
+    const QFontMetrics fm(mmRasVip->font());
+    int widest = 0;
+    for (const QString& line : mmRasVip->toPlainText().split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    if (layout()) layout()->activate();
+    const int extra = width() - mmRasVip->width() + 2 * mmRasVip->frameWidth() +
+                      mmRasVip->verticalScrollBar()->sizeHint().width() +
+                      2 * int(mmRasVip->document()->documentMargin()) + 2 * fm.averageCharWidth();
+    int want = widest + extra;
+    if (const QScreen* screen = this->screen()) want = std::min(want, screen->availableGeometry().width() * 9 / 10);
+    if (want > width()) setFixedWidth(want);
 }
 
 TRasVipForm::Choice TRasVipForm::choice() const {

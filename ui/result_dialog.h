@@ -67,6 +67,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+
+private:
+    void widenForLongLines();
 };
 
 namespace volm::ui {

@@ -79,3 +79,11 @@ CREATE TABLE [КонМаг] ([id_m] smallint, [КонУзел] smallint, [ДлМ
   [ПотНОтИОбр] float, [ПНапОбр] float, [РНап] float);
 
 CREATE TABLE [СписокРасчУчастков] ([НачУзел] smallint, [КонУзел] smallint);
+
+-- Checks of the computed regime: the person's rules on indicators ("больше" or
+-- "меньше" a limit, with the warning shown) and the limits of the built-in head
+-- rules (one row; heads in m, each rule with its switch).
+CREATE TABLE [ПроверкиРежима] ([Nпп] integer, [Показатель] text(50), [Условие] text(10),
+  [Предел] float, [Предупреждение] text(255));
+CREATE TABLE [ПределыНапоров] ([МинНапор] float, [ПровМинНапор] bit, [МаксНапор] float, [ПровМаксНапор] bit,
+  [ЗапасВскип] float, [ПровВскип] bit, [ТребРНап] float, [ПровТребРНап] bit);

@@ -6,3 +6,8 @@ INSERT INTO [НазвРасч] ([НазвРасч], [РасчетВыполне�
   VALUES (Null, False, 1, True, Null, Null, Null);
 
 INSERT INTO [Заг] ([ЭквШер], [МинТВоды], [МаксТВоды]) VALUES (0.5, 70, 95);
+
+-- The usual rules of the regime checks and the default head limits.
+INSERT INTO [ПроверкиРежима] VALUES (1, 'СкорПод', 'больше', 3.5, 'Скорость воды в подающем трубопроводе больше 3,5 м/с');
+INSERT INTO [ПроверкиРежима] VALUES (2, 'УдПотПод', 'больше', 300, 'Удельные потери давления в подающем трубопроводе больше 300 Па/м');
+INSERT INTO [ПределыНапоров] VALUES (5, True, 160, True, 5, True, 0, False);

@@ -375,7 +375,7 @@ TEST_P(OutcomeInsideTheRun, BeforeTheFinalSteps) {
     o.outcomeDisplay = &display;
     const RunOutcome out = run(QStringLiteral("1"), QStringLiteral("1"), o);
     ASSERT_TRUE(out.success());
-    EXPECT_EQ(display.shown, QStringList{out.text});
+    EXPECT_EQ(display.shown, QStringList{outcomeWithWarnings(out)});
     EXPECT_EQ(display.locksThen, 1);
     EXPECT_TRUE(display.detachedThen);
     EXPECT_TRUE(display.doneThen);

@@ -71,7 +71,13 @@ TEST_F(VolmRun, TwoPipeExample) {
     const QString txt = dir.filePath(QStringLiteral("two.txt"));
     const Result r = volmRun({QStringLiteral("--text"), txt, QStringLiteral("--precision"), QStringLiteral("3"), calc});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("Расчет выполнен успешно.\n"));
+    // The source keeps the return head at the ground (60 m available of 60 m
+    // pressure), so the return pipeline is under 5 m of pressure almost everywhere
+    // and below the ground at the hill node 6 (108 m): the warning says so, in the
+    // runner's locale.
+    EXPECT_EQ(r.out, QStringLiteral("Расчет выполнен успешно.\n\nПредупреждения (1):\n"
+                                    "Узлы 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13: Давление в обратном трубопроводе "
+                                    "меньше 5 м (мин. -5.61 в узле 6)\n"));
     EXPECT_EQ(r.err, QString());
     EXPECT_EQ(value(calc, QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")), 1);
     EXPECT_EQ(value(calc, QStringLiteral("SELECT count(*) FROM Табл WHERE ПНапКонОбр IS NULL")), 0);
@@ -122,11 +128,57 @@ TEST_F(VolmRun, TwoPipeExample) {
         << t.right(150).toStdString();
 }
 
+// A new calculation carrying 30 t/h through 80 mm pipes: some 490 Pa/m of
+// friction, past the shipped 300 Pa/m rule. The run succeeds and warns; with
+// --strict the warnings make the status 3.
+TEST_F(VolmRun, WarningsKeepTheRunSuccessfulUnlessStrict) {
+    const QString calc = dir.filePath(QStringLiteral("narrow.mdb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/GidrRas.mdb"), calc));
+    QFile::setPermissions(calc, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        Database db;
+        db.open(calc);
+        for (const char* sql :
+             {"UPDATE НазвРасч SET НазвРасч = 'Узкие трубы', NНачУз = 1, NузПНапПод = 1, NузРНап = 1",
+              "UPDATE Заг SET ПНапНаУзПод = 190, РНапНаУз = 60",
+              "INSERT INTO УзлыТС VALUES (1, 100)", "INSERT INTO УзлыТС VALUES (2, 100)",
+              "INSERT INTO УзлыТС VALUES (3, 100)",
+              "INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, ДлНаУчПод, Ду, КоэфМП) VALUES (1, 1, 2, NULL, 200, 80, 0.3)",
+              "INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, ДлНаУчПод, Ду, КоэфМП) VALUES (2, 2, 3, 30, 200, 80, 0.3)"})
+            db.exec(QString::fromUtf8(sql));
+    }
+    const QString head = QStringLiteral("Расчет выполнен успешно.\n\nПредупреждения (1):\n"
+                                        "Участки 1 - 2, 2 - 3: Удельные потери давления в подающем трубопроводе "
+                                        "больше 300 Па/м (макс. ");
+    const Result r = volmRun({calc});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(head)) << r.out.toStdString();
+    EXPECT_EQ(r.out.count(QLatin1Char('\n')), 4) << r.out.toStdString();
+    const Result strict = volmRun({QStringLiteral("--strict"), calc});
+    EXPECT_EQ(strict.status, 3) << strict.err.toStdString();
+    EXPECT_EQ(strict.out, r.out);
+    // Without the rule the same network is quiet, and --strict changes nothing.
+    {
+        Database db;
+        db.open(calc);
+        db.exec(QStringLiteral("DELETE FROM ПроверкиРежима WHERE Показатель = 'УдПотПод'"));
+    }
+    const Result quiet = volmRun({QStringLiteral("--strict"), calc});
+    EXPECT_EQ(quiet.status, 0) << quiet.err.toStdString();
+    EXPECT_EQ(quiet.out, QStringLiteral("Расчет выполнен успешно.\n"));
+}
+
 TEST_F(VolmRun, OnePipeExample) {
     const QString calc = example(QStringLiteral("one_pipe.mdb"));
     const Result r = volmRun({calc});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("Расчет выполнен успешно.\n"));
+    // A full head of 35 m at node 12 leaves the whole network below its ground
+    // heights: under-pressure and boiling warnings at every node.
+    EXPECT_EQ(r.out, QStringLiteral("Расчет выполнен успешно.\n\nПредупреждения (2):\n"
+                                    "Узлы 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12: Давление в подающем трубопроводе "
+                                    "меньше 5 м (мин. -21.76 в узле 4)\n"
+                                    "Узлы 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12: Запас до вскипания воды в подающем "
+                                    "трубопроводе меньше 5 м (мин. -31.2 в узле 1)\n"));
     // Worked by hand: 70 t/h from the source, one cooling rate of
     // 60 °C / 1270 m (the main to node 9), the head of 35 m given at node 12,
     // a +8 m booster at node 5.
