@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -229,7 +230,11 @@ TEST_F(RunnerFiles, StoppedBySignalLeavesNothingBehind) {
         p.setProcessEnvironment(environment());
         p.start(runner(), {QStringLiteral("--text"), txt, c});
         ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(400);
+        // The signal comes while the run computes: once its text has been begun
+        // beside the target (whatever the speed of the machine).
+        QElapsedTimer waited;
+        waited.start();
+        while (leftovers(data.path()).size() < 2 && waited.elapsed() < 60000) QThread::usleep(200);
         ::kill(pid_t(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(120000));
         const Result r = finished(p);
