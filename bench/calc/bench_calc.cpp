@@ -13,6 +13,7 @@
 //          one transaction.
 //
 //   volm_bench_calc [SECTIONS ...]
+#include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "calc/run.h"
 #include "formulas/formula_seams.h"
@@ -37,26 +38,10 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-class QuietPerson : public volm::Person {
-public:
-    QStringList messages;
-    void message(const QString& text) override { messages << text; }
-    bool ask(const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    void status(const QString&) override {}
-    void busy(bool) override {}
-    void processEvents() override {}
-};
-
-bool copyFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    if (!QFile::copy(from, to)) return false;
-    return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-}
+using volm::bench::QuietPerson;
+using volm::bench::copyFile;
+using volm::bench::Clock;
+using volm::bench::seconds;
 
 // The runner as a process: wall time and peak resident memory (MB).
 bool runProcess(const QString& calc, const QString& text, double& wall, double& peakMb) {

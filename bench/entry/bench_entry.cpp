@@ -11,6 +11,7 @@
 // the time from the start of the command to its last status text.
 //
 //   volm_bench_entry [SECTIONS]
+#include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -28,8 +29,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+using volm::bench::copyFile;
+using volm::bench::Clock;
+using volm::bench::seconds;
 
 class QuietPerson : public volm::Person {
 public:
@@ -42,12 +44,6 @@ public:
     void busy(bool) override {}
     void processEvents() override {}
 };
-
-bool copyFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    if (!QFile::copy(from, to)) return false;
-    return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-}
 
 struct Outcome {
     double total = 0;

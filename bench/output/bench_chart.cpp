@@ -14,6 +14,7 @@
 //
 //   volm_bench_chart [chain SECTIONS | tree SECTIONS] ...   (default: chain 2000 tree 30000)
 //   VOLM_BENCH_CHART_PNG=FOLDER also saves each chart there as a PNG.
+#include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -33,23 +34,12 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+using volm::bench::QuietPerson;
+using volm::bench::Clock;
+using volm::bench::seconds;
 // Processor time of this process: on a busy shared machine the wall clock also
 // counts the waits for a core.
 double cpu() { return double(std::clock()) / CLOCKS_PER_SEC; }
-
-class QuietPerson : public volm::Person {
-public:
-    QStringList messages;
-    void message(const QString& text) override { messages << text; }
-    bool ask(const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    void status(const QString&) override {}
-    void busy(bool) override {}
-    void processEvents() override {}
-};
 
 bool makeChain(const QString& path, int n) {
     QFile::remove(path);

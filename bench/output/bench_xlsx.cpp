@@ -18,6 +18,7 @@
 // --keep leaves each computed network in FOLDER as network-SECTIONS.mdb (to try
 // the command in the program's window); --file times the command alone on a
 // computed calculation (a copy of it), for a profiler.
+#include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "formulas/formula_seams.h"
 #include "output/workbook_export.h"
@@ -42,26 +43,10 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-class QuietPerson : public volm::Person {
-public:
-    QStringList messages;
-    void message(const QString& text) override { messages << text; }
-    bool ask(const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    void status(const QString&) override {}
-    void busy(bool) override {}
-    void processEvents() override {}
-};
-
-bool copyFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    if (!QFile::copy(from, to)) return false;
-    return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-}
+using volm::bench::QuietPerson;
+using volm::bench::copyFile;
+using volm::bench::Clock;
+using volm::bench::seconds;
 
 // Processor time of this process, user and system (s).
 double cpuSeconds() {

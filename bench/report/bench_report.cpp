@@ -10,6 +10,7 @@
 //           rendering the definition, laying out the pages, writing the PDF.
 //
 //   volm_bench_report [SECTIONS ...]
+#include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "calc/run.h"
 #include "formulas/formula_seams.h"
@@ -35,8 +36,9 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+using volm::bench::copyFile;
+using volm::bench::Clock;
+using volm::bench::seconds;
 // Processor time of this process, seconds (the machine may be shared).
 double cpu() {
     rusage ru{};
@@ -54,12 +56,6 @@ public:
     void busy(bool) override {}
     void processEvents() override {}
 };
-
-bool copyFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    if (!QFile::copy(from, to)) return false;
-    return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-}
 
 struct Process {
     double seconds = 0;
