@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScreen>
 #include <QTableView>
 
@@ -60,6 +61,24 @@ QString plainLines(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+ColumnLook centredColumn(const QString& title, int width) {
+    ColumnLook c;
+    c.title = title;
+    c.width = width;
+    c.alignment = Qt::AlignCenter;
+    return c;
+}
+
+QLabel* boldLabel(const QString& text, QWidget* parent, int extraPoints, Qt::Alignment alignment) {
+    auto* l = new QLabel(text, parent);
+    QFont f = l->font();
+    if (extraPoints) f.setPointSize(f.pointSize() + extraPoints);
+    f.setBold(true);
+    l->setFont(f);
+    if (alignment) l->setAlignment(alignment);
+    return l;
 }
 
 }  // namespace volm::ui

@@ -4,7 +4,11 @@
 // rows), centring on the desktop, and texts with single-CR line breaks made fit
 // for a text area.
 #include "store/app.h"
+#include "ui/data_grid_model.h"
 
+#include <Qt>
+
+class QLabel;
 class QTableView;
 class QWidget;
 
@@ -22,6 +26,13 @@ void fitColumnTitles(class DataGridView* view);
 
 // A text area in the data size.
 void applyTextFont(QWidget* text, const FontSizes& sizes);
+
+// A grid column with its title and width, its values centred.
+ColumnLook centredColumn(const QString& title, int width);
+
+// A bold label, larger by extraPoints than the widget font, for grid titles and
+// column heads of the dialogs.
+QLabel* boldLabel(const QString& text, QWidget* parent, int extraPoints = 0, Qt::Alignment alignment = {});
 
 // Places a top-level window in the middle of the screen it is on.
 void centreOnScreen(QWidget* w);

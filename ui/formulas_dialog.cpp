@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+using volm::ui::boldLabel;
 using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
 using volm::ui::DataGridView;
@@ -72,15 +73,6 @@ void setColumns(DataGridModel* model, const Column (&columns)[N], const QFontMet
     model->setFields(fields);
 }
 
-QLabel* gridTitle(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setPointSize(f.pointSize() + 2);
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
 }  // namespace
 
 TRasFormuliForm::TRasFormuliForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
@@ -96,7 +88,7 @@ TRasFormuliForm::TRasFormuliForm(volm::App& app, QWidget* parent) : QDialog(pare
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->setSpacing(2);
-    lbPredoprPok = gridTitle(QStringLiteral("  Предопределенные показатели расчета:"), top);
+    lbPredoprPok = boldLabel(QStringLiteral("  Предопределенные показатели расчета:"), top, 2);
     topLayout->addWidget(lbPredoprPok);
     topLayout->addWidget(DGPredoprPok, 1);
     DGPredoprPok->setMinimumHeight(60);
@@ -105,7 +97,7 @@ TRasFormuliForm::TRasFormuliForm(volm::App& app, QWidget* parent) : QDialog(pare
     auto* bottomLayout = new QVBoxLayout(bottom);
     bottomLayout->setContentsMargins(0, 0, 0, 0);
     bottomLayout->setSpacing(2);
-    lbPok = gridTitle(QStringLiteral("  Показатели расчета:"), bottom);
+    lbPok = boldLabel(QStringLiteral("  Показатели расчета:"), bottom, 2);
     bottomLayout->addWidget(lbPok);
     bottomLayout->addWidget(DGPok, 1);
     DGPok->setMinimumHeight(60);

@@ -24,6 +24,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+using volm::ui::boldLabel;
+using volm::ui::centredColumn;
 using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
 using volm::ui::DataGridView;
@@ -33,22 +35,6 @@ namespace {
 const QString kNodesContext = QStringLiteral("Ошибка при записи данных в таблицу \"Узлы тепловой сети\".");
 const QString kHeadChangesContext =
     QStringLiteral("Ошибка при записи данных в таблицу \"Изменение полного напора в узлах теплосети\".");
-
-ColumnLook centred(const QString& title, int width) {
-    ColumnLook c;
-    c.title = title;
-    c.width = width;
-    c.alignment = Qt::AlignCenter;
-    return c;
-}
-
-QLabel* gridTitle(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
 
 }  // namespace
 
@@ -108,7 +94,7 @@ TVvodNachDannForm::TVvodNachDannForm(volm::App& app, QWidget* parent) : QDialog(
     auto* top = new QWidget(this);
     auto* nodesColumn = new QVBoxLayout;
     nodesColumn->setSpacing(2);
-    nodesColumn->addWidget(gridTitle(QStringLiteral(" Узлы тепловой сети:"), top));
+    nodesColumn->addWidget(boldLabel(QStringLiteral(" Узлы тепловой сети:"), top));
     nodesColumn->addWidget(DGUzliTS, 1);
     auto* topLayout = new QHBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
@@ -121,7 +107,7 @@ TVvodNachDannForm::TVvodNachDannForm(volm::App& app, QWidget* parent) : QDialog(
     auto* bottomLayout = new QVBoxLayout(bottom);
     bottomLayout->setContentsMargins(0, 0, 0, 0);
     bottomLayout->setSpacing(2);
-    bottomLayout->addWidget(gridTitle(QStringLiteral(" Изменение полного напора в узлах теплосети:"), bottom));
+    bottomLayout->addWidget(boldLabel(QStringLiteral(" Изменение полного напора в узлах теплосети:"), bottom));
     bottomLayout->addWidget(DGIsmPNap, 1);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
@@ -161,8 +147,8 @@ void TVvodNachDannForm::buildGrids() {
     nodesModel->setLocale(app_.locale);
     nodesModel->setTable(app_.dm.atUzliTS.get());
     nodesModel->setFields({QStringLiteral("Nуз"), QStringLiteral("ГеодВыс")});
-    nodesModel->setColumnLook(QStringLiteral("Nуз"), centred(QStringLiteral("Номер узла"), 90));
-    nodesModel->setColumnLook(QStringLiteral("ГеодВыс"), centred(QStringLiteral("Геодезическая высота узла, м."), 200));
+    nodesModel->setColumnLook(QStringLiteral("Nуз"), centredColumn(QStringLiteral("Номер узла"), 90));
+    nodesModel->setColumnLook(QStringLiteral("ГеодВыс"), centredColumn(QStringLiteral("Геодезическая высота узла, м."), 200));
     DGUzliTS = new DataGridView(this);
     DGUzliTS->setObjectName(QStringLiteral("DGUzliTS"));
     DGUzliTS->setGridModel(nodesModel);
@@ -172,12 +158,12 @@ void TVvodNachDannForm::buildGrids() {
     headChangesModel->setLocale(app_.locale);
     headChangesModel->setTable(app_.dm.atIzmPNapVUzlahTS.get());
     headChangesModel->setFields({QStringLiteral("Nуз"), QStringLiteral("ТрПр"), QStringLiteral("ИзмПНап")});
-    headChangesModel->setColumnLook(QStringLiteral("Nуз"), centred(QStringLiteral("Узел (кроме нач. узла)"), 150));
-    ColumnLook pipe = centred(QStringLiteral("Трубопровод (Под. или Обр.)"), 190);
+    headChangesModel->setColumnLook(QStringLiteral("Nуз"), centredColumn(QStringLiteral("Узел (кроме нач. узла)"), 150));
+    ColumnLook pipe = centredColumn(QStringLiteral("Трубопровод (Под. или Обр.)"), 190);
     pipe.trueText = QStringLiteral("Обр.");
     pipe.falseText = QStringLiteral("Под.");
     headChangesModel->setColumnLook(QStringLiteral("ТрПр"), pipe);
-    headChangesModel->setColumnLook(QStringLiteral("ИзмПНап"), centred(QStringLiteral("Изменение напора, м."), 150));
+    headChangesModel->setColumnLook(QStringLiteral("ИзмПНап"), centredColumn(QStringLiteral("Изменение напора, м."), 150));
     DGIsmPNap = new DataGridView(this);
     DGIsmPNap->setObjectName(QStringLiteral("DGIsmPNap"));
     DGIsmPNap->setGridModel(headChangesModel);

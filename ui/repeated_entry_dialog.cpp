@@ -21,6 +21,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+using volm::ui::boldLabel;
+using volm::ui::centredColumn;
 using volm::ui::ColumnLook;
 using volm::ui::DataGridModel;
 using volm::ui::DataGridView;
@@ -28,23 +30,6 @@ using volm::ui::DataGridView;
 namespace {
 
 const QString kMarkField = QStringLiteral("Заполн_Уч");
-
-ColumnLook centred(const QString& title, int width) {
-    ColumnLook c;
-    c.title = title;
-    c.width = width;
-    c.alignment = Qt::AlignCenter;
-    return c;
-}
-
-QLabel* boldLabel(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    l->setAlignment(Qt::AlignCenter);
-    return l;
-}
 
 }  // namespace
 
@@ -59,9 +44,9 @@ TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), a
     sectionsModel->setLocale(app_.locale);
     sectionsModel->setTable(app_.dm.atTabl.get());
     sectionsModel->setFields({QStringLiteral("НачУзел"), QStringLiteral("КонУзел"), kMarkField});
-    sectionsModel->setColumnLook(QStringLiteral("НачУзел"), centred(QStringLiteral("Нач. узел"), 70));
-    sectionsModel->setColumnLook(QStringLiteral("КонУзел"), centred(QStringLiteral("Кон. узел"), 70));
-    sectionsModel->setColumnLook(kMarkField, centred(QStringLiteral("\"Д\" = Да"), 60));
+    sectionsModel->setColumnLook(QStringLiteral("НачУзел"), centredColumn(QStringLiteral("Нач. узел"), 70));
+    sectionsModel->setColumnLook(QStringLiteral("КонУзел"), centredColumn(QStringLiteral("Кон. узел"), 70));
+    sectionsModel->setColumnLook(kMarkField, centredColumn(QStringLiteral("\"Д\" = Да"), 60));
     sectionsModel->setReadOnly(true);
 
     pnLeft = new QWidget(this);
@@ -74,7 +59,7 @@ TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), a
     auto* left = new QVBoxLayout(pnLeft);
     left->setContentsMargins(0, 0, 0, 0);
     left->setSpacing(2);
-    left->addWidget(boldLabel(QStringLiteral("Участки"), pnLeft));
+    left->addWidget(boldLabel(QStringLiteral("Участки"), pnLeft, 0, Qt::AlignCenter));
     left->addWidget(DGZapolU, 1);
     connect(DGZapolU, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
         if (i.isValid() && i.column() == markColumn()) toggleCurrent();
@@ -138,9 +123,9 @@ QWidget* TVvPovtDForm::buildAssignments() {
     grid->setContentsMargins(6, 0, 0, 0);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(4);
-    grid->addWidget(boldLabel(QStringLiteral("Показатель"), panel), 0, 0);
-    grid->addWidget(boldLabel(QStringLiteral("Число"), panel), 0, 2);
-    grid->addWidget(boldLabel(QStringLiteral("Показатель"), panel), 0, 3);
+    grid->addWidget(boldLabel(QStringLiteral("Показатель"), panel, 0, Qt::AlignCenter), 0, 0);
+    grid->addWidget(boldLabel(QStringLiteral("Число"), panel, 0, Qt::AlignCenter), 0, 2);
+    grid->addWidget(boldLabel(QStringLiteral("Показатель"), panel, 0, Qt::AlignCenter), 0, 3);
     auto makeCombo = [panel, this](const QString& name) {
         auto* c = new QComboBox(panel);
         c->setObjectName(name);
