@@ -79,8 +79,8 @@ struct ExampleWindow {
     bool compute() {
         volm::RunOptions o;
         o.ask = false;
-        o.supplyNodeText = w->edNuzPNapPod->text();
-        o.availNodeText = w->edNuzRNap->text();
+        o.supplyNodeText = w->typedHeader()->supplyNode;
+        o.availNodeText = w->typedHeader()->availNode;
         return volm::runCalculation(*app, o).success();
     }
     ~ExampleWindow() {
