@@ -223,9 +223,8 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     // The exported section columns, numbered from D on, in one transaction of
     // the scratch database.
     {
-        Database& scratch = vkol.database();
-        scratch.begin();
         try {
+            Transaction tx(vkol.database());
             OchistitTablicu(vkol);
             for (size_t c = 0; c < columns.sections.size(); ++c) {
                 vkol.append();
@@ -233,9 +232,9 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
                 vkol.setValue(QStringLiteral("НаимПок"), columns.sections[c].shortName);
                 vkol.post();
             }
-            scratch.commit();
+            tx.commit();
         } catch (...) {
-            scratch.rollback();
+            // Rolled back when the guard went out of scope: the list shows the file again.
             vkol.requery();
             throw;
         }
