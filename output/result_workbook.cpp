@@ -1,6 +1,7 @@
 #include "output/result_workbook.h"
 
 #include "output/output_lookup.h"
+#include "output/regime_warnings.h"
 #include "output/xlsx_sheet.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -34,7 +35,7 @@ QString nodeText(const QVariant& v) { return v.isNull() ? QString() : QString::n
 // The formats of the sheet, one per kind of cell.
 struct Looks {
     lxw_format *title, *name, *smallHead, *smallHeadCentred, *value, *label, *node, *note, *mainNo,
-        *mainPath;
+        *mainPath, *warning;
 
     Looks(XlsxSheet& s, const QString& valueFormat) {
         title = s.format({.numFormat = kText, .bold = true});
@@ -50,6 +51,7 @@ struct Looks {
         note = s.format({.numFormat = kText, .fontSize = 8, .wrap = true, .vAlign = V::Center, .border = true});
         mainNo = s.format({.numFormat = kText, .hAlign = H::Center, .vAlign = V::Center, .border = true});
         mainPath = note;
+        warning = s.format({.numFormat = kText});
     }
 };
 
@@ -331,6 +333,15 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
         sheet.merge(row, 2, 5, reader.next(mainNo), look.mainPath);
         for (size_t c = 0; c < valueFields.size(); ++c)
             sheet.value(row, 6 + int(c), konMag.valueAt(i, valueFields[c]), look.value);
+    }
+
+    // The warnings of the regime checks under the mains, one line a row.
+    const std::vector<QString> warnings = storedRegimeWarnings(app);
+    if (!warnings.empty()) {
+        int row = head + konMag.rowCount() + 2;
+        sheet.rowHeight(row, 24);
+        sheet.text(row, 1, warningsTitle(warnings), look.title);
+        for (const QString& line : warnings) sheet.text(++row, 1, line, look.warning);
     }
     sheet.close();
 }

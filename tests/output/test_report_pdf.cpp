@@ -34,6 +34,7 @@ QString pdfText(const QString& pdf) {
 struct RunResult {
     int status = -1;
     QString err;
+    QString out;
 };
 
 RunResult volmRun(const QStringList& args) {
@@ -44,7 +45,8 @@ RunResult volmRun(const QStringList& args) {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VOLM_RUN_EXE), args);
     EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError()),
+            QString::fromUtf8(p.readAllStandardOutput())};
 }
 
 // The next occurrence of each text after the previous one; the index of the one missing.
@@ -131,6 +133,15 @@ TEST_P(RunnerReport, ReadsBackFromThePdf) {
     ASSERT_GE(at, 0);
     EXPECT_EQ(missingInOrder(noPaths.mid(noPaths.indexOf(QStringLiteral("Магистрали тепловой сети"))), mains), -1)
         << noPaths.mid(noPaths.indexOf(QStringLiteral("Магистрали тепловой сети"))).toStdString();
+
+    // The warnings the runner printed, after the mains.
+    const qsizetype block = r.out.indexOf(QStringLiteral("Предупреждения ("));
+    ASSERT_GE(block, 0) << r.out.toStdString();  // both examples break a head rule
+    const QStringList warnings = r.out.mid(block).split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts);
+    ASSERT_GT(warnings.size(), 1);
+    QStringList simplified;
+    for (const QString& w : warnings) simplified << w.simplified();
+    EXPECT_EQ(missingInOrder(text.mid(at), simplified), -1) << text.mid(at).toStdString();
 
     // Every page numbered.
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Страница 1 из (\\d+)")).match(text);

@@ -14,8 +14,11 @@ protected:
     void compute() {
         const RunOutcome out = run(app->supplyNodeText, app->availNodeText);
         ASSERT_TRUE(out.success()) << out.text.toStdString();
+        runWarnings = out.warnings;
         person.clear();
     }
+    // The warnings of the regime checks the last run gave.
+    std::vector<QString> runWarnings;
 
     // Exports to a file of the data folder without asking; the written file.
     QString exportTo(const QString& name, std::optional<int> digits = std::nullopt) {
