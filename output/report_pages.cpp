@@ -39,27 +39,63 @@ std::unique_ptr<QTextDocument> richText(const std::string& html, double width) {
     return text;
 }
 
-// Where a page may end inside rich text: before any paragraph, and before any
-// row of a table.
+// Where a page may end inside rich text: between paragraphs, and between the
+// rows of a table (not under its header). A cut lies halfway between the text
+// above and the text below, so that the bands on either side of it, each drawn
+// a little short of it, hold the text of either part only.
 std::vector<double> breaks(const QTextDocument& doc) {
-    std::vector<double> out;
     QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    struct Span {
+        double top, bottom;
+        bool joined;  // no cut above it
+    };
+    std::vector<Span> spans;
+    auto text = [&](int from, int to, double& top, double& bottom) {
+        top = 1e300;
+        bottom = -1e300;
+        for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+            const QRectF r = layout->blockBoundingRect(b);
+            top = std::min(top, r.top());
+            bottom = std::max(bottom, r.bottom());
+        }
+    };
     for (QTextFrame::iterator it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* frame = it.currentFrame()) {
-            const QRectF box = layout->frameBoundingRect(frame);
-            out.push_back(box.top());
-            if (auto* table = qobject_cast<QTextTable*>(frame)) {
-                const double pad = table->format().cellPadding() + table->format().border();
-                for (int r = 1; r < table->rows(); ++r) {
-                    const QTextBlock b = doc.findBlock(table->cellAt(r, 0).firstPosition());
-                    out.push_back(layout->blockBoundingRect(b).top() - pad);
+            auto* table = qobject_cast<QTextTable*>(frame);
+            if (!table) {
+                const QRectF box = layout->frameBoundingRect(frame);
+                spans.push_back({box.top(), box.bottom(), false});
+                continue;
+            }
+            const int header = table->format().headerRowCount();
+            for (int r = 0; r < table->rows(); ++r) {
+                double top = 1e300, bottom = -1e300;
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() != r || cell.column() != c) continue;
+                    double t = 0, b = 0;
+                    text(cell.firstPosition(), cell.lastPosition(), t, b);
+                    top = std::min(top, t);
+                    bottom = std::max(bottom, b);
                 }
+                // Rows spanned over are joined to the row above.
+                bool joined = r > 0 && r <= header;
+                for (int c = 0; c < table->columns() && !joined; ++c)
+                    joined = table->cellAt(r, c).row() != r;
+                if (r == 0) top = std::min(top, layout->frameBoundingRect(table).top());
+                if (top <= bottom) spans.push_back({top, bottom, joined});
             }
         } else if (it.currentBlock().isValid()) {
-            out.push_back(layout->blockBoundingRect(it.currentBlock()).top());
+            const QRectF r = layout->blockBoundingRect(it.currentBlock());
+            spans.push_back({r.top(), r.bottom(), false});
         }
     }
-    std::sort(out.begin(), out.end());
+    std::vector<double> out;
+    double bottom = spans.empty() ? 0 : spans.front().bottom;
+    for (size_t i = 1; i < spans.size(); ++i) {
+        if (!spans[i].joined && bottom <= spans[i].top) out.push_back((bottom + spans[i].top) / 2);
+        bottom = std::max(bottom, spans[i].bottom);
+    }
     out.erase(std::remove_if(out.begin(), out.end(), [](double y) { return y <= 0.5; }), out.end());
     return out;
 }
@@ -242,8 +278,8 @@ void ReportPages::paint(QPainter& painter, QPagedPaintDevice& device, const std:
                 const QRectF band(0, s.from - part.lead, l.area.width(), s.to - s.from);
                 painter.setClipRect(band);
                 QAbstractTextDocumentLayout::PaintContext ctx;
-                // A band ending at a cut leaves out the paragraph that starts there.
-                ctx.clip = band.adjusted(0, 0, 0, s.to < part.height ? -1 : 0);
+                // A band stops short of its cuts: the text beyond them is left out.
+                ctx.clip = band.adjusted(0, s.from > 0 ? 0.5 : 0, 0, s.to < part.height ? -0.5 : 0);
                 ctx.palette.setColor(QPalette::Text, Qt::black);
                 part.text->documentLayout()->draw(&painter, ctx);
             }
