@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -50,6 +51,7 @@ struct PlainTable::Run {
     QRgb color = 0;
     QList<quint32> glyphs;
     QList<QPointF> positions;
+    std::vector<std::pair<QPointF, QString>> texts;  // the same as texts at their baselines
 };
 
 PlainTable::~PlainTable() = default;
@@ -309,6 +311,7 @@ void PlainTable::paintRow(QPainter& p, std::vector<Run>& runs, const HtmlRow& ro
                 runs.push_back({s.font, s.color.rgba(), {}, {}});
                 run = &runs.back();
             }
+            run->texts.emplace_back(QPointF(x, y), text);
             for (QChar ch : text) {
                 const Glyph g = f.glyph(ch.unicode());
                 run->glyphs.push_back(g.index);
@@ -336,6 +339,7 @@ void PlainTable::paintRow(QPainter& p, std::vector<Run>& runs, const HtmlRow& ro
 }
 
 void PlainTable::paint(QPainter& p, double y, int from, int to) const {
+    const bool glyphRuns = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
     std::vector<Run> runs;
     std::vector<double> bottoms;  // of the rows painted
     double top = y + border_;
@@ -355,6 +359,14 @@ void PlainTable::paint(QPainter& p, double y, int from, int to) const {
         bottoms.push_back(top);
     }
     for (const Run& run : runs) {
+        if (!glyphRuns) {
+            // Devices that record what is drawn (the print preview, a printer)
+            // keep text compact and glyph runs as outlines: text they get.
+            p.setPen(QColor::fromRgba(run.color));
+            p.setFont(fonts_[size_t(run.font)].font);
+            for (const auto& [at, text] : run.texts) p.drawText(at, text);
+            continue;
+        }
         QGlyphRun g;
         g.setRawFont(fonts_[size_t(run.font)].raw);
         g.setGlyphIndexes(run.glyphs);
