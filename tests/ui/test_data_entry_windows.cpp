@@ -395,7 +395,6 @@ void TestDataEntryWindows::mainWindowOpensEachWindow() {
     DialogsFixture f;
     QVERIFY(f.start());
     addSections(*f.app);
-    f.app->gridsVisible = true;
     volm::ui::TMainForm w(*f.app);
 
     QStringList opened;
@@ -441,6 +440,13 @@ void TestDataEntryWindows::mainWindowOpensEachWindow() {
     w.miDataVvodNachDann->trigger();
     QCOMPARE(secondFirst, QStringLiteral("1-3"));
     QCOMPARE(fileValue(*f.app, "SELECT count(*) FROM УзлыТС WHERE ГеодВыс=7.5").toInt(), 3);
+
+    // The grids follow the check that closes the dialog.
+    QVERIFY(!w.DGGlavn->isHidden());
+    f.checkPasses = false;
+    whenModalOf<TVvodNachDannForm>([](TVvodNachDannForm* d) { d->close(); });
+    w.miDataVvodNachDann->trigger();
+    QVERIFY(w.DGGlavn->isHidden());
 }
 
 // A row the file refuses (a second row of the same nominal diameter) is
