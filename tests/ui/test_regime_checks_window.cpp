@@ -3,7 +3,7 @@
 // indicator outside the catalogue is reported when stored, an older file gets
 // its tables.
 #include "calc/run.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/table.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_model.h"
@@ -132,9 +132,9 @@ void TestRegimeChecksWindow::editedRulesShowTheirWarningsAtOnce() {
     DialogsFixture f;
     QVERIFY(f.start(QStringLiteral("examples/two_pipe.mdb")));
     // The real formula check and table rebuild, which the fixture only counts.
-    volm::installFormulaSeams(*f.app);
-    QVERIFY(f.app->checkFormulas(*f.app));
-    f.app->rebuildTables(*f.app);
+    volm::FormulaCatalogueCheck formulas;
+    QVERIFY(formulas.check(*f.app));
+    formulas.rebuild(*f.app);
     volm::RunOptions options;
     options.ask = false;
     volm::Table& name = *f.app->dm.atNazvRasch;
