@@ -1,6 +1,7 @@
 // The report definition's names over the report data.
 #include "output/report_context.h"
 
+#include "output/regime_warnings.h"
 #include "output/report_data.h"
 
 #include <QStringList>
@@ -205,6 +206,17 @@ ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::ob
     root_.set("ЕстьУзлыНизкийНапор", MData(!d.lowHeadNodes.empty()));
     root_.set("УзлыНизкийНапор", low);
     root_.set("УзлыНизкийНапорТекст", u8(lowText.join(QStringLiteral(", "))));
+
+    // Warnings of the regime checks.
+    MData warnings(MData::type::list);
+    for (const QString& w : d.warnings) {
+        MData item(MData::type::object);
+        item.set("Текст", u8(w));
+        warnings.push_back(item);
+    }
+    root_.set("ЕстьПредупреждения", MData(!d.warnings.empty()));
+    root_.set("ПредупрежденияЗаголовок", u8(warningsTitle(d.warnings)));
+    root_.set("Предупреждения", warnings);
 
     // The row markers are registered where they finally live in the tree.
     registerRows(*root_.get("rcTabl"), 0, columns);

@@ -3,6 +3,7 @@
 
 #include "calc/calc_text.h"
 #include "output/output_lookup.h"
+#include "output/regime_warnings.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/errors.h"
@@ -166,6 +167,7 @@ ReportData gatherReportData(App& app) {
         d.mainPaths.push_back(it == paths.end() ? QString() : it->second);
     }
     if (d.twoPipe()) d.lowHeadNodes = lowHeads(d);
+    d.warnings = storedRegimeWarnings(app);
     return d;
 }
 

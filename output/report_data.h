@@ -54,6 +54,7 @@ struct ReportData {
     std::vector<MarkedColumn> sectionColumns;  // indicator columns of Табл marked for output
     std::vector<QString> mainPaths;            // per row of konMag: "1 - 2 - 8 - 12"
     std::vector<int> lowHeadNodes;             // available head below 0.1 m (two-pipe)
+    std::vector<QString> warnings;             // of the regime checks, one line per broken rule
 
     bool twoPipe() const { return networkType == 1; }
 };

@@ -1,13 +1,14 @@
-// Page-sized pieces of the report document: where they begin, and their painting.
+// The report document cut into pages, and their painting.
 #include "output/report_pages.h"
 
 #include "output/html_pieces.h"
+#include "output/report_table.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QPagedPaintDevice>
-#include <QPicture>
 #include <QPainter>
+#include <QPicture>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -23,63 +24,8 @@ constexpr double kMmPerInch = 25.4;
 // Sheet margins, millimetres: left, top, right, bottom (the footer sits in the bottom one).
 const QMarginsF kMarginsMm(20, 10, 10, 14);
 
-// The layout of one piece: where each of its segments and rows begins.
-struct PieceTops {
-    std::vector<HtmlPlace> places;
-    std::vector<double> tops;
-    bool mapped = false;  // the document's tables matched the piece's table segments
-};
-
-PieceTops tops(const QTextDocument& doc, const HtmlDocument& html, HtmlPlace from, HtmlPlace end) {
-    PieceTops t;
-    QAbstractTextDocumentLayout* layout = doc.documentLayout();
-    const QList<QTextFrame*> frames = doc.rootFrame()->childFrames();
-    int frame = 0;
-    double flowTop = 0;  // where ordinary content after the last table starts
-    for (size_t seg = from.segment; seg < html.segments.size() && seg <= end.segment; ++seg) {
-        const HtmlSegment& s = html.segments[seg];
-        const size_t first = seg == from.segment ? from.row : 0;
-        if (seg == end.segment && (!s.table || end.row == 0)) break;
-        if (!s.table) {
-            t.places.push_back({seg, 0});
-            t.tops.push_back(flowTop);
-            continue;
-        }
-        if (frame >= frames.size()) return t;
-        auto* table = qobject_cast<QTextTable*>(frames[frame++]);
-        if (!table) return t;
-        const size_t last = seg == end.segment ? end.row : s.rows.size();
-        const int header = table->format().headerRowCount();
-        if (table->rows() != header + int(last - first)) return t;
-        for (size_t r = first; r < last; ++r) {
-            const QTextTableCell cell = table->cellAt(header + int(r - first), 0);
-            const QTextBlock block = doc.findBlock(cell.firstPosition());
-            t.places.push_back({seg, r});
-            t.tops.push_back(layout->blockBoundingRect(block).top());
-        }
-        const QTextBlock after = doc.findBlock(table->lastPosition() + 1);
-        flowTop = after.isValid() ? layout->blockBoundingRect(after).top() : layout->frameBoundingRect(table).bottom();
-    }
-    t.mapped = frame == frames.size();
-    return t;
-}
-
-void drawPage(QPainter& p, QTextDocument& doc, int index, const QSizeF& area, double bottom) {
-    p.save();
-    p.translate(0, -index * area.height());
-    const QRectF clip(0, index * area.height(), area.width(), bottom);
-    p.setClipRect(clip);
-    QAbstractTextDocumentLayout::PaintContext ctx;
-    // The layout leaves out what does not meet this rectangle: a page printed
-    // down to a cut leaves out the block that starts there.
-    ctx.clip = clip.adjusted(0, 0, 0, bottom < area.height() ? -1 : 0);
-    ctx.palette.setColor(QPalette::Text, Qt::black);
-    doc.documentLayout()->draw(&p, ctx);
-    p.restore();
-}
-
-// A piece of the document laid out for pages of the given size.
-std::unique_ptr<QTextDocument> pieceDocument(const std::string& html, const QSizeF& area) {
+// Rich text laid out across width, as one long page.
+std::unique_ptr<QTextDocument> richText(const std::string& html, double width) {
     auto text = std::make_unique<QTextDocument>();
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(9);
@@ -89,24 +35,95 @@ std::unique_ptr<QTextDocument> pieceDocument(const std::string& html, const QSiz
     text->setDefaultTextOption(option);
     text->setDocumentMargin(0);
     text->setHtml(QString::fromUtf8(html.data(), qsizetype(html.size())));
-    text->setPageSize(area);
+    text->setTextWidth(width);
     return text;
+}
+
+// Where a page may end inside rich text: between paragraphs, and between the
+// rows of a table (not under its header). A cut lies halfway between the text
+// above and the text below, so that the bands on either side of it, each drawn
+// a little short of it, hold the text of either part only.
+std::vector<double> breaks(const QTextDocument& doc) {
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    struct Span {
+        double top, bottom;
+        bool joined;  // no cut above it
+    };
+    std::vector<Span> spans;
+    auto text = [&](int from, int to, double& top, double& bottom) {
+        top = 1e300;
+        bottom = -1e300;
+        for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+            const QRectF r = layout->blockBoundingRect(b);
+            top = std::min(top, r.top());
+            bottom = std::max(bottom, r.bottom());
+        }
+    };
+    for (QTextFrame::iterator it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame* frame = it.currentFrame()) {
+            auto* table = qobject_cast<QTextTable*>(frame);
+            if (!table) {
+                const QRectF box = layout->frameBoundingRect(frame);
+                spans.push_back({box.top(), box.bottom(), false});
+                continue;
+            }
+            const int header = table->format().headerRowCount();
+            for (int r = 0; r < table->rows(); ++r) {
+                double top = 1e300, bottom = -1e300;
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() != r || cell.column() != c) continue;
+                    double t = 0, b = 0;
+                    text(cell.firstPosition(), cell.lastPosition(), t, b);
+                    top = std::min(top, t);
+                    bottom = std::max(bottom, b);
+                }
+                // Rows spanned over are joined to the row above.
+                bool joined = r > 0 && r <= header;
+                for (int c = 0; c < table->columns() && !joined; ++c)
+                    joined = table->cellAt(r, c).row() != r;
+                if (r == 0) top = std::min(top, layout->frameBoundingRect(table).top());
+                if (top <= bottom) spans.push_back({top, bottom, joined});
+            }
+        } else if (it.currentBlock().isValid()) {
+            const QRectF r = layout->blockBoundingRect(it.currentBlock());
+            spans.push_back({r.top(), r.bottom(), false});
+        }
+    }
+    std::vector<double> out;
+    double bottom = spans.empty() ? 0 : spans.front().bottom;
+    for (size_t i = 1; i < spans.size(); ++i) {
+        if (!spans[i].joined && bottom <= spans[i].top) out.push_back((bottom + spans[i].top) / 2);
+        bottom = std::max(bottom, spans[i].bottom);
+    }
+    out.erase(std::remove_if(out.begin(), out.end(), [](double y) { return y <= 0.5; }), out.end());
+    return out;
 }
 
 }  // namespace
 
-// The document and where each of its pieces begins.
+// The laid-out document: its parts, and what of them each page holds.
 struct PieceLayout {
-    struct Piece {
-        HtmlPlace from;
-        size_t budget = 0;
-        int pages = 0;                 // pages of the piece that are printed
-        double lastPageBottom = 0;     // the last of them is printed down to here
+    // A part of the document: rich text, or a table of plain rows.
+    struct Part {
+        std::unique_ptr<QTextDocument> text;
+        std::vector<double> breaks;
+        double height = 0;
+        double lead = 0;  // space above the text
+        std::unique_ptr<PlainTable> table;
+    };
+    // What of a part stands on a page, and where.
+    struct Slice {
+        int part = 0;
+        double from = 0, to = 0;  // rich text: the band shown
+        int rowFrom = 0, rowTo = 0;  // table: the body rows
+        double y = 0;             // top on the page
     };
     std::string html;
     HtmlDocument doc;  // views into html
     QSizeF area;       // the printed area of a page, layout units
-    std::vector<Piece> pieces;
+    std::vector<Part> parts;
+    std::vector<std::vector<Slice>> pages;
 };
 
 ReportPages ReportPages::layOut(const std::string& html, const std::function<void(int)>& progress) {
@@ -129,79 +146,105 @@ ReportPages ReportPages::layOut(const std::string& html, const std::function<voi
     layout->doc = splitHtml(layout->html);
     layout->area = area;
     const HtmlDocument& doc = layout->doc;
-    const HtmlPlace docEnd{doc.segments.size(), 0};
-    HtmlPlace from{0, 0};
-    size_t budget = 120;
+    const std::string_view epilog = doc.epilog.empty() ? std::string_view("</body></html>") : doc.epilog;
 
-    while (from.segment < docEnd.segment || layout->pieces.empty()) {
-        HtmlPlace end;
-        const std::unique_ptr<QTextDocument> text = pieceDocument(pieceHtml(doc, from, budget, end), area);
-        const int pages = std::max(1, text->pageCount());
-        const bool last = end.segment >= docEnd.segment;  // the piece runs to the end
-        int keep = pages;   // pages of this piece that are final
-        double lastPageBottom = area.height();  // the last kept page is printed down to here
-        HtmlPlace next = end;
-        bool more = !last;  // the document goes on in another piece
-        if (!last && pages < 2) {  // too short to know where a page ends: take more
-            budget *= 2;
+    // The parts: a table of plain rows on its own, anything else as rich text.
+    for (const HtmlSegment& s : doc.segments) {
+        PieceLayout::Part part;
+        if (s.table) part.table = PlainTable::make(s, doc.prolog, epilog, area.width());
+        if (!part.table) {
+            std::string text(doc.prolog);
+            if (s.table) {
+                text += s.open;
+                for (std::string_view r : s.rows) text += r;
+                text += "</table>";
+            } else {
+                text += s.text;
+            }
+            text += epilog;
+            part.text = richText(text, area.width());
+            // The top margin of the first paragraph, which a document of its own leaves out.
+            const QTextBlock first = part.text->begin();
+            part.lead = s.table || !first.isValid() ? 0 : first.blockFormat().topMargin();
+            part.height = part.text->size().height() + part.lead;
+            part.breaks = breaks(*part.text);
+            for (double& b : part.breaks) b += part.lead;
+        }
+        layout->parts.push_back(std::move(part));
+    }
+
+    // The pages, from the top down.
+    auto& pages = layout->pages;
+    pages.emplace_back();
+    double y = 0;
+    const double full = area.height();
+    auto newPage = [&] {
+        pages.emplace_back();
+        y = 0;
+        if (progress) progress(int(pages.size()) - 1);
+    };
+    for (size_t i = 0; i < layout->parts.size(); ++i) {
+        const PieceLayout::Part& part = layout->parts[i];
+        if (part.table) {
+            const PlainTable& t = *part.table;
+            int row = 0;
+            while (row < t.rowCount()) {
+                // The header and at least one row on a page.
+                if (y > 0 && y + t.headerHeight() + t.rowHeight(row) > full) newPage();
+                double h = t.headerHeight() + t.rowHeight(row);
+                int end = row + 1;
+                while (end < t.rowCount() && h + t.rowHeight(end) <= full - y) h += t.rowHeight(end++);
+                pages.back().push_back({int(i), 0, 0, row, end, y});
+                y += h;
+                row = end;
+                if (row < t.rowCount()) newPage();
+            }
             continue;
         }
-        if (pages > 1) {
-            const PieceTops t = tops(*text, doc, from, end);
-            const auto pageOf = [&](double y) { return int(std::floor((y + 0.5) / area.height())); };
-            const auto isFlow = [&](size_t i) { return !doc.segments[t.places[i].segment].table; };
-            // The first element that starts on page k or later.
-            const auto firstOn = [&](int k) {
-                size_t c = 1;
-                while (c < t.tops.size() && t.tops[c] < k * area.height() - 0.5) ++c;
-                return c;
-            };
-            // A heading left alone at the foot of a page over a table that starts on the next.
-            const auto orphan = [&](size_t c) {
-                return c > 1 && c < t.tops.size() && isFlow(c - 1) && !isFlow(c) && t.places[c].row == 0;
-            };
-            int boundary = -1;
-            if (t.mapped) {
-                for (int k = 1; k < pages && boundary < 0; ++k)
-                    if (orphan(firstOn(k))) boundary = k;
-                if (boundary < 0 && !last) boundary = pages - 1;
-            }
-            if (boundary > 0 && firstOn(boundary) < t.tops.size()) {
-                // Everything from the boundary on goes to the next piece, and so
-                // does a heading over a table that starts there.
-                size_t cut = firstOn(boundary);
-                while (orphan(cut)) --cut;
-                next = t.places[cut];
-                more = true;
-                const int q = pageOf(t.tops[cut]);
-                keep = q;
-                // The page of the cut is printed down to the cut when something
-                // other than a repeated table header stands above it there.
-                if (pageOf(t.tops[cut - 1]) == q) {
-                    keep = q + 1;
-                    lastPageBottom = t.tops[cut] - q * area.height();
+        // Rich text: cut before a paragraph or a row; its last paragraph stays
+        // with a table that follows (a heading over its table).
+        const PieceLayout::Part* next = i + 1 < layout->parts.size() ? &layout->parts[i + 1] : nullptr;
+        const double keep = next && next->table && next->table->rowCount() > 0
+                                ? next->table->headerHeight() + next->table->rowHeight(0)
+                                : 0;
+        const double last = part.breaks.empty() ? 0 : part.breaks.back();
+        double from = 0;
+        while (from < part.height) {
+            const double room = full - y, rest = part.height - from;
+            if (rest <= room) {
+                if (keep == 0 || rest + keep <= room || (y == 0 && last <= from)) {
+                    pages.back().push_back({int(i), from, part.height, 0, 0, y});
+                    y += rest;
+                    break;
                 }
-                keep = std::max(1, keep);
+                if (last > from) {  // all but the last paragraph here
+                    pages.back().push_back({int(i), from, last, 0, 0, y});
+                    from = last;
+                }
+                newPage();
+                continue;
             }
+            double cut = from;  // the last cut that fits
+            for (double b : part.breaks)
+                if (b > from && b - from <= room) cut = b;
+            if (cut <= from) {
+                if (y > 0) {
+                    newPage();
+                    continue;
+                }
+                cut = from + full;  // taller than a page: cut anywhere
+            }
+            pages.back().push_back({int(i), from, cut, 0, 0, y});
+            from = cut;
+            newPage();
         }
-        layout->pieces.push_back({from, budget, keep, lastPageBottom});
-        if (more) {
-            const size_t rowsKept =
-                std::max<size_t>(1, (next.segment == from.segment ? next.row - from.row : budget / 2));
-            budget = std::clamp<size_t>(rowsKept / size_t(keep) * 4 + 10, 30, 2000);
-        }
-        for (int i = 0; i < keep; ++i) {
-            ++out.pageCount_;
-            if (progress) progress(out.pageCount_);
-        }
-        if (!more) break;
-        from = next;
     }
+    if (pages.size() > 1 && pages.back().empty()) pages.pop_back();
+    out.pageCount_ = int(pages.size());
+    if (progress) progress(out.pageCount_);
     out.layout_ = std::move(layout);
     return out;
 }
-
-
 
 QPageLayout ReportPages::pageLayout() const {
     return QPageLayout(QPageSize(QPageSize::A4), landscape_ ? QPageLayout::Landscape : QPageLayout::Portrait,
@@ -218,27 +261,39 @@ void ReportPages::paint(QPainter& painter, QPagedPaintDevice& device, const std:
     font.setPixelSize(std::max(1, int(std::lround(8.0 * dpi_ / 72.0))));
     if (!layout_) return;
     const PieceLayout& l = *layout_;
-    int page = 0;
-    for (const PieceLayout::Piece& piece : l.pieces) {
-        HtmlPlace end;
-        const std::unique_ptr<QTextDocument> text = pieceDocument(pieceHtml(l.doc, piece.from, piece.budget, end), l.area);
-        for (int i = 0; i < piece.pages; ++i) {
-            ++page;
-            if (progress) progress(page);
-            if (page > 1) device.newPage();
+    for (size_t n = 0; n < l.pages.size(); ++n) {
+        const int page = int(n) + 1;
+        if (progress) progress(page);
+        if (page > 1) device.newPage();
+        painter.save();
+        painter.scale(sx, sy);
+        painter.translate(margins_.left(), margins_.top());
+        for (const PieceLayout::Slice& s : l.pages[n]) {
+            const PieceLayout::Part& part = l.parts[size_t(s.part)];
             painter.save();
-            painter.scale(sx, sy);
-            painter.save();
-            painter.translate(margins_.left(), margins_.top());
-            drawPage(painter, *text, i, l.area, i == piece.pages - 1 ? piece.lastPageBottom : l.area.height());
-            painter.restore();
-            painter.setFont(font);
-            painter.setPen(Qt::black);
-            const QRectF foot(margins_.left(), page_.height() - margins_.bottom(),
-                              page_.width() - margins_.left() - margins_.right(), margins_.bottom() * 0.6);
-            painter.drawText(foot, Qt::AlignCenter, footer(page, count()));
+            if (part.table) {
+                part.table->paint(painter, s.y, s.rowFrom, s.rowTo);
+            } else {
+                painter.translate(0, s.y - s.from + part.lead);
+                const QRectF band(0, s.from - part.lead, l.area.width(), s.to - s.from);
+                painter.setClipRect(band);
+                QAbstractTextDocumentLayout::PaintContext ctx;
+                // A band stops short of its cuts: the text beyond them is left out.
+                ctx.clip = band.adjusted(0, s.from > 0 ? 0.5 : 0, 0, s.to < part.height ? -0.5 : 0);
+                ctx.palette.setColor(QPalette::Text, Qt::black);
+                part.text->documentLayout()->draw(&painter, ctx);
+            }
             painter.restore();
         }
+        painter.restore();
+        painter.save();
+        painter.scale(sx, sy);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QRectF foot(margins_.left(), page_.height() - margins_.bottom(),
+                          page_.width() - margins_.left() - margins_.right(), margins_.bottom() * 0.6);
+        painter.drawText(foot, Qt::AlignCenter, footer(page, count()));
+        painter.restore();
     }
 }
 

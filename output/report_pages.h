@@ -1,12 +1,11 @@
 #pragma once
 // Laying the report document out into pages and painting them. The document
-// (HTML) is laid out by QTextDocument in pieces of a few pages: a table longer
-// than a piece continues in the next one with its header rows repeated, so that
-// the time and memory of the layout grow with the number of pages, not with
-// their square. The layout keeps only where each piece begins and how many of
-// its pages are final; painting lays each piece out again and draws its pages
-// onto a printer or a PDF writer with "Страница N из M" at the bottom, so that
-// no more than one piece is held at a time.
+// (HTML) is cut into its tables and the content between them. Tables of plain
+// rows are painted row by row (report_table.h); the rest is laid out by
+// QTextDocument as one long page and cut between paragraphs and table rows.
+// The pages are then filled from the top down: a table continues on the next
+// page under its header rows repeated, a heading stays with the table under
+// it, and painting draws each page's share with "Страница N из M" at the bottom.
 #include <QMarginsF>
 #include <QPageLayout>
 #include <memory>

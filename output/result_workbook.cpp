@@ -1,6 +1,7 @@
 #include "output/result_workbook.h"
 
 #include "output/output_lookup.h"
+#include "output/regime_warnings.h"
 #include "output/xlsx_sheet.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -34,7 +35,7 @@ QString nodeText(const QVariant& v) { return v.isNull() ? QString() : QString::n
 // The formats of the sheet, one per kind of cell.
 struct Looks {
     lxw_format *title, *name, *smallHead, *smallHeadCentred, *value, *label, *node, *note, *mainNo,
-        *mainPath;
+        *mainPath, *warning;
 
     Looks(XlsxSheet& s, const QString& valueFormat) {
         title = s.format({.numFormat = kText, .bold = true});
@@ -50,6 +51,7 @@ struct Looks {
         note = s.format({.numFormat = kText, .fontSize = 8, .wrap = true, .vAlign = V::Center, .border = true});
         mainNo = s.format({.numFormat = kText, .hAlign = H::Center, .vAlign = V::Center, .border = true});
         mainPath = note;
+        warning = s.format({.numFormat = kText});
     }
 };
 
@@ -223,9 +225,8 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     // The exported section columns, numbered from D on, in one transaction of
     // the scratch database.
     {
-        Database& scratch = vkol.database();
-        scratch.begin();
         try {
+            Transaction tx(vkol.database());
             OchistitTablicu(vkol);
             for (size_t c = 0; c < columns.sections.size(); ++c) {
                 vkol.append();
@@ -233,9 +234,9 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
                 vkol.setValue(QStringLiteral("НаимПок"), columns.sections[c].shortName);
                 vkol.post();
             }
-            scratch.commit();
+            tx.commit();
         } catch (...) {
-            scratch.rollback();
+            // Rolled back when the guard went out of scope: the list shows the file again.
             vkol.requery();
             throw;
         }
@@ -332,6 +333,15 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
         sheet.merge(row, 2, 5, reader.next(mainNo), look.mainPath);
         for (size_t c = 0; c < valueFields.size(); ++c)
             sheet.value(row, 6 + int(c), konMag.valueAt(i, valueFields[c]), look.value);
+    }
+
+    // The warnings of the regime checks under the mains, one line a row.
+    const std::vector<QString> warnings = storedRegimeWarnings(app);
+    if (!warnings.empty()) {
+        int row = head + konMag.rowCount() + 2;
+        sheet.rowHeight(row, 24);
+        sheet.text(row, 1, warningsTitle(warnings), look.title);
+        for (const QString& line : warnings) sheet.text(++row, 1, line, look.warning);
     }
     sheet.close();
 }

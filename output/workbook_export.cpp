@@ -40,13 +40,12 @@ private:
 // Empties a scratch list in one transaction.
 void clearList(Table& t) {
     if (t.isEmpty()) return;
-    Database& db = t.database();
-    db.begin();
     try {
+        Transaction tx(t.database());
         OchistitTablicu(t);
-        db.commit();
+        tx.commit();
     } catch (...) {
-        db.rollback();
+        // Rolled back when the guard went out of scope: the list shows the file again.
         t.requery();
         throw;
     }

@@ -1,6 +1,7 @@
 #include "ui/regime_checks_dialog.h"
 
 #include "calc/regime_checks.h"
+#include "output/regime_warnings.h"
 #include "store/app.h"
 #include "store/errors.h"
 #include "store/regime_tables.h"
@@ -12,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -115,6 +118,21 @@ TProverkiRezhimaForm::TProverkiRezhimaForm(volm::App& app, QWidget* parent) : QD
     btnClose->setObjectName(QStringLiteral("btnClose"));
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
 
+    mmWarnings = new QPlainTextEdit(this);
+    mmWarnings->setObjectName(QStringLiteral("mmWarnings"));
+    mmWarnings->setReadOnly(true);
+    mmWarnings->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mmWarnings->setFixedHeight(110);
+    // Stored rules and limits change the warnings: computed once the change settles.
+    refresh_ = new QTimer(this);
+    refresh_->setSingleShot(true);
+    refresh_->setInterval(0);
+    connect(refresh_, &QTimer::timeout, this, &TProverkiRezhimaForm::refreshWarnings);
+    for (DataGridModel* m : {limitsModel, rulesModel}) {
+        connect(m, &DataGridModel::cursorStateChanged, refresh_, qOverload<>(&QTimer::start));
+        connect(m, &QAbstractItemModel::rowsRemoved, refresh_, qOverload<>(&QTimer::start));
+    }
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnAdd);
     buttons->addWidget(btnDelete);
@@ -126,8 +144,23 @@ TProverkiRezhimaForm::TProverkiRezhimaForm(volm::App& app, QWidget* parent) : QD
     layout->addWidget(DGLimits);
     layout->addWidget(new QLabel(QStringLiteral("Правила на показатели:"), this));
     layout->addWidget(DGRules, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Предупреждения по результатам расчета:"), this));
+    layout->addWidget(mmWarnings);
     layout->addLayout(buttons);
-    resize(1000, 420);
+    resize(1000, 540);
+    refreshWarnings();
+}
+
+void TProverkiRezhimaForm::refreshWarnings() {
+    // Only stored rules count: a row being edited waits for its post.
+    if (limits_->editing() || rules_->editing()) return;
+    if (!app_.RasVip) {
+        mmWarnings->setPlainText(QStringLiteral("Расчет не выполнен."));
+        return;
+    }
+    const std::vector<QString> lines = volm::storedRegimeWarnings(app_);
+    mmWarnings->setPlainText(lines.empty() ? QStringLiteral("Предупреждений нет.")
+                                           : volm::calc::RegimeWarnings{lines}.block().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 TProverkiRezhimaForm::~TProverkiRezhimaForm() {

@@ -3,11 +3,15 @@
 // grid holds the limits of the built-in head rules with their switches, the
 // lower one the person's rules on indicators. The rules do not change results,
 // so editing them leaves the calculation computed; a rule naming an indicator
-// that is not in the catalogue is reported as soon as it is stored.
+// that is not in the catalogue is reported as soon as it is stored. Under the
+// grids, the warnings of the computed calculation with the rules as stored,
+// computed again whenever a rule or a limit is stored or a rule deleted.
 #include <QDialog>
 #include <memory>
 
+class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace volm {
 class App;
@@ -30,6 +34,9 @@ public:
     // Stores pending rows of both grids; false (message shown) when one failed.
     bool postPending();
 
+    // Computes the warnings again and shows them.
+    void refreshWarnings();
+
     volm::ui::DataGridModel* limitsModel = nullptr;
     volm::ui::DataGridModel* rulesModel = nullptr;
     volm::ui::DataGridView* DGLimits = nullptr;
@@ -37,10 +44,12 @@ public:
     QPushButton* btnAdd = nullptr;
     QPushButton* btnDelete = nullptr;
     QPushButton* btnClose = nullptr;
+    QPlainTextEdit* mmWarnings = nullptr;
 
     void done(int result) override;
 
 private:
     volm::App& app_;
     std::unique_ptr<volm::Table> limits_, rules_;
+    QTimer* refresh_ = nullptr;
 };

@@ -190,7 +190,14 @@ TEST_P(ExampleWorkbook, LaysOutEveryBlock) {
     const int lastMain = mh + int(mains.size());
     expectGrid(w, mh, lastMain, 1, t);
     EXPECT_EQ(w.border(mh, t + 1), QString());
-    EXPECT_EQ(w.maxRow, lastMain);
+    // The warnings of the run under the mains: the title, then a line a row.
+    ASSERT_FALSE(runWarnings.empty());  // both examples break a head rule
+    EXPECT_EQ(w.text(lastMain + 2, 1),
+              QStringLiteral("Предупреждения (%1):").arg(runWarnings.size()));
+    EXPECT_TRUE(w.cell(lastMain + 2, 1).bold);
+    for (size_t i = 0; i < runWarnings.size(); ++i)
+        EXPECT_EQ(w.text(lastMain + 3 + int(i), 1), runWarnings[i]) << i;
+    EXPECT_EQ(w.maxRow, lastMain + 2 + int(runWarnings.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleWorkbook,

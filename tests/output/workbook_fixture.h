@@ -16,8 +16,11 @@ protected:
         const HeaderTexts stored = storedHeader(*app);
         const RunOutcome out = run(stored.supplyNode, stored.availNode);
         ASSERT_TRUE(out.success()) << out.text.toStdString();
+        runWarnings = out.warnings;
         person.clear();
     }
+    // The warnings of the regime checks the last run gave.
+    std::vector<QString> runWarnings;
 
     // Exports to a file of the data folder without asking; the written file.
     QString exportTo(const QString& name, std::optional<int> digits = std::nullopt) {

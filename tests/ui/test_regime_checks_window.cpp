@@ -2,12 +2,15 @@
 // and rules stored as typed, the calculation stays computed, a rule on an
 // indicator outside the catalogue is reported when stored, an older file gets
 // its tables.
+#include "calc/run.h"
+#include "formulas/catalogue_check.h"
 #include "store/table.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_model.h"
 #include "ui/regime_checks_dialog.h"
 
 #include <QAbstractItemModelTester>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 using volm::test::DialogsFixture;
@@ -37,6 +40,7 @@ private Q_SLOTS:
     void ruleOnIndicator_data();
     void ruleOnIndicator();
     void olderFileGetsTheTables();
+    void editedRulesShowTheirWarningsAtOnce();
 };
 
 void TestRegimeChecksWindow::showsTheShippedRulesAndLimits() {
@@ -119,6 +123,57 @@ void TestRegimeChecksWindow::olderFileGetsTheTables() {
     QCOMPARE(w.rulesModel->rowCount(), 0);
     QCOMPARE(w.limitsModel->rowCount(), 1);
     QCOMPARE(w.limitsModel->displayText(0, w.limitsModel->columnOf(QStringLiteral("МаксНапор"))), QStringLiteral("160"));
+}
+
+// The two-pipe example computed: the return head falls below 5 m. A lower
+// limit takes that warning away, a new rule adds its own, and the calculation
+// stays computed throughout.
+void TestRegimeChecksWindow::editedRulesShowTheirWarningsAtOnce() {
+    DialogsFixture f;
+    QVERIFY(f.start(QStringLiteral("examples/two_pipe.mdb")));
+    // The real formula check and table rebuild, which the fixture only counts.
+    volm::FormulaCatalogueCheck formulas;
+    QVERIFY(formulas.check(*f.app));
+    formulas.rebuild(*f.app);
+    volm::RunOptions options;
+    options.ask = false;
+    volm::Table& name = *f.app->dm.atNazvRasch;
+    name.first();
+    options.supplyNodeText = name.value(QStringLiteral("NузПНапПод")).toString();
+    options.availNodeText = name.value(QStringLiteral("NузРНап")).toString();
+    const volm::RunOutcome run = volm::runCalculation(*f.app, options);
+    QVERIFY2(run.success(), qPrintable(run.text));
+    QCOMPARE(int(run.warnings.size()), 1);
+    QVERIFY(run.warnings.front().contains(QStringLiteral("Давление в обратном трубопроводе меньше 5 м")));
+    f.person.clear();
+
+    TProverkiRezhimaForm w(*f.app);
+    QAbstractItemModelTester t1(w.limitsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester t2(w.rulesModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // At first what the run gave.
+    QCOMPARE(w.mmWarnings->toPlainText(), QStringLiteral("Предупреждения (1):\n") + run.warnings.front());
+
+    w.limitsModel->beginRowEdit(0);
+    QVERIFY(type(w.limitsModel, 0, QStringLiteral("МинНапор"), QStringLiteral("-10")));
+    QVERIFY(w.postPending());
+    QTRY_COMPARE(w.mmWarnings->toPlainText(), QStringLiteral("Предупреждений нет."));
+
+    QVERIFY(w.rulesModel->appendRow());
+    const int row = w.rulesModel->rowCount() - 1;
+    QVERIFY(type(w.rulesModel, row, QStringLiteral("Показатель"), QStringLiteral("ДлНаУчПод")));
+    QVERIFY(type(w.rulesModel, row, QStringLiteral("Условие"), QStringLiteral("больше")));
+    QVERIFY(type(w.rulesModel, row, QStringLiteral("Предел"), QStringLiteral("0")));
+    QVERIFY(type(w.rulesModel, row, QStringLiteral("Предупреждение"), QStringLiteral("Участок есть")));
+    // A row being typed changes nothing yet.
+    QTest::qWait(20);
+    QCOMPARE(w.mmWarnings->toPlainText(), QStringLiteral("Предупреждений нет."));
+    QVERIFY(w.postPending());
+    QTRY_VERIFY(w.mmWarnings->toPlainText().startsWith(QStringLiteral("Предупреждения (1):\nУчастки ")));
+    QVERIFY(w.mmWarnings->toPlainText().contains(QStringLiteral(": Участок есть (макс. ")));
+
+    QVERIFY(f.app->RasVip);
+    QCOMPARE(fileValue(f.calcPath(), QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toInt(), 1);
+    QVERIFY(f.person.messages.isEmpty());
 }
 
 QTEST_MAIN(TestRegimeChecksWindow)
