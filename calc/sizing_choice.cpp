@@ -31,8 +31,8 @@ struct Step {
     std::optional<PreparedFormula> formula;
 };
 
-const Indicator* tableIndicator(const Catalogue& c, const QString& name) {
-    const Indicator* ind = c.find(name);
+const volm::Indicator* tableIndicator(const Catalogue& c, const QString& name) {
+    const volm::Indicator* ind = c.find(name);
     return ind && ind->table ? ind : nullptr;
 }
 
@@ -76,7 +76,7 @@ std::vector<double> candidateDiameters(const RunData& d) {
 }
 
 QString refusedRequest(const RunData& d, const Catalogue& catalogue, const SizingRequest& request) {
-    const Indicator* diameter = tableIndicator(catalogue, request.diameter);
+    const volm::Indicator* diameter = tableIndicator(catalogue, request.diameter);
     if (!diameter || !diameter->userEntered || d.sections.col(request.diameter) < 0)
         return QStringLiteral("Показатель \"") + request.diameter +
                QStringLiteral("\" не является табличным показателем, вводимым пользователем.");
@@ -111,7 +111,7 @@ DiameterChoice chooseDiameters(const RunData& d, const Catalogue& catalogue, con
     for (auto p = d.tableOrder.rbegin(); p != d.tableOrder.rend(); ++p) {
         if (p->rank <= 0 || !needed.contains(p->name)) continue;
         chain.push_back(&*p);
-        const Indicator* ind = catalogue.find(p->name);
+        const volm::Indicator* ind = catalogue.find(p->name);
         for (const QString& ref : SobratZavisimosti(UdalitKommentarii(ind ? ind->formula : QString())))
             needed.insert(ref);
     }
@@ -127,7 +127,7 @@ DiameterChoice chooseDiameters(const RunData& d, const Catalogue& catalogue, con
     std::vector<Step> steps;
     steps.reserve(chain.size());
     for (const Priority* p : chain) {
-        const Indicator* ind = catalogue.find(p->name);
+        const volm::Indicator* ind = catalogue.find(p->name);
         const QString stored = ind ? ind->formula : QString();
         Step st;
         st.column = s.need(p->name);

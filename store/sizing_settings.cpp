@@ -30,7 +30,7 @@ SizingChoices readSizingChoices(Database& settings) {
         if (!st->step()) return c;
         if (const QString s = st->column(0).toString().trimmed(); !s.isEmpty()) c.diameter = s;
         if (const QString s = st->column(1).toString().trimmed(); !s.isEmpty()) c.criterion = s;
-        if (!st->column(2).isNull()) c.limit = number(st->column(2));
+        c.limit = number(st->column(2));
         c.criterion2 = st->column(3).toString().trimmed();
         c.limit2 = number(st->column(4));
         if (!st->column(5).isNull()) c.markedOnly = st->column(5).toBool();

@@ -127,8 +127,10 @@ TEST_F(Sizing, FillsTheDiametersOfANetworkWithoutThemAndTheRunFollows) {
     EXPECT_NEAR(sectionValue(1, 2, R), 41.6329, 1e-3);
     EXPECT_TRUE(fileValue(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toBool());
     ASSERT_EQ(display.shown.size(), 1);
-    EXPECT_EQ(display.shown[0], QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\r\n\r\n"
-                                               "Расчет выполнен успешно."));
+    // The run's outcome (and the warnings of its regime checks) follow the summary.
+    EXPECT_TRUE(display.shown[0].startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\r\n\r\n"
+                                                           "Расчет выполнен успешно.")))
+        << display.shown[0].toStdString();
 }
 
 TEST_F(Sizing, LeavesUnmarkedSectionsAlone) {
