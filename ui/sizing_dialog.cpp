@@ -236,7 +236,11 @@ void TPodborDiamForm::command(volm::ui::TMainForm& w) {
     options.showText = [&w, &app](const QString& path) { TVigrV_TXTForm::showFile(app, path, &w); };
     volm::ui::ResultDialogDisplay resultDialog(app, w, &w);
     options.outcomeDisplay = &resultDialog;
-    volm::sizeDiameters(app, request(*chosen), options);
+    const volm::SizingOutcome out = volm::sizeDiameters(app, request(*chosen), options);
+    // The diameters are written even when the run after them stops at a fault:
+    // the person learns what sizing changed after the run's own message.
+    if (out.sized() && !out.run.success())
+        app.person().message(out.text);
     w.syncFromApp();
 }
 

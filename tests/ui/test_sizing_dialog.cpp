@@ -47,6 +47,7 @@ private Q_SLOTS:
     void refusesALimitThatIsNotANumber();
     void remembersTheChoices();
     void commandSizesRunsAndShowsTheSummary();
+    void aRunFaultAfterSizingIsFollowedByTheSummary();
 };
 
 void TestSizingDialog::showsTheDefaultsAndTheCatalogue() {
@@ -163,6 +164,35 @@ void TestSizingDialog::commandSizesRunsAndShowsTheSummary() {
     QCOMPARE(app.dm.atTabl->valueAt(0, du).toInt() + app.dm.atTabl->valueAt(1, du).toInt() +
                  app.dm.atTabl->valueAt(2, du).toInt(),
              550);
+}
+
+void TestSizingDialog::aRunFaultAfterSizingIsFollowedByTheSummary() {
+    DialogsFixture f;
+    QVERIFY(f.start(QStringLiteral("examples/method_example.mdb")));
+    App& app = *f.app;
+    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
+    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    QVERIFY(volm::ProveritFormuli(app));
+    // Only 2 - 3 is marked; 1 - 2 has no diameter for the run after sizing.
+    app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Ду=Null WHERE КонУзел=2"));
+    app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Заполн_Уч='Д' WHERE КонУзел=3"));
+    app.dm.atTabl->requery();
+    app.gridsVisible = true;
+    volm::ui::TMainForm w(app);
+    w.edNuzPNapPod->setText(QStringLiteral("1"));
+    w.edNuzRNap->setText(QStringLiteral("1"));
+    volm::test::whenModal([&](QWidget* modal) {
+        if (auto* dlg = qobject_cast<TPodborDiamForm*>(modal)) {
+            dlg->edPredel1->setText(QStringLiteral("93,7"));
+            dlg->rbOtmech->setChecked(true);
+            dlg->btnPodobrat->click();
+        }
+    });
+    w.sizingDialog();
+    QCOMPARE(diameters(app), (QStringList{"", "125", "200"}));
+    QCOMPARE(f.person.messages.size(), 2);
+    QVERIFY2(f.person.messages[0].startsWith(QStringLiteral("Участок 1 - 2:")), qPrintable(f.person.messages[0]));
+    QCOMPARE(f.person.messages[1], QStringLiteral("Подбор диаметров: участков 1, диаметр изменен на 1."));
 }
 
 QTEST_MAIN(TestSizingDialog)
