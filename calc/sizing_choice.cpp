@@ -145,43 +145,96 @@ DiameterChoice chooseDiameters(const RunData& d, const Catalogue& catalogue, con
     double* row = values.data() + hw;
     const ReferenceData& ref = *d.reference;
 
-    for (int r = 0; r < s.rowCount(); ++r) {
-        if (!sized[size_t(r)]) continue;
-        const SectionNodes nodes{d.startOf[size_t(r)], d.endOf[size_t(r)]};
-        std::memcpy(row, s.row(r), size_t(sw) * sizeof(double));
-        SectionChoice choice;
-        choice.row = r;
-        choice.before = s.get(r, diameterColumn);
-        bool first = true;
-        for (const double candidate : candidates) {
-            row[diameterColumn] = candidate;
-            for (const Step& st : steps) {
-                if (!first && !st.perCandidate) continue;
-                try {
-                    row[st.column] = asStoredText(st.formula->evaluate(values.data(), &nodes, ref));
-                } catch (const FormulaError& e) {
-                    out.error = e.text() + CR + CR + candidateText(request.diameter, candidate, d.app.SistRazdelitel);
-                    out.errorRow = r;
-                    out.sections.clear();
-                    return out;
+    // Criteria that reach the losses at a section's start node (ПотНОтИКонПод
+    // and what depends on it) take them, as the run does, from the section that
+    // feeds it, corrected by the head changes at that node: the sections are
+    // then taken from the source outwards, each with the values of the diameter
+    // chosen for it (or, for a section not sized, of its own diameter).
+    struct StartLoss {
+        int start = -1, end = -1;
+        const FlatMap<int, double>* changes = nullptr;
+    };
+    std::vector<StartLoss> startLosses;
+    auto addStartLoss = [&](const char* start, const char* end, const FlatMap<int, double>& changes) {
+        const int a = s.col(QString::fromUtf8(start)), b = s.col(QString::fromUtf8(end));
+        if (a >= 0 && b >= 0 && needed.contains(QString::fromUtf8(start))) startLosses.push_back({a, b, &changes});
+    };
+    addStartLoss("ПотНОтИНачПод", "ПотНОтИКонПод", d.changeSup);
+    if (d.twoPipe()) addStartLoss("ПотНОтИНачОбр", "ПотНОтИКонОбр", d.changeRet);
+    std::vector<int> order;
+    std::vector<double> computed;  // the rows as evaluated so far, for the start losses
+    if (startLosses.empty()) {
+        for (int r = 0; r < s.rowCount(); ++r)
+            if (sized[size_t(r)]) order.push_back(r);
+    } else {
+        computed = s.values;
+        std::vector<char> seen(size_t(s.rowCount()));
+        for (const Main& main : d.mains)
+            for (size_t k = main.rows.size(); k-- > 0;)
+                if (!seen[size_t(main.rows[k])]) {
+                    seen[size_t(main.rows[k])] = 1;
+                    order.push_back(main.rows[k]);
                 }
-            }
-            first = false;
-            choice.chosen = candidate;
-            choice.criterion = -1;
-            for (size_t k = 0; k < criterionColumns.size(); ++k) {
-                const double v = row[criterionColumns[k]];
-                if (!(v <= request.criteria[k].limit)) {
-                    choice.criterion = int(k);
-                    choice.value = v;
-                    break;
-                }
-            }
-            if (choice.criterion < 0) break;
-        }
-        choice.fits = choice.criterion < 0;
-        out.sections.push_back(choice);
     }
+
+    auto evaluate = [&](int r, const SectionNodes& nodes, bool all, std::optional<double> candidate) {
+        for (const Step& st : steps) {
+            if (!all && !st.perCandidate) continue;
+            try {
+                row[st.column] = asStoredText(st.formula->evaluate(values.data(), &nodes, ref));
+            } catch (const FormulaError& e) {
+                out.error = e.text();
+                if (candidate) out.error += QString(CR) + CR + candidateText(request.diameter, *candidate, d.app.SistRazdelitel);
+                out.errorRow = r;
+                return false;
+            }
+        }
+        return true;
+    };
+
+    for (const int r : order) {
+        const int a = d.startOf[size_t(r)];
+        const SectionNodes nodes{a, d.endOf[size_t(r)]};
+        std::memcpy(row, s.row(r), size_t(sw) * sizeof(double));
+        for (const StartLoss& loss : startLosses) {
+            const int up = a == d.startNode ? -1 : d.sectionEndingAt(a);
+            double v = a == d.startNode ? 0.0 : kNull;
+            if (up >= 0) {
+                v = computed[size_t(up) * size_t(sw) + size_t(loss.end)];
+                if (const double* change = loss.changes->find(a)) v -= *change;
+            }
+            row[loss.start] = v;
+        }
+        if (!sized[size_t(r)]) {
+            if (!evaluate(r, nodes, true, std::nullopt)) return {out.error, out.errorRow, {}};
+        } else {
+            SectionChoice choice;
+            choice.row = r;
+            choice.before = s.get(r, diameterColumn);
+            bool first = true;
+            for (const double candidate : candidates) {
+                row[diameterColumn] = candidate;
+                if (!evaluate(r, nodes, first, candidate)) return {out.error, out.errorRow, {}};
+                first = false;
+                choice.chosen = candidate;
+                choice.criterion = -1;
+                for (size_t k = 0; k < criterionColumns.size(); ++k) {
+                    const double v = row[criterionColumns[k]];
+                    if (!(v <= request.criteria[k].limit)) {
+                        choice.criterion = int(k);
+                        choice.value = v;
+                        break;
+                    }
+                }
+                if (choice.criterion < 0) break;
+            }
+            choice.fits = choice.criterion < 0;
+            out.sections.push_back(choice);
+        }
+        if (!computed.empty()) std::memcpy(computed.data() + size_t(r) * size_t(sw), row, size_t(sw) * sizeof(double));
+    }
+    std::sort(out.sections.begin(), out.sections.end(),
+              [](const SectionChoice& x, const SectionChoice& y) { return x.row < y.row; });
     return out;
 }
 

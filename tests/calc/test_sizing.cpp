@@ -159,6 +159,32 @@ TEST_F(Sizing, ListsTheSectionsNoDiameterFitsAndTakesTheLargest) {
         << display.shown[0].toStdString();
 }
 
+// The loss from the source to a section's end (ПотНОтИКонПод) adds up the
+// sections upstream with the diameters chosen for them: at the example's own
+// diameters 250, 150, 200 it is 0.8824, 2.3584 and 1.6987 m; 1 - 2 at Ду 200
+// would lose 2.8617 m, 2 - 3 at Ду 200 adds 0.2721 m to 0.8824.
+TEST_F(Sizing, ALossFromTheSourceTakesTheSectionsUpstreamAsChosen) {
+    const QString loss = QStringLiteral("ПотНОтИКонПод");
+    openMethodExample({QStringLiteral("UPDATE Табл SET Ду=Null")});
+    SizingOutcome out = size(request({{loss, 2.4}}));
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    EXPECT_EQ(diameters(), (std::vector<double>{250, 150, 200}));
+    EXPECT_NEAR(sectionValue(2, 3, loss), 2.3584, 1e-4);
+
+    out = size(request({{loss, 2.35}}));
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    EXPECT_EQ(diameters(), (std::vector<double>{250, 200, 200}));
+    EXPECT_EQ(out.changed, 1);
+
+    // A section not sized gives its own losses to those downstream.
+    openMethodExample({QStringLiteral("UPDATE Табл SET Заполн_Уч='Д' WHERE КонУзел=3"),
+                       QStringLiteral("UPDATE Табл SET Ду=200 WHERE КонУзел=2")});
+    out = size(request({{loss, 4}}, true));
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    // From 2.8617 m at node 2, 2 - 3 at Ду 150 reaches 4.3377, at Ду 200 3.1338.
+    EXPECT_EQ(diameters(), (std::vector<double>{200, 200, 200}));
+}
+
 // A criterion of the person's own: the specific loss in mm of water per metre.
 const QString kOwnIndicator = QStringLiteral(
     "INSERT INTO Формулы VALUES (10, 'Удельные потери, мм вод. ст./м', 'УдПотММ', True, False, '<УдПотПод>/9,81', False)");
