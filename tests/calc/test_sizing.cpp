@@ -217,6 +217,20 @@ TEST_F(Sizing, ACriterionFailingForOneCandidateStopsWithNothingWritten) {
     EXPECT_TRUE(display.shown.isEmpty());
 }
 
+TEST_F(Sizing, AReferenceValueMissingForOneCandidateStopsWithNothingWritten) {
+    execOn(folder.file(QStringLiteral("Spr.mdb")),
+           {QStringLiteral("UPDATE ДиамТрПр SET ВнутрДиамТрПр=Null WHERE УслДиамТрПр=150")});
+    openMethodExample();
+    const QStringList before = everything();
+    const SizingOutcome out = size(request({{R, 80}}));
+    EXPECT_EQ(out.status, SizingOutcome::Status::Fault);
+    // Двн of 1 - 2 at Ду 150 cannot be found.
+    EXPECT_TRUE(out.text.startsWith(QStringLiteral("Участок 1 - 2:\rОшибка при расчете показателя \"Двн\":")))
+        << out.text.toStdString();
+    EXPECT_TRUE(out.text.endsWith(QStringLiteral("\r\rПодбор диаметров: Ду = 150."))) << out.text.toStdString();
+    EXPECT_EQ(everything(), before);
+}
+
 TEST_F(Sizing, AFaultOfTheRunsChecksStopsWithItsMessageAndNothingChanged) {
     openMethodExample({QStringLiteral("UPDATE НазвРасч SET NузПНапПод=Null")});
     const QStringList before = everything();
