@@ -76,7 +76,7 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
         person.status(QString());
         if (locked && opt.lockWindow) opt.lockWindow(false);
     });
-    if (app.sectionGridEditing && app.sectionGridEditing() && app.flushEditors) app.flushEditors();
+    if (app.editors().sectionGridEditing()) app.editors().flushEditors();
     if (opt.lockWindow) {
         opt.lockWindow(true);
         locked = true;

@@ -20,7 +20,7 @@
 #include "calc/sizing.h"
 #include "calc/sizing_choice.h"
 #include "formulas/catalogue.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/startup.h"
@@ -59,7 +59,7 @@ Figures measure(const QString& program, const QString& calc) {
     Figures f;
     QuietPerson person;
     volm::App app(program, person);
-    volm::installFormulaSeams(app);
+    volm::useFormulaCheck(app);
     {
         volm::Database db;
         db.open(program + QStringLiteral("/Nastr.mdb"));

@@ -13,7 +13,7 @@
 #include "tests/calc/calc_harness.h"
 
 #include "calc/sizing.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/database.h"
 #include "store/startup.h"
 
@@ -43,7 +43,7 @@ protected:
         folder.setSetting(QStringLiteral("ФайлГР"), calc);
         folder.setSetting(QStringLiteral("ФайлСпр"), folder.file(QStringLiteral("Spr.mdb")));
         app = std::make_unique<App>(folder.path(), person);
-        installFormulaSeams(*app);
+        useFormulaCheck(*app);
         ASSERT_TRUE(startUp(*app)) << person.messages.join(QLatin1Char('\n')).toStdString();
         app->SistRazdelitel = QLatin1Char(',');
         person.clear();

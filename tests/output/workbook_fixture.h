@@ -1,6 +1,7 @@
 #pragma once
 // A computed calculation and its workbook, for the workbook tests.
 #include "output/workbook_export.h"
+#include "store/startup.h"
 #include "tests/calc/calc_harness.h"
 #include "tests/output/workbook_reader.h"
 
@@ -12,7 +13,8 @@ class WorkbookTest : public CalcHarness {
 protected:
     // Runs the calculation that open() or openExample() opened.
     void compute() {
-        const RunOutcome out = run(app->supplyNodeText, app->availNodeText);
+        const HeaderTexts nodes = storedHeader(*app);
+        const RunOutcome out = run(nodes.supplyNode, nodes.availNode);
         ASSERT_TRUE(out.success()) << out.text.toStdString();
         person.clear();
     }

@@ -79,8 +79,8 @@ struct ExampleWindow {
     bool compute() {
         volm::RunOptions o;
         o.ask = false;
-        o.supplyNodeText = app->supplyNodeText;
-        o.availNodeText = app->availNodeText;
+        o.supplyNodeText = w->edNuzPNapPod->text();
+        o.availNodeText = w->edNuzRNap->text();
         return volm::runCalculation(*app, o).success();
     }
     ~ExampleWindow() {

@@ -3,7 +3,7 @@
 // from the main window: the dialog, sizing, the run and the result dialog with
 // the sizing summary first.
 #include "formulas/formula_check.h"
-#include "formulas/table_structure.h"
+#include "formulas/catalogue_check.h"
 #include "store/database.h"
 #include "store/sizing_settings.h"
 #include "tests/ui/dialogs_fixture.h"
@@ -123,13 +123,11 @@ void TestSizingDialog::commandSizesRunsAndShowsTheSummary() {
     DialogsFixture f;
     QVERIFY(f.start(QStringLiteral("examples/method_example.mdb")));
     App& app = *f.app;
-    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
-    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::useFormulaCheck(app);
     QVERIFY(volm::ProveritFormuli(app));
     app.SistRazdelitel = QLatin1Char(',');
     app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Ду=Null"));
     app.dm.atTabl->requery();
-    app.gridsVisible = true;
     volm::ui::TMainForm w(app);
     w.resize(1016, 560);
     w.show();
@@ -170,14 +168,12 @@ void TestSizingDialog::aRunFaultAfterSizingIsFollowedByTheSummary() {
     DialogsFixture f;
     QVERIFY(f.start(QStringLiteral("examples/method_example.mdb")));
     App& app = *f.app;
-    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
-    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::useFormulaCheck(app);
     QVERIFY(volm::ProveritFormuli(app));
     // Only 2 - 3 is marked; 1 - 2 has no diameter for the run after sizing.
     app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Ду=Null WHERE КонУзел=2"));
     app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Заполн_Уч='Д' WHERE КонУзел=3"));
     app.dm.atTabl->requery();
-    app.gridsVisible = true;
     volm::ui::TMainForm w(app);
     w.edNuzPNapPod->setText(QStringLiteral("1"));
     w.edNuzRNap->setText(QStringLiteral("1"));
