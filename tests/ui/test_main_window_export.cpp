@@ -12,6 +12,8 @@
 #include "ui/main_window.h"
 #include "ui/result_dialog.h"
 
+#include <QLineEdit>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
