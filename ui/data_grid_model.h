@@ -54,6 +54,10 @@ public:
 
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
+    // A row insertion or removal of the cursor is under way: the views' own
+    // moves of the current row (Qt moves it off a row about to go) are not
+    // the person's and are not handed to the cursor.
+    bool changing() const { return announced_; }
     void setLocale(const QLocale& locale);
 
     // Who is told when a typed value or a record operation fails (the message

@@ -235,7 +235,7 @@ void DataGridView::appendBelow() {
 
 void DataGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);  // the editor of the cell left commits first
-    if (syncing_ || !model_ || !current.isValid()) return;
+    if (syncing_ || !model_ || !current.isValid() || model_->changing()) return;
     Table* t = model_->table();
     if (!t || !t->isOpen() || current.row() == t->currentRow()) return;
     const int row = current.row();

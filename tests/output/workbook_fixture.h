@@ -13,8 +13,8 @@ class WorkbookTest : public CalcHarness {
 protected:
     // Runs the calculation that open() or openExample() opened.
     void compute() {
-        const HeaderTexts nodes = storedHeader(*app);
-        const RunOutcome out = run(nodes.supplyNode, nodes.availNode);
+        const HeaderTexts stored = storedHeader(*app);
+        const RunOutcome out = run(stored.supplyNode, stored.availNode);
         ASSERT_TRUE(out.success()) << out.text.toStdString();
         person.clear();
     }

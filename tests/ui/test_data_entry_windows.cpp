@@ -440,6 +440,13 @@ void TestDataEntryWindows::mainWindowOpensEachWindow() {
     w.miDataVvodNachDann->trigger();
     QCOMPARE(secondFirst, QStringLiteral("1-3"));
     QCOMPARE(fileValue(*f.app, "SELECT count(*) FROM УзлыТС WHERE ГеодВыс=7.5").toInt(), 3);
+
+    // The grids follow the check that closes the dialog.
+    QVERIFY(!w.DGGlavn->isHidden());
+    f.checkPasses = false;
+    whenModalOf<TVvodNachDannForm>([](TVvodNachDannForm* d) { d->close(); });
+    w.miDataVvodNachDann->trigger();
+    QVERIFY(w.DGGlavn->isHidden());
 }
 
 // A row the file refuses (a second row of the same nominal diameter) is

@@ -12,8 +12,6 @@
 #include "ui/main_window.h"
 #include "ui/result_dialog.h"
 
-#include <QLineEdit>
-
 #include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -81,8 +79,8 @@ struct ExampleWindow {
     bool compute() {
         volm::RunOptions o;
         o.ask = false;
-        o.supplyNodeText = w->edNuzPNapPod->text();
-        o.availNodeText = w->edNuzRNap->text();
+        o.supplyNodeText = w->typedHeader()->supplyNode;
+        o.availNodeText = w->typedHeader()->availNode;
         return volm::runCalculation(*app, o).success();
     }
     ~ExampleWindow() {
