@@ -2,7 +2,10 @@
 // The files the headless runner is given, checked before it computes anything:
 // the calculation must not be one of the program's own files, and the text
 // must not land on a file that is not a plain text file of the user's.
+#include "calc/sizing.h"
+
 #include <QString>
+#include <optional>
 
 namespace volm::runner {
 
@@ -28,5 +31,10 @@ QString refusedTextTarget(const Files& files, const QString& destination);
 
 // The file starts as a database file does (SQLite, or Jet/ACE).
 bool looksLikeDatabase(const QString& path);
+
+// The argument of --size, INDICATOR:CRITERION<=LIMIT[,CRITERION<=LIMIT]: the
+// indicator sized and one or two criteria (a limit may have a decimal point or
+// comma: "Ду:УдПотПод<=80,5,СкорПод<=3.5"); nullopt when it is not so written.
+std::optional<SizingRequest> parseSizeOption(const QString& text);
 
 }  // namespace volm::runner

@@ -4,6 +4,9 @@
 //            [--strict] CALCULATION.mdb
 //   --chart FILE.png [--main N]: also draws the piezometric chart of main N
 //   (default 1) after a successful run, offscreen when there is no display.
+//   --size INDICATOR:CRITERION<=LIMIT[,CRITERION<=LIMIT] [--size-marked]: sizes
+//   the diameters first ("Подбор диаметров"), of every section or only of
+//   those marked "Д", e.g. --size "Ду:УдПотПод<=80,СкорПод<=3.5".
 //
 // Opens the calculation as the program does (formula check and table rebuild
 // included) with the reference book FILE or the program folder's "Spr.mdb",
@@ -19,6 +22,10 @@
 // --precision digits, else the settings' report precision).
 // --report writes the printed report of the computed calculation to FILE.pdf
 // (definitions 0.rav and 1.rav of the program folder; no display needed).
+// --size chooses each section's diameter from the reference book, writes the
+// diameters and then computes the calculation; its summary comes first on
+// standard output. A fault of sizing (its message on standard error) leaves
+// the file as it was and gives status 1.
 //
 // Refused before anything is computed (status 2): a calculation of the program
 // folder (the template among them) or the reference book as a calculation; a
@@ -111,6 +118,8 @@ int usage() {
                "                [--strict] CALCULATION.mdb\n",
                stderr);
     std::fputs("       volm-run ... --chart FILE.png [--main N] CALCULATION.mdb\n", stderr);
+    std::fputs("       volm-run ... --size INDICATOR:CRITERION<=LIMIT[,CRITERION<=LIMIT] [--size-marked] CALCULATION.mdb\n",
+               stderr);
     return 2;
 }
 
@@ -154,10 +163,17 @@ int main(int argc, char** argv) {
     int chartMain = 1;
     std::optional<int> precision;
     bool strict = false;
+    std::optional<volm::SizingRequest> sizing;
+    bool sizeMarked = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QStringLiteral("--strict")) {
             strict = true;
+        } else if (a == QStringLiteral("--size") && i + 1 < args.size()) {
+            sizing = volm::runner::parseSizeOption(args[++i]);
+            if (!sizing) return usage();
+        } else if (a == QStringLiteral("--size-marked")) {
+            sizeMarked = true;
         } else if (a == QStringLiteral("--spr") && i + 1 < args.size()) {
             spr = args[++i];
         } else if (a == QStringLiteral("--text") && i + 1 < args.size()) {
@@ -183,7 +199,8 @@ int main(int argc, char** argv) {
             calcFile = a;
         }
     }
-    if (calcFile.isEmpty()) return usage();
+    if (calcFile.isEmpty() || (sizeMarked && !sizing)) return usage();
+    if (sizing) sizing->markedOnly = sizeMarked;
 
     const QString programDir = QCoreApplication::applicationDirPath();
     calcFile = QFileInfo(calcFile).absoluteFilePath();
@@ -251,7 +268,14 @@ int main(int argc, char** argv) {
         options.supplyNodeText = stored.supplyNode;
         options.availNodeText = stored.availNode;
 
-        const volm::RunOutcome outcome = volm::runCalculation(app, options);
+        volm::RunOutcome outcome;
+        if (sizing) {
+            const volm::SizingOutcome sized = volm::sizeDiameters(app, *sizing, options);
+            if (sized.sized()) print(stdout, sized.text + QStringLiteral("\n"));
+            outcome = sized.run;
+        } else {
+            outcome = volm::runCalculation(app, options);
+        }
         if (outcome.success()) {
             print(stdout, volm::outcomeWithWarnings(outcome));
             status = 0;

@@ -91,6 +91,7 @@ public:
     void initialDataDialog();
     void repeatedDataDialog();
     void regimeChecksDialog();
+    void sizingDialog();  // "Подбор диаметров..."
     void runCalculation();
     void makeReport();
     void exportToExcel();
@@ -139,7 +140,7 @@ public:
             *miExit = nullptr;
     QAction *miSelAll = nullptr, *miDelRec = nullptr, *miDelAllRec = nullptr;
     QAction *miDataRasFormuli = nullptr, *miDataVvodNachDann = nullptr, *miDataVvPovtD = nullptr,
-            *miDataVipRas = nullptr, *miDataFormOtsh = nullptr, *miDataVigrV_ME = nullptr,
+            *miDataPodborDiam = nullptr, *miDataVipRas = nullptr, *miDataFormOtsh = nullptr, *miDataVigrV_ME = nullptr,
             *miDataGr = nullptr, *miSortPoNU = nullptr, *miSortPoVnutrSc = nullptr;
     QAction *miSprPlVodi = nullptr, *miSprDiamTr = nullptr, *miSprPoprKoef = nullptr;
     QAction* miNastrProg = nullptr;

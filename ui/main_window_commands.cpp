@@ -24,6 +24,7 @@
 #include "ui/repeated_entry_dialog.h"
 #include "ui/result_dialog.h"
 #include "ui/settings_dialog.h"
+#include "ui/sizing_dialog.h"
 #include "ui/text_viewer.h"
 
 #include <QAction>
@@ -88,6 +89,8 @@ void TMainForm::buildActions() {
         make(QStringLiteral("Ввод начальных данных"), &TMainForm::initialDataDialog, "miDataVvodNachDann");
     miDataVvPovtD = make(QStringLiteral("Ввод повторяющихся данных"), &TMainForm::repeatedDataDialog, "miDataVvPovtD");
     miDataProverkiRezhima = make(QStringLiteral("Проверки режима"), &TMainForm::regimeChecksDialog, "miDataProverkiRezhima");
+    miDataPodborDiam = make(QStringLiteral("Подбор диаметров..."), &TMainForm::sizingDialog, "miDataPodborDiam");
+    miDataPodborDiam->setIcon(TPodborDiamForm::icon());
     miDataVipRas = make(QStringLiteral("Выполнить расчет"), &TMainForm::runCalculation, "miDataVipRas");
     miDataFormOtsh = make(QStringLiteral("Формировать отчет"), &TMainForm::makeReport, "miDataFormOtsh");
     miDataVigrV_ME =
@@ -153,7 +156,7 @@ void TMainForm::buildMenus() {
     data->addActions({miDataRasFormuli, miDataVvodNachDann, miDataVvPovtD});
     data->addAction(miDataProverkiRezhima);
     data->addSeparator();
-    data->addAction(miDataVipRas);
+    data->addActions({miDataPodborDiam, miDataVipRas});
     data->addSeparator();
     data->addActions({miDataFormOtsh, miDataVigrV_ME, miDataGr});
     data->addAction(miDataSkhema);
@@ -183,7 +186,7 @@ void TMainForm::buildToolBar() {
     ToolBar1->addSeparator();
     ToolBar1->addActions({miDataVvodNachDann, miDataVvPovtD});
     ToolBar1->addSeparator();
-    ToolBar1->addAction(miDataVipRas);
+    ToolBar1->addActions({miDataPodborDiam, miDataVipRas});
     ToolBar1->addSeparator();
     ToolBar1->addActions({miDataFormOtsh, miDataVigrV_ME, miDataGr});
     ToolBar1->addAction(miDataSkhema);
@@ -305,6 +308,11 @@ void TMainForm::regimeChecksDialog() {
         DGGlavn->endEditing();
         TProverkiRezhimaForm::run(app_, this);
     });
+}
+
+void TMainForm::sizingDialog() {
+    guarded([&] { TPodborDiamForm::command(*this); });
+    if (schematic_) guarded([&] { schematic_->refresh(); });
 }
 
 void TMainForm::runCalculation() {

@@ -138,7 +138,7 @@ void TestMainWindow::menusToolbarAndCaption() {
              (QStringList{"Выделить все записи", "Удалить записи", "Удалить все записи"}));
     QCOMPARE(menuLayout(menus[2]->menu()),
              (QStringList{"Расчетные формулы", "Ввод начальных данных", "Ввод повторяющихся данных",
-                          "Проверки режима", "-", "Выполнить расчет", "-", "Формировать отчет",
+                          "Проверки режима", "-", "Подбор диаметров...", "Выполнить расчет", "-", "Формировать отчет",
                           "Выгрузить отчет в Microsoft Excel", "Формировать график", "Схема сети", "-",
                           "Сортировать по номерам участков",
                           "Сортировать по внутреннему счетчику"}));
@@ -148,7 +148,7 @@ void TestMainWindow::menusToolbarAndCaption() {
     QCOMPARE(menuLayout(menus[4]->menu()), QStringList{"Настройки программы"});
     QCOMPARE(menuLayout(menus[5]->menu()), (QStringList{"Справка ВОЛМ 1.0", "О программе"}));
 
-    // Toolbar: 18 buttons ("Схема сети" the last added), each with an image and the caption as its hint.
+    // Toolbar: 19 buttons ("Подбор диаметров..." the last added), each with an image and the caption as its hint.
     int buttons = 0;
     for (QAction* a : t.w->ToolBar1->actions()) {
         if (a->isSeparator()) continue;
@@ -156,7 +156,7 @@ void TestMainWindow::menusToolbarAndCaption() {
         QVERIFY(!a->icon().isNull());
         QCOMPARE(a->toolTip(), a->text());
     }
-    QCOMPARE(buttons, 18);
+    QCOMPARE(buttons, 19);
     QVERIFY(t.w->miSortPoVnutrSc->isChecked());
 
     // The caption follows the open file.

@@ -1,0 +1,49 @@
+#include "calc/sizing_text.h"
+
+#include "calc/sizing.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace volm::calc {
+
+QString sizingNumber(double v, QChar decimal) {
+    if (!std::isfinite(v)) return QString::number(v);
+    const double a = std::fabs(v);
+    int decimals = a > 0 ? 3 - int(std::floor(std::log10(a))) : 0;
+    decimals = std::clamp(decimals, 0, 9);
+    QString text = QString::number(v, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+        if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    }
+    if (text == QStringLiteral("-0")) text = QStringLiteral("0");
+    text.replace(QLatin1Char('.'), decimal);
+    return text;
+}
+
+QString candidateText(const QString& diameter, double candidate, QChar decimal) {
+    return QStringLiteral("Подбор диаметров: ") + diameter + QStringLiteral(" = ") + sizingNumber(candidate, decimal) +
+           QLatin1Char('.');
+}
+
+}  // namespace volm::calc
+
+namespace volm {
+
+QString sizingSummary(const SizingOutcome& outcome, const QString& diameter, QChar decimal) {
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = QStringLiteral("Подбор диаметров: участков %1, диаметр изменен на %2.")
+                       .arg(outcome.sections)
+                       .arg(outcome.changed);
+    if (outcome.misses.empty()) return text;
+    text += crlf + crlf + QStringLiteral("Пределы превышены и при наибольшем диаметре:");
+    for (const SizingMiss& m : outcome.misses)
+        text += crlf + QStringLiteral("Участок %1 - %2: ").arg(m.startNode).arg(m.endNode) + m.indicator +
+                QStringLiteral(" = ") + calc::sizingNumber(m.value, decimal) + QStringLiteral(" при ") + diameter +
+                QLatin1Char(' ') + calc::sizingNumber(m.diameter, decimal);
+    return text;
+}
+
+}  // namespace volm
