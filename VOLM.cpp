@@ -3,6 +3,7 @@
 // up and its close shuts it down.
 #include "formulas/formula_seams.h"
 #include "store/app.h"
+#include "store/startup.h"
 #include "ui/main_window.h"
 #include "ui/qt_person.h"
 
@@ -42,11 +43,14 @@ int main(int argc, char** argv) {
     volm::ui::QtPerson person;
     volm::App app(QCoreApplication::applicationDirPath(), person);
     volm::installFormulaSeams(app);
+    // The work folder is known before the window shows: the window opens at the
+    // size and place it remembers there.
+    app.setWorkDir(volm::chooseWorkDir(app.programDir()));
 
     volm::ui::TMainForm window(app);
     person.setWindow(&window);
     person.showStatus = [&window](const QString& text) { window.setStatusText(text); };
-    window.show();
+    window.showAtLastPlacement();
 
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, requestStop);
     QTimer stopWatch;

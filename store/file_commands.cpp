@@ -6,6 +6,7 @@
 #include "store/records.h"
 #include "store/scratch_lock.h"
 #include "store/startup.h"
+#include "store/user_folders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -114,7 +115,7 @@ void newCalculation(App& app) {
 
         ctx = QStringLiteral("Ошибка при открытии диалога записи файла.");
         QString name = person.saveFileName(QStringLiteral("Создать новый расчет"), kDatabaseFilter,
-                                           folderOf(setting(app, QStringLiteral("ФайлГР"))));
+                                           calculationDialogFolder(app));
         if (name.isEmpty()) return;
 
         ctx = QStringLiteral("Ошибка при проверке имени сохраняемого файла.");
@@ -154,6 +155,28 @@ void newCalculation(App& app) {
     });
 }
 
+// The steps of "Открыть расчет" after its dialog, for a chosen name.
+static void openChosenCalculation(App& app, QString name, ErrorContext& ctx) {
+    Person& person = app.person();
+    ctx = QStringLiteral("Ошибка при проверке имени открываемого файла.");
+    name = applyNameRule(name);
+
+    ctx = QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек.");
+    if (!fileExists(name)) {
+        person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
+        return;
+    }
+    if (inProgramFolder(app, name)) {
+        person.message(QStringLiteral("Нельзя открыть файл гидравлического расчета из папки, в которую "
+                                      "установлена программа. Выберите другую папку."));
+        return;
+    }
+    writeSetting(app, QStringLiteral("ФайлГР"), name);
+
+    ctx = QStringLiteral("Ошибка при открытии файла гидравлического расчета.");
+    OtkritFaili(app);
+}
+
 void openCalculation(App& app) {
     Person& person = app.person();
     runReported(person, [&](ErrorContext& ctx) {
@@ -162,26 +185,17 @@ void openCalculation(App& app) {
 
         ctx = QStringLiteral("Ошибка при открытии диалога открытия файла.");
         QString name = person.openFileName(QStringLiteral("Открыть расчет"), kDatabaseFilter,
-                                           folderOf(setting(app, QStringLiteral("ФайлГР"))));
+                                           calculationDialogFolder(app));
         if (name.isEmpty()) return;
+        openChosenCalculation(app, name, ctx);
+    });
+}
 
-        ctx = QStringLiteral("Ошибка при проверке имени открываемого файла.");
-        name = applyNameRule(name);
-
-        ctx = QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек.");
-        if (!fileExists(name)) {
-            person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
-            return;
-        }
-        if (inProgramFolder(app, name)) {
-            person.message(QStringLiteral("Нельзя открыть файл гидравлического расчета из папки, в которую "
-                                          "установлена программа. Выберите другую папку."));
-            return;
-        }
-        writeSetting(app, QStringLiteral("ФайлГР"), name);
-
-        ctx = QStringLiteral("Ошибка при открытии файла гидравлического расчета.");
-        OtkritFaili(app);
+void openCalculationFile(App& app, const QString& name) {
+    runReported(app.person(), [&](ErrorContext& ctx) {
+        ctx = kSaveContext;
+        commitEdits(app);
+        openChosenCalculation(app, name, ctx);
     });
 }
 
@@ -194,7 +208,8 @@ void saveCalculationAs(App& app) {
 
         ctx = QStringLiteral("Ошибка при открытии диалога записи файла.");
         const QString current = setting(app, QStringLiteral("ФайлГР"));
-        QString name = person.saveFileName(QStringLiteral("Сохранить расчет как..."), kDatabaseFilter, folderOf(current));
+        QString name =
+            person.saveFileName(QStringLiteral("Сохранить расчет как..."), kDatabaseFilter, calculationDialogFolder(app));
         if (name.isEmpty()) return;
 
         ctx = QStringLiteral("Ошибка при проверке имени сохраняемого файла.");

@@ -9,6 +9,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/window_memory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,6 +52,7 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     buildMenus();
     buildToolBar();
     attachSeams();
+    setUpHabits();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(55);
@@ -374,6 +376,8 @@ void TMainForm::setStatusText(const QString& text) { StatusBar1->setText(text); 
 void TMainForm::BlokirovatOkno() {
     if (lockDepth_++ > 0) return;
     Timer1->stop();
+    enableShortcuts(false);
+    updateStartHint();
     focusBeforeLock_ = QApplication::focusWidget();
     menuBar()->hide();
     ToolBar1->setEnabled(false);
@@ -393,6 +397,8 @@ void TMainForm::RazblokirovatOkno() {
         focusBeforeLock_->setFocus();
     app_.PervKolZag = 0;
     app_.PervKolTabl = 0;
+    enableShortcuts(true);
+    updateStartHint();
     Timer1->start();
 }
 
@@ -434,6 +440,7 @@ void TMainForm::FormClose() {
     if (closed_) return;
     closed_ = true;
     Timer1->stop();
+    rememberPlacement();
     volm::shutDown(app_);
 }
 
