@@ -32,13 +32,8 @@ bool underProgramFolder(const App& app, const QString& path) {
 }
 
 QString calculationDialogFolder(App& app) {
-    QString current;
-    try {
-        const QVariant v = goToSettingsRow(app).value(QStringLiteral("ФайлГР"));
-        if (!v.isNull()) current = v.toString();
-    } catch (const std::exception&) {
-        // No settings open: nothing was used yet.
-    }
+    const QVariant v = goToSettingsRow(app).value(QStringLiteral("ФайлГР"));
+    const QString current = v.isNull() ? QString() : v.toString();
     const QString folder = folderOf(current);
     if (!folder.isEmpty() && QFileInfo(folder).isDir() && !underProgramFolder(app, folder)) return folder;
     return documentsFolder(app);

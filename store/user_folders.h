@@ -17,7 +17,8 @@ bool underProgramFolder(const App& app, const QString& path);
 // The start folder of the calculation dialogs ("Создать новый расчет",
 // "Открыть расчет", "Сохранить расчет как..."), with a trailing "/": the folder
 // of the calculation named in the settings while that folder exists and is not
-// the program folder or one inside it; else the documents folder.
+// the program folder or one inside it; else the documents folder. Throws
+// DatabaseError when the settings are not open.
 QString calculationDialogFolder(App& app);
 
 }  // namespace volm

@@ -12,6 +12,8 @@
 // tens of thousands of sections opens at once. Ctrl+F opens the search line
 // under the text; Enter and F3 find the next occurrence, Shift+F3 the previous
 // one, Escape closes the search line.
+#include "ui/large_text_view.h"
+
 #include <QDialog>
 
 class QAction;
@@ -21,9 +23,6 @@ class QWidget;
 
 namespace volm {
 class App;
-}
-namespace volm::ui {
-class LargeTextView;
 }
 
 class TVigrV_TXTForm : public QDialog {
