@@ -376,7 +376,6 @@ void TMainForm::setStatusText(const QString& text) { StatusBar1->setText(text); 
 void TMainForm::BlokirovatOkno() {
     if (lockDepth_++ > 0) return;
     Timer1->stop();
-    enableShortcuts(false);
     updateStartHint();
     focusBeforeLock_ = QApplication::focusWidget();
     menuBar()->hide();
@@ -397,7 +396,6 @@ void TMainForm::RazblokirovatOkno() {
         focusBeforeLock_->setFocus();
     app_.PervKolZag = 0;
     app_.PervKolTabl = 0;
-    enableShortcuts(true);
     updateStartHint();
     Timer1->start();
 }

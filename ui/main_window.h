@@ -178,7 +178,6 @@ private:
     void setUpHabits();
     void followOpenFile();
     void updateStartHint();
-    void enableShortcuts(bool on);
     void rememberPlacement();
 
     App& app_;
@@ -195,7 +194,6 @@ private:
     std::function<void(App&)> rebuildTables_;
     NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
     std::unique_ptr<WindowMemory> memory_;
-    QList<QAction*> shortcutActions_;
 };
 
 }  // namespace volm::ui

@@ -42,9 +42,10 @@ void TMainForm::setUpHabits() {
         action->setShortcut(key);
         // The toolbar's hints stay the bare captions.
         action->setToolTip(action->text());
-        shortcutActions_ << action;
     }
-    // miExit is in no toolbar: its shortcut works through the window.
+    // While the window is locked the shortcuts do nothing: the menu bar is
+    // hidden and the toolbar disabled. miExit is in no toolbar: its shortcut
+    // works through the window (and closing is refused while locked).
     addAction(miExit);
 
     // "Последние расчеты" between "Сжать справочники" and "Выход".
@@ -86,11 +87,6 @@ void TMainForm::updateStartHint() {
     const bool show = started_ && !closed_ && !isLocked() && !app_.dm.acGR.isOpen();
     pnStartHint->setVisible(show);
     if (show) pnStartHint->raise();
-}
-
-// While the window is locked its commands cannot be started, by key neither.
-void TMainForm::enableShortcuts(bool on) {
-    for (QAction* a : shortcutActions_) a->setEnabled(on);
 }
 
 void TMainForm::openRecentCalculation(const QString& path) {
