@@ -68,6 +68,8 @@ void TMainForm::setUpHabits() {
     pnStartHint->hide();
 
     connect(&app_, &App::stateChanged, this, &TMainForm::followOpenFile);
+    connect(&app_, &App::calculationOpened, this, &TMainForm::followOpenFile);
+    connect(&app_, &App::calculationClosed, this, &TMainForm::followOpenFile);
 }
 
 WindowMemory* TMainForm::memory() {
