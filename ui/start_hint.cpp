@@ -19,10 +19,11 @@ StartHint::StartHint(QWidget* covered, QWidget* parent) : QFrame(parent), covere
     auto* cl = new QVBoxLayout(column);
     cl->setSpacing(10);
     cl->addWidget(boldLabel(QStringLiteral("Расчет не открыт"), column, 4, Qt::AlignCenter));
-    auto* text = new QLabel(QStringLiteral("Создайте новый расчет, откройте сохраненный или начните с копии примера: "
-                                           "она будет сохранена в папке документов, а сам пример останется как есть."),
+    // Lines broken by hand: a word-wrapped label in this column is cut short.
+    auto* text = new QLabel(QStringLiteral("Создайте новый расчет, откройте сохраненный\n"
+                                           "или начните с копии примера: она будет сохранена\n"
+                                           "в папке документов, а сам пример останется как есть."),
                             column);
-    text->setWordWrap(true);
     text->setAlignment(Qt::AlignCenter);
     cl->addWidget(text);
     cl->addSpacing(6);
