@@ -3,6 +3,7 @@
 // up and its close shuts it down.
 #include "formulas/catalogue_check.h"
 #include "store/app.h"
+#include "store/startup.h"
 #include "ui/main_window.h"
 #include "ui/qt_person.h"
 
@@ -43,11 +44,14 @@ int main(int argc, char** argv) {
     volm::App app(QCoreApplication::applicationDirPath(), person);
     volm::FormulaCatalogueCheck formulaCheck;
     app.setCatalogueCheck(&formulaCheck);
+    // The work folder is known before the window shows: the window opens at the
+    // size and place it remembers there.
+    app.setWorkDir(volm::chooseWorkDir(app.programDir()));
 
     volm::ui::TMainForm window(app);
     person.setWindow(&window);
     person.showStatus = [&window](const QString& text) { window.setStatusText(text); };
-    window.show();
+    window.showAtLastPlacement();
 
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, requestStop);
     QTimer stopWatch;

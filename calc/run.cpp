@@ -28,6 +28,8 @@ namespace {
 using namespace calc;
 
 const QString kImpossible = QStringLiteral("Расчет невозможен.");
+// With nothing open the refusal says what to do.
+const QString kNothingOpen = kImpossible + QStringLiteral("\rОткройте или создайте расчет (Файл / Открыть расчет).");
 
 // The stages 1 to 20; each starts only while no fault has been found.
 void runStages(RunData& d, const RunOptions& opt, const QString& textPath) {
@@ -108,9 +110,9 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     DataModule& dm = app.dm;
 
     if (!dm.acGR.isOpen()) {
-        person.message(kImpossible);
+        person.message(kNothingOpen);
         out.status = RunOutcome::Status::NotOpen;
-        out.text = kImpossible;
+        out.text = kNothingOpen;
         return out;
     }
 

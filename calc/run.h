@@ -53,7 +53,7 @@ struct RunOptions {
 
 struct RunOutcome {
     enum class Status {
-        NotOpen,     // no calculation open: "Расчет невозможен."
+        NotOpen,     // no calculation open: "Расчет невозможен." and what to do
         Declined,    // the person answered No to the question
         Refused,     // formulas not checked or initial data wrong: "Расчет невозможен."
         Fault,       // a check or a stage stopped the run; text is its error text

@@ -45,6 +45,9 @@ public:
     // The work folder is not the program folder.
     bool workDirMoved() const;
     Person& person() const { return person_; }
+    // The user's documents folder when it is not the system's (tests); see
+    // documentsFolder (store/user_folders.h).
+    QString documentsDir;
 
     // The formula layer's check and rebuild; nullptr: none (see CatalogueCheck).
     CatalogueCheck* catalogueCheck() const { return check_; }

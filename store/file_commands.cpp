@@ -7,6 +7,7 @@
 #include "store/records.h"
 #include "store/scratch_lock.h"
 #include "store/startup.h"
+#include "store/user_folders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -49,6 +50,7 @@ struct FileChoice {
     // The command's own checks before and after that refusal; true: refused (the person was told).
     std::function<bool(const QString&)> refusedBefore, refusedAfter;
     QString initialDir;      // the dialog's folder when not the setting's
+    QString chosen;          // a name chosen elsewhere (a recent file): no dialog, the same checks
 };
 
 // The file dialog, the name rule, the refusal of the program folder, the
@@ -57,12 +59,17 @@ struct FileChoice {
 // person cancels or the name is refused.
 QString chooseFile(App& app, ErrorContext& ctx, const FileChoice& c) {
     Person& person = app.person();
-    ctx = c.save ? QStringLiteral("Ошибка при открытии диалога записи файла.")
-                 : QStringLiteral("Ошибка при открытии диалога открытия файла.");
-    const QString dir = c.initialDir.isEmpty() ? folderOf(setting(app, c.setting)) : c.initialDir;
-    QString name = c.save ? person.saveFileName(c.title, kDatabaseFilter, dir)
-                          : person.openFileName(c.title, kDatabaseFilter, dir);
-    if (name.isEmpty()) return {};
+    QString name = c.chosen;
+    if (name.isEmpty()) {
+        ctx = c.save ? QStringLiteral("Ошибка при открытии диалога записи файла.")
+                     : QStringLiteral("Ошибка при открытии диалога открытия файла.");
+        // Calculations are chosen where the last one was, never in the program folder.
+        const QString dir = !c.initialDir.isEmpty()             ? c.initialDir
+                            : c.setting == QStringLiteral("ФайлГР") ? calculationDialogFolder(app)
+                                                                  : folderOf(setting(app, c.setting));
+        name = c.save ? person.saveFileName(c.title, kDatabaseFilter, dir) : person.openFileName(c.title, kDatabaseFilter, dir);
+        if (name.isEmpty()) return {};
+    }
 
     ctx = c.save ? QStringLiteral("Ошибка при проверке имени сохраняемого файла.")
                  : QStringLiteral("Ошибка при проверке имени открываемого файла.");
@@ -186,24 +193,35 @@ void newCalculation(App& app) {
     });
 }
 
-void openCalculation(App& app) {
-    Person& person = app.person();
-    runReported(person, [&](ErrorContext& ctx) {
+namespace {
+
+// "Открыть расчет" with the dialog, or for a name chosen elsewhere.
+void openCalculationNamed(App& app, const QString& chosen) {
+    runReported(app.person(), [&](ErrorContext& ctx) {
         ctx = kSaveContext;
         commitEdits(app);
 
-        const QString name = chooseFile(
-            app, ctx,
-            {QStringLiteral("Открыть расчет"), QStringLiteral("ФайлГР"), false,
-             QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек."),
-             QStringLiteral("Нельзя открыть файл гидравлического расчета из папки, в которую установлена программа. "
-                            "Выберите другую папку.")});
+        FileChoice choice{
+            QStringLiteral("Открыть расчет"), QStringLiteral("ФайлГР"), false,
+            QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек."),
+            QStringLiteral("Нельзя открыть файл гидравлического расчета из папки, в которую установлена программа. "
+                           "Выберите другую папку.")};
+        choice.chosen = chosen;
+        const QString name = chooseFile(app, ctx, choice);
         if (name.isEmpty()) return;
         writeSetting(app, QStringLiteral("ФайлГР"), name);
 
         ctx = QStringLiteral("Ошибка при открытии файла гидравлического расчета.");
         OtkritFaili(app);
     });
+}
+
+}  // namespace
+
+void openCalculation(App& app) { openCalculationNamed(app, QString()); }
+
+void openCalculationFile(App& app, const QString& name) {
+    if (!name.isEmpty()) openCalculationNamed(app, name);
 }
 
 void saveCalculationAs(App& app) {

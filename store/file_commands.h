@@ -16,6 +16,9 @@ inline const QString kDatabaseFilter = QStringLiteral("База данных (*.
 void saveCalculation(App& app);
 void newCalculation(App& app);
 void openCalculation(App& app);
+// "Открыть расчет" for a name chosen elsewhere (the list of recent calculations,
+// an example's copy): the same checks and refusals, without the dialog.
+void openCalculationFile(App& app, const QString& name);
 void saveCalculationAs(App& app);
 void compactCalculation(App& app);
 

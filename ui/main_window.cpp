@@ -9,6 +9,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/window_memory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -54,6 +55,7 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     check_ = app_.catalogueCheck();
     if (check_) app_.setCatalogueCheck(this);
     calculationOpened();
+    setUpHabits();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(55);
@@ -373,6 +375,7 @@ void TMainForm::setStatusText(const QString& text) { StatusBar1->setText(text); 
 void TMainForm::BlokirovatOkno() {
     if (lockDepth_++ > 0) return;
     Timer1->stop();
+    updateStartHint();
     focusBeforeLock_ = QApplication::focusWidget();
     menuBar()->hide();
     ToolBar1->setEnabled(false);
@@ -392,6 +395,7 @@ void TMainForm::RazblokirovatOkno() {
         focusBeforeLock_->setFocus();
     state_.PervKolZag = 0;
     state_.PervKolTabl = 0;
+    updateStartHint();
     Timer1->start();
 }
 
@@ -433,6 +437,7 @@ void TMainForm::FormClose() {
     if (closed_) return;
     closed_ = true;
     Timer1->stop();
+    rememberPlacement();
     volm::shutDown(app_);
 }
 

@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QAction;
 class QActionGroup;
@@ -28,7 +29,10 @@ namespace volm::ui {
 class CaptionStrip;
 class DataGridModel;
 class DataGridView;
+class RecentFilesMenu;
 class SchematicWindow;
+class StartHint;
+class WindowMemory;
 
 class TMainForm : public QMainWindow, public ResultFollowUps, public EditorHost, private CatalogueCheck {
     Q_OBJECT
@@ -110,6 +114,17 @@ public:
     void showHelp();
     void showAbout();
 
+    // --- habits of a desktop program (main_window_habits.cpp) ---
+    // Shows the window at the size and place it was closed in (maximised the
+    // first time), with the splitters where the person left them.
+    void showAtLastPlacement();
+    // What the window remembers between starts; null while the work folder is
+    // not chosen yet.
+    WindowMemory* memory();
+    // "Последние расчеты" and the start hint's "Открыть пример".
+    void openRecentCalculation(const QString& path);
+    void openExampleCopy(const QString& examplePath);
+
     // Widgets, named as the program's own developer calls them.
     QLineEdit* edRasName = nullptr;
     QLineEdit* edNuzPNapPod = nullptr;
@@ -147,6 +162,8 @@ public:
     QAction* miDataSkhema = nullptr;  // "Схема сети"
     QAction* miDataProverkiRezhima = nullptr;
     QAction *miSprVOLM = nullptr, *miOProg = nullptr;
+    RecentFilesMenu* miPoslRas = nullptr;  // "Последние расчеты"
+    StartHint* pnStartHint = nullptr;      // shown while no calculation is open
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -172,6 +189,11 @@ private:
     // if it is being edited (before commands that read the file).
     void storePendingEdits();
     void sortSections(bool bySectionNumbers);
+    // Shortcuts, the recent files, the start hint (main_window_habits.cpp).
+    void setUpHabits();
+    void followOpenFile();
+    void updateStartHint();
+    void rememberPlacement();
 
     App& app_;
     int lockDepth_ = 0;
@@ -185,6 +207,7 @@ private:
     MainWindowState state_;
     CatalogueCheck* check_ = nullptr;  // the App's catalogue check as given
     NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
+    std::unique_ptr<WindowMemory> memory_;
 };
 
 }  // namespace volm::ui

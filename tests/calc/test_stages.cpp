@@ -310,7 +310,7 @@ TEST_F(Stages, NoCalculationOpen) {
     App bare(folder.path(), p);
     const RunOutcome out = runCalculation(bare, {});
     EXPECT_EQ(out.status, RunOutcome::Status::NotOpen);
-    EXPECT_EQ(p.messages, QStringList({"Расчет невозможен."}));
+    EXPECT_EQ(p.messages, QStringList({"Расчет невозможен.\rОткройте или создайте расчет (Файл / Открыть расчет)."}));
     EXPECT_TRUE(p.questions.isEmpty());
 }
 
