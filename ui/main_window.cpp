@@ -9,6 +9,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/result_columns.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -49,8 +50,10 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     buildLayout();
     buildActions();
     buildMenus();
+    buildViewMenu();
     buildToolBar();
     attachSeams();
+    setUpGridEditing();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(55);
@@ -339,6 +342,7 @@ void TMainForm::syncFromApp() {
     }
     bindGrids();
     configureColumns();
+    applyResultColumns();
     DGZag->setVisible(app_.gridsVisible);
     DGNU->setVisible(app_.gridsVisible);
     DGGlavn->setVisible(app_.gridsVisible);
@@ -361,6 +365,7 @@ void TMainForm::applyFonts(const FontSizes& sizes) {
     QFont f = lbLeft->font();
     f.setPointSize(sizes.captions);
     lbLeft->setFont(f);
+    widenNodeColumns();
     placeCaptionStrips();
     app_.PervKolZag = app_.PervKolTabl = 0;
 }
@@ -416,6 +421,8 @@ void TMainForm::FormShow() {
         // twice; the window takes its font sizes instead.
         if (!app_.dm.acNastr.isOpen()) volm::startUp(app_);
         else applyFonts(dialogFontSizes(app_));
+        results_->loadChoice();
+        miVidRaschPok->setChecked(results_->shown());
     }
     syncFromApp();
 }

@@ -26,6 +26,7 @@ namespace volm::ui {
 
 class CaptionStrip;
 class DataGridModel;
+class ResultColumns;
 class DataGridView;
 class SchematicWindow;
 
@@ -135,6 +136,9 @@ public:
     QAction* miDataSkhema = nullptr;  // "Схема сети"
     QAction* miDataProverkiRezhima = nullptr;
     QAction *miSprVOLM = nullptr, *miOProg = nullptr;
+    QAction* miVidRaschPok = nullptr;  // "Показывать рассчитанные показатели"
+    // The computed indicators' columns and the marks of the results in the grids.
+    ResultColumns* resultColumns() const { return results_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -157,6 +161,12 @@ private:
     // if it is being edited (before commands that read the file).
     void storePendingEdits();
     void sortSections(bool bySectionNumbers);
+    // The grids as a spreadsheet: copy, paste, clearing, the blank row, the
+    // results columns and the "Вид" menu (main_window_view.cpp).
+    void setUpGridEditing();
+    void buildViewMenu();
+    void applyResultColumns();
+    void widenNodeColumns();
 
     App& app_;
     int lockDepth_ = 0;
@@ -170,7 +180,8 @@ private:
     QLocale locale_;
     std::function<bool(App&)> checkFormulas_;  // the App's seams as given, wrapped in the lock
     std::function<void(App&)> rebuildTables_;
-    NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
+    NodeFillInput autoFillInput_;
+    ResultColumns* results_ = nullptr;  // the auto-fill dialog's texts, kept between openings
 };
 
 }  // namespace volm::ui
