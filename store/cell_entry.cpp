@@ -139,7 +139,8 @@ qint64 writeSections(Table& t, const std::vector<EnteredRow>& rows, const std::v
         for (int f = 0; f < t.fieldCount(); ++f) values[size_t(f)] = t.valueAt(rows[i].row, f);
         if (values[size_t(idField)].isNull())
             throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));
-        for (const auto& [f, v] : converted[i]) values[size_t(f)] = v;
+        for (const auto& [f, v] : converted[i])
+            if (f != idField) values[size_t(f)] = v;  // a row keeps its key
         updateSection(st, t, stored, values, idField);
         if (i == 0) first = values[size_t(idField)].toLongLong();
     }
@@ -176,7 +177,8 @@ qint64 writeSections(Table& t, const std::vector<EnteredRow>& rows, const std::v
         if (key == 0) throw DatabaseError(QStringLiteral("Невозможно сгенерировать значение ключевого поля."));
         keys.insert(std::upper_bound(keys.begin(), keys.end(), key), key);
         values[size_t(idField)] = key;
-        for (const auto& [f, v] : converted[i]) values[size_t(f)] = v;
+        for (const auto& [f, v] : converted[i])
+            if (f != idField) values[size_t(f)] = v;  // the key is the generated one
         insertRow(st, t, values);
         if (last.empty() || comesAfterOrTies(terms, values, last)) last = values;
         if (i == 0) first = key;

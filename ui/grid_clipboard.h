@@ -32,7 +32,7 @@ public:
     // Takes the grid's keys (DataGridView::keyCommand).
     GridEditing(App& app, DataGridView* view);
 
-    // Columns that Delete leaves as they are (the node numbers of a section).
+    // Columns that Delete leaves as they are (the key and node numbers of a section).
     void setKeyFields(const QStringList& fields) { keyFields_ = fields; }
 
     // The text Ctrl+C puts on the clipboard.

@@ -21,7 +21,7 @@ namespace volm::ui {
 void TMainForm::setUpGridEditing() {
     new GridEditing(app_, DGZag);
     auto* sections = new GridEditing(app_, DGGlavn);
-    sections->setKeyFields({QStringLiteral("НачУзел"), QStringLiteral("КонУзел")});
+    sections->setKeyFields({QStringLiteral("id"), QStringLiteral("НачУзел"), QStringLiteral("КонУзел")});
     glavnModel->setBlankRowWhenEmpty(true);
     auto* resultsLine = new QLabel;
     resultsLine->setObjectName(QStringLiteral("lbResultsState"));
