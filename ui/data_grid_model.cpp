@@ -299,7 +299,7 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
         const ColumnLook& s = lookOf(section);
         if (role == Qt::DisplayRole) return s.title.isEmpty() ? fieldNameAt(section) : s.title;
         if (role == Qt::TextAlignmentRole) return QVariant::fromValue(s.alignment);
-        if (role == Qt::ToolTipRole && !s.toolTip.isEmpty()) return s.toolTip;
+        if (role == Qt::ToolTipRole) return s.toolTip.isEmpty() ? headerData(section, orientation) : s.toolTip;
         return {};
     }
     if (section < 0 || section >= rows_) return {};
