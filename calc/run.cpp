@@ -167,7 +167,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         // Start 3: hourglass, pending grid edit, window locked, flag cleared.
         person.busy(true);
         busy = true;
-        if (app.sectionGridEditing && app.sectionGridEditing() && app.flushEditors) app.flushEditors();
+        if (app.editors().sectionGridEditing()) app.editors().flushEditors();
         if (opt.lockWindow) {
             opt.lockWindow(true);
             locked = true;

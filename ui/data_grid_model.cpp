@@ -96,8 +96,7 @@ bool DataGridModel::wantsBlankRow() const {
 QString DataGridModel::shownText(int row, int column) const {
     const int f = fieldAt(column);
     if (displayDecimals_ < 0 || !table_ || f < 0 || f >= table_->fieldCount()) return displayText(row, column);
-    const int tr = tableRow(row);
-    const QVariant v = tr < 0 ? QVariant() : table_->valueAt(tr, f);
+    const QVariant v = table_->valueAt(row, f);
     if (v.isNull() || (table_->fields()[size_t(f)].kind != FieldKind::Float && v.typeId() != QMetaType::Double))
         return displayText(row, column);
     QString t = locale_.toString(v.toDouble(), 'f', displayDecimals_);
@@ -149,22 +148,10 @@ QString DataGridModel::fieldNameAt(int column) const {
     return table_->fields()[size_t(f)].name;
 }
 
-// While an insertion or removal is being announced the cursor has already
-// changed; the rows after the change are read from where they are now.
-int DataGridModel::tableRow(int row) const {
-    if (shiftFrom_ >= 0 && row >= shiftFrom_) {
-        if (shift_ < 0 && row == shiftFrom_) return -1;  // the row that went away
-        return row + shift_;
-    }
-    return row;
-}
-
 QString DataGridModel::displayText(int row, int column) const {
     const int f = fieldAt(column);
     if (!table_ || f < 0 || f >= table_->fieldCount()) return {};
-    const int tr = tableRow(row);
-    if (tr < 0) return {};
-    const QVariant v = table_->valueAt(tr, f);
+    const QVariant v = table_->valueAt(row, f);
     if (v.isNull()) return {};
     switch (table_->fields()[size_t(f)].kind) {
     case FieldKind::Bool: {
@@ -361,45 +348,49 @@ void DataGridModel::rowChanged(int row) {
     Q_EMIT dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
 }
 
-void DataGridModel::rowInserted(int row) {
-    if (blankRow_ && row == 0 && table_ && table_->rowCount() == 1) {
-        // The row typed into the blank row: it stays where it is shown.
+// An insertion or removal the views have not seen the rows for (the model was
+// out of step) is shown as a reset once it is done.
+void DataGridModel::rowAboutToBeInserted(int row) {
+    // A row typed into the blank row stays where the blank row is shown.
+    blankTaken_ = blankRow_ && row == 0 && table_ && table_->rowCount() == 0;
+    if (blankTaken_) return;
+    announced_ = row >= 0 && row <= rows_;
+    if (announced_) beginInsertRows({}, row, row);
+}
+
+void DataGridModel::rowInserted(int) {
+    if (blankTaken_) {
+        blankTaken_ = false;
         blankRow_ = false;
         rowChanged(0);
         Q_EMIT headerDataChanged(Qt::Vertical, 0, 0);
         return;
     }
-    if (row < 0 || row > rows_) {
-        tableReset();
-        return;
-    }
-    shiftFrom_ = row;
-    shift_ = 1;
-    beginInsertRows({}, row, row);
-    shiftFrom_ = -1;
-    shift_ = 0;
+    if (!announced_) return tableReset();
+    announced_ = false;
     ++rows_;
     endInsertRows();
 }
 
-void DataGridModel::rowRemoved(int row) {
-    if (rows_ == 1 && table_ && table_->rowCount() == 0 && wantsBlankRow()) {
-        // The last row went: the blank row takes its place.
+void DataGridModel::rowAboutToBeRemoved(int row) {
+    // The last row going: the blank row takes its place.
+    blankComing_ = rows_ == 1 && !blankRow_ && table_ && table_->rowCount() == 1 && wantsBlankRow();
+    if (blankComing_) return;
+    announced_ = row >= 0 && row < rows_;
+    if (announced_) beginRemoveRows({}, row, row);
+}
+
+void DataGridModel::rowRemoved(int) {
+    if (blankComing_) {
+        blankComing_ = false;
         blankRow_ = true;
         indicatorRow_ = -1;
         rowChanged(0);
         Q_EMIT headerDataChanged(Qt::Vertical, 0, 0);
         return;
     }
-    if (row < 0 || row >= rows_) {
-        tableReset();
-        return;
-    }
-    shiftFrom_ = row;
-    shift_ = -1;
-    beginRemoveRows({}, row, row);
-    shiftFrom_ = -1;
-    shift_ = 0;
+    if (!announced_) return tableReset();
+    announced_ = false;
     --rows_;
     if (indicatorRow_ >= rows_) indicatorRow_ = -1;
     endRemoveRows();

@@ -119,7 +119,9 @@ private:
     void tableReset() override;
     void currentChanged(int row) override;
     void rowChanged(int row) override;
+    void rowAboutToBeInserted(int row) override;
     void rowInserted(int row) override;
+    void rowAboutToBeRemoved(int row) override;
     void rowRemoved(int row) override;
     void stateChanged() override;
     void tableDestroyed() override;
@@ -127,7 +129,6 @@ private:
     std::vector<int> mapColumns() const;
     bool wantsBlankRow() const;
     void looksChanged();
-    int tableRow(int row) const;
     void report(const QString& text) const;
     template <typename Op> bool guarded(Op op);
 
@@ -135,8 +136,7 @@ private:
     QStringList fixedFields_;
     std::vector<int> columns_;   // field index of each column
     int rows_ = 0;               // rows as last announced to the views
-    int shiftFrom_ = -1;         // while a change is announced: first moved row
-    int shift_ = 0;              // and by how much the cursor's rows moved
+    bool announced_ = false;     // an insertion or removal is between its two notices
     int indicatorRow_ = -1;      // row whose title shows the cursor mark
     std::map<QString, ColumnLook> looks_;  // by upper-cased field name
     ColumnLook defaultLook_;
@@ -144,6 +144,8 @@ private:
     int displayDecimals_ = -1;
     bool blankRowWanted_ = false;
     bool blankRow_ = false;      // the one row shown is the blank row of an empty table
+    bool blankTaken_ = false;    // the row being inserted takes the blank row's place
+    bool blankComing_ = false;   // the row being removed leaves the blank row in its place
     QLocale locale_;
     Person* person_ = nullptr;
 };

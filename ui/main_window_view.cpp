@@ -38,7 +38,7 @@ void TMainForm::buildViewMenu() {
         DGZag->endEditing();
         DGGlavn->endEditing();
         results_->setShown(on);
-        app_.PervKolZag = app_.PervKolTabl = 0;
+        state_.PervKolZag = state_.PervKolTabl = 0;
         widenNodeColumns();
     });
     auto* view = new QMenu(QStringLiteral("&Вид"), this);

@@ -11,6 +11,7 @@
 //   volm_bench_paste [ROWS]
 #include "bench/calc/network_generator.h"
 #include "bench/support/bench_support.h"
+#include "formulas/catalogue_check.h"
 #include "formulas/formula_check.h"
 #include "formulas/table_structure.h"
 #include "store/app.h"
@@ -45,8 +46,7 @@ Outcome timedPaste(const QString& programDir, const QString& calc, const QString
     }
     volm::bench::QuietPerson person;
     volm::App app(programDir, person);
-    app.checkFormulas = [](volm::App& a) { return volm::ProveritFormuli(a); };
-    app.rebuildTables = [](volm::App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::useFormulaCheck(app);
     if (!volm::startUp(app)) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(person.messages.join(QLatin1Char('\n'))));
         return {};

@@ -4,6 +4,7 @@
 // indicators' columns with their tints (stale results, low available heads,
 // warnings of the regime checks).
 #include "calc/run.h"
+#include "formulas/catalogue_check.h"
 #include "formulas/formula_check.h"
 #include "formulas/table_structure.h"
 #include "store/regime_tables.h"
@@ -48,7 +49,6 @@ struct Window {
         App& app = *f.app;
         app.locale = QLocale(QLocale::Russian, QLocale::Russia);
         app.SistRazdelitel = QLatin1Char(',');
-        app.gridsVisible = true;
         if (sections > 0) {
             app.dm.acGR.begin();
             for (int i = 1; i <= sections; ++i)
@@ -313,8 +313,7 @@ struct Computed : Window {
         if (!ok) return;
         ok = false;
         App& a = app();
-        a.checkFormulas = [](App& x) { return volm::ProveritFormuli(x); };
-        a.rebuildTables = [](App& x) { volm::NastroitStrukturuTablic(x); };
+        volm::useFormulaCheck(a);
         if (!volm::ProveritFormuli(a)) {
             qWarning("formulas: %s", qPrintable(f.person.messages.join('|')));
             return;
