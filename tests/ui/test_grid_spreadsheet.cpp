@@ -321,8 +321,8 @@ struct Computed : Window {
         volm::NastroitStrukturuTablic(a);
         volm::RunOptions options;
         options.ask = false;
-        options.supplyNodeText = a.supplyNodeText;
-        options.availNodeText = a.availNodeText;
+        options.supplyNodeText = w->edNuzPNapPod->text();
+        options.availNodeText = w->edNuzRNap->text();
         const volm::RunOutcome run = volm::runCalculation(a, options);
         if (!run.success()) {
             qWarning("run: %s %s", qPrintable(run.text), qPrintable(f.person.messages.join('|')));
