@@ -100,6 +100,20 @@ struct Checker {
     const RegimeInput& in;
     QChar dec;
     RegimeWarnings out;
+    std::vector<RegimeMark> pending;  // cells of the rule being checked
+
+    void mark(int row, int col) {
+        if (in.wantMarks && col >= 0) pending.push_back({row, row < 0 ? in.header->names[size_t(col)] : s().names[size_t(col)], 0});
+    }
+    // The marks of the rule just checked go with its line, if it gave one.
+    void keepMarks(bool lineAdded) {
+        if (lineAdded)
+            for (RegimeMark& m : pending) {
+                m.line = int(out.lines.size()) - 1;
+                out.marks.push_back(std::move(m));
+            }
+        pending.clear();
+    }
 
     const ValueTable& s() const { return *in.sections; }
     int rows() const { return in.sections ? s().rowCount() : 0; }
@@ -113,6 +127,7 @@ struct Checker {
 
     void report(const Violations& v, const QString& text, const QString& word = QString()) {
         if (!v.empty()) out.lines.push_back(v.line(text, dec, word));
+        keepMarks(!v.empty());
     }
 
     // A table indicator against a limit; Null values are not checked.
@@ -121,25 +136,35 @@ struct Checker {
         const int n = rows();
         for (int r = 0; r < n; ++r) {
             const double x = s().get(r, col);
-            if (greater ? x > limit : x < limit) v.section(a(r), b(r), x);  // NaN compares false
+            if (greater ? x > limit : x < limit) {  // NaN compares false
+                v.section(a(r), b(r), x);
+                mark(r, col);
+            }
         }
         report(v, text);
     }
 
     void enteredData() {
         const double tMin = headerValue(QStringLiteral("МинТВоды")), tMax = headerValue(QStringLiteral("МаксТВоды"));
-        if (tMin >= tMax)
+        if (tMin >= tMax) {
             out.lines.push_back(QStringLiteral("Показатели МинТВоды, МаксТВоды: Минимальная температура воды в теплосети "
                                                "не ниже максимальной (МинТВоды = ") +
                                 warningNumber(tMin, dec) + QStringLiteral(", МаксТВоды = ") + warningNumber(tMax, dec) +
                                 QLatin1Char(')'));
+            mark(-1, in.header->col(QStringLiteral("МинТВоды")));
+            mark(-1, in.header->col(QStringLiteral("МаксТВоды")));
+            keepMarks(true);
+        }
         if (!in.sections) return;
         if (const int c = s().col(QStringLiteral("КоэфМП")); c >= 0) {
             // The value furthest outside 0..1 is the one shown.
             Violations v(false, true);
             for (int r = 0; r < rows(); ++r) {
                 const double x = s().get(r, c);
-                if (x < 0 || x > 1) v.section(a(r), b(r), x, x < 0 ? 1 - x : x);
+                if (x < 0 || x > 1) {
+                    v.section(a(r), b(r), x, x < 0 ? 1 - x : x);
+                    mark(r, c);
+                }
             }
             report(v, QStringLiteral("Доля местных потерь напора (КоэфМП) вне пределов от 0 до 1"), QStringLiteral(""));
         }
@@ -149,11 +174,18 @@ struct Checker {
             Violations v(false, true);
             for (int r = 0; r < rows(); ++r) {
                 double x = s().get(r, lp);
+                int at = lp;
                 if (lo >= 0) {
                     const double y = s().get(r, lo);
-                    if (y > x || isNull(x)) x = y;
+                    if (y > x || isNull(x)) {
+                        x = y;
+                        at = lo;
+                    }
                 }
-                if (x > kMaxSectionLength) v.section(a(r), b(r), x);
+                if (x > kMaxSectionLength) {
+                    v.section(a(r), b(r), x);
+                    mark(r, at);
+                }
             }
             report(v, QStringLiteral("Длина участка больше ") + warningNumber(kMaxSectionLength / 1000, dec) +
                         QStringLiteral(" км"));
@@ -172,8 +204,14 @@ struct Checker {
         for (int r = 0; r < n; ++r) {
             const double p1 = s().get(r, start.head) - s().get(r, start.ground);
             const double p2 = s().get(r, end.head) - s().get(r, end.ground);
-            if (greater ? p1 > limit : p1 < limit) v.node(a(r), p1);
-            if (greater ? p2 > limit : p2 < limit) v.node(b(r), p2);
+            if (greater ? p1 > limit : p1 < limit) {
+                v.node(a(r), p1);
+                mark(r, start.head);
+            }
+            if (greater ? p2 > limit : p2 < limit) {
+                v.node(b(r), p2);
+                mark(r, end.head);
+            }
         }
         report(v, QStringLiteral("Давление в ") + pipe + QStringLiteral(" трубопроводе ") + word + QLatin1Char(' ') +
                     warningNumber(limit, dec) + QStringLiteral(" м"));
@@ -196,8 +234,14 @@ struct Checker {
         for (int r = 0; r < n; ++r) {
             const double m1 = s().get(r, start.head) - s().get(r, start.ground) - sat(s().get(r, start.temp));
             const double m2 = s().get(r, end.head) - s().get(r, end.ground) - sat(s().get(r, end.temp));
-            if (m1 < margin) v.node(a(r), m1);
-            if (m2 < margin) v.node(b(r), m2);
+            if (m1 < margin) {
+                v.node(a(r), m1);
+                mark(r, start.head);
+            }
+            if (m2 < margin) {
+                v.node(b(r), m2);
+                mark(r, end.head);
+            }
         }
         report(v, QStringLiteral("Запас до вскипания воды в подающем трубопроводе меньше ") + warningNumber(margin, dec) +
                     QStringLiteral(" м"));
@@ -226,6 +270,14 @@ struct Checker {
             Violations v(true, false);
             for (const EndResult& e : *in.endResults)
                 if (e.rNap < l.endAvailable) v.node(e.endNode, e.rNap);
+            if (in.wantMarks && !v.empty()) {
+                QSet<int> ends;
+                for (const EndResult& e : *in.endResults)
+                    if (e.rNap < l.endAvailable) ends.insert(e.endNode);
+                const int c = s().col(QStringLiteral("РНапКон"));
+                for (int r = 0; r < rows(); ++r)
+                    if (ends.contains(b(r))) mark(r, c);
+            }
             report(v, QStringLiteral("Располагаемый напор на конечном узле магистрали меньше ") +
                         warningNumber(l.endAvailable, dec) + QStringLiteral(" м"));
         }
@@ -236,10 +288,13 @@ struct Checker {
             if (in.header && in.header->rowCount() > 0) {
                 if (const int c = in.header->col(rule.indicator); c >= 0) {
                     const double x = in.header->get(0, c);
-                    if (rule.greater ? x > rule.limit : x < rule.limit)
+                    if (rule.greater ? x > rule.limit : x < rule.limit) {
                         out.lines.push_back(QStringLiteral("Показатель ") + rule.indicator + QStringLiteral(": ") +
                                             rule.text + QStringLiteral(" (значение ") + warningNumber(x, dec) +
                                             QLatin1Char(')'));
+                        mark(-1, c);
+                        keepMarks(true);
+                    }
                     continue;
                 }
             }

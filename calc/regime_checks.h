@@ -56,10 +56,20 @@ struct RegimeInput {
     bool twoPipe = true;
     // Water density in kg/m3 at a whole temperature in °C; none: 1000.
     std::function<std::optional<double>(int)> density;
+    // Also say which cells each warning is about (RegimeWarnings::marks).
+    bool wantMarks = false;
+};
+
+// A cell a warning is about: a value of a section row or of the header.
+struct RegimeMark {
+    int row = -1;     // section row; -1: the header
+    QString field;    // the indicator's column
+    int line = 0;     // index of the warning in RegimeWarnings::lines
 };
 
 struct RegimeWarnings {
     std::vector<QString> lines;  // one per broken rule
+    std::vector<RegimeMark> marks;  // when asked for
     bool empty() const { return lines.empty(); }
     int count() const { return int(lines.size()); }
     // "Предупреждения (N):" and the lines, joined by CR LF; empty when none.

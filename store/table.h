@@ -105,6 +105,8 @@ public:
     bool isNull(const QString& name) const { return value(name).isNull(); }
     void setValue(const QString& name, const QVariant& v);
     void setValue(int field, const QVariant& v);
+    // The value v as setValue would store it in field, or DatabaseError as there.
+    QVariant convertValue(int field, const QVariant& v) const { return convert(fields_.at(size_t(field)), v); }
 
     // Editing.
     void edit();

@@ -2,7 +2,11 @@
 
 #include "ui/data_grid_model.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QLineEdit>
 
 namespace volm::ui {
@@ -83,6 +87,90 @@ void DataGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, 
     else if (auto* edit = qobject_cast<QLineEdit*>(editor)) text = edit->text();
     else return;
     model->setData(index, text, Qt::EditRole);
+}
+
+}  // namespace volm::ui
+
+namespace volm::ui {
+
+bool DataGridDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        int leave = 0;
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
+            // An open drop-down list takes its item first.
+            auto* combo = qobject_cast<QComboBox*>(editor);
+            if (!(combo && combo->view() && combo->view()->isVisible())) leave = Qt::Key_Down;
+        } else if (key->key() == Qt::Key_Tab && mods == Qt::NoModifier) {
+            leave = Qt::Key_Tab;
+        } else if (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && mods == Qt::ShiftModifier)) {
+            leave = Qt::Key_Backtab;
+        }
+        if (leave) {
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+            Q_EMIT leftByKey(leave);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+QString DataGridDelegate::fittedNumber(const QString& shown, const QString& full, const QFontMetrics& metrics,
+                                       int width) {
+    if (metrics.horizontalAdvance(shown) <= width) return shown;
+    const QChar point = full.contains(QLatin1Char(',')) ? QLatin1Char(',') : QLatin1Char('.');
+    QString plain = full;
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = plain.toDouble(&ok);
+    if (!ok) return shown;
+    auto local = [&](QString t) {
+        t.replace(QLatin1Char('.'), point);
+        return t;
+    };
+    const int shownDecimals = shown.contains(point) ? int(shown.size() - shown.indexOf(point) - 1) : 0;
+    for (int d = shownDecimals - 1; d >= 0; --d) {
+        const QString t = local(QString::number(v, 'f', d));
+        if (metrics.horizontalAdvance(t) <= width) return t;
+    }
+    for (int digits = 6; digits >= 1; --digits) {
+        const QString t = local(QString::number(v, 'g', digits));
+        if (metrics.horizontalAdvance(t) <= width) return t;
+    }
+    return local(QString::number(v, 'g', 1));
+}
+
+void DataGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem opt(option);
+    initStyleOption(&opt, index);
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    const bool current = view && view->currentIndex() == index;
+    const bool focused = opt.state & QStyle::State_HasFocus;
+    if (current) opt.state &= ~QStyle::State_Selected;  // the current cell stands out of a highlighted row
+    opt.state &= ~QStyle::State_HasFocus;
+    if (const DataGridModel* m = gridModel(index); m && m->table()) {
+        const Table* t = m->table();
+        const int f = m->fieldAt(index.column());
+        if (f >= 0 && f < t->fieldCount() && t->fields()[size_t(f)].kind == FieldKind::Float && !opt.text.isEmpty()) {
+            constexpr int kTextMargins = 8;
+            opt.text = fittedNumber(opt.text, index.data(Qt::EditRole).toString(), opt.fontMetrics,
+                                    opt.rect.width() - kTextMargins);
+        }
+    }
+    QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, option.widget);
+    if (current) {
+        painter->save();
+        QPen pen(opt.palette.color(focused ? QPalette::Highlight : QPalette::Mid), focused ? 2 : 1);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter->setPen(pen);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(opt.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
 }
 
 }  // namespace volm::ui

@@ -24,6 +24,8 @@ void DataGridModel::setTable(Table* table) {
     if (table_) table_->addObserver(this);
     columns_ = mapColumns();
     rows_ = table_ ? table_->rowCount() : 0;
+    blankRow_ = rows_ == 0 && wantsBlankRow();
+    if (blankRow_) rows_ = 1;
     indicatorRow_ = table_ ? table_->currentRow() : -1;
     endResetModel();
     Q_EMIT layoutReset();
@@ -70,6 +72,42 @@ const ColumnLook& DataGridModel::lookOf(int column) const {
 }
 
 void DataGridModel::setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+void DataGridModel::setDisplayDecimals(int decimals) {
+    if (decimals == displayDecimals_) return;
+    displayDecimals_ = decimals;
+    repaintCells();
+}
+
+void DataGridModel::repaintCells() {
+    if (rows_ > 0 && !columns_.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
+}
+
+void DataGridModel::setBlankRowWhenEmpty(bool on) {
+    blankRowWanted_ = on;
+    tableReset();
+}
+
+bool DataGridModel::wantsBlankRow() const {
+    return blankRowWanted_ && !readOnly_ && table_ && table_->isOpen() && !table_->readOnly() && !columns_.empty();
+}
+
+QString DataGridModel::shownText(int row, int column) const {
+    const int f = fieldAt(column);
+    if (displayDecimals_ < 0 || !table_ || f < 0 || f >= table_->fieldCount()) return displayText(row, column);
+    const QVariant v = table_->valueAt(row, f);
+    if (v.isNull() || (table_->fields()[size_t(f)].kind != FieldKind::Float && v.typeId() != QMetaType::Double))
+        return displayText(row, column);
+    QString t = locale_.toString(v.toDouble(), 'f', displayDecimals_);
+    const QString point = locale_.decimalPoint();
+    if (displayDecimals_ > 0 && t.contains(point)) {
+        while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+        if (t.endsWith(point)) t.chop(point.size());
+    }
+    if (t == QStringLiteral("-0")) t = QStringLiteral("0");
+    return t;
+}
 
 void DataGridModel::setLocale(const QLocale& locale) {
     locale_ = locale;
@@ -188,6 +226,10 @@ bool DataGridModel::removeCurrentRow() {
 }
 
 void DataGridModel::beginRowEdit(int row) {
+    if (isBlankRow(row)) {
+        appendRow();
+        return;
+    }
     if (readOnly_ || !table_ || !table_->isOpen() || table_->readOnly() || table_->editing()) return;
     if (row < 0 || row != table_->currentRow()) return;
     guarded([&] { table_->edit(); });
@@ -210,10 +252,19 @@ int DataGridModel::columnCount(const QModelIndex& parent) const {
 QVariant DataGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || index.column() >= int(columns_.size())) return {};
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: return shownText(index.row(), index.column());
     case Qt::EditRole: return displayText(index.row(), index.column());
     case Qt::TextAlignmentRole: return QVariant::fromValue(lookOf(index.column()).alignment);
-    default: return {};
+    case Qt::ToolTipRole: {
+        // The number with every digit when it is shown rounded, after what the cell's look says.
+        QStringList tip;
+        if (cellLook)
+            if (const QVariant extra = cellLook(index.row(), index.column(), role); extra.isValid()) tip << extra.toString();
+        const QString full = displayText(index.row(), index.column());
+        if (full != shownText(index.row(), index.column())) tip << full;
+        return tip.isEmpty() ? QVariant() : QVariant(tip.join(QLatin1Char('\n')));
+    }
+    default: return cellLook ? cellLook(index.row(), index.column(), role) : QVariant();
     }
 }
 
@@ -223,6 +274,7 @@ bool DataGridModel::setData(const QModelIndex& index, const QVariant& value, int
     if (lookOf(index.column()).readOnly) return false;
     const QString text = value.toString();
     if (text == displayText(index.row(), index.column())) return true;  // nothing typed
+    if (isBlankRow(index.row()) && !appendRow()) return false;
     if (index.row() != table_->currentRow() && !moveTo(index.row())) return false;
     const int f = fieldAt(index.column());
     return guarded([&] { table_->setValue(f, valueFromText(index.column(), text)); });
@@ -234,10 +286,12 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
         const ColumnLook& s = lookOf(section);
         if (role == Qt::DisplayRole) return s.title.isEmpty() ? fieldNameAt(section) : s.title;
         if (role == Qt::TextAlignmentRole) return QVariant::fromValue(s.alignment);
+        if (role == Qt::ToolTipRole) return s.toolTip.isEmpty() ? headerData(section, orientation) : s.toolTip;
         return {};
     }
     if (section < 0 || section >= rows_) return {};
     if (role == Qt::DisplayRole) {
+        if (isBlankRow(section)) return QStringLiteral("*");
         if (!table_ || section != indicatorRow_) return QString();
         switch (table_->state()) {
         case Table::State::Insert: return QStringLiteral("*");
@@ -260,8 +314,11 @@ Qt::ItemFlags DataGridModel::flags(const QModelIndex& index) const {
 
 void DataGridModel::tableReset() {
     const std::vector<int> cols = mapColumns();
-    const int rows = table_ ? table_->rowCount() : 0;
-    if (cols == columns_ && rows == rows_) {
+    int rows = table_ ? table_->rowCount() : 0;
+    const bool blank = rows == 0 && blankRowWanted_ && !readOnly_ && table_ && table_->isOpen() &&
+                       !table_->readOnly() && !cols.empty();
+    if (blank) rows = 1;
+    if (cols == columns_ && rows == rows_ && blank == blankRow_) {
         // Same shape (a requery after a store, a resumed display): repaint only.
         if (rows_ > 0 && !columns_.empty())
             Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
@@ -271,6 +328,7 @@ void DataGridModel::tableReset() {
         beginResetModel();
         columns_ = cols;
         rows_ = rows;
+        blankRow_ = blank;
         endResetModel();
         if (newColumns) Q_EMIT layoutReset();  // other rows alone keep the widths as the person left them
     }
@@ -293,11 +351,21 @@ void DataGridModel::rowChanged(int row) {
 // An insertion or removal the views have not seen the rows for (the model was
 // out of step) is shown as a reset once it is done.
 void DataGridModel::rowAboutToBeInserted(int row) {
+    // A row typed into the blank row stays where the blank row is shown.
+    blankTaken_ = blankRow_ && row == 0 && table_ && table_->rowCount() == 0;
+    if (blankTaken_) return;
     announced_ = row >= 0 && row <= rows_;
     if (announced_) beginInsertRows({}, row, row);
 }
 
 void DataGridModel::rowInserted(int) {
+    if (blankTaken_) {
+        blankTaken_ = false;
+        blankRow_ = false;
+        rowChanged(0);
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, 0);
+        return;
+    }
     if (!announced_) return tableReset();
     announced_ = false;
     ++rows_;
@@ -305,11 +373,22 @@ void DataGridModel::rowInserted(int) {
 }
 
 void DataGridModel::rowAboutToBeRemoved(int row) {
+    // The last row going: the blank row takes its place.
+    blankComing_ = rows_ == 1 && !blankRow_ && table_ && table_->rowCount() == 1 && wantsBlankRow();
+    if (blankComing_) return;
     announced_ = row >= 0 && row < rows_;
     if (announced_) beginRemoveRows({}, row, row);
 }
 
 void DataGridModel::rowRemoved(int) {
+    if (blankComing_) {
+        blankComing_ = false;
+        blankRow_ = true;
+        indicatorRow_ = -1;
+        rowChanged(0);
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, 0);
+        return;
+    }
     if (!announced_) return tableReset();
     announced_ = false;
     --rows_;
@@ -328,6 +407,7 @@ void DataGridModel::tableDestroyed() {
     table_ = nullptr;
     columns_.clear();
     rows_ = 0;
+    blankRow_ = false;
     indicatorRow_ = -1;
     endResetModel();
     Q_EMIT layoutReset();

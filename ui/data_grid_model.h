@@ -29,6 +29,7 @@ struct ColumnLook {
     QString trueText = QStringLiteral("Да");   // Yes/No fields are shown and typed
     QString falseText = QStringLiteral("Нет"); // as these texts
     QStringList pickList;           // drop-down items of the cell editor
+    QString toolTip;                // the title's tooltip (a full name)
 };
 
 class DataGridModel : public QAbstractTableModel, private TableObserver {
@@ -52,6 +53,19 @@ public:
     void clearColumnLooks();
     const ColumnLook& lookOf(int column) const;
 
+    // Numbers are shown with at most this many decimals (the editor and the
+    // tooltip keep every digit); -1: every digit.
+    void setDisplayDecimals(int decimals);
+    int displayDecimals() const { return displayDecimals_; }
+    // An empty editable table shows one blank row; typing into it adds the row.
+    void setBlankRowWhenEmpty(bool on);
+    bool isBlankRow(int row) const { return blankRow_ && row == 0; }
+    // Background, foreground and tooltip of a cell beyond the model's own: asked
+    // for those roles; an invalid value leaves the cell as it is.
+    std::function<QVariant(int row, int column, int role)> cellLook;
+    // Tells the views to repaint every cell (after cellLook's answers changed).
+    void repaintCells();
+
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
     // A row insertion or removal of the cursor is under way: the views' own
@@ -71,6 +85,8 @@ public:
 
     // The text a cell shows, and the value a typed text stands for.
     QString displayText(int row, int column) const;
+    // The text a cell shows when not being edited: numbers rounded to the display decimals.
+    QString shownText(int row, int column) const;
     QVariant valueFromText(int column, const QString& text) const;
 
     // Record operations on the cursor with its refusals handled: an abort of a
@@ -115,6 +131,7 @@ private:
     void tableDestroyed() override;
 
     std::vector<int> mapColumns() const;
+    bool wantsBlankRow() const;
     void looksChanged();
     void report(const QString& text) const;
     template <typename Op> bool guarded(Op op);
@@ -128,6 +145,11 @@ private:
     std::map<QString, ColumnLook> looks_;  // by upper-cased field name
     ColumnLook defaultLook_;
     bool readOnly_ = false;
+    int displayDecimals_ = -1;
+    bool blankRowWanted_ = false;
+    bool blankRow_ = false;      // the one row shown is the blank row of an empty table
+    bool blankTaken_ = false;    // the row being inserted takes the blank row's place
+    bool blankComing_ = false;   // the row being removed leaves the blank row in its place
     QLocale locale_;
     Person* person_ = nullptr;
 };

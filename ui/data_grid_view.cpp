@@ -14,6 +14,7 @@ namespace volm::ui {
 DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
     delegate_ = new DataGridDelegate(this);
     setItemDelegate(delegate_);
+    connect(delegate_, &DataGridDelegate::leftByKey, this, &DataGridView::pressKey);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
@@ -161,7 +162,16 @@ QItemSelectionModel::SelectionFlags DataGridView::selectionCommand(const QModelI
     }
 }
 
+void DataGridView::pressKey(int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    keyPressEvent(&press);
+}
+
 void DataGridView::keyPressEvent(QKeyEvent* event) {
+    if (keyCommand && keyCommand(event)) {
+        event->accept();
+        return;
+    }
     if (onKey) onKey(virtualKeyCode(event->key()));
     Table* t = model_ ? model_->table() : nullptr;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
@@ -209,8 +219,10 @@ void DataGridView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (!isEditingCell() && currentIndex().isValid() && (model_->flags(currentIndex()) & Qt::ItemIsEditable)) {
-                edit(currentIndex());
+            // As in a spreadsheet: down to the next row (the editor, if open, commits first).
+            if (mods == Qt::NoModifier) {
+                endEditing();
+                pressKey(Qt::Key_Down);
                 event->accept();
                 return;
             }

@@ -4,7 +4,8 @@
 // both directions; leaving a row posts it (through the cursor's own before-post
 // handler); moving below the last row or pressing Insert adds a row; Ctrl+Delete
 // asks the cursor to delete, which the guarded tables refuse silently; Esc out of
-// the cell editor cancels the row's changes.
+// the cell editor cancels the row's changes. Enter moves down as the Down key
+// does (committing the cell first), Tab and Shift+Tab move along the row.
 // The narrow column on the left marks the current row (▶), a row being edited (I)
 // and a row being inserted (*); the current cell has the focus frame.
 // Where several rows can be selected, the selection is apart from the current
@@ -31,6 +32,7 @@ public:
 
     // Rows may be added from the keyboard (default: yes).
     void setAppendAllowed(bool allowed) { appendAllowed_ = allowed; }
+    bool appendAllowed() const { return appendAllowed_; }
     // Width of the columns whose ColumnLook gives none.
     void setDefaultColumnWidth(int width);
 
@@ -50,6 +52,11 @@ public:
     // in the numbering of the Windows virtual keys (Up 38, Down 40, ...).
     std::function<void(int)> onKey;
     static int virtualKeyCode(int qtKey);
+    // Asked first about every key pressed in the grid (copy, paste, clearing
+    // cells); true when it acted on the key.
+    std::function<bool(QKeyEvent*)> keyCommand;
+    // The key as if pressed in the grid.
+    void pressKey(int key);
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,

@@ -10,6 +10,7 @@
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
 #include "ui/window_memory.h"
+#include "ui/result_columns.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -48,7 +49,9 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     buildLayout();
     buildActions();
     buildMenus();
+    buildViewMenu();
     buildToolBar();
+    setUpGridEditing();
     app_.setEditorHost(this);
     // The formula check and the table rebuild let the screen repaint while they
     // run; the window stays locked meanwhile, whoever starts them.
@@ -340,6 +343,7 @@ void TMainForm::syncFromApp() {
     }
     bindGrids();
     configureColumns();
+    applyResultColumns();
     DGZag->setVisible(state_.gridsVisible);
     DGNU->setVisible(state_.gridsVisible);
     DGGlavn->setVisible(state_.gridsVisible);
@@ -362,6 +366,7 @@ void TMainForm::applyFonts(const FontSizes& sizes) {
     QFont f = lbLeft->font();
     f.setPointSize(sizes.captions);
     lbLeft->setFont(f);
+    widenNodeColumns();
     placeCaptionStrips();
     state_.PervKolZag = state_.PervKolTabl = 0;
 }
@@ -419,6 +424,8 @@ void TMainForm::FormShow() {
         // twice; the window takes its font sizes instead.
         if (!app_.dm.acNastr.isOpen()) volm::startUp(app_);
         else applyFonts(dialogFontSizes(app_));
+        results_->loadChoice();
+        miVidRaschPok->setChecked(results_->shown());
     }
     syncFromApp();
 }

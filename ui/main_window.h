@@ -28,6 +28,7 @@ namespace volm::ui {
 
 class CaptionStrip;
 class DataGridModel;
+class ResultColumns;
 class DataGridView;
 class RecentFilesMenu;
 class SchematicWindow;
@@ -164,6 +165,9 @@ public:
     QAction *miSprVOLM = nullptr, *miOProg = nullptr;
     RecentFilesMenu* miPoslRas = nullptr;  // "Последние расчеты"
     StartHint* pnStartHint = nullptr;      // shown while no calculation is open
+    QAction* miVidRaschPok = nullptr;  // "Показывать рассчитанные показатели"
+    // The computed indicators' columns and the marks of the results in the grids.
+    ResultColumns* resultColumns() const { return results_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -194,6 +198,12 @@ private:
     void followOpenFile();
     void updateStartHint();
     void rememberPlacement();
+    // The grids as a spreadsheet: copy, paste, clearing, the blank row, the
+    // results columns and the "Вид" menu (main_window_view.cpp).
+    void setUpGridEditing();
+    void buildViewMenu();
+    void applyResultColumns();
+    void widenNodeColumns();
 
     App& app_;
     int lockDepth_ = 0;
@@ -208,6 +218,7 @@ private:
     CatalogueCheck* check_ = nullptr;  // the App's catalogue check as given
     NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
     std::unique_ptr<WindowMemory> memory_;
+    ResultColumns* results_ = nullptr;
 };
 
 }  // namespace volm::ui

@@ -6,6 +6,7 @@
 #include "store/command.h"
 #include "store/errors.h"
 #include "ui/caption_strip.h"
+#include "ui/result_columns.h"
 #include "ui/data_grid_view.h"
 
 #include <QHeaderView>
@@ -54,7 +55,10 @@ void TMainForm::ObnovitZagolovki(DataGridView* grid) {
     const Table* captions = header ? app_.dm.atVKolZag.get() : app_.dm.atVKolTabl.get();
     for (int k = 1; k <= strip->count(); ++k) {
         const int x = strip->origin() + kCaptionPointOffset + strip->pitch() * (k - 1);
-        strip->setText(k, captionText(captions, columnUnder(grid, x)));
+        const int column = columnUnder(grid, x);
+        QString text = captionText(captions, column);
+        if (text.isEmpty() && results_) text = results_->caption(header, column);
+        strip->setText(k, text);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "store/records.h"
 #include "store/reference_books.h"
 #include "ui/auto_fill_dialog.h"
+#include "ui/result_columns.h"
 #include "ui/chart_window.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
@@ -308,6 +309,10 @@ void TMainForm::regimeChecksDialog() {
         DGGlavn->endEditing();
         TProverkiRezhimaForm::run(app_, this);
     });
+    if (results_) {
+        results_->invalidate();
+        results_->apply();
+    }
 }
 
 void TMainForm::sizingDialog() {
@@ -334,6 +339,7 @@ void TMainForm::runCalculation() {
     ResultDialogDisplay resultDialog(app_, *this, this);
     options.outcomeDisplay = &resultDialog;
     guarded([&] { volm::runCalculation(app_, options); });
+    if (results_) results_->invalidate();
     syncFromApp();
     if (schematic_) guarded([&] { schematic_->refresh(); });
 }

@@ -60,6 +60,10 @@ struct PlainTable {
     }
 };
 
+// Leaves the editor with its text moved into the row, the cell staying current
+// (as a command ending the editing does; Enter moves down).
+constexpr Qt::Key kCommitInPlace = Qt::Key_unknown;
+
 // Opens the editor of a cell, types the text and presses a key in it.
 void typeInto(DataGridView& view, const QModelIndex& index, const QString& text, Qt::Key leave) {
     view.setCurrentIndex(index);
@@ -72,6 +76,10 @@ void typeInto(DataGridView& view, const QModelIndex& index, const QString& text,
     if (!line) line = editor->findChild<QLineEdit*>();
     QVERIFY(line);
     line->setText(text);
+    if (leave == kCommitInPlace) {
+        view.endEditing();
+        return;
+    }
     QTest::keyClick(editor, leave);
     QCoreApplication::processEvents();  // Enter commits through a queued call
 }
@@ -246,7 +254,7 @@ void TestDataGrid::leavingRowPosts() {
     model.setTable(p.t.get());
     view.resize(600, 300);
     view.show();
-    typeInto(view, model.index(1, 4), QStringLiteral("изменено"), Qt::Key_Return);
+    typeInto(view, model.index(1, 4), QStringLiteral("изменено"), kCommitInPlace);
     QCOMPARE(p.t->state(), Table::State::Edit);
     QCOMPARE(p.stored(2, "t").toString(), QStringLiteral("строка 2"));  // not yet posted
     QTest::keyClick(&view, Qt::Key_Down);
@@ -267,7 +275,7 @@ void TestDataGrid::escapeCancelsRow() {
     view.setGridModel(&model);
     model.setTable(p.t.get());
     view.show();
-    typeInto(view, model.index(0, 1), QStringLiteral("99"), Qt::Key_Return);
+    typeInto(view, model.index(0, 1), QStringLiteral("99"), kCommitInPlace);
     QCOMPARE(model.displayText(0, 1), QStringLiteral("99"));
     QTest::keyClick(&view, Qt::Key_Escape);
     QCOMPARE(p.t->state(), Table::State::Browse);
@@ -308,7 +316,7 @@ void TestDataGrid::appendBelowLastRowAndInsert() {
     // An untouched new row does not make another one.
     QTest::keyClick(&view, Qt::Key_Down);
     QCOMPARE(model.rowCount(), 4);
-    typeInto(view, model.index(3, 0), QStringLiteral("4"), Qt::Key_Return);
+    typeInto(view, model.index(3, 0), QStringLiteral("4"), kCommitInPlace);
     QTest::keyClick(&view, Qt::Key_Down);  // posts row 4 and starts row 5
     QCOMPARE(p.stored(4, "id").toInt(), 4);
     QCOMPARE(model.rowCount(), 5);
@@ -569,7 +577,7 @@ void TestDataGrid::sectionUpOnFirstRowStays() {
     SectionGrid g;
     QVERIFY(g.ok);
     Table& t = *g.f.app->dm.atTabl;
-    typeInto(g.view, g.model.index(0, g.column("ДлНаУчПод")), QStringLiteral("75"), Qt::Key_Return);
+    typeInto(g.view, g.model.index(0, g.column("ДлНаУчПод")), QStringLiteral("75"), kCommitInPlace);
     QTest::keyClick(&g.view, Qt::Key_Up);
     QCOMPARE(g.storedLength(1), 75.0);
     QCOMPARE(t.currentRow(), 0);
@@ -583,7 +591,7 @@ void TestDataGrid::sectionClickLandsOnClickedRow() {
     Table& t = *g.f.app->dm.atTabl;
     const int c = g.column("ДлНаУчПод");
     QTest::keyClick(&g.view, Qt::Key_Down);  // the last key: Down
-    typeInto(g.view, g.model.index(0, c), QStringLiteral("80"), Qt::Key_Return);
+    typeInto(g.view, g.model.index(0, c), QStringLiteral("80"), kCommitInPlace);
     const QRect cell = g.view.visualRect(g.model.index(4, c));
     QTest::mouseClick(g.view.viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(g.storedLength(1), 80.0);
@@ -741,8 +749,8 @@ void TestDataGrid::rowAddedUnderASortShowsInOrder() {
     QTest::keyClick(&view, Qt::Key_Down);  // a new row after the last
     QCOMPARE(p.t->state(), Table::State::Insert);
     QCOMPARE(model.rowCount(), 6);
-    typeInto(view, model.index(5, 0), QStringLiteral("6"), Qt::Key_Return);
-    typeInto(view, model.index(5, 1), QStringLiteral("15"), Qt::Key_Return);
+    typeInto(view, model.index(5, 0), QStringLiteral("6"), kCommitInPlace);
+    typeInto(view, model.index(5, 1), QStringLiteral("15"), kCommitInPlace);
     QVERIFY(model.postRow());
     QStringList shown;
     for (int r = 0; r < model.rowCount(); ++r) shown << model.displayText(r, 1);
