@@ -9,6 +9,7 @@
 #include "calc/flat_map.h"
 #include "calc/progress.h"
 #include "calc/stored_number.h"
+#include "formulas/catalogue.h"
 
 #include <QHash>
 #include <QString>
@@ -58,15 +59,6 @@ struct ValueTable {
     }
     const double* row(int r) const { return values.data() + size_t(r) * size_t(width); }
     void setColumns(std::vector<QString> columnNames, int rows);
-};
-
-// A user or predefined indicator as the run looks it up.
-struct Indicator {
-    QString shortName;
-    QString fullName;   // НаимПок, empty when Null
-    QString formula;    // Формула as stored, empty when Null
-    bool table = false;
-    bool entered = false;
 };
 
 struct Priority {
@@ -158,11 +150,8 @@ struct RunData {
         return c ? *c : 0.0;
     }
 
-    // Catalogue: Формулы in the order of Nпп, ФлыПредопрПок by short name.
-    std::vector<Indicator> userIndicators;
-    std::vector<Indicator> predefined;
-    // ZagruzitPokazatel: Формулы first, then ФлыПредопрПок; nullptr when in neither.
-    const Indicator* findIndicator(const QString& shortName) const;
+    // Формулы in the order of Nпп, ФлыПредопрПок by short name.
+    Catalogue catalogue;
     // Full name as the text shows it (ПНапНаУзПод and РНапНаУз name their node).
     QString fullName(const QString& shortName) const;
 

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <sqlite3.h>
@@ -169,6 +170,39 @@ private:
 };
 
 }  // namespace
+
+QVariant fieldValue(const Statement& st, int c, FieldKind kind) {
+    RowChunk chunk;
+    chunk.read(sqlite3_column_value(st.handle(), c), kind);
+    std::vector<QVariant> out;
+    chunk.append(out, 0);
+    return out.front();
+}
+
+double fieldNumber(const Statement& st, int c, FieldKind kind) {
+    sqlite3_stmt* h = st.handle();
+    switch (sqlite3_column_type(h, c)) {
+    case SQLITE_NULL: return std::numeric_limits<double>::quiet_NaN();
+    case SQLITE_INTEGER:
+        if (kind == FieldKind::Bool) return sqlite3_column_int64(h, c) != 0 ? 1 : 0;
+        return double(sqlite3_column_int64(h, c));
+    case SQLITE_FLOAT: {
+        const double x = sqlite3_column_double(h, c);
+        switch (kind) {
+        case FieldKind::SmallInt:
+        case FieldKind::Integer:
+        case FieldKind::Byte: return x >= INT_MIN && x <= INT_MAX ? double(std::lround(x)) : x;
+        case FieldKind::Bool: return sqlite3_column_int64(h, c) != 0 ? 1 : 0;
+        default: return x;
+        }
+    }
+    default: {
+        bool ok = false;
+        const double d = fieldValue(st, c, kind).toDouble(&ok);
+        return ok ? d : std::numeric_limits<double>::quiet_NaN();
+    }
+    }
+}
 
 void readResultRows(Statement& st, int firstColumn, bool numbered, const std::vector<FieldKind>& kinds,
                     const std::function<void(qint64 key, std::vector<QVariant>&& values)>& made) {

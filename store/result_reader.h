@@ -13,6 +13,12 @@ namespace volm {
 
 class Statement;
 
+// Column c of the current row of st as a cursor holds it in a field of this kind.
+QVariant fieldValue(const Statement& st, int c, FieldKind kind);
+// The number a cursor's value of column c converts to: NaN for Null and for a
+// text that is no number.
+double fieldNumber(const Statement& st, int c, FieldKind kind);
+
 // Steps st to its end. The values of a row are its columns from firstColumn
 // on, one per kind; its key is column 0, or, when numbered, its number from 1.
 // made(key, values) is called for every row in order, from one thread at a
