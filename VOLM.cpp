@@ -1,7 +1,7 @@
 // ВОЛМ: hydraulic calculation of water heating networks. The program folder is
 // the folder of the executable; the main window's first show starts the program
 // up and its close shuts it down.
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "ui/main_window.h"
 #include "ui/qt_person.h"
@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
 
     volm::ui::QtPerson person;
     volm::App app(QCoreApplication::applicationDirPath(), person);
-    volm::installFormulaSeams(app);
+    volm::FormulaCatalogueCheck formulaCheck;
+    app.setCatalogueCheck(&formulaCheck);
 
     volm::ui::TMainForm window(app);
     person.setWindow(&window);

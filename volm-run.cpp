@@ -40,7 +40,7 @@
 #include "calc/run.h"
 #include "output/report.h"
 #include "output/workbook_export.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/errors.h"
@@ -94,19 +94,6 @@ public:
         if (stopSignal) throw volm::Abort();
     }
 };
-
-// A node number stored in НазвРасч as the edit would show it: the number, or
-// the stored text itself when it is not a whole number (the run's check then
-// names it).
-QString nodeText(const QVariant& v) {
-    if (v.isNull()) return {};
-    bool ok = false;
-    const qint64 n = v.toLongLong(&ok);
-    if (ok) return QString::number(n);
-    const double d = v.toDouble(&ok);
-    if (ok && d == double(qint64(d))) return QString::number(qint64(d));
-    return v.toString();
-}
 
 // Opens a database file as a check; the engine's reason when it cannot.
 QString openFailure(const QString& path) {
@@ -248,7 +235,8 @@ int main(int argc, char** argv) {
     int status = 1;
     {
         volm::App app(folder.path(), person);
-        volm::installFormulaSeams(app);
+        volm::FormulaCatalogueCheck formulaCheck;
+        app.setCatalogueCheck(&formulaCheck);
         const bool started = volm::startUp(app);
         if (stopSignal) return stopped();
         if (!started || !app.dm.acGR.isOpen() || !app.dm.atNazvRasch)
@@ -259,10 +247,9 @@ int main(int argc, char** argv) {
         options.precision = precision;
         options.textFile = textTarget;
         options.keepText = !textTarget.isEmpty();
-        volm::Table& name = *app.dm.atNazvRasch;
-        name.first();
-        options.supplyNodeText = nodeText(name.value(QStringLiteral("NузПНапПод")));
-        options.availNodeText = nodeText(name.value(QStringLiteral("NузРНап")));
+        const volm::HeaderTexts stored = volm::storedHeader(app);
+        options.supplyNodeText = stored.supplyNode;
+        options.availNodeText = stored.availNode;
 
         const volm::RunOutcome outcome = volm::runCalculation(app, options);
         if (outcome.success()) {

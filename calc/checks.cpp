@@ -160,8 +160,8 @@ void stageNodeFields(RunData& d) {
     // Pairs of sections: for every section (a, b) in order, the first other row
     // (c, d) with d = b, or with c = b and d = a.
     if (d.ok()) {
-        FlatMap<int, std::pair<int, int>> byEnd;  // end node -> first two rows
-        FlatMap<qint64, int> byPair;              // (start, end) -> first row
+        KeyMap<int, std::pair<int, int>> byEnd;  // end node -> first two rows
+        KeyMap<qint64, int> byPair;              // (start, end) -> first row
         byEnd.reserve(size_t(n));
         byPair.reserve(size_t(n));
         for (int r = 0; r < n; ++r) {
@@ -188,7 +188,7 @@ void stageNodeFields(RunData& d) {
 
     // The nodes of the given heads must belong to the network.
     if (d.ok()) {
-        FlatMap<int, bool> used;
+        KeyMap<int, bool> used;
         used.reserve(size_t(n) * 2);
         for (int r = 0; r < n; ++r) {
             used.tryEmplace(d.startOf[size_t(r)], true);

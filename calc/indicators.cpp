@@ -124,7 +124,7 @@ void stageTableIndicators(RunData& d) {
 
     // The loss at the start node from the section that feeds it, less the
     // change at the node; empty when the run must stop.
-    auto startLoss = [&](int r, int a, int endColumn, const FlatMap<int, double>& changes,
+    auto startLoss = [&](int r, int a, int endColumn, const KeyMap<int, double>& changes,
                          const char* nachName, const char* konName) -> std::optional<double> {
         if (a == d.startNode) return 0.0;
         auto heading = [&] {

@@ -170,7 +170,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         // Hourglass, pending grid edit, window locked, calculation-done flag cleared.
         person.busy(true);
         busy = true;
-        if (app.sectionGridEditing && app.sectionGridEditing() && app.flushEditors) app.flushEditors();
+        if (app.editors().sectionGridEditing()) app.editors().flushEditors();
         if (opt.lockWindow) {
             opt.lockWindow(true);
             locked = true;

@@ -90,10 +90,10 @@ QString outcomeWithWarnings(const RunOutcome& outcome);
 // of the text; the outcome text of a successful run goes to the options'
 // outcomeDisplay before the final steps, and is returned as well.
 //
-// The program's command passes the main window's edit texts (App::supplyNodeText,
-// App::availNodeText), lockWindow, showText and its result dialog as the
-// outcome display; the headless runner passes the
-// node numbers stored in НазвРасч, ask = false and its text file.
+// The program's command passes the main window's node edits, lockWindow,
+// showText and its result dialog as the outcome display; the headless runner
+// passes the node numbers stored in НазвРасч (storedHeader), ask = false and its
+// text file.
 //
 // Results are computed in memory and written back in one transaction when the
 // stages end, also when one of them stops at a fault (what the stages before it

@@ -6,7 +6,7 @@
 // Every stage is a function over this structure; what it changes is written
 // back to the file in one transaction when the run ends (write_back.h).
 #include "calc/calc_text.h"
-#include "calc/flat_map.h"
+#include "calc/key_map.h"
 #include "calc/progress.h"
 #include "calc/stored_number.h"
 #include "formulas/catalogue.h"
@@ -124,8 +124,8 @@ struct RunData {
     std::vector<int> startOf, endOf;  // node numbers; kNullNode for Null
 
     // Indexes over the sections, built once the node fields have passed their checks.
-    FlatMap<int, int> byEnd;         // end node -> row (unique)
-    FlatMap<int, int> firstByStart;  // start node -> first row in order
+    KeyMap<int, int> byEnd;         // end node -> row (unique)
+    KeyMap<int, int> firstByStart;  // start node -> first row in order
     void buildIndexes();
     int sectionEndingAt(int node) const {
         const int* r = byEnd.find(node);
@@ -137,10 +137,10 @@ struct RunData {
     }
 
     // УзлыТС: node -> height (NaN when Null); the node exists when present.
-    FlatMap<int, double> nodes;
+    KeyMap<int, double> nodes;
     bool hasNode(int n) const { return nodes.contains(n); }
     // ИзмПНапВУзлахТС: the first change per node and pipeline.
-    FlatMap<int, double> changeSup, changeRet;
+    KeyMap<int, double> changeSup, changeRet;
     double deltaSup(int n) const {
         const double* c = changeSup.find(n);
         return c ? *c : 0.0;

@@ -18,18 +18,6 @@ QString textFileName(const QString& chosen) {
     return chosen;
 }
 
-bool inProgramFolder(const QString& fileName, const App& app) {
-    const qsizetype cut = fileName.lastIndexOf(QLatin1Char('/'));
-    const QString folder = fileName.left(cut + 1);
-    if (folder == app.programDirSlash()) return true;
-    // The same folder spelt otherwise. A relative name is taken from the
-    // current directory, which the program keeps at its own folder.
-    const QString dir = QFileInfo(QDir(app.programDir()).absoluteFilePath(fileName)).absolutePath();
-    const QString a = QFileInfo(dir).canonicalFilePath();
-    const QString b = QFileInfo(app.programDir()).canonicalFilePath();
-    return !a.isEmpty() && a == b;
-}
-
 namespace {
 
 // A new empty file of the pattern's folder, left in place.
@@ -70,7 +58,7 @@ QString offerCalcTextSave(App& app, const QString& tempPath) {
                                     QStringLiteral("Текстовый документ (*.txt)|*.txt"), QString());
     if (f.isEmpty()) return {};
     f = textFileName(f);
-    if (inProgramFolder(f, app)) {
+    if (inProgramFolder(app.programDir(), f)) {
         person.message(QStringLiteral("Нельзя сохранить текст расчета в папку, в которую установлена программа."));
         return {};
     }

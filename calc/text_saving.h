@@ -14,11 +14,6 @@ namespace calc {
 // letter case: "a" -> "a.txt", "a.b" -> "a.b.txt", "r.TXT" stays.
 QString textFileName(const QString& chosen);
 
-// True when the file would land in the program folder: its folder part equals
-// the program folder with its separator, or it is the same folder reached by
-// another spelling (a bare name, "..", a link) once made absolute.
-bool inProgramFolder(const QString& fileName, const App& app);
-
 // Offers the save dialog for the closed temporary text file and moves it to
 // the chosen name. Returns the name it was saved under; empty when nothing was
 // saved (cancelled, refused, not replaced). Throws FileError when the move fails.

@@ -6,6 +6,7 @@
 #include "formulas/reference_check.h"
 #include "store/app.h"
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/sql_names.h"
 
 namespace volm {
@@ -60,9 +61,8 @@ bool ProveritFormuli(App& app) {
     app.FormuliProvereny = false;
     person.busy(true);
     bool busy = true;
-    Table* tracked[] = {dm.atFormuli.get(), dm.atFlyPredoprPok.get()};
-    for (Table* t : tracked)
-        if (t) t->disableControls();
+    ControlsPause pauseFormulas(dm.atFormuli.get());
+    ControlsPause pausePredefined(dm.atFlyPredoprPok.get());
 
     auto finish = [&] {
         // The pairs live only during the check.
@@ -74,8 +74,6 @@ bool ProveritFormuli(App& app) {
     };
     Finally resume([&] {
         if (busy) person.busy(false);
-        for (Table* t : tracked)
-            if (t) t->enableControls();
     });
 
     requery(dm.atFormuli2.get());

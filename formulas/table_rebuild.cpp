@@ -12,8 +12,6 @@ namespace volm {
 
 namespace {
 
-QString quoted(const QString& name) { return quoteIdentifier(name); }
-
 // Runs one built statement (names quoted, SQLite's own dialect).
 void run(Database& db, const QString& sql) { db.prepare(sql)->run(); }
 
@@ -75,8 +73,8 @@ std::optional<QVariant> converted(const QVariant& v, const ColumnSpec& to) {
 std::vector<std::pair<qint64, QVariant>> convertColumn(Database& db, const QString& table, const QString& old,
                                                        const ColumnSpec& to, const QString& key) {
     std::vector<std::pair<qint64, QVariant>> out;
-    auto st = db.prepare(QStringLiteral("SELECT ") + key + QStringLiteral(", ") + quoted(to.name) +
-                         QStringLiteral(" FROM ") + quoted(old) + QStringLiteral(" ORDER BY rowid"));
+    auto st = db.prepare(QStringLiteral("SELECT ") + key + QStringLiteral(", ") + quoteIdentifier(to.name) +
+                         QStringLiteral(" FROM ") + quoteIdentifier(old) + QStringLiteral(" ORDER BY rowid"));
     qint64 row = 0;
     while (st->step()) {
         ++row;
@@ -132,30 +130,30 @@ bool PerestroitTablicu(Database& db, const QString& table, const ColumnList& cur
     QString keyColumn;
     for (const ColumnSpec& t : target)
         if (t.primaryKey && copied.contains(t.name)) keyColumn = t.name;
-    const QString key = keyColumn.isEmpty() ? QStringLiteral("rowid") : quoted(keyColumn);
+    const QString key = keyColumn.isEmpty() ? QStringLiteral("rowid") : quoteIdentifier(keyColumn);
     Transaction tx(db);
     {
-        if (db.hasTable(old)) run(db, QStringLiteral("DROP TABLE ") + quoted(old));
-        run(db, QStringLiteral("ALTER TABLE ") + quoted(table) + QStringLiteral(" RENAME TO ") + quoted(old));
-        run(db, QStringLiteral("CREATE TABLE ") + quoted(table) + QStringLiteral(" ") + columnListText(target));
+        if (db.hasTable(old)) run(db, QStringLiteral("DROP TABLE ") + quoteIdentifier(old));
+        run(db, QStringLiteral("ALTER TABLE ") + quoteIdentifier(table) + QStringLiteral(" RENAME TO ") + quoteIdentifier(old));
+        run(db, QStringLiteral("CREATE TABLE ") + quoteIdentifier(table) + QStringLiteral(" ") + columnListText(target));
         // Every row stays, even with no value to carry over.
         QString list = keyColumn.isEmpty() ? QStringLiteral("rowid") : QString();
-        for (const QString& c : copied) list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + quoted(c);
-        run(db, QStringLiteral("INSERT INTO ") + quoted(table) + QStringLiteral(" (") + list +
-                QStringLiteral(") SELECT ") + list + QStringLiteral(" FROM ") + quoted(old) +
+        for (const QString& c : copied) list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + quoteIdentifier(c);
+        run(db, QStringLiteral("INSERT INTO ") + quoteIdentifier(table) + QStringLiteral(" (") + list +
+                QStringLiteral(") SELECT ") + list + QStringLiteral(" FROM ") + quoteIdentifier(old) +
                 QStringLiteral(" ORDER BY rowid"));
         // A column of another type keeps its values in the new type.
         for (const ColumnSpec& c : changed) {
             const auto values = convertColumn(db, table, old, c, key);
-            auto update = db.prepare(QStringLiteral("UPDATE ") + quoted(table) + QStringLiteral(" SET ") +
-                                     quoted(c.name) + QStringLiteral(" = ?1 WHERE rowid = ?2"));
+            auto update = db.prepare(QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ") +
+                                     quoteIdentifier(c.name) + QStringLiteral(" = ?1 WHERE rowid = ?2"));
             for (const auto& [rowid, value] : values) {
                 update->bind(1, value);
                 update->bind(2, rowid);
                 update->run();
             }
         }
-        run(db, QStringLiteral("DROP TABLE ") + quoted(old));
+        run(db, QStringLiteral("DROP TABLE ") + quoteIdentifier(old));
     }
     tx.commit();
     return true;

@@ -159,8 +159,7 @@ void NastroitStrukturuTablic(App& app) {
     reopen(konMag);
     tx.commit();
 
-    // The main window: the edit of the available-head node serves two-pipe networks.
-    app.availNodeEnabled = twoPipe;
+    Q_EMIT app.tablesShaped(twoPipe);
     app.changed();
 }
 

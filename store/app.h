@@ -1,13 +1,16 @@
 #pragma once
-// The application frame: the program folder, the person, the data module and
-// the program-wide state that the main window shows. The core never touches a
-// widget; the window observes this object and hands its edit texts back to it.
+// The application frame: the program folder, the person, the data module with
+// the open files and the program-wide flags. Who checks the formulas and who
+// holds the grids' editors are handed in from above (CatalogueCheck,
+// EditorHost). The core never touches a widget; the window observes this
+// object and keeps its own state (caption, edits, grids).
+#include "store/catalogue_check.h"
 #include "store/data_module.h"
+#include "store/editor_host.h"
 #include "store/person.h"
 #include <QLocale>
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 
 namespace volm {
@@ -43,6 +46,13 @@ public:
     bool workDirMoved() const;
     Person& person() const { return person_; }
 
+    // The formula layer's check and rebuild; nullptr: none (see CatalogueCheck).
+    CatalogueCheck* catalogueCheck() const { return check_; }
+    void setCatalogueCheck(CatalogueCheck* check) { check_ = check; }
+    // The window's grids and edits; without one set, a host with nothing pending.
+    EditorHost& editors() const { return editors_ ? *editors_ : noEditors_; }
+    void setEditorHost(EditorHost* host) { editors_ = host; }
+
     DataModule dm;
 
     // The lock on the scratch database "~$.mdb", held from its creation at
@@ -52,18 +62,6 @@ public:
     // Program-wide flags.
     bool RasVip = false;             // calculation done (copy of РасчетВыполнен)
     bool FormuliProvereny = false;   // formulas checked; the grids are shown only then
-    int PervKolZag = 0;
-    int PervKolTabl = 0;
-    int PoslKlavisha = 0;            // key code of the last key pressed in a section grid
-
-    // The main window's state as the core leaves it; the window shows it after
-    // stateChanged() and writes its edit texts back before the core reads them.
-    QString caption = QStringLiteral("ВОЛМ 1.0");
-    QString calcNameText;            // calculation-name edit
-    QString supplyNodeText;          // edit of NузПНапПод
-    QString availNodeText;           // edit of NузРНап
-    bool availNodeEnabled = false;
-    bool gridsVisible = false;
     QString sectionSort = QStringLiteral("id ASC");  // "Сортировать по внутреннему счетчику"
 
     // Number format for SQL text: "." decimals, " " thousands; SistRazdelitel is the
@@ -71,25 +69,26 @@ public:
     QChar SistRazdelitel = QLatin1Char(',');
     QLocale locale;                  // the user's locale, for numbers shown to the person
 
-    // Seams filled by the program, the runner and tests.
-    std::function<bool(App&)> checkFormulas;   // formula check; true when it passes
-    std::function<void(App&)> rebuildTables;   // table rebuild after a passed check
-    std::function<void()> flushEditors;        // grids move pending cell texts into their cursors
-    std::function<bool()> headerGridEditing;   // the header grid is editing in place
-    std::function<bool()> sectionGridEditing;  // the section grid is editing in place
-    std::function<bool()> sectionGridsFocused; // a section grid has the input focus
-
-    // Tells the window that caption, edits, grids or flags changed.
+    // Tells the window that files, cursors or flags changed.
     void changed() { Q_EMIT stateChanged(); }
 
 Q_SIGNALS:
     void stateChanged();
     void fontsChanged(volm::FontSizes sizes);
+    // No calculation is open any more (its files closed, its flags cleared).
+    void calculationClosed();
+    // OtkritFaili has ended, whether or not the named files could be opened.
+    void calculationOpened();
+    // The tables now have the columns of a one- or two-pipe network.
+    void tablesShaped(bool twoPipe);
 
 private:
     QString programDir_;
     QString workDir_;
     Person& person_;
+    CatalogueCheck* check_ = nullptr;
+    EditorHost* editors_ = nullptr;
+    mutable EditorHost noEditors_;
 };
 
 // Number text for SQL: general format, up to 15 significant digits, "." decimals.

@@ -1,6 +1,7 @@
 #include "store/file_commands.h"
 
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/errors.h"
 #include "store/file_ops.h"
 #include "store/records.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 namespace volm {
 
@@ -33,14 +35,56 @@ QString setting(App& app, const QString& column) {
 // SohranitDannie with the section table's display updates suspended, fully
 // resumed however it ends.
 void commitEdits(App& app) {
-    Table* sections = app.dm.atTabl.get();
-    if (sections) sections->disableControls();
-    Finally resume([&] {
-        if (sections && app.dm.atTabl.get() == sections)
-            while (sections->controlsDisabled()) sections->enableControls();
-    });
+    ControlsPause pause(app.dm.atTabl, true);
     SohranitDannie(app);
 }
+
+// The person's choice of a file for a command, as every file command makes it.
+struct FileChoice {
+    QString title;
+    QString setting;         // the settings column whose file's folder the dialog starts in
+    bool save = false;       // a file to write (asked before replacing); else one to open, which must exist
+    QString context;         // the error context of the checks after the name rule
+    QString programFolderRefusal;  // told for a name in the program folder
+    // The command's own checks before and after that refusal; true: refused (the person was told).
+    std::function<bool(const QString&)> refusedBefore, refusedAfter;
+    QString initialDir;      // the dialog's folder when not the setting's
+};
+
+// The file dialog, the name rule, the refusal of the program folder, the
+// command's own checks and, for a file to write, the question before an
+// existing file is replaced; each step under its error context. Empty when the
+// person cancels or the name is refused.
+QString chooseFile(App& app, ErrorContext& ctx, const FileChoice& c) {
+    Person& person = app.person();
+    ctx = c.save ? QStringLiteral("Ошибка при открытии диалога записи файла.")
+                 : QStringLiteral("Ошибка при открытии диалога открытия файла.");
+    const QString dir = c.initialDir.isEmpty() ? folderOf(setting(app, c.setting)) : c.initialDir;
+    QString name = c.save ? person.saveFileName(c.title, kDatabaseFilter, dir)
+                          : person.openFileName(c.title, kDatabaseFilter, dir);
+    if (name.isEmpty()) return {};
+
+    ctx = c.save ? QStringLiteral("Ошибка при проверке имени сохраняемого файла.")
+                 : QStringLiteral("Ошибка при проверке имени открываемого файла.");
+    name = applyNameRule(name);
+
+    ctx = c.context;
+    if (!c.save && !fileExists(name)) {
+        person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
+        return {};
+    }
+    if (c.refusedBefore && c.refusedBefore(name)) return {};
+    if (!c.programFolderRefusal.isEmpty() && inProgramFolder(app.programDir(), name)) {
+        person.message(c.programFolderRefusal);
+        return {};
+    }
+    if (c.refusedAfter && c.refusedAfter(name)) return {};
+    if (c.save && fileExists(name) && !person.ask(replaceQuestion(name))) return {};
+    return name;
+}
+
+const QString kCalcInProgramFolder = QStringLiteral("Нельзя создать файл гидравлического расчета в папке, в которую "
+                                                    "установлена программа. Выберите другую папку.");
 
 // Before a file is written over: if it is the open calculation file or the open
 // reference book, close them (OtkritFaili opens them again afterwards), so that
@@ -95,8 +139,6 @@ void compactFile(App& app, bool reference) {
 
 }  // namespace
 
-bool inProgramFolder(const App& app, const QString& name) { return folderOf(name) == app.programDirSlash(); }
-
 // --- Calculation files -------------------------------------------------------
 
 void saveCalculation(App& app) {
@@ -112,21 +154,11 @@ void newCalculation(App& app) {
         ctx = kSaveContext;
         commitEdits(app);
 
-        ctx = QStringLiteral("Ошибка при открытии диалога записи файла.");
-        QString name = person.saveFileName(QStringLiteral("Создать новый расчет"), kDatabaseFilter,
-                                           folderOf(setting(app, QStringLiteral("ФайлГР"))));
+        const QString name = chooseFile(app, ctx,
+                                        {QStringLiteral("Создать новый расчет"), QStringLiteral("ФайлГР"), true,
+                                         QStringLiteral("Ошибка при создании файла гидравлического расчета."),
+                                         kCalcInProgramFolder});
         if (name.isEmpty()) return;
-
-        ctx = QStringLiteral("Ошибка при проверке имени сохраняемого файла.");
-        name = applyNameRule(name);
-
-        ctx = QStringLiteral("Ошибка при создании файла гидравлического расчета.");
-        if (inProgramFolder(app, name)) {
-            person.message(QStringLiteral("Нельзя создать файл гидравлического расчета в папке, в которую "
-                                          "установлена программа. Выберите другую папку."));
-            return;
-        }
-        if (fileExists(name) && !person.ask(replaceQuestion(name))) return;
         QFile templ(app.programDirSlash() + kTemplateFile);
         if (!templ.open(QIODevice::ReadOnly))
             throw FileError(QStringLiteral("Не удается открыть файл ") + templ.fileName() + QStringLiteral(": ") +
@@ -160,24 +192,13 @@ void openCalculation(App& app) {
         ctx = kSaveContext;
         commitEdits(app);
 
-        ctx = QStringLiteral("Ошибка при открытии диалога открытия файла.");
-        QString name = person.openFileName(QStringLiteral("Открыть расчет"), kDatabaseFilter,
-                                           folderOf(setting(app, QStringLiteral("ФайлГР"))));
+        const QString name = chooseFile(
+            app, ctx,
+            {QStringLiteral("Открыть расчет"), QStringLiteral("ФайлГР"), false,
+             QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек."),
+             QStringLiteral("Нельзя открыть файл гидравлического расчета из папки, в которую установлена программа. "
+                            "Выберите другую папку.")});
         if (name.isEmpty()) return;
-
-        ctx = QStringLiteral("Ошибка при проверке имени открываемого файла.");
-        name = applyNameRule(name);
-
-        ctx = QStringLiteral("Ошибка при записи имени файла гидравлического расчета в базу данных настроек.");
-        if (!fileExists(name)) {
-            person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
-            return;
-        }
-        if (inProgramFolder(app, name)) {
-            person.message(QStringLiteral("Нельзя открыть файл гидравлического расчета из папки, в которую "
-                                          "установлена программа. Выберите другую папку."));
-            return;
-        }
         writeSetting(app, QStringLiteral("ФайлГР"), name);
 
         ctx = QStringLiteral("Ошибка при открытии файла гидравлического расчета.");
@@ -192,28 +213,20 @@ void saveCalculationAs(App& app) {
         ctx = kSaveContext;
         commitEdits(app);
 
-        ctx = QStringLiteral("Ошибка при открытии диалога записи файла.");
-        const QString current = setting(app, QStringLiteral("ФайлГР"));
-        QString name = person.saveFileName(QStringLiteral("Сохранить расчет как..."), kDatabaseFilter, folderOf(current));
-        if (name.isEmpty()) return;
-
-        ctx = QStringLiteral("Ошибка при проверке имени сохраняемого файла.");
-        name = applyNameRule(name);
-
-        ctx = QStringLiteral("Ошибка при создании файла гидравлического расчета.");
-        if (inProgramFolder(app, name)) {
-            person.message(QStringLiteral("Нельзя создать файл гидравлического расчета в папке, в которую "
-                                          "установлена программа. Выберите другую папку."));
-            return;
-        }
+        FileChoice choice{QStringLiteral("Сохранить расчет как..."), QStringLiteral("ФайлГР"), true,
+                          QStringLiteral("Ошибка при создании файла гидравлического расчета."), kCalcInProgramFolder};
         // The open file under any other spelling is the same file: copying it
         // onto itself would empty it.
-        if (name.compare(current, Qt::CaseInsensitive) == 0 || sameFile(name, app.dm.acGR.path())) {
+        choice.refusedAfter = [&](const QString& name) {
+            if (name.compare(setting(app, QStringLiteral("ФайлГР")), Qt::CaseInsensitive) != 0 &&
+                !sameFile(name, app.dm.acGR.path()))
+                return false;
             person.message(QStringLiteral("Для сохранения файла гидравлического расчета под тем же именем "
                                           "выберите команду Файл \\ Сохранить."));
-            return;
-        }
-        if (fileExists(name) && !person.ask(replaceQuestion(name))) return;
+            return true;
+        };
+        const QString name = chooseFile(app, ctx, choice);
+        if (name.isEmpty()) return;
         const QString source = app.dm.acGR.path();
         if (sameFile(name, app.dm.acSpr.path())) closeFiles(app);
         blockCopy(source, name);
@@ -231,24 +244,19 @@ void compactCalculation(App& app) { compactFile(app, false); }
 void openReferenceBook(App& app) {
     Person& person = app.person();
     runReported(person, [&](ErrorContext& ctx) {
-        ctx = QStringLiteral("Ошибка при открытии диалога открытия файла.");
-        QString name = person.openFileName(QStringLiteral("Открыть справочники"), kDatabaseFilter,
-                                           folderOf(setting(app, QStringLiteral("ФайлСпр"))));
-        if (name.isEmpty()) return;
-
-        ctx = QStringLiteral("Ошибка при проверке имени открываемого файла.");
-        name = applyNameRule(name);
-
-        ctx = QStringLiteral("Ошибка при записи имени файла со справочниками в базу данных настроек.");
-        if (!fileExists(name)) {
-            person.message(QStringLiteral("Файл ") + name + QStringLiteral(" не существует."));
-            return;
-        }
-        if (inProgramFolder(app, name) && QFileInfo(name).fileName().toUpper() != QLatin1String("SPR.MDB")) {
+        FileChoice choice{QStringLiteral("Открыть справочники"), QStringLiteral("ФайлСпр"), false,
+                          QStringLiteral("Ошибка при записи имени файла со справочниками в базу данных настроек.")};
+        // From the program folder only its own reference book.
+        choice.refusedBefore = [&](const QString& name) {
+            if (!inProgramFolder(app.programDir(), name) ||
+                QFileInfo(name).fileName().toUpper() == QLatin1String("SPR.MDB"))
+                return false;
             person.message(QStringLiteral("Из папки, в которую установлена программа, можно открыть только файл "
                                           "справочников Spr.mdb."));
-            return;
-        }
+            return true;
+        };
+        const QString name = chooseFile(app, ctx, choice);
+        if (name.isEmpty()) return;
         UstanovitRasVip(app, false);
         writeSetting(app, QStringLiteral("ФайлСпр"), name);
 
@@ -261,48 +269,42 @@ void saveReferenceBookAs(App& app) {
     if (!app.dm.acSpr.isOpen()) return;
     Person& person = app.person();
     runReported(person, [&](ErrorContext& ctx) {
-        ctx = QStringLiteral("Ошибка при открытии диалога записи файла.");
-        const QString current = setting(app, QStringLiteral("ФайлСпр"));
         // A program folder the program cannot write to holds a read-only book:
         // its copy goes to the user's data folder unless the person chooses otherwise.
-        const bool bookInProgram = inProgramFolder(app, QFileInfo(app.dm.acSpr.path()).absoluteFilePath());
-        const bool readOnlyBook = app.workDirMoved() && bookInProgram;
+        const QString current = setting(app, QStringLiteral("ФайлСпр"));
+        const bool readOnlyBook =
+            app.workDirMoved() && inProgramFolder(app.programDir(), QFileInfo(app.dm.acSpr.path()).absoluteFilePath());
         const QString writableCopies = app.workDir() + QLatin1Char('/');
-        QString name = person.saveFileName(QStringLiteral("Сохранить справочники как..."), kDatabaseFilter,
-                                           readOnlyBook ? writableCopies : folderOf(current));
-        if (name.isEmpty()) return;
-
-        ctx = QStringLiteral("Ошибка при проверке имени сохраняемого файла.");
-        name = applyNameRule(name);
-
-        ctx = QStringLiteral("Ошибка при создании файла справочников.");
-        app.enterProgramDir();
-        const bool sameBook = name.compare(current, Qt::CaseInsensitive) == 0 || sameFile(name, app.dm.acSpr.path());
-        if (sameBook && readOnlyBook) {
+        FileChoice choice{QStringLiteral("Сохранить справочники как..."), QStringLiteral("ФайлСпр"), true,
+                          QStringLiteral("Ошибка при создании файла справочников."),
+                          QStringLiteral("Нельзя создать файл справочников в папке, в которую установлена программа. "
+                                         "Выберите другую папку.")};
+        if (app.workDirMoved())
+            choice.programFolderRefusal += QStringLiteral(" Изменяемую копию справочников можно сохранить в папке ") +
+                                           writableCopies + QLatin1Char('.');
+        if (readOnlyBook) choice.initialDir = writableCopies;
+        auto sameBook = [&](const QString& name) {
+            app.enterProgramDir();
+            return name.compare(current, Qt::CaseInsensitive) == 0 || sameFile(name, app.dm.acSpr.path());
+        };
+        choice.refusedBefore = [&](const QString& name) {
+            if (!readOnlyBook || !sameBook(name)) return false;
             person.message(QStringLiteral("Файл справочников ") + app.dm.acSpr.path() +
                            QStringLiteral(" доступен только для чтения. Сохраните изменяемую копию справочников "
                                           "в другой папке, например в ") +
                            writableCopies + QLatin1Char('.'));
-            return;
-        }
-        if (inProgramFolder(app, name)) {
-            QString text = QStringLiteral("Нельзя создать файл справочников в папке, в которую установлена "
-                                          "программа. Выберите другую папку.");
-            if (app.workDirMoved())
-                text += QStringLiteral(" Изменяемую копию справочников можно сохранить в папке ") + writableCopies +
-                        QLatin1Char('.');
-            person.message(text);
-            return;
-        }
-        app.enterProgramDir();
-        if (sameBook) {
+            return true;
+        };
+        choice.refusedAfter = [&](const QString& name) {
+            if (!sameBook(name)) return false;
             person.message(QStringLiteral("После завершения редактирования база данных справочников сохраняется "
                                           "автоматически. Команда Файл \\ Сохранить справочники как... "
                                           "используется только для сохранения базы данных справочников под другим "
                                           "именем."));
-            return;
-        }
-        if (fileExists(name) && !person.ask(replaceQuestion(name))) return;
+            return true;
+        };
+        const QString name = chooseFile(app, ctx, choice);
+        if (name.isEmpty()) return;
         const QString source = app.dm.acSpr.path();
         if (sameFile(name, app.dm.acGR.path())) closeFiles(app);
         blockCopy(source, name);

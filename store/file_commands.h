@@ -23,7 +23,4 @@ void openReferenceBook(App& app);
 void saveReferenceBookAs(App& app);
 void compactReferenceBook(App& app);
 
-// The folder part of name is the program folder (compared as exact text).
-bool inProgramFolder(const App& app, const QString& name);
-
 }  // namespace volm

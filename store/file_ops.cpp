@@ -2,6 +2,7 @@
 
 #include "store/errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -29,6 +30,15 @@ QString applyNameRule(const QString& name) {
 }
 
 QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('/')) + 1); }
+
+bool inProgramFolder(const QString& programDir, const QString& fileName) {
+    const QString slashed = programDir.endsWith(QLatin1Char('/')) ? programDir : programDir + QLatin1Char('/');
+    if (folderOf(fileName) == slashed) return true;
+    const QString dir = QFileInfo(QDir(programDir).absoluteFilePath(fileName)).absolutePath();
+    const QString a = QFileInfo(dir).canonicalFilePath();
+    const QString b = QFileInfo(programDir).canonicalFilePath();
+    return !a.isEmpty() && a == b;
+}
 
 void blockCopy(const QString& from, const QString& to, const std::function<void(qint64)>& onBlock) {
     QFile src(from);

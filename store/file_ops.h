@@ -15,6 +15,11 @@ QString applyNameRule(const QString& name);
 // The folder part of a path, up to and including the last "/"; empty when none.
 QString folderOf(const QString& path);
 
+// The file would land in the program folder programDir: its folder part is that
+// folder with its separator, or the same folder reached by another spelling (a
+// bare name, "..", a link) once made absolute from the program folder.
+bool inProgramFolder(const QString& programDir, const QString& fileName);
+
 // Copies from into to (created or emptied) in blocks of kCopyBlock bytes;
 // onBlock is told the size of every block written. Throws FileError.
 void blockCopy(const QString& from, const QString& to, const std::function<void(qint64)>& onBlock = {});

@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/decimal_text.h"
 #include "store/record_list.h"
 #include "store/str_to_int.h"
@@ -43,13 +44,12 @@ NodeFillResult fill(App& app, const NodeFillInput& input, const NodeFillHooks& h
         if (hooks.controlsEnabled) hooks.controlsEnabled(on);
     };
 
-    nodes->disableControls();
     bool started = false;
     Finally always([&] {
-        nodes->enableControls();
         status(QString());
         if (started) enable(true);
     });
+    ControlsPause pause(nodes);  // resumed before the status and controls come back
     runReported(person, [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка в параметре \"Начиная с узла номер\".");
         const int first = strToInt(input.first);
@@ -87,7 +87,7 @@ NodeFillResult fill(App& app, const NodeFillInput& input, const NodeFillHooks& h
             QElapsedTimer clock;
             clock.start();
             qint64 shown = -kStatusIntervalMs;
-            db.begin();
+            Transaction tx(db);
             try {
                 for (int n = first; n <= last; ++n) {
                     if (clock.elapsed() - shown >= kStatusIntervalMs) {
@@ -109,10 +109,10 @@ NodeFillResult fill(App& app, const NodeFillInput& input, const NodeFillHooks& h
                     st->bind(2, qint64(n));
                     st->run();
                 }
-                db.commit();
+                tx.commit();
             } catch (...) {
                 // What was written before the failure stays written.
-                db.commit();
+                tx.commit();
                 nodes->requery();
                 throw;
             }

@@ -93,15 +93,19 @@ QString nodeText(const QVariant& v) {
 // The state of a program with no calculation open.
 void resetState(App& app) {
     app.FormuliProvereny = false;
-    app.gridsVisible = false;
-    app.calcNameText.clear();
-    app.supplyNodeText.clear();
-    app.availNodeText.clear();
-    app.availNodeEnabled = false;
     app.RasVip = false;
+    Q_EMIT app.calculationClosed();
 }
 
 }  // namespace
+
+HeaderTexts storedHeader(const App& app) {
+    const Table* name = app.dm.atNazvRasch.get();
+    if (!name || !name->isOpen() || name->isEmpty()) return {};
+    auto value = [&](const char* column) { return name->valueAt(0, name->fieldIndex(QString::fromUtf8(column))); };
+    const QVariant title = value("НазвРасч");
+    return {title.isNull() ? QString() : title.toString(), nodeText(value("NузПНапПод")), nodeText(value("NузРНап"))};
+}
 
 void closeFiles(App& app) {
     resetState(app);
@@ -116,14 +120,16 @@ void OtkritFaili(App& app) {
     app.enterProgramDir();
     dm.closeCalculation();
     dm.closeReference();
-    Finally tell([&] { app.changed(); });
+    Finally tell([&] {
+        Q_EMIT app.calculationOpened();
+        app.changed();
+    });
 
     Table& settings = goToSettingsRow(app);
     const QVariant calc = settings.value(QStringLiteral("ФайлГР"));
     const QVariant ref = settings.value(QStringLiteral("ФайлСпр"));
     const QString calcPath = calc.isNull() ? QString() : calc.toString();
     const QString refPath = ref.isNull() ? QString() : ref.toString();
-    app.caption = calc.isNull() ? QStringLiteral("ВОЛМ 1.0") : calcPath + QStringLiteral(" - ВОЛМ 1.0");
 
     if (calcPath.isEmpty()) return;
 
@@ -154,19 +160,15 @@ void OtkritFaili(App& app) {
         Table& name = *dm.atNazvRasch;
         name.first();
         app.RasVip = name.value(QStringLiteral("РасчетВыполнен")).toBool();
-        const QVariant title = name.value(QStringLiteral("НазвРасч"));
-        if (!title.isNull()) app.calcNameText = title.toString();
-        app.supplyNodeText = nodeText(name.value(QStringLiteral("NузПНапПод")));
-        app.availNodeText = nodeText(name.value(QStringLiteral("NузРНап")));
 
-        if (app.checkFormulas) {
-            if (app.checkFormulas(app) && app.rebuildTables) app.rebuildTables(app);
+        if (CatalogueCheck* check = app.catalogueCheck()) {
+            check->checkAndRebuild(app);
         } else {
             // Without the formula library the catalogue counts as checked; the
             // section table takes the marked order that the rebuild would give it.
             app.FormuliProvereny = true;
             dm.atTabl->setSort(app.sectionSort);
-            app.availNodeEnabled = name.value(QStringLiteral("ТипСети")).toInt() == 1;
+            Q_EMIT app.tablesShaped(name.value(QStringLiteral("ТипСети")).toInt() == 1);
         }
     } catch (...) {
         // A file that cannot be opened whole leaves no calculation open.
@@ -175,9 +177,6 @@ void OtkritFaili(App& app) {
         dm.closeReference();
         throw;
     }
-
-    app.gridsVisible = app.FormuliProvereny;
-    app.PoslKlavisha = 0;
 }
 
 }  // namespace volm

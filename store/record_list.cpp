@@ -1,6 +1,7 @@
 #include "store/record_list.h"
 
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/database.h"
 #include "store/person.h"
 #include "store/table.h"
@@ -36,8 +37,7 @@ bool deleteSelectedRows(Person& person, Table& t, std::vector<int> selectedRows,
     }
     if (!person.ask(QStringLiteral("Удалить выделенные записи?"))) return false;
 
-    t.disableControls();
-    Finally resume([&] { t.enableControls(); });
+    ControlsPause pause(&t);
     int n = 0;
     int r = 0;  // record number (1-based) of the last deleted row
     for (int row : selectedRows) {
@@ -60,8 +60,7 @@ bool deleteSelectedRows(Person& person, Table& t, std::vector<int> selectedRows,
 
 bool deleteAllRecords(Person& person, Table& t, Database& db, const QString& sql) {
     if (!person.ask(QStringLiteral("Удалить все записи?"))) return false;
-    t.disableControls();
-    Finally resume([&] { t.enableControls(); });
+    ControlsPause pause(&t);
     if (t.editing()) t.cancel();
     db.exec(sql);
     t.requery();

@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/section_store.h"
@@ -111,7 +112,7 @@ void ZapisatUchastok(App& app) {
     Table* t = app.dm.atTabl.get();
     if (!t || !t->isOpen()) return;
     if (t->recordCount() == 0 && t->state() != Table::State::Insert) return;
-    if (app.flushEditors) app.flushEditors();
+    app.editors().flushEditors();
 
     // A row whose key could not be generated is refused rather than stored
     // under key 0: every section keeps a positive key of its own.
@@ -133,8 +134,7 @@ void ZapisatUchastok(App& app) {
 }
 
 void OchistitTablicu(Table& t) {
-    t.disableControls();
-    Finally resume([&] { t.enableControls(); });
+    ControlsPause pause(&t);
     t.first();
     while (!t.isEmpty()) t.remove();
 }

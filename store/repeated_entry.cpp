@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/decimal_text.h"
 #include "store/records.h"
 #include "store/sql_names.h"
@@ -131,7 +132,7 @@ int prepareRepeatedEntry(App& app) {
     const bool ok = runReported(app.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при сохранении данных.");
         UstanovitRasVip(app, false);
-        if (app.flushEditors) app.flushEditors();
+        app.editors().flushEditors();
         if (t.editing()) ZapisatUchastok(app);
         if (t.isEmpty()) return;
         recNo = std::max(1, t.recNo());
@@ -161,13 +162,12 @@ int markSections(App& app, MarkOp op, const std::vector<int>& rows, bool all, co
     if (!t || !t->isOpen() || t->isEmpty()) return 0;
     Person& person = app.person();
     int written = 0;
-    t->disableControls();
-    if (hooks.locked) hooks.locked(true);
     Finally always([&] {
-        t->enableControls();
         if (hooks.status) hooks.status(QString());
         if (hooks.locked) hooks.locked(false);
     });
+    ControlsPause pause(t);  // resumed before the status and the lock are undone
+    if (hooks.locked) hooks.locked(true);
     runReported(person, [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при заполнении участков.");
         BusyGuard busy(person);
@@ -182,8 +182,8 @@ int markSections(App& app, MarkOp op, const std::vector<int>& rows, bool all, co
         Database& db = app.dm.acGR;
         auto st = db.prepare(QStringLiteral("UPDATE [Табл] SET [Заполн_Уч]=?1 WHERE [id]=?2"));
         Progress progress(app, hooks);
-        db.begin();
         try {
+            Transaction tx(db);  // undone before the rows are read again
             for (int r = 0; r < t->rowCount(); ++r) {
                 progress.section(*t, r);
                 if (!chosen[size_t(r)]) continue;
@@ -198,9 +198,8 @@ int markSections(App& app, MarkOp op, const std::vector<int>& rows, bool all, co
                 st->run();
                 ++written;
             }
-            db.commit();
+            tx.commit();
         } catch (...) {
-            db.rollback();
             requeryAt(*t, current);
             throw;
         }
@@ -256,13 +255,12 @@ bool apply(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
     }
 
     bool done = false;
-    t->disableControls();
-    if (hooks.locked) hooks.locked(true);
     Finally always([&] {
-        t->enableControls();
         if (hooks.status) hooks.status(QString());
         if (hooks.locked) hooks.locked(false);
     });
+    ControlsPause pause(t);  // resumed before the status and the lock are undone
+    if (hooks.locked) hooks.locked(true);
     runReported(person, [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при вводе повторяющихся данных.");
         BusyGuard busy(person);
@@ -298,8 +296,8 @@ bool apply(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
 
         Progress progress(app, hooks);
         std::map<int, QVariant> values;  // the section's values as the rows change them
-        db.begin();
         try {
+            Transaction tx(db);  // undone before the rows are read again
             for (int r = 0; r < t->rowCount(); ++r) {
                 progress.section(*t, r);
                 if (!st || !isMarked(t->valueAt(r, mark))) continue;
@@ -325,9 +323,8 @@ bool apply(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
                 st->bind(int(targets.size() + 1), t->valueAt(r, idField).toLongLong());
                 st->run();
             }
-            db.commit();
+            tx.commit();
         } catch (...) {
-            db.rollback();
             t->requery();
             returnToRecord(*t, recNo);
             throw;

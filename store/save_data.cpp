@@ -35,9 +35,10 @@ void storeNode(App& app, Table& name, const QString& text, const QString& column
 
 void SohranitDannie(App& app) {
     DataModule& dm = app.dm;
-    const bool headerEditing = app.headerGridEditing && app.headerGridEditing();
-    const bool sectionEditing = app.sectionGridEditing && app.sectionGridEditing();
-    if (app.flushEditors) app.flushEditors();
+    EditorHost& editors = app.editors();
+    const bool headerEditing = editors.headerGridEditing();
+    const bool sectionEditing = editors.sectionGridEditing();
+    editors.flushEditors();
 
     if (Table* zag = dm.atZag.get(); zag && zag->isOpen() && (headerEditing || zag->modified())) {
         zag->edit();
@@ -49,14 +50,15 @@ void SohranitDannie(App& app) {
         ZapisatUchastok(app);
     }
     Table* name = dm.atNazvRasch.get();
-    if (!name || !name->isOpen()) return;
+    const std::optional<HeaderTexts> typed = editors.typedHeader();
+    if (!name || !name->isOpen() || !typed) return;
     name->first();
     name->edit();
     // An empty name is no name: Null, as a fresh file has it.
-    name->setValue(QStringLiteral("НазвРасч"), app.calcNameText.isEmpty() ? QVariant() : QVariant(app.calcNameText));
+    name->setValue(QStringLiteral("НазвРасч"), typed->calcName.isEmpty() ? QVariant() : QVariant(typed->calcName));
     name->post();
-    storeNode(app, *name, app.supplyNodeText, QStringLiteral("NузПНапПод"));
-    storeNode(app, *name, app.availNodeText, QStringLiteral("NузРНап"));
+    storeNode(app, *name, typed->supplyNode, QStringLiteral("NузПНапПод"));
+    storeNode(app, *name, typed->availNode, QStringLiteral("NузРНап"));
 }
 
 }  // namespace volm

@@ -2,16 +2,11 @@
 
 #include "store/app.h"
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/errors.h"
 #include "store/records.h"
 
 namespace volm {
-
-int arrowLandingRow(int recNo, int recordCount, int keyCode) {
-    if (keyCode == kKeyUp && recNo > 1) return recNo - 1;
-    if (keyCode == kKeyDown && recNo < recordCount) return recNo + 1;
-    return recNo;
-}
 
 void storeSectionOnPost(App& app, Table& sections) {
     UstanovitRasVip(app, false);
@@ -26,8 +21,7 @@ void storeSectionOnPost(App& app, Table& sections) {
 
     // The values are in the file: the cursor shows them as read back, browsing
     // on the stored row; a move that led here goes on from that row.
-    sections.disableControls();
-    Finally resume([&] { sections.enableControls(); });
+    ControlsPause pause(&sections);
     sections.cancel();
     sections.requery();
     const int r = rowWithId(sections, id);

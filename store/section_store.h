@@ -9,18 +9,9 @@ namespace volm {
 
 class App;
 
-// Key codes the section grids hand over in App::PoslKlavisha.
-inline constexpr int kKeyUp = 38;
-inline constexpr int kKeyDown = 40;
-
 // Before-post handler of the section cursor. For an existing row it stores the
 // values, re-reads the table and leaves the cursor browsing on the stored row;
 // for a row being inserted it returns with the row still to be posted.
 void storeSectionOnPost(App& app, Table& sections);
-
-// The 1-based row to land on after a store that came from a grid: one up for the
-// Up arrow unless on the first row, one down for the Down arrow unless on the
-// last, otherwise the same row.
-int arrowLandingRow(int recNo, int recordCount, int keyCode);
 
 }  // namespace volm

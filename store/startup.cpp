@@ -1,6 +1,7 @@
 #include "store/startup.h"
 
 #include "store/command.h"
+#include "store/controls_pause.h"
 #include "store/errors.h"
 #include "store/file_ops.h"
 #include "store/scratch_lock.h"
@@ -188,12 +189,7 @@ bool startUp(App& app) {
 }
 
 bool shutDown(App& app) {
-    Table* sections = app.dm.atTabl.get();
-    if (sections) sections->disableControls();
-    Finally resume([&] {
-        if (sections && app.dm.atTabl.get() == sections)
-            while (sections->controlsDisabled()) sections->enableControls();
-    });
+    ControlsPause pause(app.dm.atTabl, true);
     return runReported(app.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при сохранении данных.");
         SohranitDannie(app);

@@ -20,14 +20,19 @@ bool startUp(App& app);
 bool shutDown(App& app);
 
 // (Re)opens the calculation file and the reference book named in the settings,
-// reads the flags, the name and the node numbers, checks the formulas and rebuilds
-// the tables. Throws for the caller's report; on an exception both files are left
-// closed (no calculation open).
+// reads the flags, checks the formulas and rebuilds the tables (the App's
+// CatalogueCheck). Throws for the caller's report; on an exception both files
+// are left closed (no calculation open). Ends with App::calculationOpened.
 void OtkritFaili(App& app);
 
 // Closes the calculation file and the reference book and leaves the program in
-// the state of no calculation open (grids hidden, flags and edits cleared).
+// the state of no calculation open (flags cleared; App::calculationClosed).
 void closeFiles(App& app);
+
+// The calculation name and the head nodes as stored in НазвРасч (a node that is
+// not a whole number as it is, for the run's check to name); empty texts when no
+// calculation is open.
+HeaderTexts storedHeader(const App& app);
 
 // Commits the main window's pending edits: the header row, the section row, the
 // calculation name and the two node numbers. Throws for the caller's report.

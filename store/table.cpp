@@ -15,8 +15,6 @@ namespace volm {
 
 namespace {
 
-QString quoted(const QString& name) { return quoteIdentifier(name); }
-
 // The kind and text size of a field from its declared column type.
 Field fieldFromDecl(const QString& name, const QString& declType) {
     Field f;
@@ -88,7 +86,7 @@ QString sortTerms(const QString& sort, const std::vector<Field>& fields) {
             out << t;
             continue;
         }
-        QString ordered = alphabeticalTerm(quoted(field->name));
+        QString ordered = alphabeticalTerm(quoteIdentifier(field->name));
         if (!m.captured(2).isEmpty()) ordered += QLatin1Char(' ') + m.captured(2).toUpper();
         out << ordered;
     }
@@ -145,8 +143,8 @@ void Table::readRows() {
         sql = sql_;
     } else {
         sql = QStringLiteral("SELECT rowid");
-        for (const Field& f : fields_) sql += QStringLiteral(", ") + quoted(f.name);
-        sql += QStringLiteral(" FROM ") + quoted(table_);
+        for (const Field& f : fields_) sql += QStringLiteral(", ") + quoteIdentifier(f.name);
+        sql += QStringLiteral(" FROM ") + quoteIdentifier(table_);
         sql += QStringLiteral(" ORDER BY ") + sortTerms(sort_, fields_);
     }
     Statement st(db, sql);
@@ -473,6 +471,7 @@ void Table::startInsert(int position) {
     if (beforeInsert) beforeInsert(*this);
     Row r;
     r.values.resize(fields_.size());
+    notify([position](TableObserver* o) { o->rowAboutToBeInserted(position); });
     rows_.insert(rows_.begin() + position, std::move(r));
     insertPos_ = position;
     state_ = State::Insert;
@@ -503,14 +502,14 @@ void Table::post() {
         std::vector<int> idx;
         for (int i = 0; i < fieldCount(); ++i) {
             if (r.values[i].isNull()) continue;
-            names << quoted(fields_[i].name);
+            names << quoteIdentifier(fields_[i].name);
             marks << QStringLiteral("?%1").arg(idx.size() + 1);
             idx.push_back(i);
         }
         QString sql = names.isEmpty()
-                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_))
+                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table_))
                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(quoted(table_), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+                                .arg(quoteIdentifier(table_), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         Statement st(db, sql);
         for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
         st.run();
@@ -522,13 +521,13 @@ void Table::post() {
             const QVariant& a = r.values[i];
             const QVariant& b = saved_.values[i];
             if (a.isNull() == b.isNull() && a == b) continue;
-            sets << QStringLiteral("%1 = ?%2").arg(quoted(fields_[i].name)).arg(idx.size() + 1);
+            sets << QStringLiteral("%1 = ?%2").arg(quoteIdentifier(fields_[i].name)).arg(idx.size() + 1);
             idx.push_back(i);
             reorder = reorder || sortNames(sort_, fields_[i].name);
         }
         if (!idx.empty()) {
             Statement st(db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                                 .arg(quoted(table_), sets.join(QStringLiteral(", ")))
+                                 .arg(quoteIdentifier(table_), sets.join(QStringLiteral(", ")))
                                  .arg(idx.size() + 1));
             for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
             st.bind(int(idx.size() + 1), r.rowid);
@@ -559,6 +558,7 @@ void Table::cancel() {
     if (!editing()) return;
     if (state_ == State::Insert) {
         const int pos = insertPos_;
+        notify([pos](TableObserver* o) { o->rowAboutToBeRemoved(pos); });
         rows_.erase(rows_.begin() + pos);
         state_ = State::Browse;
         modified_ = false;
@@ -600,10 +600,11 @@ void Table::remove() {
     if (editing()) cancel();
     if (cur_ < 0) throw DatabaseError(QStringLiteral("Нет записи для удаления."));
     if (beforeDelete) beforeDelete(*this);
-    Statement st(db_.handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(table_)));
+    Statement st(db_.handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_)));
     st.bind(1, rows_[cur_].rowid);
     st.run();
     const int pos = cur_;
+    notify([pos](TableObserver* o) { o->rowAboutToBeRemoved(pos); });
     rows_.erase(rows_.begin() + pos);
     notify([pos](TableObserver* o) { o->rowRemoved(pos); });
     cur_ = -2;

@@ -32,16 +32,20 @@ QString sortTerms(const QString& sort, const std::vector<Field>& fields);
 // throws DatabaseError.
 QVariant storedValue(const Field& f, const QVariant& v);
 
-// Told of changes so that a view can follow. While display updates are suspended
-// nothing is told; resuming them fully tells tableReset once.
+// Told of changes so that a view can follow. A row insertion or removal is told
+// twice, as Qt models announce it: before (the rows are still as they were) and
+// after. While display updates are suspended nothing is told; resuming them
+// fully tells tableReset once.
 class TableObserver {
 public:
     virtual ~TableObserver() = default;
     virtual void tableReset() {}                         // rows, fields or order changed wholesale
     virtual void currentChanged(int /*row*/) {}          // the current row moved (0-based)
     virtual void rowChanged(int /*row*/) {}              // values of one row changed
-    virtual void rowInserted(int /*row*/) {}             // a row appeared at this position
-    virtual void rowRemoved(int /*row*/) {}              // the row at this position went away
+    virtual void rowAboutToBeInserted(int /*row*/) {}    // a row is about to appear at this position
+    virtual void rowInserted(int /*row*/) {}             // it has appeared
+    virtual void rowAboutToBeRemoved(int /*row*/) {}     // the row at this position is about to go
+    virtual void rowRemoved(int /*row*/) {}              // it has gone
     virtual void stateChanged() {}                       // browse/edit/insert or modified flag
     virtual void tableDestroyed() {}                     // the cursor is going away; forget it
 };
@@ -125,7 +129,7 @@ public:
     bool modified() const { return modified_; }
     bool editing() const { return state_ == State::Edit || state_ == State::Insert; }
 
-    // Nested suspension of display updates.
+    // Nested suspension of display updates (ControlsPause holds one).
     void disableControls();
     void enableControls();
     bool controlsDisabled() const { return disabled_ > 0; }

@@ -1,5 +1,6 @@
 #include "ui/chart_window.h"
 
+#include "store/controls_pause.h"
 #include "store/errors.h"
 #include "store/startup.h"
 #include "ui/chart_plot.h"
@@ -202,13 +203,7 @@ void TGrForm::saveChartAs() {
 void TGrForm::launch(App& app, QWidget* parent) {
     Table* t = app.dm.atTabl.get();
     const bool suspend = t && t->isOpen() && !t->controlsDisabled();
-    if (suspend) t->disableControls();
-    struct Resume {
-        Table* t;
-        ~Resume() {
-            if (t) t->enableControls();
-        }
-    } resume{suspend ? t : nullptr};
+    ControlsPause pause(suspend ? t : nullptr);
     SohranitDannie(app);
     if (!app.RasVip) {
         app.person().message(QStringLiteral(

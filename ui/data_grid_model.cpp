@@ -110,22 +110,10 @@ QString DataGridModel::fieldNameAt(int column) const {
     return table_->fields()[size_t(f)].name;
 }
 
-// While an insertion or removal is being announced the cursor has already
-// changed; the rows after the change are read from where they are now.
-int DataGridModel::tableRow(int row) const {
-    if (shiftFrom_ >= 0 && row >= shiftFrom_) {
-        if (shift_ < 0 && row == shiftFrom_) return -1;  // the row that went away
-        return row + shift_;
-    }
-    return row;
-}
-
 QString DataGridModel::displayText(int row, int column) const {
     const int f = fieldAt(column);
     if (!table_ || f < 0 || f >= table_->fieldCount()) return {};
-    const int tr = tableRow(row);
-    if (tr < 0) return {};
-    const QVariant v = table_->valueAt(tr, f);
+    const QVariant v = table_->valueAt(row, f);
     if (v.isNull()) return {};
     switch (table_->fields()[size_t(f)].kind) {
     case FieldKind::Bool: {
@@ -302,30 +290,28 @@ void DataGridModel::rowChanged(int row) {
     Q_EMIT dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
 }
 
-void DataGridModel::rowInserted(int row) {
-    if (row < 0 || row > rows_) {
-        tableReset();
-        return;
-    }
-    shiftFrom_ = row;
-    shift_ = 1;
-    beginInsertRows({}, row, row);
-    shiftFrom_ = -1;
-    shift_ = 0;
+// An insertion or removal the views have not seen the rows for (the model was
+// out of step) is shown as a reset once it is done.
+void DataGridModel::rowAboutToBeInserted(int row) {
+    announced_ = row >= 0 && row <= rows_;
+    if (announced_) beginInsertRows({}, row, row);
+}
+
+void DataGridModel::rowInserted(int) {
+    if (!announced_) return tableReset();
+    announced_ = false;
     ++rows_;
     endInsertRows();
 }
 
-void DataGridModel::rowRemoved(int row) {
-    if (row < 0 || row >= rows_) {
-        tableReset();
-        return;
-    }
-    shiftFrom_ = row;
-    shift_ = -1;
-    beginRemoveRows({}, row, row);
-    shiftFrom_ = -1;
-    shift_ = 0;
+void DataGridModel::rowAboutToBeRemoved(int row) {
+    announced_ = row >= 0 && row < rows_;
+    if (announced_) beginRemoveRows({}, row, row);
+}
+
+void DataGridModel::rowRemoved(int) {
+    if (!announced_) return tableReset();
+    announced_ = false;
     --rows_;
     if (indicatorRow_ >= rows_) indicatorRow_ = -1;
     endRemoveRows();

@@ -103,14 +103,15 @@ private:
     void tableReset() override;
     void currentChanged(int row) override;
     void rowChanged(int row) override;
+    void rowAboutToBeInserted(int row) override;
     void rowInserted(int row) override;
+    void rowAboutToBeRemoved(int row) override;
     void rowRemoved(int row) override;
     void stateChanged() override;
     void tableDestroyed() override;
 
     std::vector<int> mapColumns() const;
     void looksChanged();
-    int tableRow(int row) const;
     void report(const QString& text) const;
     template <typename Op> bool guarded(Op op);
 
@@ -118,8 +119,7 @@ private:
     QStringList fixedFields_;
     std::vector<int> columns_;   // field index of each column
     int rows_ = 0;               // rows as last announced to the views
-    int shiftFrom_ = -1;         // while a change is announced: first moved row
-    int shift_ = 0;              // and by how much the cursor's rows moved
+    bool announced_ = false;     // an insertion or removal is between its two notices
     int indicatorRow_ = -1;      // row whose title shows the cursor mark
     std::map<QString, ColumnLook> looks_;  // by upper-cased field name
     ColumnLook defaultLook_;

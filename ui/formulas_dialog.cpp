@@ -222,7 +222,7 @@ bool TRasFormuliForm::checkOnClose() {
     app_.person().processEvents();
     volm::runReported(app_.person(), [&](volm::ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при проверке синтаксиса показателей расчета.");
-        if (app_.checkFormulas) app_.checkFormulas(app_);
+        if (volm::CatalogueCheck* check = app_.catalogueCheck()) check->check(app_);
     });
     return true;
 }
@@ -280,7 +280,7 @@ bool TRasFormuliForm::run(volm::App& app, QWidget* parent) {
     const bool ready = volm::runReported(person, [&](volm::ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при сохранении данных.");
         volm::UstanovitRasVip(app, false);
-        if (app.flushEditors) app.flushEditors();
+        app.editors().flushEditors();
         if (dm.atZag && dm.atZag->editing()) dm.atZag->post();
         if (dm.atTabl && dm.atTabl->editing()) volm::ZapisatUchastok(app);
         dm.atFormuli->first();
@@ -292,16 +292,14 @@ bool TRasFormuliForm::run(volm::App& app, QWidget* parent) {
             dlg.exec();
         }
         person.processEvents();
-        if (app.FormuliProvereny && app.rebuildTables) {
+        volm::CatalogueCheck* check = app.catalogueCheck();
+        if (app.FormuliProvereny && check) {
             volm::runReported(person, [&](volm::ErrorContext& ctx) {
                 ctx = QStringLiteral("Ошибка при настройке структуры таблиц гидравлического расчета.");
-                app.rebuildTables(app);
+                check->rebuild(app);
             });
         }
     }
-    app.gridsVisible = app.FormuliProvereny;
-    app.PervKolZag = 0;
-    app.PervKolTabl = 0;
     app.changed();
     return true;
 }

@@ -8,10 +8,9 @@
 // unlocks). Does nothing when no calculation is open. It clears the
 // calculation-done flag, moves the main window's pending grid edits into the
 // file, moves both catalogue tables to their first rows and shows the window
-// modally; its close runs the check (App::checkFormulas). Afterwards, when the
-// check passed, the tables are rebuilt (App::rebuildTables); App::gridsVisible
-// follows FormuliProvereny, PervKolZag/PervKolTabl are reset and the window is
-// told (App::changed).
+// modally; its close runs the check (the App's CatalogueCheck). Afterwards, when
+// the check passed, the tables are rebuilt and the window is told (App::changed);
+// it shows the grids when FormuliProvereny is set.
 #include <QDialog>
 #include <functional>
 

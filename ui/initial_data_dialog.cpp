@@ -351,7 +351,7 @@ bool TVvodNachDannForm::run(volm::App& app, QWidget* parent, AutoFill autoFill) 
     const bool ready = volm::runReported(person, [&](volm::ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при сохранении данных.");
         volm::UstanovitRasVip(app, false);
-        if (app.flushEditors) app.flushEditors();
+        app.editors().flushEditors();
         if (dm.atZag && dm.atZag->editing()) dm.atZag->post();
         if (dm.atTabl && dm.atTabl->editing()) volm::ZapisatUchastok(app);
         dm.atUzliTS->first();
@@ -367,12 +367,9 @@ bool TVvodNachDannForm::run(volm::App& app, QWidget* parent, AutoFill autoFill) 
         volm::Finally clearStatus([&] { person.status(QString()); });
         volm::runReported(person, [&](volm::ErrorContext& ctx) {
             ctx = QStringLiteral("Ошибка при настройке структуры таблиц гидравлического расчета.");
-            if (app.checkFormulas && app.checkFormulas(app) && app.rebuildTables) app.rebuildTables(app);
+            if (volm::CatalogueCheck* check = app.catalogueCheck()) check->checkAndRebuild(app);
         });
     }
-    app.gridsVisible = app.FormuliProvereny;
-    app.PervKolZag = 0;
-    app.PervKolTabl = 0;
     app.changed();
     return true;
 }

@@ -8,9 +8,8 @@
 // caller locks and unlocks). Does nothing when no calculation is open. It clears
 // the calculation-done flag, moves the main window's pending grid edits into the
 // file, shows the dialog modally, and after it closes checks the formulas and,
-// when they pass, rebuilds the tables (App::checkFormulas, App::rebuildTables);
-// then sets App::gridsVisible, resets PervKolZag/PervKolTabl and tells the window
-// (App::changed). autoFill opens the node auto-fill dialog over this one.
+// when they pass, rebuilds the tables (the App's CatalogueCheck); then tells the
+// window (App::changed), which shows the grids when FormuliProvereny is set. autoFill opens the node auto-fill dialog over this one.
 // The grids write straight into the file; the scalar values are stored when the
 // dialog closes, however it is closed.
 #include "store/app.h"

@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -45,18 +44,25 @@ constexpr int kSectionPitch = 104;
 }  // namespace
 
 TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
-    setWindowTitle(app_.caption);
     buildLayout();
     buildActions();
     buildMenus();
     buildToolBar();
-    attachSeams();
+    app_.setEditorHost(this);
+    // The formula check and the table rebuild let the screen repaint while they
+    // run; the window stays locked meanwhile, whoever starts them.
+    check_ = app_.catalogueCheck();
+    if (check_) app_.setCatalogueCheck(this);
+    calculationOpened();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(55);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
 
     connect(&app_, &App::stateChanged, this, &TMainForm::syncFromApp);
+    connect(&app_, &App::calculationOpened, this, &TMainForm::calculationOpened);
+    connect(&app_, &App::calculationClosed, this, &TMainForm::calculationClosed);
+    connect(&app_, &App::tablesShaped, this, [this](bool twoPipe) { state_.availNodeEnabled = twoPipe; });
     connect(&app_, &App::fontsChanged, this, &TMainForm::applyFonts);
 
     resize(1016, 426 + menuBar()->sizeHint().height() + ToolBar1->sizeHint().height() +
@@ -70,13 +76,9 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
 }
 
 TMainForm::~TMainForm() {
-    // The App outlives the window: its seams must not call into a dead window.
-    app_.flushEditors = nullptr;
-    app_.headerGridEditing = nullptr;
-    app_.sectionGridEditing = nullptr;
-    app_.sectionGridsFocused = nullptr;
-    if (checkFormulas_) app_.checkFormulas = checkFormulas_;
-    if (rebuildTables_) app_.rebuildTables = rebuildTables_;
+    // The App outlives the window: it must not call into a dead window.
+    app_.setEditorHost(nullptr);
+    if (check_) app_.setCatalogueCheck(check_);
     zagModel->setTable(nullptr);
     nuModel->setTable(nullptr);
     glavnModel->setTable(nullptr);
@@ -187,9 +189,9 @@ void TMainForm::buildLayout() {
     // The two grids of the sections scroll together.
     connect(DGGlavn->verticalScrollBar(), &QScrollBar::valueChanged, DGNU->verticalScrollBar(), &QScrollBar::setValue);
     connect(DGNU->verticalScrollBar(), &QScrollBar::valueChanged, DGGlavn->verticalScrollBar(), &QScrollBar::setValue);
-    connect(DGGlavn->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { app_.PervKolTabl = -1; });
-    connect(DGZag->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { app_.PervKolZag = -1; });
-    auto key = [this](int code) { app_.PoslKlavisha = code; };
+    connect(DGGlavn->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { state_.PervKolTabl = -1; });
+    connect(DGZag->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { state_.PervKolZag = -1; });
+    auto key = [this](int code) { state_.PoslKlavisha = code; };
     DGGlavn->onKey = key;
     DGNU->onKey = key;
 
@@ -213,44 +215,47 @@ void TMainForm::buildLayout() {
     StatusBar1 = new QLabel;
     statusBar()->addWidget(StatusBar1, 1);
     statusBar()->setSizeGripEnabled(true);
-
-    // The edits hand their texts to the App as they are typed.
-    connect(edRasName, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (!syncing_) app_.calcNameText = t;
-    });
-    connect(edNuzPNapPod, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (!syncing_) app_.supplyNodeText = t;
-    });
-    connect(edNuzRNap, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (!syncing_) app_.availNodeText = t;
-    });
     placeCaptionStrips();
 }
 
-void TMainForm::attachSeams() {
-    app_.flushEditors = [this] {
-        DGZag->flushEditor();
-        DGGlavn->flushEditor();
-    };
-    app_.headerGridEditing = [this] { return DGZag->isEditingCell(); };
-    app_.sectionGridEditing = [this] { return DGGlavn->isEditingCell(); };
-    app_.sectionGridsFocused = [this] { return DGGlavn->hasFocusInside() || DGNU->hasFocusInside(); };
-    // The formula check and the table rebuild let the screen repaint while they
-    // run; the window stays locked meanwhile, whoever starts them.
-    checkFormulas_ = app_.checkFormulas;
-    rebuildTables_ = app_.rebuildTables;
-    if (checkFormulas_)
-        app_.checkFormulas = [this](App& a) {
-            BlokirovatOkno();
-            Finally unlock([this] { RazblokirovatOkno(); });
-            return checkFormulas_(a);
-        };
-    if (rebuildTables_)
-        app_.rebuildTables = [this](App& a) {
-            BlokirovatOkno();
-            Finally unlock([this] { RazblokirovatOkno(); });
-            rebuildTables_(a);
-        };
+void TMainForm::flushEditors() {
+    DGZag->flushEditor();
+    DGGlavn->flushEditor();
+}
+
+bool TMainForm::headerGridEditing() const { return DGZag->isEditingCell(); }
+bool TMainForm::sectionGridEditing() const { return DGGlavn->isEditingCell(); }
+
+std::optional<HeaderTexts> TMainForm::typedHeader() const {
+    return HeaderTexts{edRasName->text(), edNuzPNapPod->text(), edNuzRNap->text()};
+}
+
+bool TMainForm::check(App& app) {
+    BlokirovatOkno();
+    Finally unlock([this] { RazblokirovatOkno(); });
+    return check_->check(app);
+}
+
+void TMainForm::rebuild(App& app) {
+    BlokirovatOkno();
+    Finally unlock([this] { RazblokirovatOkno(); });
+    check_->rebuild(app);
+}
+
+void TMainForm::showHeader(const HeaderTexts& texts) {
+    for (auto [edit, text] : {std::pair{edRasName, &texts.calcName}, {edNuzPNapPod, &texts.supplyNode},
+                              {edNuzRNap, &texts.availNode}})
+        if (edit->text() != *text) edit->setText(*text);
+}
+
+void TMainForm::calculationOpened() {
+    state_.calculationOpened(app_);
+    showHeader(storedHeader(app_));
+}
+
+void TMainForm::calculationClosed() {
+    state_.calculationClosed();
+    showHeader({});
 }
 
 // Places the top panel's parts as the panel is resized: the name bar, the header
@@ -263,10 +268,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                 nameBar->setGeometry(0, 0, w, kNameBarHeight);
             gbZag->setGeometry(0, kHeaderCaptionTop, w, kCaptionHeight);
             DGZag->setGeometry(0, kHeaderGridTop, w, std::max(0, pnTop->height() - kHeaderGridTop));
-            app_.PervKolZag = 0;
+            state_.PervKolZag = 0;
             placeCaptionStrips();
         } else if (watched == pnClient) {
-            app_.PervKolTabl = 0;
+            state_.PervKolTabl = 0;
             placeCaptionStrips();
         }
     }
@@ -324,14 +329,8 @@ void TMainForm::configureColumns() {
 }
 
 void TMainForm::syncFromApp() {
-    {
-        QScopedValueRollback guard(syncing_, true);
-        setWindowTitle(app_.caption);
-        if (edRasName->text() != app_.calcNameText) edRasName->setText(app_.calcNameText);
-        if (edNuzPNapPod->text() != app_.supplyNodeText) edNuzPNapPod->setText(app_.supplyNodeText);
-        if (edNuzRNap->text() != app_.availNodeText) edNuzRNap->setText(app_.availNodeText);
-        edNuzRNap->setEnabled(app_.availNodeEnabled);
-    }
+    setWindowTitle(state_.caption);
+    edNuzRNap->setEnabled(state_.availNodeEnabled);
     if (app_.locale.name() != locale_.name() || app_.locale.decimalPoint() != locale_.decimalPoint()) {
         locale_ = app_.locale;
         zagModel->setLocale(locale_);
@@ -339,10 +338,10 @@ void TMainForm::syncFromApp() {
     }
     bindGrids();
     configureColumns();
-    DGZag->setVisible(app_.gridsVisible);
-    DGNU->setVisible(app_.gridsVisible);
-    DGGlavn->setVisible(app_.gridsVisible);
-    if (!app_.gridsVisible) {
+    DGZag->setVisible(state_.gridsVisible);
+    DGNU->setVisible(state_.gridsVisible);
+    DGGlavn->setVisible(state_.gridsVisible);
+    if (!state_.gridsVisible) {
         gbZag->clearTexts();
         gbGlavn->clearTexts();
     }
@@ -350,8 +349,8 @@ void TMainForm::syncFromApp() {
     miSortPoNU->setChecked(bySections);
     miSortPoVnutrSc->setChecked(!bySections);
     placeCaptionStrips();
-    app_.PervKolZag = 0;
-    app_.PervKolTabl = 0;
+    state_.PervKolZag = 0;
+    state_.PervKolTabl = 0;
 }
 
 void TMainForm::applyFonts(const FontSizes& sizes) {
@@ -362,7 +361,7 @@ void TMainForm::applyFonts(const FontSizes& sizes) {
     f.setPointSize(sizes.captions);
     lbLeft->setFont(f);
     placeCaptionStrips();
-    app_.PervKolZag = app_.PervKolTabl = 0;
+    state_.PervKolZag = state_.PervKolTabl = 0;
 }
 
 QString TMainForm::statusText() const { return StatusBar1->text(); }
@@ -391,8 +390,8 @@ void TMainForm::RazblokirovatOkno() {
     pnClient->setEnabled(true);
     if (focusBeforeLock_ && focusBeforeLock_->isVisible() && focusBeforeLock_->isEnabled())
         focusBeforeLock_->setFocus();
-    app_.PervKolZag = 0;
-    app_.PervKolTabl = 0;
+    state_.PervKolZag = 0;
+    state_.PervKolTabl = 0;
     Timer1->start();
 }
 

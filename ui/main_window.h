@@ -3,11 +3,12 @@
 // header grid (Заг), the section-number grid and the section grid (Табл) with the
 // caption boxes above them that follow horizontal scrolling, the menu, toolbar
 // and status bar that start every command. Its first show is the program's
-// start-up and its close the shutdown. The window shows the App's state and
-// hands its edit texts back to it.
+// start-up and its close the shutdown. The window shows the App's files and
+// flags, keeps its own state (MainWindowState) and is the App's editor host.
 #include "store/app.h"
 #include "store/node_fill.h"
 #include "ui/result_dialog.h"
+#include "ui/window_state.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -29,15 +30,22 @@ class DataGridModel;
 class DataGridView;
 class SchematicWindow;
 
-class TMainForm : public QMainWindow, public ResultFollowUps {
+class TMainForm : public QMainWindow, public ResultFollowUps, public EditorHost, private CatalogueCheck {
     Q_OBJECT
 public:
-    // The App's checkFormulas and rebuildTables seams, when set, are run with the
-    // window locked from now on (set them before making the window).
+    // The App's catalogue check, when set, runs with the window locked from now
+    // on (set it before making the window).
     explicit TMainForm(App& app, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     App& app() const { return app_; }
+    MainWindowState& state() { return state_; }
+
+    // EditorHost: the grids' cell editors and the name and node edits.
+    void flushEditors() override;
+    bool headerGridEditing() const override;
+    bool sectionGridEditing() const override;
+    std::optional<HeaderTexts> typedHeader() const override;
 
     // Start-up (once; the first show runs it) and shutdown (the close runs it).
     void FormShow();
@@ -57,8 +65,11 @@ public:
     // or outside the grid, else the 1-based number of the shown column.
     static int columnUnder(const DataGridView* grid, int x);
 
-    // Shows the App's state: caption, edits, grids and their columns, sort marks.
+    // Shows the state: caption, edits, grids and their columns, sort marks.
     void syncFromApp();
+    // The core's notices: the calculation (re)opened or closed.
+    void calculationOpened();
+    void calculationClosed();
     // Applies font sizes to the grids and caption labels.
     void applyFonts(const FontSizes& sizes);
     QString statusText() const;
@@ -149,7 +160,10 @@ private:
     void bindGrids();
     void configureColumns();
     void placeCaptionStrips();
-    void attachSeams();
+    // CatalogueCheck: the App's own check, with the window locked.
+    bool check(App& app) override;
+    void rebuild(App& app) override;
+    void showHeader(const HeaderTexts& texts);
     // Runs a command's body; an abort is silent, any other escaping error is shown
     // with its message (the commands with their own reports never let one out).
     template <typename Body> void guarded(Body&& body);
@@ -163,13 +177,12 @@ private:
     QPointer<QWidget> focusBeforeLock_;
     bool started_ = false;
     bool closed_ = false;
-    bool syncing_ = false;
     QActionGroup* sortGroup_ = nullptr;
     QPointer<QWidget> help_;
     QPointer<SchematicWindow> schematic_;
     QLocale locale_;
-    std::function<bool(App&)> checkFormulas_;  // the App's seams as given, wrapped in the lock
-    std::function<void(App&)> rebuildTables_;
+    MainWindowState state_;
+    CatalogueCheck* check_ = nullptr;  // the App's catalogue check as given
     NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
 };
 

@@ -62,14 +62,14 @@ void TMainForm::Timer1Timer() {
     if (!app_.FormuliProvereny) return;
     try {
         const int zag = columnUnder(DGZag, gbZag->origin() + kCaptionPointOffset);
-        if (zag != app_.PervKolZag) {
+        if (zag != state_.PervKolZag) {
             ObnovitZagolovki(DGZag);
-            app_.PervKolZag = zag;
+            state_.PervKolZag = zag;
         }
         const int tabl = columnUnder(DGGlavn, gbGlavn->origin() + kCaptionPointOffset);
-        if (tabl != app_.PervKolTabl) {
+        if (tabl != state_.PervKolTabl) {
             ObnovitZagolovki(DGGlavn);
-            app_.PervKolTabl = tabl;
+            state_.PervKolTabl = tabl;
         }
     } catch (const Error& e) {
         Timer1->stop();

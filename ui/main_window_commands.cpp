@@ -197,7 +197,7 @@ void TMainForm::buildToolBar() {
 }
 
 void TMainForm::storePendingEdits() {
-    if (app_.flushEditors) app_.flushEditors();
+    flushEditors();
     Table* zag = app_.dm.atZag.get();
     if (zag && zag->isOpen() && zag->editing()) zag->post();
     Table* t = app_.dm.atTabl.get();
@@ -269,7 +269,7 @@ void TMainForm::formulasDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        TRasFormuliForm::run(app_, this);
+        if (TRasFormuliForm::run(app_, this)) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();
 }
@@ -281,7 +281,9 @@ void TMainForm::initialDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        TVvodNachDannForm::run(app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
+        const bool ran = TVvodNachDannForm::run(
+            app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
+        if (ran) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();
 }
@@ -393,7 +395,7 @@ void TMainForm::sortSections(bool bySectionNumbers) {
     }
     runReported(app_.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при сортировке записей таблицы расчета.");
-        if (app_.flushEditors) app_.flushEditors();
+        flushEditors();
         if (t->editing()) ZapisatUchastok(app_);
         app_.sectionSort = bySectionNumbers ? kSortBySections : kSortByCounter;
         t->setSort(app_.sectionSort);

@@ -16,7 +16,7 @@
 #include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "calc/run.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/startup.h"
@@ -70,7 +70,7 @@ bool runProcess(const QString& calc, const QString& text, double& wall, double& 
 bool runInProcess(const QString& programDir, const QString& calc, bool text, double& open, double& run) {
     QuietPerson person;
     volm::App app(programDir, person);
-    volm::installFormulaSeams(app);
+    volm::useFormulaCheck(app);
     {
         volm::Database db;
         db.open(programDir + QStringLiteral("/Nastr.mdb"));

@@ -11,7 +11,7 @@
 #include "bench/calc/network_generator.h"
 #include "calc/regime_checks.h"
 #include "calc/run.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "formulas/reference_data.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
 
         QuietPerson person;
         volm::App app(program, person);
-        volm::installFormulaSeams(app);
+        volm::useFormulaCheck(app);
         {
             volm::Database db;
             db.open(program + QStringLiteral("/Nastr.mdb"));

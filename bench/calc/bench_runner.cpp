@@ -8,7 +8,9 @@
 //   qt       volm-run --version as a process: start-up of Qt and shutdown
 //   check    opening the file on a fresh connection (its integrity check)
 //   open     the whole opening as the runner does it (files, cursors, formula
-//            check, table rebuild), in this process
+//            check, table rebuild), in this process; of it:
+//   formulas the formula check, and
+//   rebuild  the table rebuild (a comparison of the tables with the catalogue)
 //   load     the run reading the calculation into memory
 //   stages   the stages (checks, topology, lengths, ..., heads, text)
 //   write    the write-back of the results and the commit
@@ -24,7 +26,7 @@
 #include "calc/run_data.h"
 #include "calc/stages.h"
 #include "calc/write_back.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "store/command.h"
 #include "store/database.h"
@@ -77,7 +79,28 @@ double median(std::vector<double> v) {
 }
 
 struct Phases {
-    double check = 0, open = 0, load = 0, stages = 0, write = 0, reread = 0;
+    double check = 0, open = 0, formulas = 0, rebuild = 0, load = 0, stages = 0, write = 0, reread = 0;
+};
+
+// The formula layer's check and rebuild, timed.
+class TimedCheck : public volm::CatalogueCheck {
+public:
+    explicit TimedCheck(Phases& p) : p_(p) {}
+    bool check(volm::App& app) override {
+        const auto t0 = Clock::now();
+        const bool ok = inner_.check(app);
+        p_.formulas = seconds(t0, Clock::now());
+        return ok;
+    }
+    void rebuild(volm::App& app) override {
+        const auto t0 = Clock::now();
+        inner_.rebuild(app);
+        p_.rebuild = seconds(t0, Clock::now());
+    }
+
+private:
+    Phases& p_;
+    volm::FormulaCatalogueCheck inner_;
 };
 
 // The runner's call split into its phases, in this process, on calc.
@@ -99,7 +122,8 @@ bool phases(const QString& programDir, const QString& calc, bool text, const QSt
     }
     const auto t0 = Clock::now();
     volm::App app(programDir, person);
-    volm::installFormulaSeams(app);
+    TimedCheck timed(p);
+    app.setCatalogueCheck(&timed);
     if (!volm::startUp(app) || !app.dm.acGR.isOpen()) return false;
     const auto t1 = Clock::now();
     p.open = seconds(t0, t1);
@@ -148,8 +172,8 @@ int main(int argc, char** argv) {
     std::vector<double> qtRuns;
     for (int k = 0; k < repeat; ++k) qtRuns.push_back(runProcess({QStringLiteral("--version")}));
     std::printf("qt (volm-run --version): %.3f s\n", median(qtRuns));
-    std::printf("%8s %4s %4s %8s %7s %7s %7s %7s %7s %7s %7s %9s\n", "sections", "pipe", "text", "runner", "check",
-                "open", "load", "stages", "write", "reread", "floor", "runner/fl");
+    std::printf("%8s %4s %4s %8s %7s %7s %8s %7s %7s %7s %7s %7s %7s %9s\n", "sections", "pipe", "text", "runner",
+                "check", "open", "formulas", "rebuild", "load", "stages", "write", "reread", "floor", "runner/fl");
     for (int n : sizes) {
         for (bool two : {false, true}) {
             QTemporaryDir work;
@@ -182,9 +206,9 @@ int main(int argc, char** argv) {
                 for (int k = 0; k < repeat; ++k)
                     floors.push_back(volm::bench::measureStoreFloor(inProcess, fresh, work.filePath(QStringLiteral("floor.mdb"))));
                 const double runner = median(runs), floor = median(floors);
-                std::printf("%8d %4d %4s %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %9.2f\n", n, two ? 2 : 1,
-                            text ? "yes" : "no", runner, p.check, p.open, p.load, p.stages, p.write, p.reread, floor,
-                            runner / floor);
+                std::printf("%8d %4d %4s %8.3f %7.3f %7.3f %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %9.2f\n", n,
+                            two ? 2 : 1, text ? "yes" : "no", runner, p.check, p.open, p.formulas, p.rebuild, p.load,
+                            p.stages, p.write, p.reread, floor, runner / floor);
                 std::fflush(stdout);
             }
         }

@@ -20,7 +20,7 @@
 // computed calculation (a copy of it), for a profiler.
 #include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "output/workbook_export.h"
 #include "store/app.h"
 #include "store/database.h"
@@ -89,7 +89,7 @@ bool exportInProcess(const QString& programDir, const QString& calc, const QStri
                      double& cpu, double& peakBefore, double& peakAfter) {
     QuietPerson person;
     volm::App app(programDir, person);
-    volm::installFormulaSeams(app);
+    volm::useFormulaCheck(app);
     {
         volm::Database db;
         db.open(programDir + QStringLiteral("/Nastr.mdb"));

@@ -13,7 +13,7 @@
 #include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
 #include "calc/run.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "output/report.h"
 #include "output/report_data.h"
 #include "output/report_definition.h"
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
         }
         QuietPerson person;
         volm::App app(prog.path(), person);
-        volm::installFormulaSeams(app);
+        volm::useFormulaCheck(app);
         if (!volm::startUp(app)) return 1;
         volm::RunOptions options;
         options.ask = false;

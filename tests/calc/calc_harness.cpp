@@ -1,6 +1,6 @@
 #include "tests/calc/calc_harness.h"
 
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/database.h"
 #include "store/startup.h"
 #include "store/table.h"
@@ -67,7 +67,7 @@ void CalcHarness::open(const Net& net, const QStringList& extra) {
     folder.setSetting(QStringLiteral("ФайлГР"), calc);
     folder.setSetting(QStringLiteral("ФайлСпр"), folder.file(QStringLiteral("Spr.mdb")));
     app = std::make_unique<App>(folder.path(), person);
-    installFormulaSeams(*app);
+    useFormulaCheck(*app);
     ASSERT_TRUE(startUp(*app)) << person.messages.join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(app->dm.acGR.isOpen());
     app->SistRazdelitel = QLatin1Char(',');
@@ -83,7 +83,7 @@ void CalcHarness::openExample(const QString& name) {
     folder.setSetting(QStringLiteral("ФайлГР"), calc);
     folder.setSetting(QStringLiteral("ФайлСпр"), folder.file(QStringLiteral("Spr.mdb")));
     app = std::make_unique<App>(folder.path(), person);
-    installFormulaSeams(*app);
+    useFormulaCheck(*app);
     ASSERT_TRUE(startUp(*app)) << person.messages.join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(app->dm.acGR.isOpen());
     app->SistRazdelitel = QLatin1Char(',');

@@ -300,7 +300,7 @@ TEST_F(CalcTextRun, AnExistingFileIsReplacedOnlyOnYes) {
 
 TEST_F(CalcTextRun, AFaultDiscardsTheText) {
     Net n = onePipe();
-    n.headSup = kNullValue;  // stage 19 stops
+    n.headSup = kNullValue;  // the head calculation stops: no head given at the supply node
     open(n);
     person.fileNames = {folder.data(QStringLiteral("x.txt"))};
     const RunOutcome out = run(QStringLiteral("1"), QString());

@@ -1,6 +1,6 @@
 #include "tests/formulas/catalogue_fixtures.h"
 
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/startup.h"
 
 namespace volm::test {
@@ -90,7 +90,10 @@ QStringList userInserts(const std::vector<Indicator>& user) {
     return out;
 }
 
-void FormulaHarness::SetUp() { app = std::make_unique<App>(folder.path(), person); }
+void FormulaHarness::SetUp() {
+    app = std::make_unique<App>(folder.path(), person);
+    QObject::connect(app.get(), &App::tablesShaped, [this](bool twoPipe) { twoPipeShaped = twoPipe; });
+}
 
 void FormulaHarness::start(int networkType, const std::vector<Indicator>& user, const QStringList& statements) {
     calc = folder.data(QStringLiteral("calc.mdb"));
@@ -103,7 +106,7 @@ void FormulaHarness::start(int networkType, const std::vector<Indicator>& user, 
     sql << userInserts(user) << statements;
     execOn(calc, sql);
     folder.setSetting(QStringLiteral("ФайлГР"), calc);
-    installFormulaSeams(*app);
+    useFormulaCheck(*app);
     ASSERT_TRUE(startUp(*app)) << person.messages.join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(app->dm.acGR.isOpen());
 }

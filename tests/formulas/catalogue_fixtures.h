@@ -25,7 +25,7 @@ QString sqlText(const QString& s);
 // INSERT statements for Формулы rows, numbered 1, 2, ... in the given order.
 QStringList userInserts(const std::vector<Indicator>& user);
 
-// A started program with the formula seams installed, over a calculation file of
+// A started program with the formula check handed to it, over a calculation file of
 // the given network type whose catalogue holds the predefined rows above and the
 // given user rows.
 struct FormulaHarness : ::testing::Test {
@@ -33,6 +33,7 @@ struct FormulaHarness : ::testing::Test {
     ProgramFolder folder{ProgramFolder::Source::Fixtures};
     std::unique_ptr<App> app;
     QString calc;
+    bool twoPipeShaped = false;  // the last App::tablesShaped notice
 
     void SetUp() override;
     // Creates the calculation, runs extra statements on it, and starts the program

@@ -41,7 +41,6 @@ TEST_F(FormulaCheck, TheStandardCatalogueGetsItsEvaluationOrder) {
     start(1, standardUser(), kEndFormulas);
     EXPECT_TRUE(person.messages.isEmpty()) << person.messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(app->FormuliProvereny);
-    EXPECT_TRUE(app->gridsVisible);
     EXPECT_EQ(person.busyDepth, 0);
     EXPECT_EQ(rows(QStringLiteral("SELECT Показатель, Nприоритета FROM ПриоритетыЗаг ORDER BY rowid")),
               QStringList({"МаксГеодВысТС|0", "МинГеодВысТС|0", "ПНапНаУзПод|0", "МаксДлПод|0", "МаксТВоды|0",
@@ -112,7 +111,6 @@ TEST_F(FormulaCheck, OpeningACalculationWhoseCheckFailsHidesTheGridsAndRebuildsN
                              "формуле: Недопустима ссылка на показатель \"РасхОбр\". Показатель \"РасхОбр\" не "
                              "используется при расчете однотрубных тепловых сетей."));
     EXPECT_FALSE(app->FormuliProvereny);
-    EXPECT_FALSE(app->gridsVisible);
     EXPECT_FALSE(columns(QStringLiteral("Табл")).contains(QStringLiteral("Новый")));
 }
 

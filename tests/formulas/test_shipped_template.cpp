@@ -6,7 +6,7 @@
 
 #include "formulas/catalogue.h"
 #include "formulas/evaluator.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "formulas/reference_data.h"
 #include "store/collation.h"
 #include "store/startup.h"
@@ -39,7 +39,7 @@ struct ShippedTemplate : ::testing::Test {
     void SetUp() override {
         if (!folder.usesShippedFiles()) GTEST_SKIP() << "the build has not made the program folder's files";
         app = std::make_unique<App>(folder.path(), person);
-        installFormulaSeams(*app);
+        useFormulaCheck(*app);
         calc = folder.newCalculation(QStringLiteral("new.mdb"));
         folder.setSetting(QStringLiteral("ФайлГР"), calc);
     }

@@ -75,7 +75,7 @@ TEST_F(TableStructure, OpeningLaysOutTheColumnsCaptionsAndVisibility) {
               QStringList({"Номер начального узла участка|Номер конечного узла участка|Наименование "
                            "РасхПод|Наименование ДлНаУчПод|Показатель Ду|Примечание"}));
     EXPECT_EQ(app->dm.atTabl->sort(), QStringLiteral("id ASC"));
-    EXPECT_TRUE(app->availNodeEnabled);
+    EXPECT_TRUE(twoPipeShaped);
     EXPECT_TRUE(person.statuses.contains(QStringLiteral("Настройка структуры таблиц гидравлического расчета...")));
     EXPECT_EQ(person.statuses.last(), QString());
     EXPECT_EQ(person.busyDepth, 0);
@@ -118,7 +118,7 @@ TEST_F(TableStructure, SwitchingToOnePipeDropsTheReturnColumnsAndBackAddsThemEmp
                            "МаксТВоды"}));
     EXPECT_EQ(columns(QStringLiteral("КонМаг")),
               QStringList({"id_m", "КонУзел", "ДлМагПод", "ПотНОтИПод", "ПНапПод"}));
-    EXPECT_FALSE(app->availNodeEnabled);
+    EXPECT_FALSE(twoPipeShaped);
 
     exec({"UPDATE НазвРасч SET ТипСети = 1"});
     rebuild();

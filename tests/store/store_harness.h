@@ -2,6 +2,7 @@
 // A started program over a temporary program folder, for the store's tests.
 #include "store/app.h"
 #include "store/startup.h"
+#include "tests/support/fake_catalogue_check.h"
 #include "tests/support/fake_person.h"
 #include "tests/support/program_folder.h"
 
@@ -12,11 +13,17 @@ namespace volm::test {
 
 struct StoreHarness : ::testing::Test {
     FakePerson person;
+    FakeEditorHost editors;  // no edits typed unless a test types them
     ProgramFolder folder{ProgramFolder::Source::Fixtures};
     std::unique_ptr<App> app;
     QString calc;  // the calculation file named in the settings
+    int opened = 0;  // App::calculationOpened notices
 
-    void SetUp() override { app = std::make_unique<App>(folder.path(), person); }
+    void SetUp() override {
+        app = std::make_unique<App>(folder.path(), person);
+        app->setEditorHost(&editors);
+        QObject::connect(app.get(), &App::calculationOpened, [this] { ++opened; });
+    }
 
     // Names a fresh calculation in the settings and starts the program.
     void startWithCalculation(const QStringList& statements = {}) {

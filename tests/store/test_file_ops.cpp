@@ -38,14 +38,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, NameRule,
                                            NameCase{".mdb", ".mdb"}, NameCase{"/дом/Расчет.MDB", "/дом/Расчет.MDB"},
                                            NameCase{"/дом/расчет.mdbx", "/дом/расчет.mdbx.mdb"}));
 
-TEST(ProgramFolderTest, ComparesTheFolderPartAsExactText) {
-    FakePerson p;
-    App app("/opt/volm", p);
-    EXPECT_TRUE(inProgramFolder(app, "/opt/volm/x.mdb"));
-    EXPECT_FALSE(inProgramFolder(app, "/opt/volm/sub/x.mdb"));
-    EXPECT_FALSE(inProgramFolder(app, "/opt/volmx/x.mdb"));
-    EXPECT_FALSE(inProgramFolder(app, "/opt/VOLM/x.mdb"));
-    EXPECT_FALSE(inProgramFolder(app, "x.mdb"));
+TEST(ProgramFolderTest, ComparesTheFolderPartAndTheFolderItself) {
+    EXPECT_TRUE(inProgramFolder("/opt/volm", "/opt/volm/x.mdb"));
+    EXPECT_FALSE(inProgramFolder("/opt/volm", "/opt/volm/sub/x.mdb"));
+    EXPECT_FALSE(inProgramFolder("/opt/volm", "/opt/volmx/x.mdb"));
+    EXPECT_FALSE(inProgramFolder("/opt/volm", "/opt/VOLM/x.mdb"));
+    EXPECT_FALSE(inProgramFolder("/opt/volm", "x.mdb"));  // no such folder to be the same as
+
+    // An existing program folder reached by another spelling is still that folder.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("prog/sub"));
+    const QString prog = dir.filePath("prog");
+    ASSERT_TRUE(QFile::link(prog, dir.filePath("link")));
+    EXPECT_TRUE(inProgramFolder(prog, "x.mdb"));
+    EXPECT_TRUE(inProgramFolder(prog, prog + "/sub/../x.mdb"));
+    EXPECT_TRUE(inProgramFolder(prog, dir.filePath("link/x.mdb")));
+    EXPECT_FALSE(inProgramFolder(prog, prog + "/sub/x.mdb"));
+    EXPECT_FALSE(inProgramFolder(prog, dir.filePath("x.mdb")));
 }
 
 // --- Block copy and replacement ----------------------------------------------

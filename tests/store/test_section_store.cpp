@@ -1,5 +1,4 @@
-// The store of an edited section row on post and the landing row of the arrow
-// keys.
+// The store of an edited section row on post.
 #include "store/errors.h"
 #include "store/records.h"
 #include "store/section_store.h"
@@ -10,23 +9,6 @@ using namespace volm;
 using namespace volm::test;
 
 namespace {
-
-struct LandingCase {
-    int recNo, count, key, landing;
-};
-
-class ArrowLanding : public ::testing::TestWithParam<LandingCase> {};
-
-TEST_P(ArrowLanding, MovesOneRowWithinTheTable) {
-    const LandingCase& c = GetParam();
-    EXPECT_EQ(arrowLandingRow(c.recNo, c.count, c.key), c.landing);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ArrowLanding,
-                         ::testing::Values(LandingCase{2, 3, kKeyDown, 3}, LandingCase{3, 3, kKeyDown, 3},
-                                           LandingCase{2, 3, kKeyUp, 1}, LandingCase{1, 3, kKeyUp, 1},
-                                           LandingCase{2, 3, 13, 2}, LandingCase{2, 3, 0, 2},
-                                           LandingCase{1, 1, kKeyDown, 1}));
 
 struct SectionStore : StoreHarness {
     void SetUp() override {
@@ -43,8 +25,6 @@ struct SectionStore : StoreHarness {
 };
 
 TEST_F(SectionStore, DownArrowStoresTheRowAndLandsBelow) {
-    app->sectionGridsFocused = [] { return true; };
-    app->PoslKlavisha = kKeyDown;
     sections().setCurrentRow(0);
     sections().setValue("ДлНаУчПод", 125.5);
     sections().setCurrentRow(1);  // the grid's move down
@@ -59,8 +39,6 @@ TEST_F(SectionStore, DownArrowStoresTheRowAndLandsBelow) {
 }
 
 TEST_F(SectionStore, UpArrowOnTheFirstRowStaysThere) {
-    app->sectionGridsFocused = [] { return true; };
-    app->PoslKlavisha = kKeyUp;
     sections().setValue("Примечание", "д'Артаньян");
     sections().post();
     EXPECT_EQ(sections().recNo(), 1);
@@ -97,7 +75,6 @@ TEST_F(SectionStore, MovingOnFromAnEditedRowStoresItAndMoves) {
 }
 
 TEST_F(SectionStore, NewRowIsPostedByTheCursorItself) {
-    app->sectionGridsFocused = [] { return true; };
     sections().append();
     sections().setValue("РасхПод", 7.0);
     sections().post();

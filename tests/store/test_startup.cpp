@@ -60,10 +60,11 @@ TEST_F(StartUp, WithoutCalculationOpensSettingsAndLockedScratchOnly) {
     ASSERT_TRUE(startUp(*app));
     EXPECT_TRUE(person.messages.isEmpty());
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
-    EXPECT_EQ(app->caption, "ВОЛМ 1.0");
+    EXPECT_EQ(opened, 1);  // the window takes its caption from the settings then
+    EXPECT_TRUE(goToSettingsRow(*app).value("ФайлГР").isNull());
     EXPECT_FALSE(app->dm.acGR.isOpen());
     EXPECT_FALSE(app->dm.acSpr.isOpen());
-    EXPECT_FALSE(app->gridsVisible);
+    EXPECT_FALSE(app->FormuliProvereny);
     EXPECT_EQ(fonts.data, 12);
     EXPECT_EQ(fonts.titles, 9);
     EXPECT_EQ(fonts.captions, 14);
@@ -76,16 +77,15 @@ TEST_F(StartUp, WithoutCalculationOpensSettingsAndLockedScratchOnly) {
 }
 
 TEST_F(StartUp, OpensTheNamedCalculationAndReadsItsRow) {
-    app->PoslKlavisha = 40;
     startWithCalculation({"UPDATE НазвРасч SET НазвРасч='Микрорайон', РасчетВыполнен=True, NузПНапПод=5, NузРНап=12"});
     EXPECT_TRUE(person.messages.isEmpty());
-    EXPECT_EQ(app->caption, calc + " - ВОЛМ 1.0");
+    EXPECT_EQ(opened, 1);
     EXPECT_TRUE(app->RasVip);
-    EXPECT_EQ(app->calcNameText, "Микрорайон");
-    EXPECT_EQ(app->supplyNodeText, "5");
-    EXPECT_EQ(app->availNodeText, "12");
-    EXPECT_TRUE(app->gridsVisible);
-    EXPECT_EQ(app->PoslKlavisha, 0);
+    const HeaderTexts header = storedHeader(*app);
+    EXPECT_EQ(header.calcName, "Микрорайон");
+    EXPECT_EQ(header.supplyNode, "5");
+    EXPECT_EQ(header.availNode, "12");
+    EXPECT_TRUE(app->FormuliProvereny);
     EXPECT_EQ(app->sectionSort, "id ASC");
     EXPECT_TRUE(app->dm.acSpr.isOpen());
     for (auto* t : {&app->dm.atZag, &app->dm.atTabl, &app->dm.atFormuli, &app->dm.atUzliTS, &app->dm.atKonMag,
@@ -98,16 +98,18 @@ TEST_F(StartUp, OpensTheNamedCalculationAndReadsItsRow) {
 
 TEST_F(StartUp, FormulaCheckDecidesRebuildAndGrids) {
     int rebuilt = 0;
-    app->rebuildTables = [&](App&) { ++rebuilt; };
-    app->checkFormulas = [](App& a) { return a.FormuliProvereny = false; };
+    FakeCatalogueCheck check;
+    check.onRebuild = [&](App&) { ++rebuilt; };
+    check.onCheck = [](App& a) { return a.FormuliProvereny = false; };
+    app->setCatalogueCheck(&check);
     startWithCalculation();
     EXPECT_EQ(rebuilt, 0);
-    EXPECT_FALSE(app->gridsVisible);
+    EXPECT_FALSE(app->FormuliProvereny);
 
-    app->checkFormulas = [](App& a) { return a.FormuliProvereny = true; };
+    check.onCheck = [](App& a) { return a.FormuliProvereny = true; };
     OtkritFaili(*app);
     EXPECT_EQ(rebuilt, 1);
-    EXPECT_TRUE(app->gridsVisible);
+    EXPECT_TRUE(app->FormuliProvereny);
 }
 
 struct MissingCase {
@@ -136,8 +138,8 @@ TEST_P(MissingFiles, AreNamedCalculationFirstAndNothingOpens) {
     ASSERT_EQ(expected.size(), c.messages);
     EXPECT_FALSE(app->dm.acGR.isOpen());
     EXPECT_FALSE(app->dm.acSpr.isOpen());
-    EXPECT_FALSE(app->gridsVisible);
-    EXPECT_EQ(app->caption, calc + " - ВОЛМ 1.0");
+    EXPECT_FALSE(app->FormuliProvereny);
+    EXPECT_EQ(opened, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MissingFiles,
@@ -209,7 +211,7 @@ TEST_F(StartUp, ShutdownCommitsEditsAndDeletesScratchFiles) {
         QFile f(folder.file(QString::fromUtf8(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    app->calcNameText = "Квартал 5";
+    editors.typed = HeaderTexts{"Квартал 5", {}, {}};
     app->dm.atZag->setValue("ПНапНаУзПод", 55.5);
     app->dm.atTabl->disableControls();
 
@@ -244,21 +246,20 @@ TEST_F(SaveData, NodeEditsAreStoredOnlyAsWholeNumbersThatChanged) {
     startWithCalculation({"UPDATE НазвРасч SET NузПНапПод=5, NузРНап=3, РасчетВыполнен=True"});
     ASSERT_TRUE(app->RasVip);
 
-    app->supplyNodeText = "12a";
-    app->availNodeText = "3";
+    editors.typed = HeaderTexts{{}, "12a", "3"};
     SohranitDannie(*app);
     EXPECT_TRUE(person.messages.isEmpty());
     EXPECT_TRUE(app->RasVip);  // nothing changed
     EXPECT_EQ(fileValue(calc, "SELECT NузПНапПод FROM НазвРасч").toInt(), 5);
 
-    app->supplyNodeText = "7";
+    editors.typed->supplyNode = "7";
     SohranitDannie(*app);
     EXPECT_FALSE(app->RasVip);
     EXPECT_EQ(fileValue(calc, "SELECT NузПНапПод FROM НазвРасч").toInt(), 7);
     EXPECT_FALSE(fileValue(calc, "SELECT РасчетВыполнен FROM НазвРасч").toBool());
 
     // A number beyond 16 bits is no node number: it is not stored as another one.
-    app->supplyNodeText = "70000";
+    editors.typed->supplyNode = "70000";
     SohranitDannie(*app);
     EXPECT_EQ(fileValue(calc, "SELECT NузПНапПод FROM НазвРасч").toInt(), 7);
     EXPECT_TRUE(person.messages.isEmpty());
@@ -267,11 +268,11 @@ TEST_F(SaveData, NodeEditsAreStoredOnlyAsWholeNumbersThatChanged) {
 TEST_F(SaveData, SectionRowBeingEditedIsStored) {
     startWithCalculation({"INSERT INTO Табл (id, НачУзел, КонУзел) VALUES (1, 0, 1)"});
     bool flushed = false;
-    app->flushEditors = [&] {
+    editors.onFlush = [&] {
         flushed = true;
         app->dm.atTabl->setValue("ДлНаУчПод", 120.0);
     };
-    app->sectionGridEditing = [] { return true; };
+    editors.sectionEditing = true;
     SohranitDannie(*app);
     EXPECT_TRUE(flushed);
     EXPECT_DOUBLE_EQ(fileValue(calc, "SELECT ДлНаУчПод FROM Табл WHERE id=1").toDouble(), 120.0);
@@ -324,9 +325,9 @@ TEST_P(BadFiles, AreReportedAndLeaveNoCalculationOpen) {
     EXPECT_FALSE(app->dm.acSpr.isOpen());
     EXPECT_FALSE(app->dm.atTabl);
     EXPECT_FALSE(app->dm.atNazvRasch);
-    EXPECT_FALSE(app->gridsVisible);
+    EXPECT_FALSE(app->FormuliProvereny);
     EXPECT_FALSE(app->RasVip);
-    EXPECT_TRUE(app->calcNameText.isEmpty());
+    EXPECT_TRUE(storedHeader(*app).calcName.isEmpty());
     EXPECT_EQ(fileBytes(bad), before) << c.what;
 
     // The program keeps running: the settings and the scratch database work.

@@ -1,3 +1,4 @@
+#include "store/controls_pause.h"
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/table.h"
@@ -14,8 +15,12 @@ struct Recorder : TableObserver {
     void tableReset() override { log << "reset"; }
     void currentChanged(int r) override { log << QStringLiteral("current %1").arg(r); }
     void rowChanged(int r) override { log << QStringLiteral("changed %1").arg(r); }
-    void rowInserted(int r) override { log << QStringLiteral("inserted %1").arg(r); }
-    void rowRemoved(int r) override { log << QStringLiteral("removed %1").arg(r); }
+    const Table* t = nullptr;  // when set, each notice also logs the rows the cursor holds
+    QString rows() const { return t ? QStringLiteral(" of %1").arg(t->rowCount()) : QString(); }
+    void rowAboutToBeInserted(int r) override { log << QStringLiteral("inserting %1").arg(r) + rows(); }
+    void rowInserted(int r) override { log << QStringLiteral("inserted %1").arg(r) + rows(); }
+    void rowAboutToBeRemoved(int r) override { log << QStringLiteral("removing %1").arg(r) + rows(); }
+    void rowRemoved(int r) override { log << QStringLiteral("removed %1").arg(r) + rows(); }
 };
 
 struct TableTest : ::testing::Test {
@@ -266,7 +271,19 @@ TEST_F(TableTest, ObserversFollowAndSuspensionNests) {
     t.next();
     t.append();
     t.cancel();
-    EXPECT_EQ(r.log, (QStringList{"reset", "current 1", "inserted 3", "current 3", "removed 3", "current 2"}));
+    EXPECT_EQ(r.log, (QStringList{"reset", "current 1", "inserting 3", "inserted 3", "current 3", "removing 3",
+                                  "removed 3", "current 2"}));
+
+    // Before a change the cursor still holds the rows as they were; after it, as they are.
+    r.log.clear();
+    r.t = &t;
+    t.first();
+    t.insert();
+    t.cancel();
+    t.remove();
+    EXPECT_EQ(r.log, (QStringList{"current 0", "inserting 0 of 3", "inserted 0 of 4", "current 0", "removing 0 of 4",
+                                  "removed 0 of 3", "current 0", "removing 0 of 3", "removed 0 of 2", "current 0"}));
+    r.t = nullptr;
 
     r.log.clear();
     t.disableControls();
@@ -279,6 +296,35 @@ TEST_F(TableTest, ObserversFollowAndSuspensionNests) {
     t.enableControls();
     EXPECT_EQ(r.log, QStringList{"reset"});
     t.removeObserver(&r);
+}
+
+TEST_F(TableTest, ControlsPauseResumesOnlyTheCursorStillHeld) {
+    auto held = std::make_unique<Table>(db, "УзлыТС");
+    held->open();
+    {
+        ControlsPause pause(held.get());
+        EXPECT_TRUE(held->controlsDisabled());
+    }
+    EXPECT_FALSE(held->controlsDisabled());
+
+    // A full resume undoes suspensions a stopped command left behind.
+    {
+        ControlsPause pause(held, true);
+        held->disableControls();
+        held->disableControls();
+    }
+    EXPECT_FALSE(held->controlsDisabled());
+
+    // A cursor replaced meanwhile is not the guard's to resume.
+    Table* before = held.get();
+    {
+        ControlsPause pause(held, true);
+        held = std::make_unique<Table>(db, "УзлыТС");
+        held->open();
+        held->disableControls();
+    }
+    EXPECT_TRUE(held->controlsDisabled());
+    EXPECT_NE(held.get(), before);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "store/app.h"
 #include "store/database.h"
 #include "store/startup.h"
+#include "tests/support/fake_catalogue_check.h"
 #include "tests/support/fake_person.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ struct DialogsFixture {
     QTemporaryDir programDir;
     QTemporaryDir calcDir;
     FakePerson person;
+    FakeCatalogueCheck catalogue;
     std::unique_ptr<App> app;
     int checks = 0;
     int rebuilds = 0;
@@ -50,12 +52,13 @@ struct DialogsFixture {
             settings.exec(QStringLiteral("UPDATE Настройки SET ФайлГР='") + calcPath() + QStringLiteral("'"));
         }
         app = std::make_unique<App>(programDir.path(), person);
-        app->checkFormulas = [this](App& a) {
+        catalogue.onCheck = [this](App& a) {
             ++checks;
             a.FormuliProvereny = checkPasses;
             return checkPasses;
         };
-        app->rebuildTables = [this](App&) { ++rebuilds; };
+        catalogue.onRebuild = [this](App&) { ++rebuilds; };
+        app->setCatalogueCheck(&catalogue);
         const bool ok = startUp(*app);
         checks = rebuilds = 0;
         person.clear();

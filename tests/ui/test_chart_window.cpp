@@ -140,7 +140,6 @@ void TestChartWindow::mainWindowCommandOpensTheWindow() {
     DialogsFixture f;
     QVERIFY(f.start());
     fillComputed(f);
-    f.app->gridsVisible = true;
     volm::ui::TMainForm w(*f.app);
     w.resize(1016, 560);
     QString shown;

@@ -395,7 +395,6 @@ void TestDataEntryWindows::mainWindowOpensEachWindow() {
     DialogsFixture f;
     QVERIFY(f.start());
     addSections(*f.app);
-    f.app->gridsVisible = true;
     volm::ui::TMainForm w(*f.app);
 
     QStringList opened;

@@ -1,6 +1,6 @@
 // The formulas window (its close, its record commands) and the dialog that
 // edits one predefined indicator.
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_view.h"
 #include "ui/formulas_dialog.h"
@@ -139,7 +139,7 @@ void TestFormulasDialog::everyCloseChecksTheFormulas() {
     TRasFormuliForm dlg(*f.app);
     bool disabledDuringCheck = false;
     QString statusDuringCheck;
-    f.app->checkFormulas = [&](App& a) {
+    f.catalogue.onCheck = [&](App& a) {
         ++f.checks;
         disabledDuringCheck = !dlg.DGPok->isEnabled() && !dlg.DGPredoprPok->isEnabled() && dlg.menu->isHidden();
         statusDuringCheck = dlg.statusBar->currentMessage();
@@ -184,7 +184,7 @@ void TestFormulasDialog::launcherRebuildsOnlyAfterAPassedCheck() {
     QVERIFY(firstRowsOnShow);
     QCOMPARE(f.checks, 1);
     QCOMPARE(f.rebuilds, checkPasses ? 1 : 0);
-    QCOMPARE(f.app->gridsVisible, checkPasses);
+    QCOMPARE(f.app->FormuliProvereny, checkPasses);
     QVERIFY(!f.app->RasVip);
 }
 
@@ -193,7 +193,7 @@ void TestFormulasDialog::launcherRebuildsOnlyAfterAPassedCheck() {
 void TestFormulasDialog::realCheckRefusesABadShortName() {
     DialogsFixture f;
     QVERIFY(f.start());
-    volm::installFormulaSeams(*f.app);
+    volm::useFormulaCheck(*f.app);
     setIndicators(*f.app, {"Т1", "1Т"});
     volm::test::whenModal([](QWidget* w) {
         if (auto* dlg = qobject_cast<TRasFormuliForm*>(w)) dlg->miSaveClose->trigger();
@@ -204,7 +204,6 @@ void TestFormulasDialog::realCheckRefusesABadShortName() {
                  QStringLiteral("Показатели расчета:\rСокр. наименование показателя: \"1Т\":")),
              qPrintable(f.person.messages[0]));
     QVERIFY(!f.app->FormuliProvereny);
-    QVERIFY(!f.app->gridsVisible);
 }
 
 void TestFormulasDialog::deleteSelected_data() {

@@ -1,6 +1,6 @@
 // The initial-data dialog: what its close stores and checks, the start-node
 // check, its record commands and its launcher.
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "store/command.h"
 #include "store/initial_data_check.h"
 #include "store/record_list.h"
@@ -363,7 +363,7 @@ void TestInitialDataDialog::launcherChecksFormulasAndRebuilds() {
     QVERIFY(shown);
     QCOMPARE(f.checks, 1);
     QCOMPARE(f.rebuilds, checkPasses ? 1 : 0);
-    QCOMPARE(f.app->gridsVisible, checkPasses);
+    QCOMPARE(f.app->FormuliProvereny, checkPasses);
     QVERIFY(!f.app->RasVip);
     QCOMPARE(nazv(*f.app, "РасчетВыполнен").toBool(), false);
     QCOMPARE(nazv(*f.app, "ТипСети").toInt(), 1);
@@ -376,7 +376,7 @@ void TestInitialDataDialog::launcherChecksFormulasAndRebuilds() {
 void TestInitialDataDialog::oneTubeNetworkRebuildsTheSectionTable() {
     DialogsFixture f;
     QVERIFY(f.start());
-    volm::installFormulaSeams(*f.app);
+    volm::useFormulaCheck(*f.app);
     addNodes(*f.app, {1, 2});
     QVERIFY(f.app->dm.atTabl->fieldIndex(QStringLiteral("РасхОбр")) >= 0);
     volm::test::whenModal([&](QWidget* w) {
@@ -389,7 +389,6 @@ void TestInitialDataDialog::oneTubeNetworkRebuildsTheSectionTable() {
     QVERIFY(TVvodNachDannForm::run(*f.app));
     QCOMPARE(f.person.messages, QStringList());
     QVERIFY(f.app->FormuliProvereny);
-    QVERIFY(f.app->gridsVisible);
     QVERIFY(f.app->dm.atTabl);
     QCOMPARE(f.app->dm.atTabl->fieldIndex(QStringLiteral("РасхОбр")), -1);
     QCOMPARE(f.app->dm.atTabl->fieldIndex(QStringLiteral("РНапКон")), -1);

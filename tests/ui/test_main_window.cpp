@@ -2,7 +2,7 @@
 // horizontal scrolling, the record commands with their landing rows, sorting,
 // the edits and the caption that follow the App, closing while locked.
 #include "formulas/formula_check.h"
-#include "formulas/table_structure.h"
+#include "formulas/catalogue_check.h"
 #include "store/file_commands.h"
 #include "store/startup.h"
 #include "tests/ui/dialogs_fixture.h"
@@ -40,7 +40,6 @@ struct Window {
         ok = f.start();
         if (!ok) return;
         App& app = *f.app;
-        app.gridsVisible = true;
         if (sections > 0) {
             app.dm.acGR.begin();
             for (int i = 1; i <= sections; ++i)
@@ -163,7 +162,7 @@ void TestMainWindow::menusToolbarAndCaption() {
     // The caption follows the open file.
     QCOMPARE(t.w->windowTitle(), t.f.calcPath() + QStringLiteral(" - ВОЛМ 1.0"));
     volm::closeFiles(t.app());
-    QCOMPARE(t.w->windowTitle(), t.app().caption);
+    QCOMPARE(t.w->windowTitle(), t.f.calcPath() + QStringLiteral(" - ВОЛМ 1.0"));  // closing keeps the title
     QVERIFY(t.w->DGGlavn->isHidden());
     QCOMPARE(t.w->glavnModel->rowCount(), 0);
 }
@@ -181,14 +180,14 @@ void TestMainWindow::lockNestsAndRestores() {
     t.w->RazblokirovatOkno();
     QVERIFY(t.w->isLocked());
     QVERIFY(t.w->menuBar()->isHidden());
-    t.app().PervKolTabl = 5;
+    t.w->state().PervKolTabl = 5;
     t.w->RazblokirovatOkno();
     QVERIFY(!t.w->isLocked());
     QVERIFY(t.w->menuBar()->isVisible());
     QVERIFY(t.w->ToolBar1->isEnabled() && t.w->pnClient->isEnabled());
     QVERIFY(t.w->Timer1->isActive());
     QCOMPARE(t.w->Timer1->interval(), 55);
-    QCOMPARE(t.app().PervKolTabl, 0);
+    QCOMPARE(t.w->state().PervKolTabl, 0);
 }
 
 void TestMainWindow::captionsFollowHorizontalScroll() {
@@ -382,18 +381,21 @@ void TestMainWindow::editsFollowTheApp() {
     Window t;
     QVERIFY(t.ok);
     App& app = t.app();
-    app.availNodeEnabled = true;
-    app.supplyNodeText = QStringLiteral("3");
+    app.dm.acGR.exec(QStringLiteral("UPDATE НазвРасч SET NузПНапПод = 3"));
+    t.w->state().PoslKlavisha = 40;
+    volm::OtkritFaili(app);  // the edits show the opened calculation
+    QCOMPARE(t.w->edNuzPNapPod->text(), QStringLiteral("3"));
+    QCOMPARE(t.w->state().PoslKlavisha, 0);
+    Q_EMIT app.tablesShaped(true);
     app.changed();
     QVERIFY(t.w->edNuzRNap->isEnabled());
-    QCOMPARE(t.w->edNuzPNapPod->text(), QStringLiteral("3"));
-    app.availNodeEnabled = false;  // a one-pipe network
+    Q_EMIT app.tablesShaped(false);  // a one-pipe network
     app.changed();
     QVERIFY(!t.w->edNuzRNap->isEnabled());
 
     t.w->edRasName->setText(QStringLiteral("Квартал 5"));
     t.w->edNuzPNapPod->setText(QStringLiteral("7"));
-    QCOMPARE(app.calcNameText, QStringLiteral("Квартал 5"));
+    QCOMPARE(t.w->typedHeader()->calcName, QStringLiteral("Квартал 5"));
     volm::SohranitDannie(app);
     app.dm.atNazvRasch->first();
     QCOMPARE(app.dm.atNazvRasch->value(QStringLiteral("НазвРасч")).toString(), QStringLiteral("Квартал 5"));
@@ -450,8 +452,7 @@ void TestMainWindow::newCalculationShowsItsTables() {
     DialogsFixture f;
     QVERIFY(f.start());
     App& app = *f.app;
-    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
-    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::useFormulaCheck(app);
     volm::closeFiles(app);  // the window starts with its grids hidden
     TMainForm w(app);
     w.resize(1016, 560);
@@ -516,10 +517,8 @@ void TestMainWindow::resultDialogInsideTheRun() {
     DialogsFixture f;
     QVERIFY(f.start(QStringLiteral("examples/two_pipe.mdb")));
     App& app = *f.app;
-    app.checkFormulas = [](App& a) { return volm::ProveritFormuli(a); };
-    app.rebuildTables = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::useFormulaCheck(app);
     QVERIFY(volm::ProveritFormuli(app));
-    app.gridsVisible = true;
     RecordingWindow w(app);
     w.resize(1016, 560);
     w.show();

@@ -2,7 +2,7 @@
 // toolbar and as the result dialog's follow-up, with the window locked while
 // the workbook is written and the file handed to the desktop afterwards.
 #include "calc/run.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "output/workbook_export.h"
 #include "store/app.h"
 #include "store/startup.h"
@@ -67,7 +67,7 @@ struct ExampleWindow {
         folder.setSetting(QStringLiteral("ФайлСпр"), folder.file(QStringLiteral("Spr.mdb")));
         folder.setSetting(QStringLiteral("СохрТекстРас"), false);
         app = std::make_unique<App>(folder.path(), person);
-        volm::installFormulaSeams(*app);
+        volm::useFormulaCheck(*app);
         if (!volm::startUp(*app) || !app->dm.acGR.isOpen()) return false;
         w = std::make_unique<TMainForm>(*app);
         person.window = w.get();

@@ -3,7 +3,7 @@
 // "Гидравлический расчет тепловой сети" at 100 % with its PDF action, the
 // follow-up box of the result dialog, and the window usable after every one.
 #include "calc/run.h"
-#include "formulas/formula_seams.h"
+#include "formulas/catalogue_check.h"
 #include "output/report.h"
 #include "output/report_data.h"
 #include "store/startup.h"
@@ -56,7 +56,7 @@ struct Program {
                           QStringLiteral("'"));
         }
         app = std::make_unique<App>(programDir.path(), person);
-        volm::installFormulaSeams(*app);
+        volm::useFormulaCheck(*app);
         if (!volm::startUp(*app) || !app->dm.acGR.isOpen()) return;
         w = std::make_unique<TMainForm>(*app);
         w->resize(1016, 560);

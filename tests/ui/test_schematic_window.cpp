@@ -30,7 +30,6 @@ struct Network {
         ok = f.start();
         if (!ok) return;
         App& app = *f.app;
-        app.gridsVisible = true;
         app.dm.acGR.begin();
         const char* rows[] = {"(1,1,2,200,1.2,40,30)", "(2,2,3,100,0.9,30,20)", "(3,2,4,100,0.8,30,0.05)",
                               "(4,8,9,50,0.5,10,5)", "(5,4,5,50,0.6,0.05,0.02)"};

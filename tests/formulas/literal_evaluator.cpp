@@ -1,4 +1,4 @@
-#include "formulas/literal_evaluator.h"
+#include "tests/formulas/literal_evaluator.h"
 
 #include "formulas/cp1251.h"
 #include "formulas/formula_text.h"
@@ -13,15 +13,15 @@ namespace volm {
 double vichislitFormuluLiteral(const QString& shortName, const QString& formula, const SectionNodes* section,
                                const ValueLookup& lookup, const ReferenceData& ref) {
     const std::string text = formulaBytes(formula);
-    // 1. An empty formula.
+    // An empty formula is refused before anything else.
     if (text.empty()) throw FormulaError(errorContext(shortName, section) + detail::emptyFormula());
-    // 2. The context of every message.
+    // Every message starts with the indicator and the section.
     const QString context = errorContext(shortName, section);
     auto fail = [&](const QString& d) { throw FormulaError(context + d); };
-    // 3. Normalise.
+    // Blanks dropped, commas turned into points.
     const std::string s = normaliseFormula(text);
 
-    // 4. PodgotovitFormulu.
+    // Numbers and references become numbered slots holding their values.
     double argumenty[256] = {};
     std::string prepared;
     int counter = 0;
@@ -61,7 +61,7 @@ double vichislitFormuluLiteral(const QString& shortName, const QString& formula,
         }
     }
 
-    // 5. Reduce.
+    // Each operation, highest priority first, folds its slots into one.
     while (auto found = naitiOperaciju(prepared)) {
         int slots[2] = {0, 0};
         const int count = collectSlots(prepared, found->start, found->end, slots);
@@ -76,7 +76,7 @@ double vichislitFormuluLiteral(const QString& shortName, const QString& formula,
         prepared.replace(size_t(start), size_t(end - start + 1), slotText(slots[0]));
     }
 
-    // 6. One slot must be left.
+    // What is left must be one slot: the result.
     const int last = singleSlot(prepared);
     if (last == 0) fail(detail::syntaxError());
     const double result = argumenty[last];
