@@ -8,13 +8,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace volm::calc {
 
@@ -190,70 +186,6 @@ QString fixedNumber(double value, int precision, QChar separator) {
     return q;
 }
 
-// Writes full buffers to the file on a thread of its own, one at a time: the
-// next buffer handed over waits for the one before, and a failure to write is
-// reported there (or when the text is closed). Only this thread touches the
-// file between its start and its stop.
-class CalcText::Writer {
-public:
-    Writer(QFile& file, const QString& path, size_t capacity) : file_(file), path_(path), buffer_(capacity) {
-        thread_ = std::thread([this] { run(); });
-    }
-    ~Writer() {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-    // Swaps the text gathered with the buffer written before, once that is
-    // written, and starts writing it. Throws FileError for a failed write.
-    void handOver(std::vector<char>& text, size_t size) {
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return !busy_; });
-        if (!error_.isEmpty()) throw FileError(error_);
-        if (buffer_.size() < text.size()) buffer_.resize(text.size());
-        std::swap(buffer_, text);
-        size_ = size;
-        busy_ = true;
-        lock.unlock();
-        wake_.notify_all();
-    }
-    // Waits until everything handed over is written. Throws FileError for a failed write.
-    void finish() {
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return !busy_; });
-        if (!error_.isEmpty()) throw FileError(error_);
-    }
-
-private:
-    void run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return busy_ || stop_; });
-            if (!busy_) return;
-            lock.unlock();
-            const QString error = writeAll(file_, path_, buffer_.data(), qint64(size_));
-            lock.lock();
-            if (error_.isEmpty()) error_ = error;
-            busy_ = false;
-            done_.notify_all();
-        }
-    }
-
-    QFile& file_;
-    const QString path_;
-    std::vector<char> buffer_;  // being written, or written
-    size_t size_ = 0;
-    std::mutex mutex_;
-    std::condition_variable wake_, done_;
-    bool busy_ = false;  // buffer_ handed over and not yet written
-    bool stop_ = false;
-    QString error_;      // the first failure
-    std::thread thread_;
-};
-
 CalcText::CalcText(int precision, QChar separator)
     : precision_(precision), separator_(separator), separatorBytes_(separatorBytes(separator)) {
     buffer_.resize(kFlushSize + kSlack);
@@ -265,47 +197,27 @@ void CalcText::open(const QString& path) {
     path_ = path;
     used_ = 0;
     pendingBreak_ = false;
-    stopWriter();
     file_.setFileName(path);
     // Unbuffered: every write reaches the system at once and a failure keeps its reason.
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw FileError(QStringLiteral("Не удается создать файл \"%1\". %2").arg(path, file_.errorString()));
-    try {
-        writer_ = std::make_unique<Writer>(file_, path_, buffer_.size());
-    } catch (const std::system_error&) {
-        // No second thread to be had: the text is written as it gathers.
-    }
 }
 
-void CalcText::flush(bool final) {
-    if (!file_.isOpen()) return;
-    if (!writer_) {
-        if (used_ > 0)
-            if (QString error = writeAll(file_, path_, buffer_.data(), qint64(used_)); !error.isEmpty())
-                throw FileError(error);
-        used_ = 0;
-        return;
-    }
-    if (used_ > 0) {
-        writer_->handOver(buffer_, used_);
-        used_ = 0;
-    }
-    if (final) writer_->finish();
+void CalcText::flush() {
+    if (!file_.isOpen() || used_ == 0) return;
+    if (QString error = writeAll(file_, path_, buffer_.data(), qint64(used_)); !error.isEmpty()) throw FileError(error);
+    used_ = 0;
 }
-
-void CalcText::stopWriter() { writer_.reset(); }
 
 void CalcText::close() {
     if (!file_.isOpen()) return;
-    flush(true);
-    stopWriter();
+    flush();
     file_.close();
     if (file_.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Ошибка записи в файл \"%1\". %2").arg(path_, file_.errorString()));
 }
 
 void CalcText::abandon() {
-    stopWriter();
     if (file_.isOpen()) file_.close();
     used_ = 0;
 }

@@ -4,9 +4,8 @@
 // goes to the temporary file "~$.tx_" of the program folder from the moment the
 // run opens it. Numbers are written in fixed-point notation with the report
 // precision and the locale's decimal separator. The text is gathered in a
-// buffer of about a megabyte that a second thread writes to the file while the
-// run goes on; a failure to write is reported when the next buffer is handed
-// over, or when the text is closed.
+// buffer of about a megabyte, written to the file whenever it is full; a
+// failure to write throws FileError there, or when the text is closed.
 #include <QChar>
 #include <QFile>
 #include <QString>
@@ -84,7 +83,7 @@ private:
         p[1] = '\n';
         used_ += 2;
         pendingBreak_ = false;
-        if (used_ >= kFlushSize) flush(false);
+        if (used_ >= kFlushSize) flush();
     }
     // Room for n more bytes at the end of the text gathered, the buffer grown
     // when they do not fit (a very long line).
@@ -92,10 +91,8 @@ private:
     char* grow(size_t n);
     // A number that needs its decimal digits worked out one by one.
     CalcText& numExact(double value);
-    void flush(bool final);
-    void stopWriter();
+    void flush();
 
-    class Writer;
     int precision_;
     QChar separator_;
     std::string separatorBytes_;  // the separator in Windows-1251
@@ -104,7 +101,6 @@ private:
     bool pendingBreak_ = false;
     QFile file_;
     QString path_;
-    std::unique_ptr<Writer> writer_;  // while the file is open
 };
 
 }  // namespace volm::calc

@@ -1,10 +1,13 @@
-// The input checks of the run: the node numbers of the given heads (stage 1),
-// at least one section (2), the predefined indicators the run requires (3),
-// the node fields of the sections (4) and the section lengths (9); the network
-// type and the finiteness of every entered value before anything is computed.
+// The input checks of the run: the node numbers of the given heads, at least
+// one section, the predefined indicators the run requires, the node fields of
+// the sections and the section lengths; the network type and the finiteness of
+// every entered value before anything is computed.
 #include "calc/run_data.h"
 #include "calc/stages.h"
 #include "store/app.h"
+#include "store/database.h"
+#include "store/sql_names.h"
+#include "store/table.h"
 #include "store/command.h"
 #include "store/errors.h"
 #include "store/str_to_int.h"
@@ -25,25 +28,38 @@ void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& a
         d.error = QStringLiteral("Поле \"ПНапНаУзПод задан для узла:\" должно быть заполнено.");
         return;
     }
-    Table& name = *d.app.dm.atNazvRasch;
+    Database& gr = d.app.dm.acGR;
+    const QString table = QStringLiteral("НазвРасч");
     try {
-        name.first();
-        name.edit();
-        const int supply = strToInt(supplyText);
-        name.setValue(QStringLiteral("NузПНапПод"), supply);
-        d.supplyNode = name.value(QStringLiteral("NузПНапПод")).toInt();
+        const std::vector<Field> fields = tableFields(gr, table);
+        auto field = [&](const QString& name) -> const Field& {
+            for (const Field& f : fields)
+                if (f.name.compare(name, Qt::CaseInsensitive) == 0) return f;
+            throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table));
+        };
+        // Both numbers are converted before either is stored; an empty
+        // available-head node still lets the supply node be stored.
+        std::vector<std::pair<const Field*, QVariant>> values;
+        const Field& supply = field(QStringLiteral("NузПНапПод"));
+        values.emplace_back(&supply, storedValue(supply, strToInt(supplyText)));
         if (d.twoPipe()) {
             if (availText.isEmpty()) {
                 d.error = QStringLiteral("Поле \"РНапНаУз задан для узла:\" должно быть заполнено.");
             } else {
-                const int avail = strToInt(availText);
-                name.setValue(QStringLiteral("NузРНап"), avail);
-                d.availNode = name.value(QStringLiteral("NузРНап")).toInt();
+                const Field& avail = field(QStringLiteral("NузРНап"));
+                values.emplace_back(&avail, storedValue(avail, strToInt(availText)));
             }
         }
-        name.post();
+        QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ");
+        for (size_t i = 0; i < values.size(); ++i)
+            sql += (i ? QStringLiteral(", ") : QString()) + quoteIdentifier(values[i].first->name) + QStringLiteral(" = ?");
+        auto st = gr.prepare(sql + QStringLiteral(" WHERE rowid = (SELECT min(rowid) FROM ") + quoteIdentifier(table) +
+                             QLatin1Char(')'));
+        for (size_t i = 0; i < values.size(); ++i) st->bind(int(i) + 1, values[i].second);
+        st->run();
+        d.supplyNode = values[0].second.toInt();
+        if (values.size() > 1) d.availNode = values[1].second.toInt();
     } catch (const Error& e) {
-        if (name.editing()) name.cancel();
         d.error = standardReport(
             QStringLiteral("Ошибка при записи значений полей \"ПНапНаУзПод задан для узла:\", \"РНапНаУз задан для узла:\"."),
             e.className(), e.message());
@@ -63,13 +79,13 @@ void stageFiniteInputs(RunData& d) {
     std::vector<int> headerColumns;
     auto collect = [&](const std::vector<Indicator>& list) {
         for (const Indicator& i : list) {
-            if (!i.entered) continue;
+            if (!i.userEntered) continue;
             const int c = i.table ? d.sections.col(i.shortName) : d.header.col(i.shortName);
             if (c >= 0) (i.table ? sectionColumns : headerColumns).push_back(c);
         }
     };
-    collect(d.predefined);
-    collect(d.userIndicators);
+    collect(d.catalogue.predefined);
+    collect(d.catalogue.user);
     for (int c : headerColumns)
         if (d.header.rowCount() > 0 && infinite(d.header.get(0, c))) {
             d.error = mustBeFinite(QLatin1Char('"') + d.header.names[size_t(c)] + QLatin1Char('"'));
@@ -105,13 +121,13 @@ void stageAnySection(RunData& d) {
 
 void stageRequiredIndicators(RunData& d) {
     bool lengthSeen = false, flowSeen = false;
-    for (const Indicator& i : d.predefined) {
+    for (const Indicator& i : d.catalogue.predefined) {
         if (i.shortName == QStringLiteral("ДлНаУчОбр")) {
             lengthSeen = true;
-            d.retLenEntered = i.entered;
+            d.retLenEntered = i.userEntered;
         } else if (i.shortName == QStringLiteral("РасхОбр")) {
             flowSeen = true;
-            d.retFlowEntered = i.entered;
+            d.retFlowEntered = i.userEntered;
         }
         if (lengthSeen && flowSeen) return;
     }
@@ -144,8 +160,8 @@ void stageNodeFields(RunData& d) {
     // Pairs of sections: for every section (a, b) in order, the first other row
     // (c, d) with d = b, or with c = b and d = a.
     if (d.ok()) {
-        FlatMap<int, std::pair<int, int>> byEnd;  // end node -> first two rows
-        FlatMap<qint64, int> byPair;              // (start, end) -> first row
+        KeyMap<int, std::pair<int, int>> byEnd;  // end node -> first two rows
+        KeyMap<qint64, int> byPair;              // (start, end) -> first row
         byEnd.reserve(size_t(n));
         byPair.reserve(size_t(n));
         for (int r = 0; r < n; ++r) {
@@ -172,7 +188,7 @@ void stageNodeFields(RunData& d) {
 
     // The nodes of the given heads must belong to the network.
     if (d.ok()) {
-        FlatMap<int, bool> used;
+        KeyMap<int, bool> used;
         used.reserve(size_t(n) * 2);
         for (int r = 0; r < n; ++r) {
             used.tryEmplace(d.startOf[size_t(r)], true);

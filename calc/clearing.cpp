@@ -1,4 +1,4 @@
-// Stage 5: every value the run computes is set to Null before anything is
+// Clearing old results: every value the run computes is set to Null before anything is
 // computed, so that a run that stops part-way leaves no stale result.
 #include "calc/run_data.h"
 #include "calc/stages.h"
@@ -14,8 +14,8 @@ std::vector<QString> clearedSectionColumns(const RunData& d) {
         for (const char* name : {"ДлНачОбр", "ДлКонОбр", "ТВодыНачОбр", "ТВодыКонОбр", "ПотНОтИНачОбр", "ПотНОтИКонОбр",
                                  "ПНапНачОбр", "ПНапКонОбр", "РНапНач", "РНапКон"})
             names.push_back(QString::fromUtf8(name));
-    for (const Indicator& i : d.userIndicators)
-        if (i.table && !i.entered) names.push_back(i.shortName);
+    for (const Indicator& i : d.catalogue.user)
+        if (i.table && !i.userEntered) names.push_back(i.shortName);
     return names;
 }
 
@@ -28,8 +28,8 @@ void stageClearResults(RunData& d) {
     for (const char* name : {"МинГеодВысТС", "МаксГеодВысТС", "МаксДлПод"}) headerCols.push_back(h.need(QString::fromUtf8(name)));
     if (two)
         for (const char* name : {"МаксДлОбр", "МаксСумДлПодОбр"}) headerCols.push_back(h.need(QString::fromUtf8(name)));
-    for (const Indicator& i : d.userIndicators)
-        if (!i.table && !i.entered) headerCols.push_back(h.need(i.shortName));
+    for (const Indicator& i : d.catalogue.user)
+        if (!i.table && !i.userEntered) headerCols.push_back(h.need(i.shortName));
     if (d.headerRead)
         for (int c : headerCols) h.set(0, c, kNull);
 

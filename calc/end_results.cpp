@@ -1,4 +1,4 @@
-// Stage 20: the losses and heads at the end node of every main (КонМаг), after
+// Results at the end nodes: the losses and heads at the end node of every main (КонМаг), after
 // the head changes given at that node; the last block of the calculation text.
 #include "calc/run_data.h"
 #include "calc/stages.h"

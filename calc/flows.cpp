@@ -1,4 +1,4 @@
-// Stage 15: section flows summed from the flows given at the end sections
+// Section flows summed from the flows given at the end sections
 // (RaspredelitRashod), and the return flow equal to the supply flow when the
 // person does not enter it.
 #include "calc/run_data.h"

@@ -1,4 +1,4 @@
-// Stage 19: the full supply head at the source (H0) from the head given at one
+// Heads: the full supply head at the source (H0) from the head given at one
 // node, the available head at the source (R0, two-pipe) from the available
 // head given at one node, and from them the heads at both ends of every section.
 #include "calc/run_data.h"
@@ -60,7 +60,7 @@ void stageHeads(RunData& d) {
 
     auto done = [&] { d.progress.clear(); };
 
-    // 1. The given heads.
+    // The given heads.
     const double givenSupply = h.get(0, h.need(QStringLiteral("ПНапНаУзПод")));
     if (isNull(givenSupply)) {
         d.error = QStringLiteral("Значение показателя \"ПНапНаУзПод\" должно быть заполнено.");
@@ -75,7 +75,7 @@ void stageHeads(RunData& d) {
         }
     }
 
-    // 2. H0, the full supply head at the source.
+    // H0, the full supply head at the source.
     double h0 = 0;
     {
         const int n = d.supplyNode;
@@ -99,7 +99,7 @@ void stageHeads(RunData& d) {
         }
     }
 
-    // 3. R0, the available head at the source.
+    // R0, the available head at the source.
     double r0 = 0;
     if (two) {
         const int m = d.availNode;
@@ -123,7 +123,7 @@ void stageHeads(RunData& d) {
         }
     }
 
-    // 4. Every section in the order of Табл.
+    // Every section in the order of Табл.
     const int n = s.rowCount();
     for (int r = 0; r < n; ++r) {
         if (t) t->putBytes(VOLM_CP("Участок ")).node(d.startOf[size_t(r)]).putBytes(" - ").node(d.endOf[size_t(r)]).putBytes(":").end();
@@ -135,7 +135,7 @@ void stageHeads(RunData& d) {
         }
         const double pn = h0 - lnp, pk = h0 - lkp;
         if (t) t->putBytes(VOLM_CP("ПНапНачПод = ")).num(pn).putBytes(VOLM_CP("  ПНапКонПод = ")).num(pk).end();
-        // A row is stored whole or not at all: a fault leaves it as stage 5 left it.
+        // A row is stored whole or not at all: a fault leaves it cleared.
         if (two) {
             const double lno = s.get(r, potNachObr), lko = s.get(r, potKonObr);
             if (isNull(lno) || isNull(lko)) {

@@ -1,4 +1,4 @@
-// Stage 16: the geodetic heights of both ends of every section from the
+// Node heights: the geodetic heights of both ends of every section from the
 // network's nodes, and the lowest and highest of them. A node without a height
 // stops the run with a message naming the section and the node.
 #include "calc/run_data.h"

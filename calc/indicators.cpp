@@ -1,4 +1,4 @@
-// Stages 17 and 18: every indicator defined by formula, in the stored
+// Indicators: every indicator defined by formula, in the stored
 // evaluation order: the header indicators once, then the table indicators
 // section by section from the source outwards. Before a section's formulas the
 // head losses at its start node are taken from the section that feeds it and
@@ -50,7 +50,7 @@ std::vector<Step> prepareSteps(const RunData& d, const std::vector<Priority>& or
         Step st;
         st.name = p.name;
         st.computed = p.rank > 0;
-        const Indicator* ind = d.findIndicator(p.name);
+        const Indicator* ind = d.catalogue.find(p.name);
         const QString stored = ind ? ind->formula : QString();
         if (text) {
             st.heading = cp1251::fromUnicode(d.fullName(p.name) + QStringLiteral(" (") + p.name + QStringLiteral(") = "));
@@ -124,7 +124,7 @@ void stageTableIndicators(RunData& d) {
 
     // The loss at the start node from the section that feeds it, less the
     // change at the node; empty when the run must stop.
-    auto startLoss = [&](int r, int a, int endColumn, const FlatMap<int, double>& changes,
+    auto startLoss = [&](int r, int a, int endColumn, const KeyMap<int, double>& changes,
                          const char* nachName, const char* konName) -> std::optional<double> {
         if (a == d.startNode) return 0.0;
         auto heading = [&] {

@@ -1,4 +1,4 @@
-// Stages 11 and 12: the pipeline lengths from the source to both ends of every
+// Lengths: the pipeline lengths from the source to both ends of every
 // section, walked along the mains from the source outwards, then the length of
 // every main (КонМаг) and the longest of them.
 #include "calc/run_data.h"

@@ -4,30 +4,45 @@
 #include "calc/stages.h"
 #include "formulas/reference_data.h"
 #include "store/app.h"
+#include "store/database.h"
 #include "store/errors.h"
+#include "store/result_reader.h"
+#include "store/sql_names.h"
+#include "store/table.h"
 
 namespace volm::calc {
 
 namespace {
 
-Table& cursor(const std::unique_ptr<Table>& t, const char* name) {
-    if (!t || !t->isOpen())
-        throw DatabaseError(QStringLiteral("Таблица \"%1\" не открыта.").arg(QString::fromUtf8(name)));
-    return *t;
-}
+// A SELECT of whole rows of one table of the calculation, in a cursor's sort,
+// whose values convert as the cursor's would.
+struct TableQuery {
+    std::vector<Field> fields;
+    std::unique_ptr<Statement> st;
 
-double toDouble(const QVariant& v) {
-    // The kinds a cursor holds for number fields, without the general conversion.
-    switch (v.typeId()) {
-    case QMetaType::Double: return *static_cast<const double*>(v.constData());
-    case QMetaType::Int: return *static_cast<const int*>(v.constData());
-    default: break;
+    TableQuery(Database& db, const QString& table, const QString& sort) : fields(tableFields(db, table)) {
+        if (fields.empty()) throw DatabaseError(QStringLiteral("Не найдена таблица \"%1\".").arg(table));
+        QString sql = QStringLiteral("SELECT ");
+        for (size_t c = 0; c < fields.size(); ++c)
+            sql += (c ? QStringLiteral(", ") : QString()) + quoteIdentifier(fields[c].name);
+        st = db.prepare(sql + QStringLiteral(" FROM ") + quoteIdentifier(table) + QStringLiteral(" ORDER BY ") +
+                        sortTerms(sort, fields));
     }
-    if (v.isNull()) return kNull;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    return ok ? d : kNull;
-}
+    bool step() { return st->step(); }
+    int column(const QString& name) const {
+        for (size_t c = 0; c < fields.size(); ++c)
+            if (fields[c].name.compare(name, Qt::CaseInsensitive) == 0) return int(c);
+        return -1;
+    }
+    // The column, or DatabaseError naming the table and the field.
+    int need(const QString& table, const QString& name) const {
+        const int c = column(name);
+        if (c < 0) throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table));
+        return c;
+    }
+    QVariant value(int c) const { return fieldValue(*st, c, fields[size_t(c)].kind); }
+    double number(int c) const { return fieldNumber(*st, c, fields[size_t(c)].kind); }
+};
 
 // A whole number read from the file, checked against the range of its field;
 // a value out of range or not whole stops the load with a message naming the
@@ -73,30 +88,6 @@ qint64 toKey(const QVariant& v, int row) {
     return wholeIn(v, INT_MIN, INT_MAX, "Табл", row, "id");
 }
 
-std::vector<Indicator> readIndicators(Table& t) {
-    const int fShort = t.fieldIndex(QStringLiteral("НаимПокСокр"));
-    const int fName = t.fieldIndex(QStringLiteral("НаимПок"));
-    const int fFormula = t.fieldIndex(QStringLiteral("Формула"));
-    const int fTable = t.fieldIndex(QStringLiteral("Табл"));
-    const int fEntered = t.fieldIndex(QStringLiteral("ВводПольз"));
-    if (fShort < 0 || fName < 0 || fFormula < 0 || fTable < 0 || fEntered < 0)
-        throw DatabaseError(QStringLiteral("Таблица \"%1\" не содержит полей показателя.").arg(t.tableName()));
-    std::vector<Indicator> out;
-    out.reserve(size_t(t.rowCount()));
-    for (int r = 0; r < t.rowCount(); ++r) {
-        Indicator i;
-        i.shortName = t.valueAt(r, fShort).toString();
-        const QVariant name = t.valueAt(r, fName);
-        if (!name.isNull()) i.fullName = name.toString();
-        const QVariant formula = t.valueAt(r, fFormula);
-        if (!formula.isNull()) i.formula = formula.toString();
-        i.table = t.valueAt(r, fTable).toBool();
-        i.entered = t.valueAt(r, fEntered).toBool();
-        out.push_back(std::move(i));
-    }
-    return out;
-}
-
 std::vector<Priority> readPriorities(Database& db, const QString& table) {
     auto st = db.prepare(QStringLiteral("SELECT \"Показатель\", \"Nприоритета\" FROM \"%1\" "
                                         "ORDER BY \"Nприоритета\", rowid")
@@ -116,83 +107,98 @@ std::vector<Priority> readPriorities(Database& db, const QString& table) {
 
 void readRunSettings(RunData& d) {
     DataModule& dm = d.app.dm;
-    Table& settings = cursor(dm.atNastr, "Настройки");
+    if (!dm.atNastr || !dm.atNastr->isOpen())
+        throw DatabaseError(QStringLiteral("Таблица \"Настройки\" не открыта."));
+    Table& settings = *dm.atNastr;
     settings.first();
     d.precision = settings.value(QStringLiteral("ТочностьЧиселВОтч")).toInt();
     d.keepText = settings.value(QStringLiteral("СохрТекстРас")).toBool();
-    Table& name = cursor(dm.atNazvRasch, "НазвРасч");
-    name.first();
+    TableQuery name(dm.acGR, QStringLiteral("НазвРасч"), QString());
+    const int fType = name.need(QStringLiteral("НазвРасч"), QStringLiteral("ТипСети"));
+    const int fFlows = name.need(QStringLiteral("НазвРасч"), QStringLiteral("РасчРасх"));
+    const bool read = name.step();
     // Anything but 0 or 1 (text, a fraction, another number) is kept as -1,
     // which the run refuses.
-    const QVariant type = name.value(QStringLiteral("ТипСети"));
+    const QVariant type = read ? name.value(fType) : QVariant();
     bool typeOk = false;
     const double t = type.isNull() ? -1 : type.toDouble(&typeOk);
     d.networkType = typeOk && (t == 0 || t == 1) ? int(t) : -1;
-    d.computeFlows = name.value(QStringLiteral("РасчРасх")).toBool();
+    d.computeFlows = read && name.value(fFlows).toBool();
 }
 
-void loadCalculation(RunData& d) {
+void loadCalculation(RunData& d, const QString& sectionOrder) {
     DataModule& dm = d.app.dm;
     Database& gr = dm.acGR;
 
-    Table& name = cursor(dm.atNazvRasch, "НазвРасч");
-    name.first();
-    d.calcName = name.value(QStringLiteral("НазвРасч"));
-    d.startNode = toNode(name.value(QStringLiteral("NНачУз")), "НазвРасч", 1, "NНачУз");
-    d.supplyNode = toNode(name.value(QStringLiteral("NузПНапПод")), "НазвРасч", 1, "NузПНапПод");
-    d.availNode = toNode(name.value(QStringLiteral("NузРНап")), "НазвРасч", 1, "NузРНап");
-
-    // Заг: the first row.
-    Table& zag = cursor(dm.atZag, "Заг");
     {
-        std::vector<QString> names;
-        for (const Field& f : zag.fields()) names.push_back(f.name);
-        d.header.setColumns(std::move(names), 1);
-        if (zag.rowCount() > 0) {
-            d.headerRead = true;
-            d.headerRowid = zag.rowidAt(0);
-            for (int c = 0; c < d.header.width; ++c) d.header.values[size_t(c)] = toDouble(zag.valueAt(0, c));
+        const QString table = QStringLiteral("НазвРасч");
+        TableQuery name(gr, table, QString());
+        const int fName = name.need(table, QStringLiteral("НазвРасч"));
+        const int fStart = name.need(table, QStringLiteral("NНачУз"));
+        const int fSupply = name.need(table, QStringLiteral("NузПНапПод"));
+        const int fAvail = name.need(table, QStringLiteral("NузРНап"));
+        if (name.step()) {
+            d.calcName = name.value(fName);
+            d.startNode = toNode(name.value(fStart), "НазвРасч", 1, "NНачУз");
+            d.supplyNode = toNode(name.value(fSupply), "НазвРасч", 1, "NузПНапПод");
+            d.availNode = toNode(name.value(fAvail), "НазвРасч", 1, "NузРНап");
         }
     }
 
-    // Табл: every row as the section grid orders it.
-    Table& tabl = cursor(dm.atTabl, "Табл");
+    // The catalogue goes first: the section columns the run clears before it
+    // reads them are not read.
+    d.catalogue = Catalogue::load(gr);
+
+    // Заг: the first row.
     {
-        const int rows = tabl.recordCount();
+        TableQuery zag(gr, QStringLiteral("Заг"), QString());
         std::vector<QString> names;
-        for (const Field& f : tabl.fields()) names.push_back(f.name);
+        for (const Field& f : zag.fields) names.push_back(f.name);
+        d.header.setColumns(std::move(names), 1);
+        if (zag.step()) {
+            d.headerRead = true;
+            d.headerRowid = 0;
+            for (int c = 0; c < d.header.width; ++c) d.header.values[size_t(c)] = zag.number(c);
+        }
+    }
+    if (d.headerRead) {
+        auto st = gr.prepare(QStringLiteral("SELECT rowid FROM \"Заг\" ORDER BY rowid LIMIT 1"));
+        if (st->step()) d.headerRowid = st->column(0).toLongLong();
+    }
+
+    // Табл: every row in the order given.
+    {
+        const QString table = QStringLiteral("Табл");
+        auto count = gr.prepare(QStringLiteral("SELECT count(*) FROM \"Табл\""));
+        const int rows = count->step() ? count->column(0).toInt() : 0;
+        TableQuery tabl(gr, table, sectionOrder);
+        std::vector<QString> names;
+        for (const Field& f : tabl.fields) names.push_back(f.name);
         d.sections.setColumns(std::move(names), rows);
         d.sections.storedAsText = true;
-        const int fId = tabl.fieldIndex(QStringLiteral("id"));
-        const int fStart = tabl.fieldIndex(QStringLiteral("НачУзел"));
-        const int fEnd = tabl.fieldIndex(QStringLiteral("КонУзел"));
+        const int fId = tabl.column(QStringLiteral("id"));
+        const int fStart = tabl.column(QStringLiteral("НачУзел"));
+        const int fEnd = tabl.column(QStringLiteral("КонУзел"));
         if (fId < 0 || fStart < 0 || fEnd < 0)
             throw DatabaseError(QStringLiteral("Таблица \"Табл\" не содержит полей id, НачУзел, КонУзел."));
         d.ids.resize(size_t(rows));
         d.startOf.resize(size_t(rows));
         d.endOf.resize(size_t(rows));
-        std::vector<char> numeric(size_t(d.sections.width));
-        for (int c = 0; c < d.sections.width; ++c) numeric[size_t(c)] = tabl.fields()[size_t(c)].kind != FieldKind::Text;
-        // The columns the run sets to Null before it reads them (stage 5) are
-        // not read. The catalogue is read again below, where its faults are
-        // reported in their turn.
-        try {
-            d.userIndicators = readIndicators(cursor(dm.atFormuli, "Формулы"));
+        std::vector<int> numeric;
+        {
+            std::vector<char> cleared(size_t(d.sections.width));
             for (const QString& name : clearedSectionColumns(d))
-                if (const int c = d.sections.col(name); c >= 0) numeric[size_t(c)] = 0;
-        } catch (const DatabaseError&) {
+                if (const int c = d.sections.col(name); c >= 0) cleared[size_t(c)] = 1;
+            for (int c = 0; c < d.sections.width; ++c)
+                if (tabl.fields[size_t(c)].kind != FieldKind::Text && !cleared[size_t(c)]) numeric.push_back(c);
         }
         int r = 0;
-        for (int row = 0; row < tabl.rowCount() && r < rows; ++row) {
-            // A row being inserted is not stored (a stored row may have key 0).
-            if (tabl.state() == Table::State::Insert && row == tabl.currentRow()) continue;
+        for (; r < rows && tabl.step(); ++r) {
             double* out = d.sections.values.data() + size_t(r) * size_t(d.sections.width);
-            for (int c = 0; c < d.sections.width; ++c)
-                if (numeric[size_t(c)]) out[c] = toDouble(tabl.valueAt(row, c));
-            d.ids[size_t(r)] = toKey(tabl.valueAt(row, fId), r + 1);
-            d.startOf[size_t(r)] = toNode(tabl.valueAt(row, fStart), "Табл", r + 1, "НачУзел");
-            d.endOf[size_t(r)] = toNode(tabl.valueAt(row, fEnd), "Табл", r + 1, "КонУзел");
-            ++r;
+            for (int c : numeric) out[c] = tabl.number(c);
+            d.ids[size_t(r)] = toKey(tabl.value(fId), r + 1);
+            d.startOf[size_t(r)] = toNode(tabl.value(fStart), "Табл", r + 1, "НачУзел");
+            d.endOf[size_t(r)] = toNode(tabl.value(fEnd), "Табл", r + 1, "КонУзел");
         }
     }
 
@@ -203,7 +209,7 @@ void loadCalculation(RunData& d) {
         for (int row = 1; st->step(); ++row) {
             const QVariant n = st->column(0);
             if (n.isNull()) continue;
-            d.nodes.tryEmplace(toNode(n, "УзлыТС", row, "Nуз"), toDouble(st->column(1)));
+            d.nodes.tryEmplace(toNode(n, "УзлыТС", row, "Nуз"), fieldNumber(*st, 1, FieldKind::Float));
         }
     }
     {
@@ -213,14 +219,12 @@ void loadCalculation(RunData& d) {
             const QVariant n = st->column(0);
             if (n.isNull()) continue;
             const bool ret = st->column(1).toBool();
-            const double change = toDouble(st->column(2));
+            const double change = fieldNumber(*st, 2, FieldKind::Float);
             (ret ? d.changeRet : d.changeSup)
                 .tryEmplace(toNode(n, "ИзмПНапВУзлахТС", row, "Nуз"), isNull(change) ? 0.0 : change);
         }
     }
 
-    d.userIndicators = readIndicators(cursor(dm.atFormuli, "Формулы"));
-    d.predefined = readIndicators(cursor(dm.atFlyPredoprPok, "ФлыПредопрПок"));
     d.headerOrder = readPriorities(gr, QStringLiteral("ПриоритетыЗаг"));
     d.tableOrder = readPriorities(gr, QStringLiteral("ПриоритетыТабл"));
 

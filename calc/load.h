@@ -1,16 +1,19 @@
 #pragma once
 // Reading the open calculation into memory once, at the start of a run.
+#include <QString>
+
 namespace volm::calc {
 
 struct RunData;
 
-// Start step 4: the report precision and the keep-text setting from Настройки,
+// The report precision and the keep-text setting from Настройки,
 // the network type and the compute-flows flag from НазвРасч.
 void readRunSettings(RunData& d);
 
-// Everything else the stages read: НазвРасч, Заг, Табл in the section grid's
-// order, УзлыТС, ИзмПНапВУзлахТС, the catalogue, the evaluation order and the
-// reference book.
-void loadCalculation(RunData& d);
+// Everything else the stages read, with statements of the run's own: НазвРасч,
+// the catalogue, Заг, Табл in sectionOrder (a sort such as "id ASC"), УзлыТС,
+// ИзмПНапВУзлахТС, the evaluation order and the reference book. A database
+// error throws DatabaseError.
+void loadCalculation(RunData& d, const QString& sectionOrder);
 
 }  // namespace volm::calc

@@ -9,7 +9,7 @@ namespace volm::calc {
 std::vector<int> collectLowHeadNodes(RunData& d) {
     constexpr double kLimit = 0.1;
     std::vector<int> nodes;
-    FlatMap<int, bool> seen;
+    KeyMap<int, bool> seen;
     auto add = [&](int n) {
         if (seen.tryEmplace(n, true).second) nodes.push_back(n);
     };

@@ -31,32 +31,6 @@ const QString kImpossible = QStringLiteral("Расчет невозможен.")
 // With nothing open the refusal says what to do.
 const QString kNothingOpen = kImpossible + QStringLiteral("\rОткройте или создайте расчет (Файл / Открыть расчет).");
 
-// The stages 1 to 20; each starts only while no fault has been found.
-void runStages(RunData& d, const RunOptions& opt, const QString& textPath) {
-    stageNetworkType(d);
-    if (d.ok()) stageGivenHeadNodes(d, opt.supplyNodeText, opt.availNodeText);
-    if (d.ok()) stageAnySection(d);
-    if (d.ok()) stageRequiredIndicators(d);
-    if (d.ok()) stageNodeFields(d);
-    if (d.ok()) stageFiniteInputs(d);
-    if (d.ok()) stageClearResults(d);
-    if (d.ok()) stageEndSectionsAndMains(d);
-    if (d.ok()) stageEverySectionInMain(d);
-    if (d.ok()) stageMainsReachStart(d);
-    if (d.ok()) stageSectionLengths(d);
-    if (d.ok() && d.keepText) stageOpenText(d, textPath);
-    if (d.ok()) stageSectionEndLengths(d);
-    if (d.ok()) stageMainLengths(d);
-    if (d.ok()) stageTemperatureLimits(d);
-    if (d.ok()) stageTemperatures(d);
-    if (d.ok()) stageFlows(d);
-    if (d.ok()) stageNodeHeights(d);
-    if (d.ok()) stageHeaderIndicators(d);
-    if (d.ok()) stageTableIndicators(d);
-    if (d.ok()) stageHeads(d);
-    if (d.ok()) stageEndResults(d);
-}
-
 QString outcomeText(const std::vector<int>& lowHeads) {
     QString text = QStringLiteral("Расчет выполнен успешно.");
     if (lowHeads.empty()) return text;
@@ -99,6 +73,35 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
 
 }  // namespace
 
+namespace calc {
+
+void runStages(RunData& d, const QString& supplyNodeText, const QString& availNodeText, const QString& textPath) {
+    stageNetworkType(d);
+    if (d.ok()) stageGivenHeadNodes(d, supplyNodeText, availNodeText);
+    if (d.ok()) stageAnySection(d);
+    if (d.ok()) stageRequiredIndicators(d);
+    if (d.ok()) stageNodeFields(d);
+    if (d.ok()) stageFiniteInputs(d);
+    if (d.ok()) stageClearResults(d);
+    if (d.ok()) stageEndSectionsAndMains(d);
+    if (d.ok()) stageEverySectionInMain(d);
+    if (d.ok()) stageMainsReachStart(d);
+    if (d.ok()) stageSectionLengths(d);
+    if (d.ok() && d.keepText) stageOpenText(d, textPath);
+    if (d.ok()) stageSectionEndLengths(d);
+    if (d.ok()) stageMainLengths(d);
+    if (d.ok()) stageTemperatureLimits(d);
+    if (d.ok()) stageTemperatures(d);
+    if (d.ok()) stageFlows(d);
+    if (d.ok()) stageNodeHeights(d);
+    if (d.ok()) stageHeaderIndicators(d);
+    if (d.ok()) stageTableIndicators(d);
+    if (d.ok()) stageHeads(d);
+    if (d.ok()) stageEndResults(d);
+}
+
+}  // namespace calc
+
 QString outcomeWithWarnings(const RunOutcome& out) {
     if (out.warnings.empty()) return out.text;
     return out.text + QStringLiteral("\r\n\r\n") + RegimeWarnings{out.warnings}.block();
@@ -129,7 +132,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         busy = false;
     };
     Finally finalSteps([&] {
-        // 1. The section grid shows the section a fault is about, so that the
+        // The section grid shows the section a fault is about, so that the
         // person sees what to mend; otherwise the row it showed before.
         if (restorePosition && tabl && tabl->isOpen() && !tabl->isEmpty()) {
             try {
@@ -143,7 +146,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             } catch (...) {
             }
         }
-        // 2. However the run ended.
+        // However the run ended.
         if (detached) {
             if (zag && dm.atZag.get() == zag)
                 while (zag->controlsDisabled()) zag->enableControls();
@@ -166,7 +169,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     // The run's writes: all of them, or none when the run fails unexpectedly.
     std::optional<Transaction> tx;
     try {
-        // Start 3: hourglass, pending grid edit, window locked, flag cleared.
+        // Hourglass, pending grid edit, window locked, calculation-done flag cleared.
         person.busy(true);
         busy = true;
         if (app.editors().sectionGridEditing()) app.editors().flushEditors();
@@ -177,13 +180,13 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         UstanovitRasVip(app, false);
         if (!zag || !tabl) throw DatabaseError(QStringLiteral("Таблицы \"Заг\", \"Табл\" не открыты."));
 
-        // Start 4: the settings of the run.
+        // The settings of the run.
         readRunSettings(*d);
         if (opt.precision) d->precision = *opt.precision;
         if (opt.keepText) d->keepText = *opt.keepText;
         if (!opt.textFile.isEmpty()) d->keepText = true;
 
-        // Start 5: pending edits stored, grids detached, position remembered.
+        // Pending edits stored, grids detached, position remembered.
         if (zag->editing()) zag->post();
         zag->disableControls();
         tabl->disableControls();
@@ -192,7 +195,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         savedRecNo = tabl->recNo();
         restorePosition = true;
 
-        // Start 6.
+        // The formulas checked and the initial data sound, or no run.
         if (!app.FormuliProvereny || !ProveritNachDann(app)) {
             normalCursor();
             person.message(kImpossible);
@@ -201,20 +204,21 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             return out;
         }
 
-        loadCalculation(*d);
+        loadCalculation(*d, opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder);
         if (d->keepText) tempText = textScratchPath(app, opt.textFile);
         tx.emplace(dm.acGR);
 
         // The stages. What they changed is written back also when one of them
         // stops at a fault; an unexpected failure (the text cannot be written,
         // the run is stopped) keeps the results the file had before.
-        runStages(*d, opt, tempText);
+        runStages(*d, opt.supplyNodeText, opt.availNodeText, tempText);
         if (d->ok() && d->twoPipe()) out.lowHeadNodes = collectLowHeadNodes(*d);
         // The text is complete on disk before the results are stored.
         if (d->ok() && d->text && d->text->isOpen()) d->text->close();
         writeBack(*d);
         tx->commit();
         tx.reset();
+        requery(dm.atNazvRasch);
         requery(dm.atZag);
         requery(dm.atTabl);
         requery(dm.atMagistraliTS);
@@ -257,6 +261,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     } catch (const Abort&) {
         if (tx) {
             tx.reset();
+            requery(dm.atNazvRasch);
             requery(dm.atZag);
             requery(dm.atTabl);
         }
@@ -265,6 +270,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     } catch (const std::exception& e) {
         if (tx) {
             tx.reset();
+            requery(dm.atNazvRasch);
             requery(dm.atZag);
             requery(dm.atTabl);
         }

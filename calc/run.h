@@ -31,6 +31,9 @@ struct RunOptions {
     // which ПНапНаУзПод and РНапНаУз are given.
     QString supplyNodeText;
     QString availNodeText;
+    // The order in which the run reads the sections, as a sort of Табл
+    // ("id ASC"); empty: the order the section grid shows.
+    QString sectionOrder;
     // Ask "Данная операция может занять некоторое время. Выполнить расчет?" first;
     // false takes the answer as Yes.
     bool ask = true;
@@ -94,7 +97,10 @@ QString outcomeWithWarnings(const RunOutcome& outcome);
 //
 // Results are computed in memory and written back in one transaction when the
 // stages end, also when one of them stops at a fault (what the stages before it
-// computed is kept); the cursors of the written tables are then re-read.
+// computed is kept); the cursors of the written tables are then re-read. The
+// run reads and writes the file with statements of its own: it moves no
+// cursor but the section grid's, which it returns to its row (or to the
+// section a fault is about) when it ends.
 RunOutcome runCalculation(App& app, const RunOptions& options);
 
 }  // namespace volm

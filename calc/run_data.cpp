@@ -38,14 +38,6 @@ void RunData::buildIndexes() {
     }
 }
 
-const Indicator* RunData::findIndicator(const QString& shortName) const {
-    for (const Indicator& i : userIndicators)
-        if (i.shortName == shortName) return &i;
-    for (const Indicator& i : predefined)
-        if (i.shortName == shortName) return &i;
-    return nullptr;
-}
-
 QString RunData::fullName(const QString& shortName) const {
     if (shortName == QStringLiteral("ПНапНаУзПод"))
         return QStringLiteral("Полный напор на узле ") + (supplyNode == kNullNode ? QString() : nodeText(supplyNode)) +
@@ -53,8 +45,8 @@ QString RunData::fullName(const QString& shortName) const {
     if (shortName == QStringLiteral("РНапНаУз"))
         return QStringLiteral("Располагаемый напор на узле ") +
                (availNode == kNullNode ? QString() : nodeText(availNode)) + QStringLiteral(", м.");
-    const Indicator* i = findIndicator(shortName);
-    return i ? i->fullName : QString();
+    const Indicator* i = catalogue.find(shortName);
+    return i && !i->fullName.isNull() ? i->fullName.toString() : QString();
 }
 
 void RunData::clearWorklist() {

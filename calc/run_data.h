@@ -6,9 +6,10 @@
 // Every stage is a function over this structure; what it changes is written
 // back to the file in one transaction when the run ends (write_back.h).
 #include "calc/calc_text.h"
-#include "calc/flat_map.h"
+#include "calc/key_map.h"
 #include "calc/progress.h"
 #include "calc/stored_number.h"
+#include "formulas/catalogue.h"
 
 #include <QHash>
 #include <QString>
@@ -58,15 +59,6 @@ struct ValueTable {
     }
     const double* row(int r) const { return values.data() + size_t(r) * size_t(width); }
     void setColumns(std::vector<QString> columnNames, int rows);
-};
-
-// A user or predefined indicator as the run looks it up.
-struct Indicator {
-    QString shortName;
-    QString fullName;   // НаимПок, empty when Null
-    QString formula;    // Формула as stored, empty when Null
-    bool table = false;
-    bool entered = false;
 };
 
 struct Priority {
@@ -132,8 +124,8 @@ struct RunData {
     std::vector<int> startOf, endOf;  // node numbers; kNullNode for Null
 
     // Indexes over the sections, built once the node fields have passed their checks.
-    FlatMap<int, int> byEnd;         // end node -> row (unique)
-    FlatMap<int, int> firstByStart;  // start node -> first row in order
+    KeyMap<int, int> byEnd;         // end node -> row (unique)
+    KeyMap<int, int> firstByStart;  // start node -> first row in order
     void buildIndexes();
     int sectionEndingAt(int node) const {
         const int* r = byEnd.find(node);
@@ -145,10 +137,10 @@ struct RunData {
     }
 
     // УзлыТС: node -> height (NaN when Null); the node exists when present.
-    FlatMap<int, double> nodes;
+    KeyMap<int, double> nodes;
     bool hasNode(int n) const { return nodes.contains(n); }
     // ИзмПНапВУзлахТС: the first change per node and pipeline.
-    FlatMap<int, double> changeSup, changeRet;
+    KeyMap<int, double> changeSup, changeRet;
     double deltaSup(int n) const {
         const double* c = changeSup.find(n);
         return c ? *c : 0.0;
@@ -158,11 +150,8 @@ struct RunData {
         return c ? *c : 0.0;
     }
 
-    // Catalogue: Формулы in the order of Nпп, ФлыПредопрПок by short name.
-    std::vector<Indicator> userIndicators;
-    std::vector<Indicator> predefined;
-    // ZagruzitPokazatel: Формулы first, then ФлыПредопрПок; nullptr when in neither.
-    const Indicator* findIndicator(const QString& shortName) const;
+    // Формулы in the order of Nпп, ФлыПредопрПок by short name.
+    Catalogue catalogue;
     // Full name as the text shows it (ПНапНаУзПод and РНапНаУз name their node).
     QString fullName(const QString& shortName) const;
 

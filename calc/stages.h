@@ -9,45 +9,51 @@ namespace volm::calc {
 
 struct RunData;
 
+// Every stage in its order, each only while no fault has been found (run.cpp):
+// the texts of the given-head nodes, and the temporary file of the text when
+// the run keeps one.
+void runStages(RunData& d, const QString& supplyNodeText, const QString& availNodeText, const QString& textPath);
+
 // checks.cpp
 // The network type is 0 or 1.
 void stageNetworkType(RunData& d);
-void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& availText);  // 1
-void stageAnySection(RunData& d);                                                           // 2
-void stageRequiredIndicators(RunData& d);                                                   // 3
-void stageNodeFields(RunData& d);                                                           // 4
-void stageSectionLengths(RunData& d);                                                       // 9
+void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& availText);
+void stageAnySection(RunData& d);
+void stageRequiredIndicators(RunData& d);
+void stageNodeFields(RunData& d);
+void stageSectionLengths(RunData& d);
 // Every entered value (section and header indicators, node heights, head
 // changes of the network's nodes) is finite.
 void stageFiniteInputs(RunData& d);
 // clearing.cpp
-void stageClearResults(RunData& d);                                                         // 5
-// The columns of Табл that stage 5 always sets to Null (not those whose
-// clearing depends on what stage 3 finds), known once the catalogue is read.
+void stageClearResults(RunData& d);
+// The columns of Табл that the clearing always sets to Null (not those whose
+// clearing depends on the predefined indicators' flags), known once the
+// catalogue is read.
 std::vector<QString> clearedSectionColumns(const RunData& d);
 // topology.cpp
-void stageEndSectionsAndMains(RunData& d);                                                  // 6
-void stageEverySectionInMain(RunData& d);                                                   // 7
-void stageMainsReachStart(RunData& d);                                                      // 8
+void stageEndSectionsAndMains(RunData& d);
+void stageEverySectionInMain(RunData& d);
+void stageMainsReachStart(RunData& d);
 // text_open.cpp
-void stageOpenText(RunData& d, const QString& path);                                        // 10
+void stageOpenText(RunData& d, const QString& path);
 // lengths.cpp
-void stageSectionEndLengths(RunData& d);                                                    // 11
-void stageMainLengths(RunData& d);                                                          // 12
+void stageSectionEndLengths(RunData& d);
+void stageMainLengths(RunData& d);
 // temperatures.cpp
-void stageTemperatureLimits(RunData& d);                                                    // 13
-void stageTemperatures(RunData& d);                                                         // 14
+void stageTemperatureLimits(RunData& d);
+void stageTemperatures(RunData& d);
 // flows.cpp
-void stageFlows(RunData& d);                                                                // 15
+void stageFlows(RunData& d);
 // heights.cpp
-void stageNodeHeights(RunData& d);                                                          // 16
+void stageNodeHeights(RunData& d);
 // indicators.cpp
-void stageHeaderIndicators(RunData& d);                                                     // 17
-void stageTableIndicators(RunData& d);                                                      // 18
+void stageHeaderIndicators(RunData& d);
+void stageTableIndicators(RunData& d);
 // heads.cpp
-void stageHeads(RunData& d);                                                                // 19
+void stageHeads(RunData& d);
 // end_results.cpp
-void stageEndResults(RunData& d);                                                           // 20
+void stageEndResults(RunData& d);
 // low_heads.cpp: the nodes whose available head is below 0.1 m (two-pipe outcome)
 std::vector<int> collectLowHeadNodes(RunData& d);
 

@@ -1,4 +1,4 @@
-// Stages 13 and 14: the water temperatures, linear in the pipeline length.
+// Water temperatures, linear in the pipeline length.
 // One-pipe: the supply water cools at one rate from the source to the end of
 // the longest main. Two-pipe: every main gets its own rates; supply and return
 // meet at their mean at the main's end node, and a main that branches off a

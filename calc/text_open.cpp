@@ -1,4 +1,4 @@
-// Stage 10: the calculation text is created afresh and gets its title block
+// Opening the calculation text: it is created afresh and gets its title block
 // and the legend of the lengths block.
 #include "calc/run_data.h"
 #include "calc/stages.h"

@@ -1,4 +1,4 @@
-// Stages 6 to 8: the end sections and the mains of the network, and the
+// Topology: the end sections and the mains of the network, and the
 // checks that every section lies on a main and every main reaches the start
 // node. A main is walked from its end section towards the source through the
 // index end node -> section; a ring of sections that does not pass through the

@@ -4,7 +4,7 @@
 // evaluation replays the record against the values of one section: loads with
 // their Null checks in text order, then the operations in reduction order, then
 // the final test. The value and the first error met are those of the literal
-// algorithm (literal_evaluator.h), which the tests hold it to.
+// algorithm (tests/formulas/literal_evaluator.h), which the tests hold it to.
 #include "formulas/evaluator.h"
 
 #include "formulas/cp1251.h"

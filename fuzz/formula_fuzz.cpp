@@ -4,7 +4,7 @@
 #include "formulas/catalogue.h"
 #include "formulas/evaluator.h"
 #include "formulas/formula_text.h"
-#include "formulas/literal_evaluator.h"
+#include "tests/formulas/literal_evaluator.h"
 #include "formulas/reference_check.h"
 #include "formulas/reference_data.h"
 

@@ -65,9 +65,11 @@ QString numberText(const QString& typed) {
     return s;
 }
 
+}  // namespace
+
 // The ORDER BY clause of a sort such as "Nуз ASC, ТрПр ASC": text columns go in
 // alphabetical order; ties keep the file order.
-QString orderBy(const QString& sort, const std::vector<Field>& fields) {
+QString sortTerms(const QString& sort, const std::vector<Field>& fields) {
     if (sort.trimmed().isEmpty()) return QStringLiteral("rowid");
     static const QRegularExpression term(QStringLiteral("^\\[?([^\\[\\]\\s]+)\\]?(?:\\s+(ASC|DESC))?$"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -91,7 +93,11 @@ QString orderBy(const QString& sort, const std::vector<Field>& fields) {
     return out.join(QStringLiteral(", ")) + QStringLiteral(", rowid");
 }
 
-}  // namespace
+std::vector<Field> tableFields(Database& db, const QString& table) {
+    std::vector<Field> fields;
+    for (const auto& c : db.columns(table)) fields.push_back(fieldFromDecl(c.name, c.declType));
+    return fields;
+}
 
 Table::Table(Database& db, QString tableName) : db_(db), table_(std::move(tableName)) {}
 
@@ -139,7 +145,7 @@ void Table::readRows() {
         sql = QStringLiteral("SELECT rowid");
         for (const Field& f : fields_) sql += QStringLiteral(", ") + quoteIdentifier(f.name);
         sql += QStringLiteral(" FROM ") + quoteIdentifier(table_);
-        sql += QStringLiteral(" ORDER BY ") + orderBy(sort_, fields_);
+        sql += QStringLiteral(" ORDER BY ") + sortTerms(sort_, fields_);
     }
     Statement st(db, sql);
     sqlite3_stmt* h = st.handle();
@@ -361,7 +367,9 @@ void Table::checkWritable() const {
     if (!isOpen()) throw DatabaseError(QStringLiteral("Таблица \"%1\" не открыта.").arg(table_));
 }
 
-QVariant Table::convert(const Field& f, const QVariant& v) const {
+QVariant Table::convert(const Field& f, const QVariant& v) const { return storedValue(f, v); }
+
+QVariant storedValue(const Field& f, const QVariant& v) {
     if (v.isNull()) return {};
     if (v.typeId() == QMetaType::QString && f.kind != FieldKind::Text && v.toString().trimmed().isEmpty()) return {};
     auto bad = [&] {

@@ -21,6 +21,17 @@ struct Field {
     bool visible = true;   // shown by bound grids
 };
 
+// The fields of a table of db as a cursor on it sees them; none when there is no such table.
+std::vector<Field> tableFields(Database& db, const QString& table);
+// The ORDER BY terms by which a cursor with this sort ("Nуз ASC, ТрПр ASC"; empty
+// for file order) orders the rows of a table with these fields.
+QString sortTerms(const QString& sort, const std::vector<Field>& fields);
+
+// The value a cursor stores in the field for v (a typed text, a number):
+// converted to the field's kind, Null for blanks. A value the field cannot hold
+// throws DatabaseError.
+QVariant storedValue(const Field& f, const QVariant& v);
+
 // Told of changes so that a view can follow. A row insertion or removal is told
 // twice, as Qt models announce it: before (the rows are still as they were) and
 // after. While display updates are suspended nothing is told; resuming them

@@ -30,7 +30,7 @@ int nominalFor(double flow) {
 
 }  // namespace
 
-GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned seed) {
+GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned seed, bool twoPipe) {
     std::mt19937 rng(seed);
     const int nodes = sections + 1;
     // Node k (2 ... nodes) is the end of section k - 1 and hangs on an earlier node.
@@ -56,8 +56,9 @@ GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned see
     Database db;
     db.open(path);
     db.begin();
-    db.exec(QStringLiteral("UPDATE НазвРасч SET НазвРасч='Сеть для замера скорости', ТипСети=1, РасчРасх=True, "
-                           "NНачУз=1, NузПНапПод=1, NузРНап=1"));
+    db.exec(QStringLiteral("UPDATE НазвРасч SET НазвРасч='Сеть для замера скорости', ТипСети=%1, РасчРасх=True, "
+                           "NНачУз=1, NузПНапПод=1, NузРНап=1")
+                .arg(twoPipe ? 1 : 0));
     db.exec(QStringLiteral("UPDATE Заг SET ЭквШер=0.5, ПНапНаУзПод=250, РНапНаУз=150, МинТВоды=70, МаксТВоды=95"));
     {
         auto st = db.prepare(QStringLiteral("INSERT INTO УзлыТС (Nуз, ГеодВыс) VALUES (?, ?)"));

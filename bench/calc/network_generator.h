@@ -1,5 +1,5 @@
 #pragma once
-// Two-pipe branching networks for the benchmark: a random tree of sections
+// Branching networks for the benchmark (two-pipe unless asked otherwise): a random tree of sections
 // grown from the source (every new node hangs on a node already in the network),
 // the standard method's entered values on every section (length, nominal
 // diameter sized for the flow it carries, share of local losses), flows at the
@@ -14,6 +14,6 @@ struct GeneratedNetwork {
 };
 
 // Fills a copy of the template (the standard method's catalogue) at path.
-GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned seed = 1);
+GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned seed = 1, bool twoPipe = true);
 
 }  // namespace volm::bench

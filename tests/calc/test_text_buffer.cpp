@@ -4,7 +4,7 @@
 // line longer than the buffer among them. The flat map keeps the first value
 // of a key, like the maps it replaced.
 #include "calc/calc_text.h"
-#include "calc/flat_map.h"
+#include "calc/key_map.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -76,10 +76,10 @@ TEST(CalcTextBuffer, AbandonedTextStopsWritingAndCanBeRemoved) {
     EXPECT_TRUE(QFile::remove(path));
 }
 
-TEST(FlatMap, KeepsTheFirstValueOfEveryKeyLikeAStandardMap) {
+TEST(KeyMap, KeepsTheFirstValueOfEveryKeyLikeAStandardMap) {
     std::mt19937 rng(3);
     std::uniform_int_distribution<int> key(-3000, 3000);
-    calc::FlatMap<int, int> flat;
+    calc::KeyMap<int, int> flat;
     std::unordered_map<int, int> standard;
     const int special[] = {INT_MIN, INT_MAX, 0, -1};
     for (int i = 0; i < 20000; ++i) {
@@ -101,8 +101,8 @@ TEST(FlatMap, KeepsTheFirstValueOfEveryKeyLikeAStandardMap) {
     for (int k : special) EXPECT_TRUE(flat.contains(k));
 }
 
-TEST(FlatMap, WideKeysAndAnEmptyMap) {
-    calc::FlatMap<qint64, int> pairs;
+TEST(KeyMap, WideKeysAndAnEmptyMap) {
+    calc::KeyMap<qint64, int> pairs;
     EXPECT_EQ(pairs.find(42), nullptr);
     EXPECT_FALSE(pairs.contains(0));
     const qint64 a = (qint64(7) << 32) ^ 9, b = (qint64(9) << 32) ^ 7, c = (qint64(-7) << 32) ^ qint64(quint32(-9));

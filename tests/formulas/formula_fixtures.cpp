@@ -1,6 +1,6 @@
 #include "tests/formulas/formula_fixtures.h"
 
-#include "formulas/literal_evaluator.h"
+#include "tests/formulas/literal_evaluator.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "formulas/literal_evaluator.h"
+#include "tests/formulas/literal_evaluator.h"
 
 #include "formulas/cp1251.h"
 #include "formulas/formula_text.h"

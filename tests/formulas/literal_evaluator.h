@@ -2,7 +2,7 @@
 // VichislitFormulu reduced literally: the prepared text with its argument slots is
 // rewritten step by step, one ready operation at a time, until one slot is left.
 // This is the reference against which the prepared evaluator (evaluator.h) is
-// checked; it is slow and is not used by the calculation run.
+// checked in the tests; it is slow and is no part of the program.
 #include "formulas/evaluator.h"
 #include <QString>
 #include <functional>

@@ -1,0 +1,217 @@
+// Where the time of one headless runner call goes, on generated branching
+// networks of 1,000, 10,000 and 30,000 sections, one-pipe and two-pipe, with
+// and without the calculation text, beside the store floor (SQLite alone
+// writing the same results in one transaction).
+//
+// Columns:
+//   runner   volm-run as a process, end to end (median of the repeats)
+//   qt       volm-run --version as a process: start-up of Qt and shutdown
+//   check    opening the file on a fresh connection (its integrity check)
+//   open     the whole opening as the runner does it (files, cursors, formula
+//            check, table rebuild), in this process; of it:
+//   formulas the formula check, and
+//   rebuild  the table rebuild (a comparison of the tables with the catalogue)
+//   load     the run reading the calculation into memory
+//   stages   the stages (checks, topology, lengths, ..., heads, text)
+//   write    the write-back of the results and the commit
+//   reread   the cursors of the written tables read again
+//   floor    the store floor; runner/fl the ratio of the two
+//
+//   volm_bench_runner [--repeat N] [SECTIONS ...]
+#include "bench/calc/network_generator.h"
+#include "bench/calc/store_floor.h"
+#include "bench/support/bench_support.h"
+#include "calc/load.h"
+#include "calc/run.h"
+#include "calc/run_data.h"
+#include "calc/stages.h"
+#include "calc/write_back.h"
+#include "formulas/catalogue_check.h"
+#include "store/app.h"
+#include "store/command.h"
+#include "store/database.h"
+#include "store/startup.h"
+#include "store/table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using volm::bench::Clock;
+using volm::bench::copyFile;
+using volm::bench::QuietPerson;
+using volm::bench::seconds;
+
+// Wall seconds of volm-run with these arguments; a negative figure when it fails.
+double runProcess(const QStringList& args) {
+    std::vector<QByteArray> bytes{QByteArrayLiteral(VOLM_RUN_EXE)};
+    for (const QString& a : args) bytes.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto t0 = Clock::now();
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double wall = seconds(t0, Clock::now());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? wall : -1;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Phases {
+    double check = 0, open = 0, formulas = 0, rebuild = 0, load = 0, stages = 0, write = 0, reread = 0;
+};
+
+// The formula layer's check and rebuild, timed.
+class TimedCheck : public volm::CatalogueCheck {
+public:
+    explicit TimedCheck(Phases& p) : p_(p) {}
+    bool check(volm::App& app) override {
+        const auto t0 = Clock::now();
+        const bool ok = inner_.check(app);
+        p_.formulas = seconds(t0, Clock::now());
+        return ok;
+    }
+    void rebuild(volm::App& app) override {
+        const auto t0 = Clock::now();
+        inner_.rebuild(app);
+        p_.rebuild = seconds(t0, Clock::now());
+    }
+
+private:
+    Phases& p_;
+    volm::FormulaCatalogueCheck inner_;
+};
+
+// The runner's call split into its phases, in this process, on calc.
+bool phases(const QString& programDir, const QString& calc, bool text, const QString& textFile, Phases& p) {
+    {
+        const auto t0 = Clock::now();
+        volm::Database db;
+        db.open(calc);
+        p.check = seconds(t0, Clock::now());
+    }
+    QuietPerson person;
+    {
+        volm::Database db;
+        db.open(programDir + QStringLiteral("/Nastr.mdb"));
+        auto st = db.prepare(QStringLiteral("UPDATE \"Настройки\" SET \"ФайлГР\" = ?, \"ФайлСпр\" = ?"));
+        st->bind(1, calc);
+        st->bind(2, programDir + QStringLiteral("/Spr.mdb"));
+        st->run();
+    }
+    const auto t0 = Clock::now();
+    volm::App app(programDir, person);
+    TimedCheck timed(p);
+    app.setCatalogueCheck(&timed);
+    if (!volm::startUp(app) || !app.dm.acGR.isOpen()) return false;
+    const auto t1 = Clock::now();
+    p.open = seconds(t0, t1);
+
+    volm::calc::RunData d(app);
+    volm::calc::readRunSettings(d);
+    d.keepText = text;
+    volm::calc::loadCalculation(d, app.dm.atTabl->sort());
+    const auto t2 = Clock::now();
+    p.load = seconds(t1, t2);
+    volm::Transaction tx(app.dm.acGR);
+    volm::calc::runStages(d, QStringLiteral("1"), QStringLiteral("1"), text ? textFile : QString());
+    if (!d.ok()) {
+        std::fprintf(stderr, "run failed: %s\n", qPrintable(d.error));
+        return false;
+    }
+    if (d.text && d.text->isOpen()) d.text->close();
+    const auto t3 = Clock::now();
+    p.stages = seconds(t2, t3);
+    volm::calc::writeBack(d);
+    tx.commit();
+    const auto t4 = Clock::now();
+    p.write = seconds(t3, t4);
+    for (auto* t : {&app.dm.atNazvRasch, &app.dm.atZag, &app.dm.atTabl, &app.dm.atMagistraliTS, &app.dm.atKonMag,
+                    &app.dm.atSpisokRaschUchastkov})
+        if (*t && (*t)->isOpen()) (*t)->requery();
+    p.reread = seconds(t4, Clock::now());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication qapp(argc, argv);
+    int repeat = 3;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--repeat" && i + 1 < argc)
+            repeat = std::max(1, std::atoi(argv[++i]));
+        else
+            sizes.push_back(std::atoi(argv[i]));
+    }
+    if (sizes.empty()) sizes = {1000, 10000, 30000};
+
+    const QString bin = QStringLiteral(VOLM_BIN_DIR);
+    std::vector<double> qtRuns;
+    for (int k = 0; k < repeat; ++k) qtRuns.push_back(runProcess({QStringLiteral("--version")}));
+    std::printf("qt (volm-run --version): %.3f s\n", median(qtRuns));
+    std::printf("%8s %4s %4s %8s %7s %7s %8s %7s %7s %7s %7s %7s %7s %9s\n", "sections", "pipe", "text", "runner",
+                "check", "open", "formulas", "rebuild", "load", "stages", "write", "reread", "floor", "runner/fl");
+    for (int n : sizes) {
+        for (bool two : {false, true}) {
+            QTemporaryDir work;
+            const QString program = work.filePath(QStringLiteral("program"));
+            QDir().mkpath(program);
+            for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
+                copyFile(bin + QLatin1Char('/') + QString::fromUtf8(f), program + QLatin1Char('/') + QString::fromUtf8(f));
+            const QString fresh = work.filePath(QStringLiteral("network.mdb"));
+            copyFile(bin + QStringLiteral("/GidrRas.mdb"), fresh);
+            volm::bench::generateNetwork(fresh, n, 1, two);
+            for (bool text : {false, true}) {
+                const QString calc = work.filePath(QStringLiteral("run.mdb"));
+                const QString textFile = work.filePath(QStringLiteral("run.txt"));
+                std::vector<double> runs;
+                for (int k = 0; k < repeat; ++k) {
+                    copyFile(fresh, calc);
+                    QStringList args;
+                    if (text) args << QStringLiteral("--text") << textFile;
+                    runs.push_back(runProcess(args << calc));
+                    if (runs.back() < 0) {
+                        std::fprintf(stderr, "volm-run failed on %d sections\n", n);
+                        return 1;
+                    }
+                }
+                const QString inProcess = work.filePath(QStringLiteral("phases.mdb"));
+                copyFile(fresh, inProcess);
+                Phases p;
+                if (!phases(program, inProcess, text, work.filePath(QStringLiteral("phases.txt")), p)) return 1;
+                std::vector<double> floors;
+                for (int k = 0; k < repeat; ++k)
+                    floors.push_back(volm::bench::measureStoreFloor(inProcess, fresh, work.filePath(QStringLiteral("floor.mdb"))));
+                const double runner = median(runs), floor = median(floors);
+                std::printf("%8d %4d %4s %8.3f %7.3f %7.3f %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %9.2f\n", n,
+                            two ? 2 : 1, text ? "yes" : "no", runner, p.check, p.open, p.formulas, p.rebuild, p.load,
+                            p.stages, p.write, p.reread, floor, runner / floor);
+                std::fflush(stdout);
+            }
+        }
+    }
+    return 0;
+}
