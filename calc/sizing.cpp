@@ -97,8 +97,8 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
     RunData d(app);
     readRunSettings(d);
     d.keepText = false;
-    loadCalculation(d);
-    const Catalogue catalogue = Catalogue::load(dm.acGR);
+    loadCalculation(d, opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder);
+    const Catalogue& catalogue = d.catalogue;
     {
         // The stages store the head nodes of the edits; sizing changes nothing
         // until its diameters are chosen.

@@ -152,10 +152,10 @@ DiameterChoice chooseDiameters(const RunData& d, const Catalogue& catalogue, con
     // chosen for it (or, for a section not sized, of its own diameter).
     struct StartLoss {
         int start = -1, end = -1;
-        const FlatMap<int, double>* changes = nullptr;
+        const KeyMap<int, double>* changes = nullptr;
     };
     std::vector<StartLoss> startLosses;
-    auto addStartLoss = [&](const char* start, const char* end, const FlatMap<int, double>& changes) {
+    auto addStartLoss = [&](const char* start, const char* end, const KeyMap<int, double>& changes) {
         const int a = s.col(QString::fromUtf8(start)), b = s.col(QString::fromUtf8(end));
         if (a >= 0 && b >= 0 && needed.contains(QString::fromUtf8(start))) startLosses.push_back({a, b, &changes});
     };

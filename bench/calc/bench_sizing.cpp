@@ -76,8 +76,8 @@ Figures measure(const QString& program, const QString& calc) {
         volm::calc::RunData d(app);
         volm::calc::readRunSettings(d);
         d.keepText = false;
-        volm::calc::loadCalculation(d);
-        const volm::Catalogue catalogue = volm::Catalogue::load(app.dm.acGR);
+        volm::calc::loadCalculation(d, QStringLiteral("id ASC"));
+        const volm::Catalogue& catalogue = d.catalogue;
         {
             volm::Transaction undone(app.dm.acGR);
             volm::calc::runStagesBeforeSections(d, runOptions());
