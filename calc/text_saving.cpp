@@ -5,6 +5,7 @@
 #include "store/file_ops.h"
 #include "store/scratch_lock.h"
 #include "store/startup.h"
+#include "store/user_folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +56,8 @@ void moveCalcText(const QString& tempPath, const QString& target) {
 QString offerCalcTextSave(App& app, const QString& tempPath) {
     Person& person = app.person();
     QString f = person.saveFileName(QStringLiteral("Сохранить текст расчета как..."),
-                                    QStringLiteral("Текстовый документ (*.txt)|*.txt"), QString());
+                                    QStringLiteral("Текстовый документ (*.txt)|*.txt"),
+                                    calculationDialogFolder(app));
     if (f.isEmpty()) return {};
     f = textFileName(f);
     if (inProgramFolder(app.programDir(), f)) {

@@ -20,8 +20,12 @@ QString withSlash(QString dir) {
 
 QString documentsFolder(const App& app) {
     QString dir = app.documentsDir;
-    if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (dir.isEmpty()) dir = QDir::homePath();
+    if (dir.isEmpty()) {
+        // A desktop without a documents folder (a bare account) falls back to home,
+        // so that the file dialogs never open in the program folder.
+        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QDir::homePath();
+    }
     return withSlash(QDir::cleanPath(dir));
 }
 

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <random>
 #include <QFile>
+#include <QFileInfo>
 
 namespace volm::test {
 namespace {
@@ -90,6 +91,8 @@ TEST_F(CalcTextRun, OnePipeTextInFull) {
     EXPECT_TRUE(person.dialogs[0].save);
     EXPECT_EQ(person.dialogs[0].title, QStringLiteral("Сохранить текст расчета как..."));
     EXPECT_EQ(person.dialogs[0].filter, QStringLiteral("Текстовый документ (*.txt)|*.txt"));
+    // Beside the calculation, not in the program folder where saving is refused.
+    EXPECT_EQ(person.dialogs[0].initialDir, QFileInfo(app->dm.acGR.path()).absolutePath() + QLatin1Char('/'));
     EXPECT_FALSE(QFile::exists(tempText()));
 
     const QString expected = QStringLiteral(

@@ -63,6 +63,20 @@ TEST_F(UserFolders, NeverTheProgramFolder) {
     EXPECT_FALSE(underProgramFolder(*app, folder.path() + QStringLiteral("-другая/x.mdb")));
 }
 
+// An account without a documents folder gets its home folder, not the
+// current (program) folder the dialogs would fall back to.
+TEST_F(UserFolders, WithoutADocumentsFolderTheHomeFolder) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    app->documentsDir.clear();
+    const QString chosen = documentsFolder(*app);
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
+    EXPECT_EQ(chosen, QDir::cleanPath(home.path()) + QLatin1Char('/'));
+}
+
 TEST_F(UserFolders, FreeFileNames) {
     const QString dir = documents.path();
     EXPECT_EQ(freeFileName(dir, "пример.mdb"), dir + "/пример.mdb");
