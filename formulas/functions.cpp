@@ -61,11 +61,24 @@ double finite(Ext r, Op op, const double* a, const ReferenceData& ref) {
          argList(op, a, ref) + QStringLiteral(" не является конечным числом."));
 }
 
-// Степень in extended precision: the value of std::pow(Ext(x), Ext(y)); a
-// square is one rounded product, as std::pow computes it.
+// Степень in extended precision: the value of std::pow(Ext(x), Ext(y)), which
+// is slow. A square is one rounded product, as std::pow computes it; other
+// powers are remembered per thread by their exact arguments, since the same
+// ones recur from section to section (the powers of a pipe's inner diameter).
 Ext power(double x, double y) {
     if (y == 2) return Ext(x) * Ext(x);
-    return std::pow(Ext(x), Ext(y));
+    struct Entry {
+        std::uint64_t x = 0, y = 0;
+        Ext value = 0;
+        bool used = false;
+    };
+    thread_local std::array<Entry, 64> memo;
+    const std::uint64_t bx = std::bit_cast<std::uint64_t>(x), by = std::bit_cast<std::uint64_t>(y);
+    Entry& e = memo[size_t(((bx * 0x9E3779B97F4A7C15ull) ^ (by * 0xC2B2AE3D27D4EB4Full)) >> 58)];
+    if (e.used && e.x == bx && e.y == by) return e.value;
+    const Ext r = std::pow(Ext(x), Ext(y));
+    e = {bx, by, r, true};
+    return r;
 }
 
 // The shared first step of the four lookups: a whole number strictly between 0 and 32767.
@@ -131,8 +144,14 @@ double lookup(Op op, const double* a, const ReferenceData& ref) {
 
 // 10 to a whole power from -10 to 10, as std::pow gives it in extended
 // precision at run time (the library's value may differ in the last place from
-// the correctly rounded one a compiler would put in a table).
-Ext tenToThe(int k) { return std::pow(Ext(10), Ext(k)); }
+// the correctly rounded one a compiler would put in a table), remembered per
+// thread once computed.
+Ext tenToThe(int k) {
+    thread_local std::array<Ext, 21> known{};  // 0: not computed yet
+    Ext& p = known[size_t(k + 10)];
+    if (p == 0) p = std::pow(Ext(10), Ext(k));
+    return p;
+}
 
 double roundTo(const double* a, const ReferenceData& ref) {
     const double x = a[0], y = a[1];
