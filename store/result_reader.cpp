@@ -5,17 +5,24 @@
 #include <QString>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <sqlite3.h>
+#include <system_error>
+#include <thread>
 
 namespace volm {
 
 namespace {
 
-// The values of a result row as read from the statement, converted to the
-// kinds of their fields but not yet made into QVariants: per value its type and
-// its number (for a text, the index of the text).
-struct RowValues {
+// The values of consecutive result rows as read from the statement, converted
+// to the kinds of their fields but not yet made into QVariants: per value its
+// type and its number (for a text, the index of the text).
+struct RowChunk {
     enum Type : unsigned char { Null, Int, Int64, Double, Bool, Text };
     union Number {
         int i;
@@ -24,11 +31,13 @@ struct RowValues {
         bool b;
         qsizetype text;
     };
+    std::vector<qint64> rowids;
     std::vector<Type> types;
     std::vector<Number> numbers;
     std::vector<QString> texts;
 
     void clear() {
+        rowids.clear();
         types.clear();
         numbers.clear();
         texts.clear();
@@ -97,10 +106,73 @@ struct RowValues {
     }
 };
 
+// Runs f when the enclosing scope ends, however it ends.
+template <typename F>
+struct OnExit {
+    F f;
+    ~OnExit() { f(); }
+};
+template <typename F>
+OnExit(F) -> OnExit<F>;
+
+// Values in a chunk before it goes to the thread that makes the rows.
+constexpr size_t kChunkValues = 8192;
+
+// The chunks on their way between the thread that reads the statement and the
+// thread that makes the rows, and back once made.
+class ChunkQueue {
+public:
+    // Hands a full chunk over; returns an empty one.
+    std::unique_ptr<RowChunk> push(std::unique_ptr<RowChunk> full) {
+        std::unique_ptr<RowChunk> empty;
+        {
+            std::lock_guard lock(mutex_);
+            full_.push_back(std::move(full));
+            if (!free_.empty()) {
+                empty = std::move(free_.back());
+                free_.pop_back();
+            }
+        }
+        ready_.notify_one();
+        return empty ? std::move(empty) : std::make_unique<RowChunk>();
+    }
+    // The next full chunk; nullptr once closed and empty, or once abandoned.
+    std::unique_ptr<RowChunk> pop() {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return !full_.empty() || closed_; });
+        if (full_.empty() || abandoned_) return nullptr;
+        std::unique_ptr<RowChunk> c = std::move(full_.front());
+        full_.pop_front();
+        return c;
+    }
+    void recycle(std::unique_ptr<RowChunk> c) {
+        c->clear();
+        std::lock_guard lock(mutex_);
+        free_.push_back(std::move(c));
+    }
+    // No more chunks; abandon: the ones waiting are not wanted either.
+    void close(bool abandon) {
+        {
+            std::lock_guard lock(mutex_);
+            closed_ = true;
+            abandoned_ = abandon;
+        }
+        ready_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::unique_ptr<RowChunk>> full_;
+    std::vector<std::unique_ptr<RowChunk>> free_;
+    bool closed_ = false;
+    bool abandoned_ = false;
+};
+
 }  // namespace
 
 QVariant fieldValue(const Statement& st, int c, FieldKind kind) {
-    RowValues chunk;
+    RowChunk chunk;
     chunk.read(sqlite3_column_value(st.handle(), c), kind);
     std::vector<QVariant> out;
     chunk.append(out, 0);
@@ -136,15 +208,62 @@ void readResultRows(Statement& st, int firstColumn, bool numbered, const std::ve
                     const std::function<void(qint64 key, std::vector<QVariant>&& values)>& made) {
     sqlite3_stmt* h = st.handle();
     const size_t nf = kinds.size();
-    RowValues row;
+    auto make = [&made, nf](RowChunk& c) {
+        size_t k = 0;
+        for (const qint64 key : c.rowids) {
+            std::vector<QVariant> values;
+            values.reserve(nf);
+            for (size_t i = 0; i < nf; ++i) c.append(values, k++);
+            made(key, std::move(values));
+        }
+    };
+    ChunkQueue queue;
+    std::thread maker;
+    std::exception_ptr makerFault;
+    bool done = false;
+    OnExit stopMaker{[&] {
+        if (!maker.joinable()) return;
+        queue.close(!done);
+        maker.join();
+    }};
+    bool alone = false;  // no second thread to be had: the rows are made here
+    auto chunk = std::make_unique<RowChunk>();
     qint64 count = 0;
     while (st.step()) {
-        row.clear();
-        for (size_t i = 0; i < nf; ++i) row.read(sqlite3_column_value(h, int(i) + firstColumn), kinds[i]);
-        std::vector<QVariant> values;
-        values.reserve(nf);
-        for (size_t i = 0; i < nf; ++i) row.append(values, i);
-        made(numbered ? ++count : sqlite3_column_int64(h, 0), std::move(values));
+        chunk->rowids.push_back(numbered ? ++count : sqlite3_column_int64(h, 0));
+        for (size_t i = 0; i < nf; ++i) chunk->read(sqlite3_column_value(h, int(i) + firstColumn), kinds[i]);
+        if (chunk->types.size() < kChunkValues) continue;
+        if (!maker.joinable() && !alone) {
+            try {
+                maker = std::thread([&] {
+                    try {
+                        while (std::unique_ptr<RowChunk> c = queue.pop()) {
+                            make(*c);
+                            queue.recycle(std::move(c));
+                        }
+                    } catch (...) {
+                        makerFault = std::current_exception();
+                    }
+                });
+            } catch (const std::system_error&) {
+                alone = true;
+            }
+        }
+        if (alone) {
+            make(*chunk);
+            chunk->clear();
+        } else {
+            chunk = queue.push(std::move(chunk));
+        }
+    }
+    if (maker.joinable()) {
+        queue.push(std::move(chunk));
+        done = true;
+        queue.close(false);
+        maker.join();
+        if (makerFault) std::rethrow_exception(makerFault);
+    } else {
+        make(*chunk);
     }
 }
 
