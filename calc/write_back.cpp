@@ -9,8 +9,6 @@ namespace volm::calc {
 
 namespace {
 
-QString quoted(const QString& name) { return quoteIdentifier(name); }
-
 void bindValue(Statement& st, int index, double v) {
     if (isNull(v))
         st.bindNull(index);
@@ -26,10 +24,10 @@ std::vector<int> touchedColumns(const ValueTable& t) {
 }
 
 QString updateSql(const QString& table, const ValueTable& t, const std::vector<int>& cols, const QString& key) {
-    QString sql = QStringLiteral("UPDATE ") + quoted(table) + QStringLiteral(" SET ");
+    QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ");
     for (size_t i = 0; i < cols.size(); ++i) {
         if (i) sql += QStringLiteral(", ");
-        sql += quoted(t.names[size_t(cols[i])]) + QStringLiteral(" = ?");
+        sql += quoteIdentifier(t.names[size_t(cols[i])]) + QStringLiteral(" = ?");
     }
     return sql + QStringLiteral(" WHERE ") + key + QStringLiteral(" = ?");
 }
@@ -76,7 +74,7 @@ void writeSections(RunData& d, Database& db) {
     const ValueTable& s = d.sections;
     const std::vector<int> cols = touchedColumns(s);
     if (cols.empty()) return;
-    auto st = db.prepare(updateSql(QStringLiteral("Табл"), s, cols, quoted(QStringLiteral("id"))));
+    auto st = db.prepare(updateSql(QStringLiteral("Табл"), s, cols, quoteIdentifier(QStringLiteral("id"))));
     const int key = int(cols.size()) + 1;
     for (int r = 0; r < s.rowCount(); ++r) {
         if (!s.dirty[size_t(r)]) continue;
@@ -129,7 +127,7 @@ void writeEndResults(RunData& d, Database& db) {
         for (const Column& c : all)
             if (info.name == QString::fromUtf8(c.name)) present.push_back(&c);
     QString names = QStringLiteral("\"id_m\", \"КонУзел\"");
-    for (const Column* c : present) names += QStringLiteral(", ") + quoted(QString::fromUtf8(c->name));
+    for (const Column* c : present) names += QStringLiteral(", ") + quoteIdentifier(QString::fromUtf8(c->name));
     insertRows(db, QStringLiteral("INSERT INTO \"КонМаг\" (") + names + QStringLiteral(") VALUES "),
                2 + int(present.size()), d.endResults.size(), [&](Statement& st, int k, size_t i) {
                    const EndResult& e = d.endResults[i];
