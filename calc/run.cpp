@@ -75,7 +75,8 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
 
 namespace calc {
 
-void runStages(RunData& d, const QString& supplyNodeText, const QString& availNodeText, const QString& textPath) {
+void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QString& availNodeText,
+                            const QString& textPath) {
     stageNetworkType(d);
     if (d.ok()) stageGivenHeadNodes(d, supplyNodeText, availNodeText);
     if (d.ok()) stageAnySection(d);
@@ -95,6 +96,10 @@ void runStages(RunData& d, const QString& supplyNodeText, const QString& availNo
     if (d.ok()) stageFlows(d);
     if (d.ok()) stageNodeHeights(d);
     if (d.ok()) stageHeaderIndicators(d);
+}
+
+void runStages(RunData& d, const QString& supplyNodeText, const QString& availNodeText, const QString& textPath) {
+    runStagesThroughHeader(d, supplyNodeText, availNodeText, textPath);
     if (d.ok()) stageTableIndicators(d);
     if (d.ok()) stageHeads(d);
     if (d.ok()) stageEndResults(d);

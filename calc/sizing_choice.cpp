@@ -45,24 +45,7 @@ bool computedInOrder(const RunData& d, const QString& name) {
 }  // namespace
 
 void runStagesBeforeSections(RunData& d, const RunOptions& opt) {
-    stageNetworkType(d);
-    if (d.ok()) stageGivenHeadNodes(d, opt.supplyNodeText, opt.availNodeText);
-    if (d.ok()) stageAnySection(d);
-    if (d.ok()) stageRequiredIndicators(d);
-    if (d.ok()) stageNodeFields(d);
-    if (d.ok()) stageFiniteInputs(d);
-    if (d.ok()) stageClearResults(d);
-    if (d.ok()) stageEndSectionsAndMains(d);
-    if (d.ok()) stageEverySectionInMain(d);
-    if (d.ok()) stageMainsReachStart(d);
-    if (d.ok()) stageSectionLengths(d);
-    if (d.ok()) stageSectionEndLengths(d);
-    if (d.ok()) stageMainLengths(d);
-    if (d.ok()) stageTemperatureLimits(d);
-    if (d.ok()) stageTemperatures(d);
-    if (d.ok()) stageFlows(d);
-    if (d.ok()) stageNodeHeights(d);
-    if (d.ok()) stageHeaderIndicators(d);
+    runStagesThroughHeader(d, opt.supplyNodeText, opt.availNodeText, QString());
 }
 
 std::vector<double> candidateDiameters(const RunData& d) {

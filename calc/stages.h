@@ -13,6 +13,10 @@ struct RunData;
 // the texts of the given-head nodes, and the temporary file of the text when
 // the run keeps one.
 void runStages(RunData& d, const QString& supplyNodeText, const QString& availNodeText, const QString& textPath);
+// The stages up to the header indicators: the checks, lengths, temperatures,
+// flows and heights (and the text's opening when d.keepText).
+void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QString& availNodeText,
+                            const QString& textPath);
 
 // checks.cpp
 // The network type is 0 or 1.
