@@ -9,6 +9,7 @@
 //
 //   volm_bench_regime [SECTIONS ...]
 #include "bench/calc/network_generator.h"
+#include "bench/support/bench_support.h"
 #include "calc/regime_checks.h"
 #include "calc/run.h"
 #include "formulas/catalogue_check.h"
@@ -30,6 +31,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace volm::calc;
+using volm::bench::copyFile;
 
 class QuietPerson : public volm::Person {
 public:
@@ -41,11 +43,6 @@ public:
     void busy(bool) override {}
     void processEvents() override {}
 };
-
-bool copyFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    return QFile::copy(from, to) && QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-}
 
 void readTable(volm::Database& db, const QString& table, ValueTable& t) {
     std::vector<QString> names;
@@ -89,12 +86,8 @@ int main(int argc, char** argv) {
                 "read, ms");
     for (int n : sizes) {
         QTemporaryDir work;
-        const QString program = work.filePath(QStringLiteral("program"));
-        QDir().mkpath(program);
-        for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
-            copyFile(bin + QLatin1Char('/') + QString::fromUtf8(f), program + QLatin1Char('/') + QString::fromUtf8(f));
-        const QString calc = work.filePath(QStringLiteral("network.mdb"));
-        copyFile(bin + QStringLiteral("/GidrRas.mdb"), calc);
+        const QString program = volm::bench::programFolder(work, bin);
+        const QString calc = volm::bench::blankCalculation(work, bin);
         volm::bench::generateNetwork(calc, n);
 
         QuietPerson person;

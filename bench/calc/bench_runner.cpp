@@ -177,12 +177,8 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         for (bool two : {false, true}) {
             QTemporaryDir work;
-            const QString program = work.filePath(QStringLiteral("program"));
-            QDir().mkpath(program);
-            for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
-                copyFile(bin + QLatin1Char('/') + QString::fromUtf8(f), program + QLatin1Char('/') + QString::fromUtf8(f));
-            const QString fresh = work.filePath(QStringLiteral("network.mdb"));
-            copyFile(bin + QStringLiteral("/GidrRas.mdb"), fresh);
+            const QString program = volm::bench::programFolder(work, bin);
+            const QString fresh = volm::bench::blankCalculation(work, bin);
             volm::bench::generateNetwork(fresh, n, 1, two);
             for (bool text : {false, true}) {
                 const QString calc = work.filePath(QStringLiteral("run.mdb"));

@@ -129,12 +129,8 @@ int main(int argc, char** argv) {
                 "ns/eval", "command, s", "run, s", "changed", "misses");
     for (int n : sizes) {
         QTemporaryDir work;
-        const QString program = work.filePath(QStringLiteral("program"));
-        QDir().mkpath(program);
-        for (const char* file : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
-            copyFile(bin + QLatin1Char('/') + QString::fromUtf8(file), program + QLatin1Char('/') + QString::fromUtf8(file));
-        const QString calc = work.filePath(QStringLiteral("network.mdb"));
-        copyFile(bin + QStringLiteral("/GidrRas.mdb"), calc);
+        const QString program = volm::bench::programFolder(work, bin);
+        const QString calc = volm::bench::blankCalculation(work, bin);
         volm::bench::generateNetwork(calc, n);
         {
             volm::Database db;

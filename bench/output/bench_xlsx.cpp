@@ -145,12 +145,8 @@ int main(int argc, char** argv) {
                 "run+xlsx, s", "peak, MB", "open, s", "export, s", "cpu, s", "peak, MB", "size, MB");
     for (int n : sizes) {
         QTemporaryDir work;
-        const QString program = work.filePath(QStringLiteral("program"));
-        QDir().mkpath(program);
-        for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
-            copyFile(bin + QLatin1Char('/') + QString::fromUtf8(f), program + QLatin1Char('/') + QString::fromUtf8(f));
-        const QString fresh = work.filePath(QStringLiteral("network.mdb"));
-        copyFile(bin + QStringLiteral("/GidrRas.mdb"), fresh);
+        const QString program = volm::bench::programFolder(work, bin);
+        const QString fresh = volm::bench::blankCalculation(work, bin);
         const volm::bench::GeneratedNetwork net = volm::bench::generateNetwork(fresh, n);
         {
             volm::Database db;

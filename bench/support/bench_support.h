@@ -3,9 +3,11 @@
 // messages and answers nothing, and a writable copy of a shipped file.
 #include "store/person.h"
 
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <chrono>
 
 namespace volm::bench {
@@ -32,6 +34,23 @@ inline bool copyFile(const QString& from, const QString& to) {
     QFile::remove(to);
     if (!QFile::copy(from, to)) return false;
     return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// A program folder "program" in work with writable copies of the shipped
+// settings, reference books and template from bin.
+inline QString programFolder(const QTemporaryDir& work, const QString& bin) {
+    const QString program = work.filePath(QStringLiteral("program"));
+    QDir().mkpath(program);
+    for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"})
+        copyFile(bin + QLatin1Char('/') + QString::fromUtf8(f), program + QLatin1Char('/') + QString::fromUtf8(f));
+    return program;
+}
+
+// A new calculation "network.mdb" in work: a copy of the shipped template.
+inline QString blankCalculation(const QTemporaryDir& work, const QString& bin) {
+    const QString calc = work.filePath(QStringLiteral("network.mdb"));
+    copyFile(bin + QStringLiteral("/GidrRas.mdb"), calc);
+    return calc;
 }
 
 }  // namespace volm::bench
