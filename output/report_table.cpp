@@ -254,6 +254,26 @@ bool PlainTable::plainText(const QString& text, const Font& f, double width, boo
     return !wrap || w <= width + 1;
 }
 
+// Lays out the text of a cell that is not a single plain line, its lines one
+// under the other from 0; the height they take.
+static double layOutCell(QTextLayout& tl, const QString& text, const QFont& font, int align, bool wrap,
+                         double width) {
+    QString t = text;
+    t.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    tl.setText(t);
+    tl.setFont(font);
+    tl.setTextOption(cellOption(align, wrap));
+    tl.beginLayout();
+    double y = 0;
+    for (QTextLine line = tl.createLine(); line.isValid(); line = tl.createLine()) {
+        line.setLineWidth(width + 1);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    tl.endLayout();
+    return y;
+}
+
 double PlainTable::contentHeight(const HtmlRow& row, const std::vector<CellStyle>& styles) const {
     double h = 0;
     for (size_t c = 0; c < row.cells.size(); ++c) {
@@ -265,18 +285,8 @@ double PlainTable::contentHeight(const HtmlRow& row, const std::vector<CellStyle
             h = std::max(h, f.height);
             continue;
         }
-        QString t = text;
-        t.replace(QLatin1Char('\n'), QChar::LineSeparator);
-        QTextLayout tl(t, f.font);
-        tl.setTextOption(cellOption(s.align, s.wrap));
-        tl.beginLayout();
-        double y = 0;
-        for (QTextLine line = tl.createLine(); line.isValid(); line = tl.createLine()) {
-            line.setLineWidth(width + 1);
-            y += line.height();
-        }
-        tl.endLayout();
-        h = std::max(h, std::max(y, f.height));
+        QTextLayout tl;
+        h = std::max(h, std::max(layOutCell(tl, text, f.font, s.align, s.wrap, width), f.height));
     }
     return h;
 }
@@ -320,19 +330,8 @@ void PlainTable::paintRow(QPainter& p, std::vector<Run>& runs, const HtmlRow& ro
             }
             continue;
         }
-        QString t = text;
-        t.replace(QLatin1Char('\n'), QChar::LineSeparator);
-        QTextLayout tl(t, f.font);
-        tl.setTextOption(cellOption(s.align, s.wrap));
-        tl.beginLayout();
-        double y = 0;
-        for (QTextLine line = tl.createLine(); line.isValid(); line = tl.createLine()) {
-            line.setLineWidth(width + 1);
-            line.setPosition(QPointF(0, y));
-            y += line.height();
-        }
-        tl.endLayout();
-        const double free = inner - y;
+        QTextLayout tl;
+        const double free = inner - layOutCell(tl, text, f.font, s.align, s.wrap, width);
         p.setPen(s.color);
         tl.draw(&p, QPointF(left_[c], top + s.padTop + (s.valign == 1 ? free / 2 : s.valign == 2 ? free : 0)));
     }

@@ -43,26 +43,9 @@ using volm::bench::copyFile;
 using volm::bench::Clock;
 using volm::bench::seconds;
 
-// The runner as a process: wall time and peak resident memory (MB).
+// The runner as a process with the text: wall time and peak resident memory (MB).
 bool runProcess(const QString& calc, const QString& text, double& wall, double& peakMb) {
-    const QByteArray exe = QByteArrayLiteral(VOLM_RUN_EXE);
-    const QByteArray a1 = "--text", a2 = text.toLocal8Bit(), a3 = calc.toLocal8Bit();
-    char* argv[] = {const_cast<char*>(exe.constData()), const_cast<char*>(a1.constData()),
-                    const_cast<char*>(a2.constData()), const_cast<char*>(a3.constData()), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto t0 = Clock::now();
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, exe.constData(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return false;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    wall = seconds(t0, Clock::now());
-    peakMb = usage.ru_maxrss / 1024.0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return volm::bench::runProcess(QByteArrayLiteral(VOLM_RUN_EXE), {QStringLiteral("--text"), text, calc}, wall, peakMb);
 }
 
 // Opens the calculation as the program does and runs it, in this process,

@@ -54,23 +54,8 @@ using volm::bench::seconds;
 
 // Wall seconds of volm-run with these arguments; a negative figure when it fails.
 double runProcess(const QStringList& args) {
-    std::vector<QByteArray> bytes{QByteArrayLiteral(VOLM_RUN_EXE)};
-    for (const QString& a : args) bytes.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes) argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto t0 = Clock::now();
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double wall = seconds(t0, Clock::now());
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? wall : -1;
+    double wall = 0, peak = 0;
+    return volm::bench::runProcess(QByteArrayLiteral(VOLM_RUN_EXE), args, wall, peak) ? wall : -1;
 }
 
 double median(std::vector<double> v) {

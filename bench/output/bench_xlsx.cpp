@@ -63,25 +63,7 @@ double peakMb() {
 
 // volm-run as a process: wall time and peak resident memory (MB).
 bool runProcess(const QStringList& args, double& wall, double& peak) {
-    std::vector<QByteArray> bytes{QByteArrayLiteral(VOLM_RUN_EXE)};
-    for (const QString& a : args) bytes.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes) argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto t0 = Clock::now();
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return false;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    wall = seconds(t0, Clock::now());
-    peak = usage.ru_maxrss / 1024.0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return volm::bench::runProcess(QByteArrayLiteral(VOLM_RUN_EXE), args, wall, peak);
 }
 
 // Opens the computed calculation as the program does and runs the command.

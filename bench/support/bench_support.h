@@ -9,6 +9,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <chrono>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
 
 namespace volm::bench {
 
@@ -34,6 +41,31 @@ inline bool copyFile(const QString& from, const QString& to) {
     QFile::remove(to);
     if (!QFile::copy(from, to)) return false;
     return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Runs exe with args, its standard output thrown away: the wall seconds and the
+// peak resident memory (MB) of the process; false when it cannot start or
+// exits with a status other than 0.
+inline bool runProcess(const QByteArray& exe, const QStringList& args, double& wall, double& peakMb) {
+    std::vector<QByteArray> bytes{exe};
+    for (const QString& a : args) bytes.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto t0 = Clock::now();
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return false;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    wall = seconds(t0, Clock::now());
+    peakMb = usage.ru_maxrss / 1024.0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // A program folder "program" in work with writable copies of the shipped
