@@ -102,11 +102,13 @@ public:
     }
 };
 
-// Opens a database file as a check; the engine's reason when it cannot.
+// Opens a database file as a check of its header and schema; the engine's
+// reason when it cannot. A page damaged inside a table stops the run at that
+// page with its message, and the file keeps what it had.
 QString openFailure(const QString& path) {
     try {
         volm::Database db;
-        db.open(path);
+        db.open(path, volm::FileCheck::HeaderAndSchema);
         return {};
     } catch (const volm::Error& e) {
         return e.message();
@@ -252,6 +254,7 @@ int main(int argc, char** argv) {
     int status = 1;
     {
         volm::App app(folder.path(), person);
+        app.fileCheck = volm::FileCheck::HeaderAndSchema;
         volm::FormulaCatalogueCheck formulaCheck;
         app.setCatalogueCheck(&formulaCheck);
         const bool started = volm::startUp(app);

@@ -139,12 +139,14 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     Finally finalSteps([&] {
         // The section grid shows the section a fault is about, so that the
         // person sees what to mend; otherwise the row it showed before.
-        if (restorePosition && tabl && tabl->isOpen() && !tabl->isEmpty()) {
+        // Rows that nobody had read stay unread: the cursor stood on the first
+        // row and stands there again.
+        if (restorePosition && tabl && tabl->isOpen() && (out.faultSection != 0 || savedRecNo > 0)) {
             try {
                 const int faultRow = out.faultSection != 0 ? rowWithId(*tabl, out.faultSection) : -1;
                 if (faultRow >= 0) {
                     tabl->setCurrentRow(faultRow);
-                } else {
+                } else if (!tabl->isEmpty()) {
                     tabl->first();
                     if (savedRecNo > 1) tabl->moveBy(savedRecNo - 1);
                 }
@@ -197,7 +199,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         tabl->disableControls();
         detached = true;
         if (tabl->editing()) ZapisatUchastok(app);
-        savedRecNo = tabl->recNo();
+        savedRecNo = tabl->rowsRead() ? tabl->recNo() : 0;
         restorePosition = true;
 
         // The formulas checked and the initial data sound, or no run.

@@ -66,6 +66,11 @@ public:
     bool RasVip = false;             // calculation done (copy of РасчетВыполнен)
     bool FormuliProvereny = false;   // formulas checked; the grids are shown only then
     QString sectionSort = QStringLiteral("id ASC");  // "Сортировать по внутреннему счетчику"
+    // How the calculation and the reference book are checked when opened: every
+    // page where the grids show the tables (the window), the header and schema
+    // where every command runs in a transaction that stops at a damaged page
+    // with its message (the runner).
+    FileCheck fileCheck = FileCheck::EveryPage;
 
     // Number format for SQL text: "." decimals, " " thousands; SistRazdelitel is the
     // locale's own decimal separator, remembered at start-up.

@@ -137,7 +137,47 @@ int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
 
 Database::~Database() { close(); }
 
-void Database::open(const QString& path) {
+namespace {
+
+// One value of a statement on db: the text of its first column, or the
+// engine's message as an error (empty when it succeeds).
+QString pragmaText(sqlite3* db, const char* sql, QString& value) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) value = fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    const QString text = rc != SQLITE_OK ? describe(rc, fromUtf8(sqlite3_errmsg(db))) : QString();
+    sqlite3_finalize(st);
+    return text;
+}
+
+// Why the file cannot be used as it is; empty when it can. The journal mode
+// comes first: a committed transaction must leave a complete file on disk, so
+// that a byte copy of the file is always a whole database (the rollback
+// journal, not WAL).
+QString fileFault(sqlite3* db, qint64 fileSize, FileCheck check) {
+    QString value;
+    if (QString e = pragmaText(db, "PRAGMA journal_mode=DELETE", value); !e.isEmpty()) return e;
+    const QString damaged = QStringLiteral("Файл базы данных поврежден.");
+    if (check == FileCheck::EveryPage) {
+        if (QString e = pragmaText(db, "PRAGMA quick_check", value); !e.isEmpty()) return e;
+        return value == QLatin1String("ok") ? QString() : damaged;
+    }
+    // The schema is read whole, and the file holds every page its header counts.
+    if (QString e = pragmaText(db, "SELECT count(*) FROM sqlite_master", value); !e.isEmpty()) return e;
+    QString pages, pageSize;
+    if (QString e = pragmaText(db, "PRAGMA page_count", pages); !e.isEmpty()) return e;
+    if (QString e = pragmaText(db, "PRAGMA page_size", pageSize); !e.isEmpty()) return e;
+    if (pages.toLongLong() * pageSize.toLongLong() > fileSize) return damaged;
+    return {};
+}
+
+}  // namespace
+
+void Database::open(const QString& path, FileCheck check) {
     close();
     QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
@@ -161,28 +201,9 @@ void Database::open(const QString& path) {
     }
     sqlite3_busy_timeout(db, 2000);
     sqlite3_extended_result_codes(db, 0);
-    // A committed transaction must leave a complete file on disk, so that a byte
-    // copy of the file is always a whole database: the rollback journal, not WAL.
-    // quick_check reads every page, so that a damaged or truncated file is
-    // refused at once instead of failing in the middle of a command.
-    for (const char* pragma : {"PRAGMA journal_mode=DELETE", "PRAGMA quick_check"}) {
-        sqlite3_stmt* st = nullptr;
-        rc = sqlite3_prepare_v2(db, pragma, -1, &st, nullptr);
-        QString bad;
-        if (rc == SQLITE_OK) {
-            rc = sqlite3_step(st);
-            if (rc == SQLITE_ROW && qstrcmp(pragma, "PRAGMA quick_check") == 0) {
-                QString r = fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-                if (r != QLatin1String("ok")) bad = QStringLiteral("Файл базы данных поврежден.");
-            }
-            if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
-        }
-        QString text = rc != SQLITE_OK ? describe(rc, fromUtf8(sqlite3_errmsg(db))) : bad;
-        sqlite3_finalize(st);
-        if (!text.isEmpty()) {
-            sqlite3_close(db);
-            throw DatabaseError(text);
-        }
+    if (const QString text = fileFault(db, fi.size(), check); !text.isEmpty()) {
+        sqlite3_close(db);
+        throw DatabaseError(text);
     }
     db_ = db;
     path_ = path;

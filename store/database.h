@@ -41,6 +41,12 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// How much of a file is checked when it is opened.
+enum class FileCheck {
+    EveryPage,       // every page is read (SQLite's quick check)
+    HeaderAndSchema  // the header, the length the header gives and the schema
+};
+
 class Database {
 public:
     Database() = default;
@@ -49,8 +55,10 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens an existing file (a missing file is an error, never a new database).
-    // A file that is not a database, or is damaged, throws DatabaseError.
-    void open(const QString& path);
+    // A file that is not a database, or is damaged, throws DatabaseError. The
+    // cheaper check finds a file cut short or a damaged schema at once; a page
+    // damaged inside a table is then found when the table is read.
+    void open(const QString& path, FileCheck check = FileCheck::EveryPage);
     void close();
     bool isOpen() const { return db_ != nullptr; }
     const QString& path() const { return path_; }

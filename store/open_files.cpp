@@ -40,7 +40,7 @@ void refuseTriggers(Database& db) {
 void openCalculationFile(App& app, const QString& path) {
     DataModule& dm = app.dm;
     Database& gr = dm.acGR;
-    gr.open(path);
+    gr.open(path, app.fileCheck);
     refuseTriggers(gr);
     dm.atZag = openTable(gr, QStringLiteral("Заг"), {}, {}, true);
     dm.atNazvRasch = openTable(gr, QStringLiteral("НазвРасч"), {},
@@ -72,7 +72,7 @@ void openCalculationFile(App& app, const QString& path) {
 void openReferenceFile(App& app, const QString& path) {
     DataModule& dm = app.dm;
     Database& spr = dm.acSpr;
-    spr.open(path);
+    spr.open(path, app.fileCheck);
     dm.atDiamTrPr = openTable(spr, QStringLiteral("ДиамТрПр"), {}, {"УслДиамТрПр", "ВнутрДиамТрПр"});
     dm.atPlVodiOtT = openTable(spr, QStringLiteral("ПлВодыОтТ"), {}, {"Т", "Плотность"});
     dm.atPoprKoefKUdPot = openTable(spr, QStringLiteral("ПопрКоэфКУдПот"), {}, {"УслДиамТрПр", "ЭквШер", "Коэф"});

@@ -167,6 +167,9 @@ bool startUp(App& app) {
         SozdatBazu(scratch);
         app.scratchLock = std::make_unique<ScratchLock>(scratch);
         app.dm.acVremDB.open(scratch);
+        // Nothing in it outlives the program: its writes need not wait for the disk.
+        app.dm.acVremDB.exec(QStringLiteral("PRAGMA journal_mode=MEMORY"));
+        app.dm.acVremDB.exec(QStringLiteral("PRAGMA synchronous=OFF"));
         for (const QString& sql : scratchTableStatements()) app.dm.acVremDB.exec(sql);
         app.dm.atVKol = openScratchTable(app, QStringLiteral("ВКол"));
         app.dm.atKopPolya = openScratchTable(app, QStringLiteral("КопПоля"));

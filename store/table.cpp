@@ -174,22 +174,47 @@ void Table::readRows() {
     rows_ = std::move(rows);
 }
 
-void Table::open() {
-    if (isOpen()) return;
-    readFields();
-    readRows();
-    state_ = State::Browse;
-    modified_ = false;
-    insertPos_ = -1;
+std::vector<Table::Row>& Table::rows() const {
+    if (rowsPending_) const_cast<Table*>(this)->readPendingRows();
+    return rows_;
+}
+
+void Table::readPendingRows() {
+    readRows();  // a failure leaves the rows as they were
+    rowsPending_ = false;
     cur_ = rows_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = rows_.empty();
+}
+
+void Table::rowsChanged() {
+    // A view reads every row at once anyway: they are read here, where a
+    // failure reaches the command that opened or re-read the cursor. A query
+    // learns its fields with its rows.
+    if (!observers_.empty() || readOnly_) {
+        readPendingRows();
+        return;
+    }
+    rows_.clear();
+    rowsPending_ = true;
+    cur_ = -1;
+    bof_ = eof_ = true;
+}
+
+void Table::open() {
+    if (isOpen()) return;
+    readFields();
+    rowsChanged();
+    state_ = State::Browse;
+    modified_ = false;
+    insertPos_ = -1;
     notify([](TableObserver* o) { o->tableReset(); });
 }
 
 void Table::close() {
     if (!isOpen()) return;
     rows_.clear();
+    rowsPending_ = false;
     state_ = State::Inactive;
     modified_ = false;
     insertPos_ = -1;
@@ -202,13 +227,19 @@ void Table::setSort(const QString& sort) {
     if (sort_ == sort && isOpen()) return;
     sort_ = sort;
     if (!isOpen()) return;
+    if (rowsPending_) {
+        // Not read yet: they will be read in the new order.
+        rowsChanged();
+        notify([](TableObserver* o) { o->tableReset(); });
+        return;
+    }
     checkBrowse();
     const qint64 keep = rowid();
     readRows();
-    cur_ = rows_.empty() ? -1 : 0;
+    cur_ = rows().empty() ? -1 : 0;
     for (int i = 0; i < rowCount(); ++i)
-        if (rows_[i].rowid == keep) cur_ = i;
-    bof_ = eof_ = rows_.empty();
+        if (rows()[i].rowid == keep) cur_ = i;
+    bof_ = eof_ = rows().empty();
     notify([](TableObserver* o) { o->tableReset(); });
 }
 
@@ -227,16 +258,16 @@ void Table::setCurrent(int row) {
 
 void Table::first() {
     checkBrowse();
-    setCurrent(rows_.empty() ? -1 : 0);
+    setCurrent(rows().empty() ? -1 : 0);
     bof_ = true;
-    eof_ = rows_.empty();
+    eof_ = rows().empty();
 }
 
 void Table::last() {
     checkBrowse();
     setCurrent(rowCount() - 1);
     eof_ = true;
-    bof_ = rows_.empty();
+    bof_ = rows().empty();
 }
 
 void Table::next() {
@@ -261,7 +292,7 @@ void Table::prior() {
 
 void Table::moveBy(int n) {
     checkBrowse();
-    if (rows_.empty()) {
+    if (rows().empty()) {
         bof_ = eof_ = true;
         return;
     }
@@ -281,12 +312,12 @@ void Table::setCurrentRow(int row) {
     if (row == cur_ && isOpen()) return;
     // The row asked for is kept by its key: storing the row left may re-read the
     // rows in their order and move them.
-    const qint64 wanted = row >= 0 && row < rowCount() && row != insertPos_ ? rows_[size_t(row)].rowid : 0;
+    const qint64 wanted = row >= 0 && row < rowCount() && row != insertPos_ ? rows()[size_t(row)].rowid : 0;
     const int before = rowCount();
     checkBrowse();
     if (wanted != 0 && (rowCount() != before || rowidAt(row) != wanted))
         for (int i = 0; i < rowCount(); ++i)
-            if (rows_[size_t(i)].rowid == wanted) row = i;
+            if (rows()[size_t(i)].rowid == wanted) row = i;
     if (row < 0 || row >= rowCount()) return;
     setCurrent(row);
     bof_ = eof_ = false;
@@ -295,23 +326,25 @@ void Table::setCurrentRow(int row) {
 int Table::recordCount() const { return rowCount() - (state_ == State::Insert ? 1 : 0); }
 
 int Table::recNo() const {
+    rows();
     if (state_ == State::Insert || cur_ < 0) return -1;
     return cur_ + 1;
 }
 
 const Table::Row* Table::currentRowData() const {
+    rows();
     if (!isOpen() || cur_ < 0 || cur_ >= rowCount()) return nullptr;
-    return &rows_[cur_];
+    return &rows()[cur_];
 }
 
 QVariant Table::valueAt(int row, int field) const {
     if (row < 0 || row >= rowCount() || field < 0 || field >= fieldCount()) return {};
-    return rows_[row].values[field];
+    return rows()[row].values[field];
 }
 
 qint64 Table::rowidAt(int row) const {
     if (row < 0 || row >= rowCount()) return 0;
-    return rows_[row].rowid;
+    return rows()[row].rowid;
 }
 
 qint64 Table::rowid() const {
@@ -322,7 +355,7 @@ qint64 Table::rowid() const {
 bool Table::locate(qint64 rowid) {
     checkBrowse();
     for (int i = 0; i < rowCount(); ++i)
-        if (rows_[i].rowid == rowid) {
+        if (rows()[i].rowid == rowid) {
             setCurrent(i);
             bof_ = eof_ = false;
             return true;
@@ -440,7 +473,7 @@ void Table::setValue(int field, const QVariant& v) {
     if (field < 0 || field >= fieldCount()) throw DatabaseError(QStringLiteral("Неверный номер поля."));
     if (!editing()) edit();
     QVariant c = convert(fields_[field], v);
-    Row& r = rows_[cur_];
+    Row& r = rows()[cur_];
     QVariant& slot = r.values[field];
     if (slot.isNull() != c.isNull() || slot != c) {
         slot = c;
@@ -453,13 +486,14 @@ void Table::setValue(int field, const QVariant& v) {
 }
 
 void Table::edit() {
+    rows();
     checkWritable();
     if (editing()) return;
     if (cur_ < 0) {
         append();
         return;
     }
-    saved_ = rows_[cur_];
+    saved_ = rows()[cur_];
     state_ = State::Edit;
     modified_ = false;
     notify([](TableObserver* o) { o->stateChanged(); });
@@ -472,7 +506,7 @@ void Table::startInsert(int position) {
     Row r;
     r.values.resize(fields_.size());
     notify([position](TableObserver* o) { o->rowAboutToBeInserted(position); });
-    rows_.insert(rows_.begin() + position, std::move(r));
+    rows().insert(rows().begin() + position, std::move(r));
     insertPos_ = position;
     state_ = State::Insert;
     modified_ = false;
@@ -493,7 +527,7 @@ void Table::post() {
     if (!editing()) return;
     if (beforePost) beforePost(*this);
     if (!editing()) return;  // the handler stored or cancelled the row itself
-    Row& r = rows_[cur_];
+    Row& r = rows()[cur_];
     sqlite3* db = db_.handle();
     bool reorder = false;  // the row may now belong elsewhere in the sort order
     if (state_ == State::Insert) {
@@ -541,9 +575,9 @@ void Table::post() {
         // Shown in the chosen order at once, the stored row still current.
         const qint64 keep = r.rowid;
         readRows();
-        cur_ = rows_.empty() ? -1 : 0;
+        cur_ = rows().empty() ? -1 : 0;
         for (int i = 0; i < rowCount(); ++i)
-            if (rows_[size_t(i)].rowid == keep) cur_ = i;
+            if (rows()[size_t(i)].rowid == keep) cur_ = i;
         bof_ = eof_ = false;
         notify([](TableObserver* o) { o->tableReset(); });
         notify([](TableObserver* o) { o->stateChanged(); });
@@ -559,7 +593,7 @@ void Table::cancel() {
     if (state_ == State::Insert) {
         const int pos = insertPos_;
         notify([pos](TableObserver* o) { o->rowAboutToBeRemoved(pos); });
-        rows_.erase(rows_.begin() + pos);
+        rows().erase(rows().begin() + pos);
         state_ = State::Browse;
         modified_ = false;
         insertPos_ = -1;
@@ -567,9 +601,9 @@ void Table::cancel() {
         int c = std::min(pos, rowCount() - 1);
         cur_ = -2;  // force the current-row notice
         setCurrent(c);
-        bof_ = eof_ = rows_.empty();
+        bof_ = eof_ = rows().empty();
     } else {
-        rows_[cur_] = saved_;
+        rows()[cur_] = saved_;
         state_ = State::Browse;
         modified_ = false;
         const int row = cur_;
@@ -584,14 +618,12 @@ void Table::requery() {
         return;
     }
     checkBrowse();
-    readRows();
-    cur_ = rows_.empty() ? -1 : 0;
-    bof_ = true;
-    eof_ = rows_.empty();
+    rowsChanged();
     notify([](TableObserver* o) { o->tableReset(); });
 }
 
 void Table::remove() {
+    rows();
     checkWritable();
     if (state_ == State::Insert) {
         cancel();
@@ -601,16 +633,16 @@ void Table::remove() {
     if (cur_ < 0) throw DatabaseError(QStringLiteral("Нет записи для удаления."));
     if (beforeDelete) beforeDelete(*this);
     Statement st(db_.handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_)));
-    st.bind(1, rows_[cur_].rowid);
+    st.bind(1, rows()[cur_].rowid);
     st.run();
     const int pos = cur_;
     notify([pos](TableObserver* o) { o->rowAboutToBeRemoved(pos); });
-    rows_.erase(rows_.begin() + pos);
+    rows().erase(rows().begin() + pos);
     notify([pos](TableObserver* o) { o->rowRemoved(pos); });
     cur_ = -2;
     setCurrent(std::min(pos, rowCount() - 1));
-    bof_ = eof_ = rows_.empty();
-    if (!rows_.empty() && pos >= rowCount()) eof_ = true;
+    bof_ = eof_ = rows().empty();
+    if (!rows().empty() && pos >= rowCount()) eof_ = true;
 }
 
 void Table::disableControls() { ++disabled_; }

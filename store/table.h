@@ -1,8 +1,10 @@
 #pragma once
 // A table cursor: the rows of one table (or of a SELECT) in a chosen sort order,
 // with a current row, editing through edit/insert/post/cancel, record events and
-// observers. The rows are read once on open and on requery; posts write straight
-// into the file. Grids show a cursor through a model that observes it.
+// observers. The rows are read on open and on requery, at once when a view
+// observes the cursor, otherwise when they are first asked for (a cursor nobody
+// looks at costs no read); posts write straight into the file. Grids show a
+// cursor through a model that observes it.
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -82,15 +84,18 @@ public:
     void prior();
     void last();
     void moveBy(int n);
-    bool eof() const { return eof_; }
-    bool bof() const { return bof_; }
+    bool eof() const { return (rows(), eof_); }
+    bool bof() const { return (rows(), bof_); }
     int recordCount() const;             // stored rows, without a row being inserted
     int recNo() const;                   // 1-based; -1 while inserting or when empty
-    bool isEmpty() const { return rows_.empty(); }
+    // False while the rows are still to be read: the cursor then stands on its
+    // first row, if there is one.
+    bool rowsRead() const { return !rowsPending_; }
+    bool isEmpty() const { return rows().empty(); }
 
     // Random access for views: rows as shown (a row being inserted included).
-    int rowCount() const { return int(rows_.size()); }
-    int currentRow() const { return cur_; }           // 0-based, -1 when empty
+    int rowCount() const { return int(rows().size()); }
+    int currentRow() const { return (rows(), cur_); }  // 0-based, -1 when empty
     void setCurrentRow(int row);                      // posts a pending edit first
     QVariant valueAt(int row, int field) const;
     qint64 rowidAt(int row) const;
@@ -150,6 +155,13 @@ private:
     };
     void readFields();
     void readRows();
+    // The rows, read first when they are still to be read; a failed read
+    // throws DatabaseError and leaves them to be read again.
+    std::vector<Row>& rows() const;
+    void readPendingRows();
+    // The rows to be read at the next use, or at once when a view observes the
+    // cursor; the first row becomes current.
+    void rowsChanged();
     void startInsert(int position);
     void setCurrent(int row);
     void checkBrowse();
@@ -164,10 +176,11 @@ private:
     bool readOnly_ = false;
     QString sort_;
     std::vector<Field> fields_;
-    std::vector<Row> rows_;
-    int cur_ = -1;
-    bool eof_ = true;
-    bool bof_ = true;
+    mutable std::vector<Row> rows_;
+    mutable bool rowsPending_ = false;  // rows_ is still to be read
+    mutable int cur_ = -1;
+    mutable bool eof_ = true;
+    mutable bool bof_ = true;
     State state_ = State::Inactive;
     bool modified_ = false;
     Row saved_;              // the row as it was before edit, for cancel

@@ -17,7 +17,9 @@
 //   reread   the cursors of the written tables read again
 //   floor    the store floor; runner/fl the ratio of the two
 //
-//   volm_bench_runner [--repeat N] [SECTIONS ...]
+//   volm_bench_runner [--repeat N] [--keep DIR] [SECTIONS ...]
+//   --keep DIR leaves each generated network in DIR as net-SECTIONS-PIPES.mdb,
+//   for profiling the runner on it.
 #include "bench/calc/network_generator.h"
 #include "bench/calc/store_floor.h"
 #include "bench/support/bench_support.h"
@@ -88,6 +90,28 @@ private:
     volm::FormulaCatalogueCheck inner_;
 };
 
+// The program folder's settings name calc and the folder's reference book.
+void pointSettingsAt(const QString& programDir, const QString& calc) {
+    volm::Database db;
+    db.open(programDir + QStringLiteral("/Nastr.mdb"));
+    auto st = db.prepare(QStringLiteral("UPDATE \"Настройки\" SET \"ФайлГР\" = ?, \"ФайлСпр\" = ?"));
+    st->bind(1, calc);
+    st->bind(2, programDir + QStringLiteral("/Spr.mdb"));
+    st->run();
+}
+
+// Opens the generated network once as the program does, so that its tables
+// have the layout the program gives them, as a calculation saved by the
+// program has; the runs then meet an unchanged file.
+bool settle(const QString& programDir, const QString& calc) {
+    QuietPerson person;
+    pointSettingsAt(programDir, calc);
+    volm::App app(programDir, person);
+    volm::FormulaCatalogueCheck check;
+    app.setCatalogueCheck(&check);
+    return volm::startUp(app) && app.dm.acGR.isOpen() && volm::shutDown(app);
+}
+
 // The runner's call split into its phases, in this process, on calc.
 bool phases(const QString& programDir, const QString& calc, bool text, const QString& textFile, Phases& p) {
     {
@@ -97,14 +121,7 @@ bool phases(const QString& programDir, const QString& calc, bool text, const QSt
         p.check = seconds(t0, Clock::now());
     }
     QuietPerson person;
-    {
-        volm::Database db;
-        db.open(programDir + QStringLiteral("/Nastr.mdb"));
-        auto st = db.prepare(QStringLiteral("UPDATE \"Настройки\" SET \"ФайлГР\" = ?, \"ФайлСпр\" = ?"));
-        st->bind(1, calc);
-        st->bind(2, programDir + QStringLiteral("/Spr.mdb"));
-        st->run();
-    }
+    pointSettingsAt(programDir, calc);
     const auto t0 = Clock::now();
     volm::App app(programDir, person);
     TimedCheck timed(p);
@@ -144,10 +161,13 @@ bool phases(const QString& programDir, const QString& calc, bool text, const QSt
 int main(int argc, char** argv) {
     QCoreApplication qapp(argc, argv);
     int repeat = 3;
+    QString keep;
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--repeat" && i + 1 < argc)
             repeat = std::max(1, std::atoi(argv[++i]));
+        else if (QByteArray(argv[i]) == "--keep" && i + 1 < argc)
+            keep = QString::fromLocal8Bit(argv[++i]);
         else
             sizes.push_back(std::atoi(argv[i]));
     }
@@ -165,6 +185,8 @@ int main(int argc, char** argv) {
             const QString program = volm::bench::programFolder(work, bin);
             const QString fresh = volm::bench::blankCalculation(work, bin);
             volm::bench::generateNetwork(fresh, n, 1, two);
+            if (!settle(program, fresh)) return 1;
+            if (!keep.isEmpty()) copyFile(fresh, QStringLiteral("%1/net-%2-%3.mdb").arg(keep).arg(n).arg(two ? 2 : 1));
             for (bool text : {false, true}) {
                 const QString calc = work.filePath(QStringLiteral("run.mdb"));
                 const QString textFile = work.filePath(QStringLiteral("run.txt"));

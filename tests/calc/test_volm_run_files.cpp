@@ -212,6 +212,28 @@ TEST_F(RunnerFiles, MessagesKeepTheirCause) {
     EXPECT_EQ(leftovers(tmp.path()), QStringList());
 }
 
+// The runner checks only the header and the schema when it opens a file: a
+// page damaged inside the section table stops the run when the sections are
+// read, with the engine's words, status 1 and no results stored.
+TEST_F(RunnerFiles, APageDamagedInsideATableStopsTheRunWithItsMessage) {
+    const QString c = calc();
+    const qint64 root = value(c, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Табл'")).toLongLong();
+    const qint64 pageSize = value(c, QStringLiteral("PRAGMA page_size")).toLongLong();
+    ASSERT_GT(root, 1);
+    {
+        QFile f(c);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek((root - 1) * pageSize));
+        f.write(QByteArray(8, '\xff'));
+    }
+    const Result r = run({c});
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Файл базы данных поврежден."))) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("успешно"))) << r.out.toStdString();
+    EXPECT_EQ(leftovers(tmp.path()), QStringList());
+}
+
 // A large run stopped by SIGTERM or SIGINT: the calculation keeps the results
 // it had, the runner's temporary folder and the text's temporary file go.
 TEST_F(RunnerFiles, StoppedBySignalLeavesNothingBehind) {

@@ -68,6 +68,68 @@ TEST_F(DatabaseTest, FilesThatAreNotWholeDatabasesAreRefusedUnchanged) {
     }
 }
 
+// Bytes of a file, and a copy of it with some bytes overwritten.
+QByteArray fileBytes(const QString& p) {
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& p, const QByteArray& bytes) {
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Either check refuses a file cut short and a damaged schema at once; a page
+// damaged inside a table is refused at once by the check of every page, and
+// by the cheaper check only when the table is read, then with the same words.
+TEST_F(DatabaseTest, BothChecksRefuseWhatTheyPromise) {
+    QStringList fill{"CREATE TABLE t (a text(200))"};
+    for (int i = 0; i < 200; ++i) fill << QStringLiteral("INSERT INTO t VALUES ('%1')").arg(QString(150, QChar('a' + i % 26)));
+    const QByteArray whole = fileBytes(makeDb("whole.mdb", fill));
+    qint64 root = 0, pageSize = 0;
+    {
+        Database db;
+        db.open(path("whole.mdb"));
+        auto st = db.prepare("SELECT rootpage FROM sqlite_master WHERE name = 't'");
+        ASSERT_TRUE(st->step());
+        root = st->column(0).toLongLong();
+        st = db.prepare("PRAGMA page_size");
+        ASSERT_TRUE(st->step());
+        pageSize = st->column(0).toLongLong();
+    }
+    ASSERT_GT(root, 1);
+    QByteArray cut = whole.left(whole.size() / 2);
+    QByteArray schema = whole;
+    schema.replace(100, 8, QByteArray(8, '\xff'));  // the page holding the schema
+    QByteArray table = whole;
+    table.replace(int((root - 1) * pageSize), 8, QByteArray(8, '\xff'));  // the table's first page
+    const QString damaged = QStringLiteral("Файл базы данных поврежден.");
+
+    for (FileCheck check : {FileCheck::EveryPage, FileCheck::HeaderAndSchema}) {
+        for (const auto& [name, bytes] : {std::pair{"cut.mdb", cut}, {"schema.mdb", schema}, {"table.mdb", table}}) {
+            const std::string what = std::string(name) + (check == FileCheck::EveryPage ? " every page" : " header");
+            writeBytes(path(name), bytes);
+            Database db;
+            const bool opensNow = check == FileCheck::HeaderAndSchema && QByteArray(name) == "table.mdb";
+            try {
+                db.open(path(name), check);
+                EXPECT_TRUE(opensNow) << what;
+                Table t(db, "t");
+                t.open();
+                EXPECT_THROW(t.rowCount(), DatabaseError) << what;
+            } catch (const DatabaseError& e) {
+                EXPECT_FALSE(opensNow) << what;
+                EXPECT_EQ(e.message(), damaged) << what;
+            }
+            EXPECT_EQ(fileBytes(path(name)), bytes) << what;
+        }
+        Database db;
+        db.open(path("whole.mdb"), check);
+        EXPECT_EQ(db.query("SELECT * FROM t")->rowCount(), 200);
+    }
+}
+
 struct TranslateCase {
     const char* jet;
     const char* sqlite;

@@ -262,6 +262,48 @@ INSTANTIATE_TEST_SUITE_P(
                       TypedNumber{"inf", "ГеодВыс", QVariant()}, TypedNumber{"12 000", "Nуз", 12000},
                       TypedNumber{"0,35", "Nуз", QVariant()}, TypedNumber{"1,0", "Nуз", QVariant()}));
 
+// A cursor nobody observes reads its rows when they are first asked for, in
+// the order set by then; one a view observes reads them on open and requery,
+// where the command that opened it hears of a failure. A failed read leaves
+// the rows to be read again.
+TEST_F(TableTest, RowsAreReadWhenFirstAskedForUnlessAViewObserves) {
+    auto add = [&](int n) { db.exec(QStringLiteral("INSERT INTO УзлыТС VALUES (%1, 1)").arg(n)); };
+    Table t(db, "УзлыТС");
+    t.setSort("Nуз ASC");
+    t.open();
+    EXPECT_FALSE(t.rowsRead());
+    add(4);
+    t.setSort("Nуз DESC");
+    EXPECT_FALSE(t.rowsRead());
+    EXPECT_EQ(t.recNo(), 1);
+    EXPECT_TRUE(t.rowsRead());
+    EXPECT_EQ(nodes(t), (QList<int>{4, 3, 2, 1}));
+    t.requery();
+    add(5);
+    EXPECT_EQ(t.rowCount(), 5);
+
+    Table shown(db, "УзлыТС");
+    Recorder r;
+    shown.addObserver(&r);
+    shown.open();
+    EXPECT_TRUE(shown.rowsRead());
+    add(6);
+    EXPECT_EQ(shown.rowCount(), 5);
+    shown.requery();
+    EXPECT_EQ(shown.rowCount(), 6);
+    db.exec("ALTER TABLE УзлыТС RENAME TO Узлы");
+    EXPECT_THROW(shown.requery(), DatabaseError);
+    EXPECT_EQ(shown.rowCount(), 6);
+    shown.removeObserver(&r);
+
+    t.requery();
+    EXPECT_THROW(t.isEmpty(), DatabaseError);
+    EXPECT_FALSE(t.rowsRead());
+    db.exec("ALTER TABLE Узлы RENAME TO УзлыТС");
+    EXPECT_EQ(t.rowCount(), 6);
+    EXPECT_EQ(t.value("Nуз").toInt(), 6);
+}
+
 TEST_F(TableTest, ObserversFollowAndSuspensionNests) {
     Table t(db, "УзлыТС");
     t.setSort("Nуз ASC");
