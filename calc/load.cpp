@@ -14,19 +14,33 @@ namespace volm::calc {
 
 namespace {
 
-// A SELECT of whole rows of one table of the calculation, in a cursor's sort,
-// whose values convert as the cursor's would.
+// A SELECT of the rows of one table of the calculation, in a cursor's sort,
+// whose values convert as the cursor's would. Columns are addressed by their
+// place in the table; the SELECT holds every column, or only those asked for.
 struct TableQuery {
     std::vector<Field> fields;
+    std::vector<int> place;  // a table column's place in the SELECT; -1 when not selected
     std::unique_ptr<Statement> st;
 
-    TableQuery(Database& db, const QString& table, const QString& sort) : fields(tableFields(db, table)) {
+    TableQuery(Database& db, const QString& table) : fields(tableFields(db, table)), db_(db), table_(table) {
         if (fields.empty()) throw DatabaseError(QStringLiteral("Не найдена таблица \"%1\".").arg(table));
+    }
+    TableQuery(Database& db, const QString& table, const QString& sort) : TableQuery(db, table) {
+        select(sort, std::vector<char>(fields.size(), 1));
+    }
+    // Prepares the SELECT of the columns c with wanted[c] set.
+    void select(const QString& sort, const std::vector<char>& wanted) {
+        place.assign(fields.size(), -1);
         QString sql = QStringLiteral("SELECT ");
-        for (size_t c = 0; c < fields.size(); ++c)
-            sql += (c ? QStringLiteral(", ") : QString()) + quoteIdentifier(fields[c].name);
-        st = db.prepare(sql + QStringLiteral(" FROM ") + quoteIdentifier(table) + QStringLiteral(" ORDER BY ") +
-                        sortTerms(sort, fields));
+        int n = 0;
+        for (size_t c = 0; c < fields.size(); ++c) {
+            if (!wanted[c]) continue;
+            sql += (n ? QStringLiteral(", ") : QString()) + quoteIdentifier(fields[c].name);
+            place[c] = n++;
+        }
+        if (n == 0) sql += QStringLiteral("rowid");
+        st = db_.prepare(sql + QStringLiteral(" FROM ") + quoteIdentifier(table_) + QStringLiteral(" ORDER BY ") +
+                         sortTerms(sort, fields));
     }
     bool step() { return st->step(); }
     int column(const QString& name) const {
@@ -40,8 +54,22 @@ struct TableQuery {
         if (c < 0) throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table));
         return c;
     }
-    QVariant value(int c) const { return fieldValue(*st, c, fields[size_t(c)].kind); }
-    double number(int c) const { return fieldNumber(*st, c, fields[size_t(c)].kind); }
+    QVariant value(int c) const { return fieldValue(*st, place[size_t(c)], fields[size_t(c)].kind); }
+    // A whole number of column c within [lo, hi]: an integer the file stores
+    // is taken as it is; anything else goes through the cursor's value, whose
+    // checks name what is wrong (wholeIn). Null gives nullopt.
+    template <typename Check>
+    std::optional<qint64> whole(int c, qint64 lo, qint64 hi, Check check) const {
+        if (const std::optional<qint64> n = storedInteger(*st, place[size_t(c)]); n && *n >= lo && *n <= hi) return n;
+        const QVariant v = value(c);
+        if (v.isNull()) return std::nullopt;
+        return check(v);
+    }
+    double number(int c) const { return fieldNumber(*st, place[size_t(c)], fields[size_t(c)].kind); }
+
+private:
+    Database& db_;
+    QString table_;
 };
 
 // A whole number read from the file, checked against the range of its field;
@@ -86,6 +114,16 @@ int toNode(const QVariant& v, const char* table, int row, const char* field) {
 
 qint64 toKey(const QVariant& v, int row) {
     return wholeIn(v, INT_MIN, INT_MAX, "Табл", row, "id");
+}
+
+qint64 sectionKey(const TableQuery& q, int c, int row) {
+    const auto n = q.whole(c, INT_MIN, INT_MAX, [&](const QVariant& v) { return toKey(v, row); });
+    return n ? *n : toKey(QVariant(), row);
+}
+
+int sectionNode(const TableQuery& q, int c, int row, const char* field) {
+    const auto n = q.whole(c, -32768, 32767, [&](const QVariant& v) { return toNode(v, "Табл", row, field); });
+    return n ? int(*n) : kNullNode;
 }
 
 std::vector<Priority> readPriorities(Database& db, const QString& table) {
@@ -171,7 +209,7 @@ void loadCalculation(RunData& d, const QString& sectionOrder) {
         const QString table = QStringLiteral("Табл");
         auto count = gr.prepare(QStringLiteral("SELECT count(*) FROM \"Табл\""));
         const int rows = count->step() ? count->column(0).toInt() : 0;
-        TableQuery tabl(gr, table, sectionOrder);
+        TableQuery tabl(gr, table);
         std::vector<QString> names;
         for (const Field& f : tabl.fields) names.push_back(f.name);
         d.sections.setColumns(std::move(names), rows);
@@ -184,7 +222,10 @@ void loadCalculation(RunData& d, const QString& sectionOrder) {
         d.ids.resize(size_t(rows));
         d.startOf.resize(size_t(rows));
         d.endOf.resize(size_t(rows));
+        // Only what the run uses is read: the key, the nodes and the numbers
+        // it does not clear first.
         std::vector<int> numeric;
+        std::vector<char> wanted(tabl.fields.size());
         {
             std::vector<char> cleared(size_t(d.sections.width));
             for (const QString& name : clearedSectionColumns(d))
@@ -192,13 +233,16 @@ void loadCalculation(RunData& d, const QString& sectionOrder) {
             for (int c = 0; c < d.sections.width; ++c)
                 if (tabl.fields[size_t(c)].kind != FieldKind::Text && !cleared[size_t(c)]) numeric.push_back(c);
         }
+        for (int c : numeric) wanted[size_t(c)] = 1;
+        for (int c : {fId, fStart, fEnd}) wanted[size_t(c)] = 1;
+        tabl.select(sectionOrder, wanted);
         int r = 0;
         for (; r < rows && tabl.step(); ++r) {
             double* out = d.sections.values.data() + size_t(r) * size_t(d.sections.width);
             for (int c : numeric) out[c] = tabl.number(c);
-            d.ids[size_t(r)] = toKey(tabl.value(fId), r + 1);
-            d.startOf[size_t(r)] = toNode(tabl.value(fStart), "Табл", r + 1, "НачУзел");
-            d.endOf[size_t(r)] = toNode(tabl.value(fEnd), "Табл", r + 1, "КонУзел");
+            d.ids[size_t(r)] = sectionKey(tabl, fId, r + 1);
+            d.startOf[size_t(r)] = sectionNode(tabl, fStart, r + 1, "НачУзел");
+            d.endOf[size_t(r)] = sectionNode(tabl, fEnd, r + 1, "КонУзел");
         }
     }
 

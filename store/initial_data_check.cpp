@@ -1,22 +1,37 @@
 #include "store/initial_data_check.h"
 
 #include "store/app.h"
+#include "store/database.h"
 #include "store/errors.h"
+#include "store/result_reader.h"
+#include "store/sql_names.h"
+
+#include <climits>
 
 namespace volm {
 
 namespace {
 
-// Walks t from its first row until a row's Nуз equals node; true when found.
-// A Null start node matches no row (a Null node number never equals it).
-bool walkToNode(Table& t, const QVariant& node) {
+// True when a row of the cursor's table has Nуз equal to node, its values
+// taken as the cursor holds them. A Null start node matches no row (a Null
+// node number never equals it). The table is read through a statement of its
+// own: the cursor's rows need not be read for it.
+bool hasNode(const Table& t, const QVariant& node) {
     const int f = t.fieldIndex(QStringLiteral("Nуз"));
     if (f < 0) throw DatabaseError(QStringLiteral("Не найдено поле \"Nуз\" в таблице \"%1\".").arg(t.tableName()));
-    t.first();
-    while (!t.eof()) {
-        const QVariant v = t.value(f);
-        if (!node.isNull() && !v.isNull() && v.toLongLong() == node.toLongLong()) return true;
-        t.next();
+    if (node.isNull()) return false;
+    const qint64 wanted = node.toLongLong();
+    const Field& field = t.fields()[size_t(f)];
+    auto st = t.database().prepare(QStringLiteral("SELECT ") + quoteIdentifier(field.name) + QStringLiteral(" FROM ") +
+                                   quoteIdentifier(t.tableName()));
+    const bool integers = field.kind != FieldKind::Bool;  // a flag holds 0 or 1, whatever the file stores
+    while (st->step()) {
+        if (const std::optional<qint64> n = storedInteger(*st, 0); integers && n && *n >= INT_MIN && *n <= INT_MAX) {
+            if (*n == wanted) return true;
+            continue;
+        }
+        const QVariant v = fieldValue(*st, 0, field.kind);
+        if (!v.isNull() && v.toLongLong() == wanted) return true;
     }
     return false;
 }
@@ -31,12 +46,12 @@ bool ProveritNachDann(App& app) {
     nazv.first();
     const QVariant start = nazv.value(QStringLiteral("NНачУз"));
 
-    if (!walkToNode(*dm.atUzliTS, start)) {
+    if (!hasNode(*dm.atUzliTS, start)) {
         app.person().message(
             QStringLiteral("Номер начального узла тепловой сети не найден в таблице \"Узлы тепловой сети\"."));
         return false;
     }
-    if (walkToNode(*dm.atIzmPNapVUzlahTS, start)) {
+    if (hasNode(*dm.atIzmPNapVUzlahTS, start)) {
         app.person().message(QStringLiteral(
             "Номер начального узла тепловой сети не должен присутствовать в таблице \"Изменение полного напора в "
             "узлах теплосети\"."));

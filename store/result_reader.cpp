@@ -179,6 +179,11 @@ QVariant fieldValue(const Statement& st, int c, FieldKind kind) {
     return out.front();
 }
 
+std::optional<qint64> storedInteger(const Statement& st, int c) {
+    if (sqlite3_column_type(st.handle(), c) != SQLITE_INTEGER) return std::nullopt;
+    return sqlite3_column_int64(st.handle(), c);
+}
+
 double fieldNumber(const Statement& st, int c, FieldKind kind) {
     sqlite3_stmt* h = st.handle();
     switch (sqlite3_column_type(h, c)) {

@@ -7,6 +7,7 @@
 
 #include <QVariant>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace volm {
@@ -18,6 +19,10 @@ QVariant fieldValue(const Statement& st, int c, FieldKind kind);
 // The number a cursor's value of column c converts to: NaN for Null and for a
 // text that is no number.
 double fieldNumber(const Statement& st, int c, FieldKind kind);
+
+// The integer the file stores in column c of the current row of st; nullopt
+// when it stores anything else there (Null, a real, a text).
+std::optional<qint64> storedInteger(const Statement& st, int c);
 
 // Steps st to its end. The values of a row are its columns from firstColumn
 // on, one per kind; its key is column 0, or, when numbered, its number from 1.
