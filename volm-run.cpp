@@ -22,6 +22,9 @@
 // --precision digits, else the settings' report precision).
 // --report writes the printed report of the computed calculation to FILE.pdf
 // (definitions 0.rav and 1.rav of the program folder; no display needed).
+// With --report or --chart the run is made by volm-run-graphics, this runner
+// built with Qt Gui and Widgets, from the same folder and with the same
+// arguments; volm-run itself loads Qt Core only.
 // --size chooses each section's diameter from the reference book, writes the
 // diameters and then computes the calculation; its summary comes first on
 // standard output. A fault of sizing (its message on standard error) leaves
@@ -45,7 +48,6 @@
 #include "runner_files.h"
 
 #include "calc/run.h"
-#include "output/report.h"
 #include "output/workbook_export.h"
 #include "formulas/catalogue_check.h"
 #include "store/app.h"
@@ -53,8 +55,11 @@
 #include "store/errors.h"
 #include "store/file_ops.h"
 #include "store/startup.h"
-#include "ui/chart_export.h"
 #include "volm_version.h"
+#ifdef VOLM_RUN_GRAPHICS
+#include "output/report.h"
+#include "ui/chart_export.h"
+#endif
 
 #include <QCoreApplication>
 #include <QFile>
@@ -62,7 +67,10 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -140,6 +148,23 @@ bool writeWorkbook(volm::App& app, const QString& file, std::optional<int> digit
     return false;
 }
 
+#ifndef VOLM_RUN_GRAPHICS
+// The printed report and the chart need Qt Gui: the run goes on in
+// volm-run-graphics, the runner built with them, from the folder of this
+// program. Returns only when it cannot be started (status 2).
+int handOverToGraphics(char** argv) {
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = n > 0 ? std::string(self, size_t(n)) : std::string();
+    path = path.substr(0, path.rfind('/') + 1) + "volm-run-graphics";
+    execv(path.c_str(), argv);
+    const QString why = QString::fromLocal8Bit(std::strerror(errno));
+    print(stderr, QStringLiteral("volm-run: не удается запустить ") + QString::fromLocal8Bit(path.c_str()) +
+                      QStringLiteral(": ") + why);
+    return 2;
+}
+#endif
+
 int stopped() {
     print(stderr, QStringLiteral("volm-run: расчет прерван."));
     return 128 + int(stopSignal);
@@ -150,10 +175,18 @@ int stopped() {
 int main(int argc, char** argv) {
     // From the start: a stop asked for at any moment is honoured at the next step.
     for (int sig : {SIGTERM, SIGINT}) std::signal(sig, requestStop);
-    bool chartWanted = false;
-    for (int i = 1; i < argc; ++i) chartWanted = chartWanted || QByteArray(argv[i]) == "--chart";
+    bool chartWanted = false, reportWanted = false;
+    for (int i = 1; i < argc; ++i) {
+        chartWanted = chartWanted || std::strcmp(argv[i], "--chart") == 0;
+        reportWanted = reportWanted || std::strcmp(argv[i], "--report") == 0;
+    }
+#ifdef VOLM_RUN_GRAPHICS
     const auto qapp = chartWanted ? volm::ui::makeApplication(argc, argv, true)
                                   : volm::report::headlessApplication(argc, argv);
+#else
+    if (chartWanted || reportWanted) return handOverToGraphics(argv);
+    QCoreApplication qapp(argc, argv);
+#endif
     const QStringList args = QCoreApplication::arguments();
     // volm-run --version: the program's version on standard output.
     if (args.size() == 2 && args[1] == QStringLiteral("--version")) {
@@ -282,6 +315,7 @@ int main(int argc, char** argv) {
         if (outcome.success()) {
             print(stdout, volm::outcomeWithWarnings(outcome));
             status = 0;
+#ifdef VOLM_RUN_GRAPHICS
             if (!reportFile.isEmpty())
                 if (const QString error = volm::report::writeReportFile(app, programDir, reportFile); !error.isEmpty())
                     return fail(error);
@@ -292,6 +326,7 @@ int main(int argc, char** argv) {
                     status = 1;
                 }
             }
+#endif
             if (!xlsxFile.isEmpty() && !writeWorkbook(app, xlsxFile, precision)) status = 2;
             if (status == 0 && strict && !outcome.warnings.empty()) status = 3;
         } else if (stopSignal) {

@@ -16,6 +16,7 @@
 //   write    the write-back of the results and the commit
 //   reread   the cursors of the written tables read again
 //   floor    the store floor; runner/fl the ratio of the two
+//   again    the runner once more over the calculation it has just computed
 //
 //   volm_bench_runner [--repeat N] [--keep DIR] [SECTIONS ...]
 //   --keep DIR leaves each generated network in DIR as net-SECTIONS-PIPES.mdb,
@@ -177,8 +178,8 @@ int main(int argc, char** argv) {
     std::vector<double> qtRuns;
     for (int k = 0; k < repeat; ++k) qtRuns.push_back(runProcess({QStringLiteral("--version")}));
     std::printf("qt (volm-run --version): %.3f s\n", median(qtRuns));
-    std::printf("%8s %4s %4s %8s %7s %7s %8s %7s %7s %7s %7s %7s %7s %9s\n", "sections", "pipe", "text", "runner",
-                "check", "open", "formulas", "rebuild", "load", "stages", "write", "reread", "floor", "runner/fl");
+    std::printf("%8s %4s %4s %8s %7s %7s %8s %7s %7s %7s %7s %7s %7s %9s %7s\n", "sections", "pipe", "text", "runner",
+                "check", "open", "formulas", "rebuild", "load", "stages", "write", "reread", "floor", "runner/fl", "again");
     for (int n : sizes) {
         for (bool two : {false, true}) {
             QTemporaryDir work;
@@ -201,6 +202,16 @@ int main(int argc, char** argv) {
                         return 1;
                     }
                 }
+                // Again over the calculation just computed: the data unchanged.
+                const QString computed = work.filePath(QStringLiteral("computed.mdb"));
+                copyFile(calc, computed);
+                std::vector<double> again;
+                for (int k = 0; k < repeat; ++k) {
+                    copyFile(computed, calc);
+                    QStringList args;
+                    if (text) args << QStringLiteral("--text") << textFile;
+                    again.push_back(runProcess(args << calc));
+                }
                 const QString inProcess = work.filePath(QStringLiteral("phases.mdb"));
                 copyFile(fresh, inProcess);
                 Phases p;
@@ -209,9 +220,9 @@ int main(int argc, char** argv) {
                 for (int k = 0; k < repeat; ++k)
                     floors.push_back(volm::bench::measureStoreFloor(inProcess, fresh, work.filePath(QStringLiteral("floor.mdb"))));
                 const double runner = median(runs), floor = median(floors);
-                std::printf("%8d %4d %4s %8.3f %7.3f %7.3f %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %9.2f\n", n,
+                std::printf("%8d %4d %4s %8.3f %7.3f %7.3f %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %9.2f %7.3f\n", n,
                             two ? 2 : 1, text ? "yes" : "no", runner, p.check, p.open, p.formulas, p.rebuild, p.load,
-                            p.stages, p.write, p.reread, floor, runner / floor);
+                            p.stages, p.write, p.reread, floor, runner / floor, median(again));
                 std::fflush(stdout);
             }
         }

@@ -212,6 +212,26 @@ TEST_F(RunnerFiles, MessagesKeepTheirCause) {
     EXPECT_EQ(leftovers(tmp.path()), QStringList());
 }
 
+// The printed report and the chart are made by the graphics runner beside
+// volm-run; without it they are refused before anything is computed, while a
+// plain run needs nothing but volm-run.
+TEST_F(RunnerFiles, ReportAndChartNeedTheGraphicsRunnerBesideIt) {
+    const QString c = calc();
+    const QByteArray before = [&] {
+        QFile f(c);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    for (const char* option : {"--report", "--chart"}) {
+        const Result r = run({QString::fromUtf8(option), data.filePath(QStringLiteral("out")), c});
+        EXPECT_EQ(r.status, 2) << option;
+        EXPECT_TRUE(r.err.contains(QStringLiteral("volm-run-graphics"))) << r.err.toStdString();
+        QFile f(c);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before) << option;
+    }
+    EXPECT_EQ(run({c}).status, 0);
+}
+
 // The runner checks only the header and the schema when it opens a file: a
 // page damaged inside the section table stops the run when the sections are
 // read, with the engine's words, status 1 and no results stored.

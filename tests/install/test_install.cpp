@@ -235,7 +235,7 @@ TEST_F(Installed, ProgramFolderIsTheBuildsProgramFolder) {
     for (const char* sub : {"help", "examples"})
         for (const QString& name : QDir(build + QLatin1Char('/') + QString::fromUtf8(sub)).entryList(QDir::Files))
             wanted << QString::fromUtf8(sub) + QLatin1Char('/') + name;
-    wanted << QStringLiteral("VOLM") << QStringLiteral("volm-run");
+    wanted << QStringLiteral("VOLM") << QStringLiteral("volm-run") << QStringLiteral("volm-run-graphics");
     wanted.sort();
 
     QStringList installed;
