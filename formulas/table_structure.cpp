@@ -128,8 +128,10 @@ void NastroitStrukturuTablic(App& app) {
     const Catalogue catalogue = Catalogue::load(gr);
 
     // The three tables change together or not at all: a rebuild that stops
-    // leaves the whole file as it was.
+    // leaves the whole file as it was. The caption tables of the scratch
+    // database are written in one transaction of their own.
     Transaction tx(gr);
+    Transaction scratchTx(dm.acVremDB);
 
     // Header.
     Table& zag = cursor(dm.atZag, gr, QStringLiteral("Заг"));
@@ -158,6 +160,7 @@ void NastroitStrukturuTablic(App& app) {
                       targetMainEndColumns(twoPipe));
     reopen(konMag);
     tx.commit();
+    scratchTx.commit();
 
     Q_EMIT app.tablesShaped(twoPipe);
     app.changed();

@@ -42,6 +42,8 @@ void openCalculationFile(App& app, const QString& path) {
     Database& gr = dm.acGR;
     gr.open(path, app.fileCheck);
     refuseTriggers(gr);
+    // One read of the file for all its cursors, not one per statement.
+    Transaction reading(gr);
     dm.atZag = openTable(gr, QStringLiteral("Заг"), {}, {}, true);
     dm.atNazvRasch = openTable(gr, QStringLiteral("НазвРасч"), {},
                                {"НазвРасч", "РасчетВыполнен", "ТипСети", "РасчРасх", "NНачУз", "NузПНапПод", "NузРНап"},
@@ -67,6 +69,7 @@ void openCalculationFile(App& app, const QString& path) {
     dm.atKonMag = openTable(gr, QStringLiteral("КонМаг"), {}, {"id_m", "КонУзел"});
     dm.aqRashPod = gr.query(QStringLiteral("select НаимПок from ФлыПредопрПок where НаимПокСокр=\"РасхПод\";"));
     dm.aqRashObr = gr.query(QStringLiteral("select НаимПок from ФлыПредопрПок where НаимПокСокр=\"РасхОбр\";"));
+    reading.commit();
 }
 
 void openReferenceFile(App& app, const QString& path) {

@@ -170,7 +170,11 @@ bool startUp(App& app) {
         // Nothing in it outlives the program: its writes need not wait for the disk.
         app.dm.acVremDB.exec(QStringLiteral("PRAGMA journal_mode=MEMORY"));
         app.dm.acVremDB.exec(QStringLiteral("PRAGMA synchronous=OFF"));
-        for (const QString& sql : scratchTableStatements()) app.dm.acVremDB.exec(sql);
+        {
+            Transaction tx(app.dm.acVremDB);
+            for (const QString& sql : scratchTableStatements()) app.dm.acVremDB.exec(sql);
+            tx.commit();
+        }
         app.dm.atVKol = openScratchTable(app, QStringLiteral("ВКол"));
         app.dm.atKopPolya = openScratchTable(app, QStringLiteral("КопПоля"));
         app.dm.atZavisimostPokazatelei = openScratchTable(app, QStringLiteral("ЗависимостьПоказателей"));
