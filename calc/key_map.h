@@ -3,8 +3,10 @@
 // the indexes of a run: an entry is only added, never replaced or removed, so
 // that the first value given for a key is the one kept.
 #include <cstddef>
+#include <memory>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace volm::calc {
 
@@ -34,6 +36,60 @@ public:
 
 private:
     std::unordered_map<Key, Value> map_;
+};
+
+// Node numbers are 16-bit (the loader refuses others), so a node number
+// indexes a table of 65,536 entries directly, made on the first entry; any
+// other whole number (the Null mark among them) goes to a map beside it.
+template <typename Value>
+class KeyMap<int, Value> {
+public:
+    void reserve(size_t) {}
+    void clear() {
+        slots_.reset();
+        present_.clear();
+        others_.clear();
+        size_ = 0;
+    }
+    size_t size() const { return size_; }
+
+    std::pair<Value*, bool> tryEmplace(int key, Value value) {
+        if (!node(key)) {
+            auto [it, added] = others_.try_emplace(key, std::move(value));
+            size_ += added ? 1 : 0;
+            return {&it->second, added};
+        }
+        if (!slots_) {
+            slots_ = std::make_unique<Value[]>(kNodes);
+            present_.assign(kNodes, 0);
+        }
+        const size_t i = slot(key);
+        if (present_[i]) return {&slots_[i], false};
+        present_[i] = 1;
+        slots_[i] = std::move(value);
+        ++size_;
+        return {&slots_[i], true};
+    }
+    const Value* find(int key) const { return const_cast<KeyMap*>(this)->find(key); }
+    Value* find(int key) {
+        if (!node(key)) {
+            const auto it = others_.find(key);
+            return it == others_.end() ? nullptr : &it->second;
+        }
+        const size_t i = slot(key);
+        return !present_.empty() && present_[i] ? &slots_[i] : nullptr;
+    }
+    bool contains(int key) const { return find(key) != nullptr; }
+
+private:
+    static constexpr size_t kNodes = 65536;
+    static bool node(int key) { return key >= -32768 && key <= 32767; }
+    static size_t slot(int key) { return size_t(key + 32768); }
+
+    std::unique_ptr<Value[]> slots_;
+    std::vector<char> present_;
+    std::unordered_map<int, Value> others_;
+    size_t size_ = 0;
 };
 
 }  // namespace volm::calc
