@@ -61,6 +61,18 @@ double runProcess(const QStringList& args) {
     return volm::bench::runProcess(QByteArrayLiteral(VOLM_RUN_EXE), args, wall, peak) ? wall : -1;
 }
 
+// Wall seconds of repeat runs of volm-run with args over calc, each on a
+// fresh copy of from; none when a run fails.
+std::vector<double> runOnCopies(const QString& from, const QString& calc, const QStringList& args, int repeat) {
+    std::vector<double> runs;
+    for (int k = 0; k < repeat; ++k) {
+        copyFile(from, calc);
+        runs.push_back(runProcess(QStringList(args) << calc));
+        if (runs.back() < 0) return {};
+    }
+    return runs;
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -191,27 +203,17 @@ int main(int argc, char** argv) {
             for (bool text : {false, true}) {
                 const QString calc = work.filePath(QStringLiteral("run.mdb"));
                 const QString textFile = work.filePath(QStringLiteral("run.txt"));
-                std::vector<double> runs;
-                for (int k = 0; k < repeat; ++k) {
-                    copyFile(fresh, calc);
-                    QStringList args;
-                    if (text) args << QStringLiteral("--text") << textFile;
-                    runs.push_back(runProcess(args << calc));
-                    if (runs.back() < 0) {
-                        std::fprintf(stderr, "volm-run failed on %d sections\n", n);
-                        return 1;
-                    }
+                QStringList args;
+                if (text) args << QStringLiteral("--text") << textFile;
+                const std::vector<double> runs = runOnCopies(fresh, calc, args, repeat);
+                if (runs.empty()) {
+                    std::fprintf(stderr, "volm-run failed on %d sections\n", n);
+                    return 1;
                 }
                 // Again over the calculation just computed: the data unchanged.
                 const QString computed = work.filePath(QStringLiteral("computed.mdb"));
                 copyFile(calc, computed);
-                std::vector<double> again;
-                for (int k = 0; k < repeat; ++k) {
-                    copyFile(computed, calc);
-                    QStringList args;
-                    if (text) args << QStringLiteral("--text") << textFile;
-                    again.push_back(runProcess(args << calc));
-                }
+                const std::vector<double> again = runOnCopies(computed, calc, args, repeat);
                 const QString inProcess = work.filePath(QStringLiteral("phases.mdb"));
                 copyFile(fresh, inProcess);
                 Phases p;
@@ -222,7 +224,7 @@ int main(int argc, char** argv) {
                 const double runner = median(runs), floor = median(floors);
                 std::printf("%8d %4d %4s %8.3f %7.3f %7.3f %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %9.2f %7.3f\n", n,
                             two ? 2 : 1, text ? "yes" : "no", runner, p.check, p.open, p.formulas, p.rebuild, p.load,
-                            p.stages, p.write, p.reread, floor, runner / floor, median(again));
+                            p.stages, p.write, p.reread, floor, runner / floor, again.empty() ? -1.0 : median(again));
                 std::fflush(stdout);
             }
         }
