@@ -154,11 +154,18 @@ bool writeWorkbook(volm::App& app, const QString& file, std::optional<int> digit
 // program. Returns only when it cannot be started (status 2).
 int handOverToGraphics(char** argv) {
     char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = n > 0 ? std::string(self, size_t(n)) : std::string();
-    path = path.substr(0, path.rfind('/') + 1) + "volm-run-graphics";
-    execv(path.c_str(), argv);
-    const QString why = QString::fromLocal8Bit(std::strerror(errno));
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self);
+    std::string path = "volm-run-graphics";
+    QString why;
+    if (n <= 0 || size_t(n) >= sizeof self) {
+        // Never a program of that name found elsewhere, such as the current folder.
+        why = QStringLiteral("не найдена папка программы");
+    } else {
+        const std::string exe(self, size_t(n));
+        path = exe.substr(0, exe.rfind('/') + 1) + path;
+        execv(path.c_str(), argv);
+        why = QString::fromLocal8Bit(std::strerror(errno));
+    }
     print(stderr, QStringLiteral("volm-run: не удается запустить ") + QString::fromLocal8Bit(path.c_str()) +
                       QStringLiteral(": ") + why);
     return 2;
