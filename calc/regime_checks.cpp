@@ -227,13 +227,22 @@ struct Checker {
         return (psat - kAtmosphere) * 1e6 / (density * kG);
     }
 
+    // The supply water is taken at the source's supply temperature МаксТВоды
+    // everywhere: the temperatures along a main fall to the mean of the two
+    // limits at its end, which would put the boiling point some 30 °C too low
+    // at the far nodes of a 130/70 network. Without МаксТВоды the temperatures
+    // at the nodes are used.
     void boilingRule(const End& start, const End& end, double margin) {
         Violations v(true, false);
-        auto sat = [&](double t) { return boilingHead(t); };
+        const double sourceTemp = headerValue(QStringLiteral("МаксТВоды"));
+        const double sourceHead = isNull(sourceTemp) ? kNull : boilingHead(sourceTemp);
+        auto sat = [&](int r, int tempCol) {
+            return !isNull(sourceTemp) ? sourceHead : tempCol >= 0 ? boilingHead(s().get(r, tempCol)) : kNull;
+        };
         const int n = rows();
         for (int r = 0; r < n; ++r) {
-            const double m1 = s().get(r, start.head) - s().get(r, start.ground) - sat(s().get(r, start.temp));
-            const double m2 = s().get(r, end.head) - s().get(r, end.ground) - sat(s().get(r, end.temp));
+            const double m1 = s().get(r, start.head) - s().get(r, start.ground) - sat(r, start.temp);
+            const double m2 = s().get(r, end.head) - s().get(r, end.ground) - sat(r, end.temp);
             if (m1 < margin) {
                 v.node(a(r), m1);
                 mark(r, start.head);
@@ -265,7 +274,7 @@ struct Checker {
             if (sup) pressureRule(supply, supStart, supEnd, true, l.maxPressure, QStringLiteral("больше"));
             if (ret) pressureRule(back, retStart, retEnd, true, l.maxPressure, QStringLiteral("больше"));
         }
-        if (l.boilingOn && sup && supStart.temp >= 0 && supEnd.temp >= 0) boilingRule(supStart, supEnd, l.boilingMargin);
+        if (l.boilingOn && sup) boilingRule(supStart, supEnd, l.boilingMargin);
         if (l.endAvailableOn && in.twoPipe && in.endResults) {
             Violations v(true, false);
             for (const EndResult& e : *in.endResults)

@@ -76,6 +76,20 @@ struct Case {
     const char* expected;  // the one warning line; empty: none
 };
 
+const char* const kBoiling499 = "Узел 3: Запас до вскипания воды в подающем трубопроводе меньше 5 м (мин. 4,99 в узле 3)";
+
+// Water at source °C leaving the source and at node °C at node 3, where the
+// pressure is the boiling head at boilsAt °C plus over.
+Case boiling(const char* name, double source, double node, double boilsAt, double over, const char* expected) {
+    return Case{name,
+                [=](Network& n) {
+                    n.setHeader("МаксТВоды", source);
+                    n.set(1, "ТВодыКонПод", node);
+                    n.set(1, "ПНапКонПод", 100 + boilingHead(boilsAt) + over);
+                },
+                expected};
+}
+
 std::ostream& operator<<(std::ostream& os, const Case& c) { return os << c.name; }
 
 class BuiltInRule : public ::testing::TestWithParam<Case> {};
@@ -103,6 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
              [](Network& n) {
                  n.set(0, "ПНапКонПод", 104);
                  n.set(1, "ПНапНачПод", 103);
+                 n.settings.limits.boilingOn = false;  // 95 °C water would boil within 5 m of 3 m
              },
              "Узел 2: Давление в подающем трубопроводе меньше 5 м (мин. 3 в узле 2)"},
         Case{"GroundHeightCounts",
@@ -134,21 +149,17 @@ INSTANTIATE_TEST_SUITE_P(
                  n.set(1, "ПНапКонОбр", 50);
              },
              ""},
-        Case{"BoilingAtMargin",
-             [](Network& n) {
-                 n.set(1, "ТВодыКонПод", 150);
-                 n.set(1, "ПНапКонПод", 100 + boilingHead(150) + 5 + 1e-9);
-             },
-             ""},
-        Case{"BoilingBelowMargin",
-             [](Network& n) {
-                 n.set(1, "ТВодыКонПод", 150);
-                 n.set(1, "ПНапКонПод", 100 + boilingHead(150) + 4.99);
-             },
-             "Узел 3: Запас до вскипания воды в подающем трубопроводе меньше 5 м (мин. 4,99 в узле 3)"},
+        // The water cools along a main only on paper: the source's supply
+        // temperature is the one that may boil at the far end; the nodes'
+        // temperatures count only without it.
+        boiling("BoilingAtMargin", 150, 70, 150, 5 + 1e-9, ""),
+        boiling("BoilingBelowMargin", 150, 70, 150, 4.99, kBoiling499),
+        boiling("BoilingAtTheSourceTemperatureNotTheNodes", 150, 110, 150, 4.99, kBoiling499),
+        boiling("NodeTemperatureAboveTheSourceIgnored", 95, 150, 150, -1, ""),
+        boiling("BoilingAtTheNodesWithoutSourceTemperature", std::nan(""), 150, 150, 4.99, kBoiling499),
         Case{"BoilingSwitchedOff",
              [](Network& n) {
-                 n.set(1, "ТВодыКонПод", 150);
+                 n.setHeader("МаксТВоды", 150);
                  n.set(1, "ПНапКонПод", 120);
                  n.settings.limits.boilingOn = false;
              },
