@@ -56,7 +56,7 @@ struct SizingOutcome {
     RunOutcome run;          // the calculation run after writing (when sized)
 };
 
-// The summary of sizing: "Подбор диаметров: участков M, диаметр изменен на N."
+// The summary of sizing: "Подбор диаметров: участков M, диаметр изменен у N участков."
 // and, when some sections could not be sized within the limits, a line per
 // section ("Участок 3 - 4: УдПотПод = 95,2 при Ду 1000"). decimal: the
 // decimal separator of the numbers.

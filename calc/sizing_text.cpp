@@ -34,9 +34,13 @@ namespace volm {
 
 QString sizingSummary(const SizingOutcome& outcome, const QString& diameter, QChar decimal) {
     const QString crlf = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Подбор диаметров: участков %1, диаметр изменен на %2.")
+    // "у 1 участка", "у 21 участка", "у 11 участков", "у 3 участков".
+    const int n = outcome.changed;
+    const bool one = n % 10 == 1 && n % 100 != 11;
+    QString text = QStringLiteral("Подбор диаметров: участков %1, диаметр изменен у %2 %3.")
                        .arg(outcome.sections)
-                       .arg(outcome.changed);
+                       .arg(n)
+                       .arg(one ? QStringLiteral("участка") : QStringLiteral("участков"));
     if (outcome.misses.empty()) return text;
     text += crlf + crlf + QStringLiteral("Пределы превышены и при наибольшем диаметре:");
     for (const SizingMiss& m : outcome.misses)

@@ -128,7 +128,7 @@ TEST_F(Sizing, FillsTheDiametersOfANetworkWithoutThemAndTheRunFollows) {
     EXPECT_TRUE(fileValue(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toBool());
     ASSERT_EQ(display.shown.size(), 1);
     // The run's outcome (and the warnings of its regime checks) follow the summary.
-    EXPECT_TRUE(display.shown[0].startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\r\n\r\n"
+    EXPECT_TRUE(display.shown[0].startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен у 3 участков.\r\n\r\n"
                                                            "Расчет выполнен успешно.")))
         << display.shown[0].toStdString();
 }
@@ -151,7 +151,7 @@ TEST_F(Sizing, ListsTheSectionsNoDiameterFitsAndTakesTheLargest) {
     EXPECT_EQ(diameters(), (std::vector<double>{1400, 1000, 1400}));
     ASSERT_EQ(out.misses.size(), 1u);
     EXPECT_EQ(out.misses[0].indicator, V);
-    EXPECT_EQ(out.text, QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\r\n\r\n"
+    EXPECT_EQ(out.text, QStringLiteral("Подбор диаметров: участков 3, диаметр изменен у 3 участков.\r\n\r\n"
                                        "Пределы превышены и при наибольшем диаметре:\r\n"
                                        "Участок 1 - 2: СкорПод = 0,01883 при Ду 1400"));
     ASSERT_EQ(display.shown.size(), 1);
@@ -278,6 +278,22 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"UnknownCriterion", QStringLiteral("Ду"), QStringLiteral("Нет"),
                 QStringLiteral("Показатель \"Нет\" не является табличным показателем, рассчитываемым по формуле.")}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// The summary counts the sections whose diameter changed, never reads as a diameter.
+TEST(SizingSummary, CountsTheChangedSections) {
+    const std::pair<int, const char*> cases[] = {
+        {0, "у 0 участков"},   {1, "у 1 участка"},     {2, "у 2 участков"},    {5, "у 5 участков"},
+        {11, "у 11 участков"}, {21, "у 21 участка"},   {111, "у 111 участков"}, {1829, "у 1829 участков"},
+        {1831, "у 1831 участка"}};
+    for (const auto& [changed, words] : cases) {
+        SizingOutcome out;
+        out.sections = 2000;
+        out.changed = changed;
+        EXPECT_EQ(sizingSummary(out, QStringLiteral("Ду"), QLatin1Char(',')),
+                  QStringLiteral("Подбор диаметров: участков 2000, диаметр изменен ") + QString::fromUtf8(words) +
+                      QLatin1Char('.'));
+    }
+}
 
 }  // namespace
 }  // namespace volm::test

@@ -62,7 +62,7 @@ TEST_F(VolmRunSizing, SizesThenComputes) {
     execOn(calc, {QStringLiteral("UPDATE Табл SET Ду=Null")});
     const Result r = volmRun({QStringLiteral("--size"), QStringLiteral("Ду:УдПотПод<=80"), calc});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\n\n"
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен у 3 участков.\n\n"
                                                 "Расчет выполнен успешно.\n")))
         << r.out.toStdString();
     EXPECT_EQ(diameters(), QStringList({"200", "150", "200"}));
@@ -74,7 +74,7 @@ TEST_F(VolmRunSizing, TwoCriteriaADecimalCommaAndMarkedSectionsOnly) {
     const Result r = volmRun({QStringLiteral("--size"), QStringLiteral("Ду:УдПотПод<=300,5,СкорПод<=0.6"),
                               QStringLiteral("--size-marked"), calc});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 2, диаметр изменен на 0.\n")))
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 2, диаметр изменен у 0 участков.\n")))
         << r.out.toStdString();
     EXPECT_EQ(diameters(), QStringList({"250", "150", "200"}));
 }
@@ -82,7 +82,7 @@ TEST_F(VolmRunSizing, TwoCriteriaADecimalCommaAndMarkedSectionsOnly) {
 TEST_F(VolmRunSizing, ASectionBeyondTheLargestDiameterIsListed) {
     const Result r = volmRun({QStringLiteral("--size"), QStringLiteral("Ду:СкорПод<=0.015"), calc});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\n\n"
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен у 3 участков.\n\n"
                                                 "Пределы превышены и при наибольшем диаметре:\n"
                                                 "Участок 1 - 2: СкорПод = 0.01883 при Ду 1400\n\n"
                                                 "Расчет выполнен успешно.")))

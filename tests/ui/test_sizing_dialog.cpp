@@ -151,7 +151,7 @@ void TestSizingDialog::commandSizesRunsAndShowsTheSummary() {
     });
     w.miDataPodborDiam->trigger();
     QVERIFY2(f.person.messages.isEmpty(), qPrintable(f.person.messages.join(QLatin1Char('|'))));
-    QVERIFY2(shown.startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен на 3.\n\n"
+    QVERIFY2(shown.startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен у 3 участков.\n\n"
                                              "Расчет выполнен успешно.")),
              qPrintable(shown));
     QVERIFY(lockedAtResult);
@@ -188,7 +188,7 @@ void TestSizingDialog::aRunFaultAfterSizingIsFollowedByTheSummary() {
     QCOMPARE(diameters(app), (QStringList{"", "125", "200"}));
     QCOMPARE(f.person.messages.size(), 2);
     QVERIFY2(f.person.messages[0].startsWith(QStringLiteral("Участок 1 - 2:")), qPrintable(f.person.messages[0]));
-    QCOMPARE(f.person.messages[1], QStringLiteral("Подбор диаметров: участков 1, диаметр изменен на 1."));
+    QCOMPARE(f.person.messages[1], QStringLiteral("Подбор диаметров: участков 1, диаметр изменен у 1 участка."));
 }
 
 QTEST_MAIN(TestSizingDialog)
