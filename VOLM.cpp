@@ -1,13 +1,15 @@
 // ВОЛМ: hydraulic calculation of water heating networks. The program folder is
 // the folder of the executable; the main window's first show starts the program
-// up and its close shuts it down.
+// up and its close shuts it down. "VOLM FILE.mdb" opens the file once started.
 #include "formulas/catalogue_check.h"
 #include "store/app.h"
+#include "store/start_arguments.h"
 #include "store/startup.h"
 #include "ui/main_window.h"
 #include "ui/qt_person.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -29,6 +31,9 @@ void requestStop(int) { stopRequested = 1; }
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Read before anything makes the program folder the current one.
+    const volm::StartArguments startArguments =
+        volm::readStartArguments(QCoreApplication::arguments().mid(1), QDir::currentPath());
     QApplication::setApplicationName(QStringLiteral("ВОЛМ"));
     // The window icon and the menu entry (volm.desktop) the desktop matches it to.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/volm-256.png")));
@@ -50,6 +55,7 @@ int main(int argc, char** argv) {
 
     volm::ui::TMainForm window(app);
     person.setWindow(&window);
+    window.setStartArguments(startArguments);
     person.showStatus = [&window](const QString& text) { window.setStatusText(text); };
     window.showAtLastPlacement();
 

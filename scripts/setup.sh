@@ -14,7 +14,7 @@ PACKAGES=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libxlsxwriter-dev libkainjow-mustache-dev libsqlite3-dev
   libgtest-dev libbenchmark-dev python3-openpyxl
-  xvfb xauth fonts-dejavu-core poppler-utils
+  xvfb xauth fonts-dejavu-core poppler-utils shared-mime-info
   dpkg-dev
 )
 

@@ -428,6 +428,7 @@ void TMainForm::FormShow() {
         miVidRaschPok->setChecked(results_->shown());
     }
     syncFromApp();
+    actOnStartArguments();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

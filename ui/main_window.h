@@ -7,6 +7,7 @@
 // flags, keeps its own state (MainWindowState) and is the App's editor host.
 #include "store/app.h"
 #include "store/node_fill.h"
+#include "store/start_arguments.h"
 #include "ui/result_dialog.h"
 #include "ui/window_state.h"
 
@@ -125,6 +126,9 @@ public:
     // "Последние расчеты" and the start hint's "Открыть пример".
     void openRecentCalculation(const QString& path);
     void openExampleCopy(const QString& examplePath);
+    // The command line's file and message, acted on once start-up is done: the
+    // message is told and the file opened as "Открыть расчет" opens a chosen one.
+    void setStartArguments(const StartArguments& arguments) { startArguments_ = arguments; }
 
     // Widgets, named as the program's own developer calls them.
     QLineEdit* edRasName = nullptr;
@@ -198,6 +202,7 @@ private:
     void followOpenFile();
     void updateStartHint();
     void rememberPlacement();
+    void actOnStartArguments();
     // The grids as a spreadsheet: copy, paste, clearing, the blank row, the
     // results columns and the "Вид" menu (main_window_view.cpp).
     void setUpGridEditing();
@@ -219,6 +224,7 @@ private:
     NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
     std::unique_ptr<WindowMemory> memory_;
     ResultColumns* results_ = nullptr;
+    StartArguments startArguments_;
 };
 
 }  // namespace volm::ui

@@ -1,7 +1,7 @@
 // TMainForm: what a desktop program is expected to do beyond its commands: the
 // usual shortcuts shown in the menus, "Последние расчеты", the window's size,
-// place and splitters kept between starts, and the hint shown while no
-// calculation is open.
+// place and splitters kept between starts, the hint shown while no
+// calculation is open and the file given on the command line.
 #include "ui/main_window.h"
 
 #include "store/examples.h"
@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
+#include <utility>
 
 namespace volm::ui {
 
@@ -95,6 +96,13 @@ void TMainForm::openRecentCalculation(const QString& path) {
     if (isLocked()) return;
     volm::openCalculationFile(app_, path);
     syncFromApp();
+}
+
+void TMainForm::actOnStartArguments() {
+    const StartArguments a = std::exchange(startArguments_, StartArguments{});
+    if (!a.message.isEmpty()) app_.person().message(a.message);
+    // Without the settings file there is nowhere to record the file opened.
+    if (!a.calculation.isEmpty() && app_.dm.acNastr.isOpen()) openRecentCalculation(a.calculation);
 }
 
 void TMainForm::openExampleCopy(const QString& examplePath) {

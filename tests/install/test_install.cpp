@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSize>
@@ -212,6 +213,7 @@ const Entry kTree[] = {
     {"bin/volm-run", Kind::Link, "lib/volm/volm-run"},
     {"bin/volm", Kind::Link, "lib/volm/VOLM"},
     {"share/applications/volm.desktop", Kind::File},
+    {"share/mime/packages/volm.xml", Kind::File},
     {"share/icons/hicolor/scalable/apps/volm.svg", Kind::File},
     {"share/icons/hicolor/16x16/apps/volm.png", Kind::File},
     {"share/icons/hicolor/48x48/apps/volm.png", Kind::File},
@@ -273,9 +275,42 @@ TEST_F(Installed, MenuEntryNamesTheProgramItsIconAndCategories) {
     EXPECT_EQ(key(QStringLiteral("Icon")), QStringLiteral("volm"));
     const QStringList categories = key(QStringLiteral("Categories")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     EXPECT_TRUE(categories.contains(QStringLiteral("Science")) && categories.contains(QStringLiteral("Engineering")));
-    // Exec names the link on the PATH.
-    EXPECT_EQ(key(QStringLiteral("Exec")), QStringLiteral("volm"));
+    // Exec names the link on the PATH and hands it the file opened with it.
+    EXPECT_EQ(key(QStringLiteral("Exec")), QStringLiteral("volm %f"));
     EXPECT_TRUE(QFileInfo(at(QStringLiteral("bin/volm"))).isSymLink());
+    EXPECT_EQ(key(QStringLiteral("MimeType")), QStringLiteral("application/x-volm-calculation;"));
+}
+
+// With the installed type known to the desktop, a calculation file is offered
+// to the program and a Microsoft Access file of the same extension is not.
+TEST_F(Installed, CalculationFilesGetTheirOwnType) {
+    QTemporaryDir data;
+    const QString mime = data.filePath(QStringLiteral("share/mime"));
+    ASSERT_TRUE(QDir().mkpath(mime + QStringLiteral("/packages")));
+    ASSERT_TRUE(QFile::copy(at(QStringLiteral("share/mime/packages/volm.xml")), mime + QStringLiteral("/packages/volm.xml")));
+    const QString system = QStringLiteral("/usr/share/mime/packages/freedesktop.org.xml");
+    if (QFileInfo(system).isFile()) QFile::copy(system, mime + QStringLiteral("/packages/freedesktop.org.xml"));
+    const Result update = runProcess(QStringLiteral("update-mime-database"), {mime});
+    ASSERT_EQ(update.status, 0) << update.err.toStdString();
+
+    // Only this process looks types up, and only here: the folders are read at the first look-up.
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(data.filePath(QStringLiteral("share"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.filePath(QStringLiteral("home"))));
+    QTemporaryDir files;
+    auto typeOf = [&](const char* name, const QByteArray& content) {
+        QFile f(files.filePath(QString::fromUtf8(name)));
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) return QStringLiteral("not written");
+        f.close();
+        return QMimeDatabase().mimeTypeForFile(f.fileName()).name();
+    };
+    QFile example(programDir() + QStringLiteral("/examples/two_pipe.mdb"));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    const QString calculation = typeOf("сеть.mdb", example.readAll());
+    EXPECT_EQ(calculation, QStringLiteral("application/x-volm-calculation"));
+    EXPECT_TRUE(QMimeDatabase().mimeTypeForName(calculation).inherits(QStringLiteral("application/vnd.sqlite3")));
+    if (QFileInfo(system).isFile())
+        EXPECT_EQ(typeOf("access.mdb", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2028, '\0')),
+                  QStringLiteral("application/vnd.ms-access"));
 }
 
 // A PNG's width and height from its header.
@@ -395,7 +430,8 @@ TEST(Package, HoldsTheInstalledTreeAndDependsOnItsLibraries) {
          {"./usr/lib/volm/VOLM", "./usr/lib/volm/volm-run", "./usr/lib/volm/GidrRas.mdb", "./usr/lib/volm/Spr.mdb",
           "./usr/lib/volm/Nastr.mdb", "./usr/lib/volm/help/index.html", "./usr/lib/volm/examples/two_pipe.mdb",
           "./usr/bin/volm-run -> ../lib/volm/volm-run", "./usr/bin/volm -> ../lib/volm/VOLM",
-          "./usr/share/applications/volm.desktop", "./usr/share/icons/hicolor/scalable/apps/volm.svg",
+          "./usr/share/applications/volm.desktop", "./usr/share/mime/packages/volm.xml",
+          "./usr/share/icons/hicolor/scalable/apps/volm.svg",
           "./usr/share/icons/hicolor/48x48/apps/volm.png"})
         EXPECT_TRUE(paths.contains(QString::fromUtf8(wanted))) << wanted << "\n" << listing.out.toStdString();
     for (const QString& path : paths) EXPECT_TRUE(path.startsWith(QLatin1String("./usr/"))) << path.toStdString();

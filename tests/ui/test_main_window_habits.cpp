@@ -1,7 +1,9 @@
 // The main window's desktop habits: the usual shortcuts shown in the menus,
 // "Последние расчеты", the size, place and splitters kept between starts, and
-// the hint with its three buttons while no calculation is open.
+// the hint with its three buttons while no calculation is open, the file given
+// on the command line.
 #include "store/file_commands.h"
+#include "store/start_arguments.h"
 #include "store/startup.h"
 #include "tests/support/program_folder.h"
 #include "tests/ui/dialogs_fixture.h"
@@ -56,6 +58,8 @@ private Q_SLOTS:
     void recentMenuOpensAndGreysOut();
     void placementKeptBetweenStarts();
     void hintWhileNothingIsOpen();
+    void commandLineFile_data();
+    void commandLineFile();
 };
 
 void TestMainWindowHabits::shortcutsInTheMenus_data() {
@@ -260,3 +264,50 @@ void TestMainWindowHabits::hintWhileNothingIsOpen() {
 
 QTEST_MAIN(TestMainWindowHabits)
 #include "test_main_window_habits.moc"
+
+void TestMainWindowHabits::commandLineFile_data() {
+    QTest::addColumn<QStringList>("arguments");  // "<program>" stands for the program folder
+    QTest::addColumn<QString>("opened");         // in the calculation folder; empty: the one open before
+    QTest::addColumn<QStringList>("messages");
+    const QString usage = QStringLiteral("\rКомандная строка: VOLM [файл расчета]");
+    QTest::newRow("file") << QStringList{"расчет 1.mdb"} << "расчет 1.mdb" << QStringList();
+    QTest::newRow("name rule") << QStringList{"расчет 1"} << "расчет 1.mdb" << QStringList();
+    QTest::newRow("missing") << QStringList{"нет.mdb"} << ""
+                             << QStringList{"Файл <calc>/нет.mdb не существует."};
+    QTest::newRow("two files") << QStringList{"расчет 1.mdb", "b.mdb"} << "расчет 1.mdb"
+                               << QStringList{"Программа открывает один расчет. Открывается \"расчет 1.mdb\", не открыт "
+                                              "\"b.mdb\"." + usage};
+    QTest::newRow("option") << QStringList{"--open"} << ""
+                            << QStringList{"Неизвестный параметр командной строки: \"--open\"." + usage};
+    QTest::newRow("program folder")
+        << QStringList{"<program>/GidrRas.mdb"} << ""
+        << QStringList{"Нельзя открыть файл гидравлического расчета из папки, в которую установлена программа. "
+                       "Выберите другую папку."};
+}
+
+// "VOLM FILE.mdb": once started up, the file is opened as "Открыть расчет"
+// opens a chosen one, with its checks and messages; a relative name is taken
+// from the folder the program was started in.
+void TestMainWindowHabits::commandLineFile() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, opened);
+    QFETCH(QStringList, messages);
+    DialogsFixture f;
+    QVERIFY(f.start());
+    App& app = *f.app;
+    makeCalculations(f, 1);
+    for (QString& a : arguments) a.replace(QStringLiteral("<program>"), f.programDir.path());
+    for (QString& m : messages) m.replace(QStringLiteral("<calc>"), f.calcDir.path());
+
+    TMainForm w(app);
+    w.setStartArguments(volm::readStartArguments(arguments, f.calcDir.path()));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.Timer1->isActive());  // started up
+    const QString expected = opened.isEmpty() ? f.calcPath() : f.calcDir.filePath(opened);
+    QTRY_COMPARE(app.dm.acGR.path(), expected);
+    QCOMPARE(w.windowTitle(), expected + QStringLiteral(" - ВОЛМ 1.0"));
+    QCOMPARE(f.person.messages, messages);
+    QVERIFY(f.person.dialogs.empty());
+    w.FormClose();
+}
