@@ -13,6 +13,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <algorithm>
 
 namespace volm {
 
@@ -112,6 +113,14 @@ Table& goToSettingsRow(App& app) {
     if (!t || !t->isOpen()) throw DatabaseError(QStringLiteral("Таблица \"Настройки\" не открыта."));
     t->first();
     return *t;
+}
+
+int reportPrecision(App& app) {
+    Table* t = app.dm.atNastr.get();
+    if (!t || !t->isOpen() || t->isEmpty()) return 2;
+    t->first();
+    const QVariant v = t->value(QStringLiteral("ТочностьЧиселВОтч"));
+    return v.isNull() ? 2 : std::clamp(v.toInt(), 0, 7);
 }
 
 void writeSetting(App& app, const QString& column, const QVariant& value) {

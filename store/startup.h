@@ -72,6 +72,11 @@ inline const QString kTemplateFile = QStringLiteral("GidrRas.mdb");
 // file is not open (start-up failed at its first step).
 Table& goToSettingsRow(App& app);
 
+// The report precision, the digits after the separator of every number shown
+// of a result: the settings' ТочностьЧиселВОтч, 0 to 7; 2 while the settings are
+// not open or hold none.
+int reportPrecision(App& app);
+
 // Sets one column of the settings row and posts it.
 void writeSetting(App& app, const QString& column, const QVariant& value);
 

@@ -21,10 +21,6 @@ QPointF placeOf(const output::NetworkLayout::Node& n) {
     return {n.x * SchematicScene::kStepX, n.y * SchematicScene::kStepY};
 }
 
-QString numberText(const QLocale& locale, double v) {
-    return std::isnan(v) ? QStringLiteral("—") : locale.toString(v, 'g', 6);
-}
-
 // A node: a circle with its number inside, the number drawn only when it is legible.
 class NodeItem : public QGraphicsItem {
 public:
@@ -168,12 +164,16 @@ void SchematicScene::colourBy(int indicator) {
     }
 }
 
+QString SchematicScene::numberText(double v) const {
+    return std::isnan(v) ? QStringLiteral("—") : locale_.toString(v, 'f', decimals_);
+}
+
 QString SchematicScene::nodeText(int node) const {
     const auto& n = data_.layout.nodes[size_t(node)];
     QString text = QStringLiteral("Узел %1").arg(n.number);
     if (!n.connected) text += QStringLiteral("\nНе связан с начальным узлом");
     for (int k = 0; k < data_.nodeColumns.size(); ++k)
-        text += QStringLiteral("\n%1: %2").arg(data_.nodeCaptions[k], numberText(locale_, data_.nodeValues[size_t(k)][size_t(node)]));
+        text += QStringLiteral("\n%1: %2").arg(data_.nodeCaptions[k], numberText(data_.nodeValues[size_t(k)][size_t(node)]));
     if (size_t(node) < data_.lowHead.size() && data_.lowHead[size_t(node)])
         text += QStringLiteral("\nРасполагаемый напор меньше 0,1 м.");
     return text;
@@ -186,7 +186,7 @@ QString SchematicScene::sectionText(int section) const {
                        .arg(data_.layout.nodes[size_t(e.to)].number);
     for (int c = 0; c < data_.columns.size(); ++c)
         if (data_.columnShown[size_t(c)])
-            text += QStringLiteral("\n%1: %2").arg(data_.columnCaptions[c], numberText(locale_, data_.values[size_t(c)][size_t(section)]));
+            text += QStringLiteral("\n%1: %2").arg(data_.columnCaptions[c], numberText(data_.values[size_t(c)][size_t(section)]));
     return text;
 }
 

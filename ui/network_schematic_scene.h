@@ -40,8 +40,11 @@ public:
     int nodeItemCount() const { return int(nodes_.size()); }
     int sectionItemCount() const { return int(sections_.size()); }
 
-    // Numbers of the hover texts are written in this locale.
+    // Numbers of the hover texts and the legend are written in this locale with
+    // this many digits after the separator (the report precision).
     void setLocale(const QLocale& locale) { locale_ = locale; }
+    void setDecimals(int decimals) { decimals_ = decimals; }
+    QString numberText(double v) const;
     // Hover texts.
     QString nodeText(int node) const;
     QString sectionText(int section) const;
@@ -56,6 +59,7 @@ private:
     std::vector<QColor> nodeFills_;
     double low_ = 0, high_ = 0;
     QLocale locale_;
+    int decimals_ = 2;
 };
 
 }  // namespace volm::ui

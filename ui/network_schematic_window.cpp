@@ -2,6 +2,7 @@
 
 #include "output/schematic_data.h"
 #include "store/app.h"
+#include "store/startup.h"
 #include "ui/network_schematic_scene.h"
 
 #include <QComboBox>
@@ -87,10 +88,12 @@ SchematicLegend::SchematicLegend(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void SchematicLegend::setScale(const QString& caption, double low, double high, bool lowHeadMarks) {
+void SchematicLegend::setScale(const QString& caption, const QString& low, const QString& high, bool hasValues,
+                               bool lowHeadMarks) {
     caption_ = caption;
     low_ = low;
     high_ = high;
+    hasValues_ = hasValues;
     lowHeadMarks_ = lowHeadMarks;
     update();
 }
@@ -101,11 +104,11 @@ void SchematicLegend::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const int h = fontMetrics().height();
     p.drawText(QRect(0, 0, width(), h), Qt::AlignLeft | Qt::AlignVCenter, caption_);
-    if (std::isnan(low_)) {
+    if (!hasValues_) {
         p.drawText(QRect(0, h + 4, width(), h), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Нет значений"));
         return;
     }
-    const QString lo = locale().toString(low_, 'g', 6), hi = locale().toString(high_, 'g', 6);
+    const QString &lo = low_, &hi = high_;
     const int loW = fontMetrics().horizontalAdvance(lo) + 6;
     const int barW = std::max(60, std::min(width() / 2, 360));
     const QRect bar(loW, h + 4, barW, 14);
@@ -177,6 +180,7 @@ SchematicWindow::SchematicWindow(App& app, QWidget* parent) : QWidget(parent, Qt
 }
 
 void SchematicWindow::refresh() {
+    scene_->setDecimals(reportPrecision(app_));
     output::SchematicData data;
     if (app_.dm.acGR.isOpen()) data = output::loadSchematic(app_.dm.acGR);
     // The person's own choice stays while it is offered; otherwise the available head.
@@ -201,8 +205,9 @@ void SchematicWindow::colourChosen() {
     const auto& data = scene_->data();
     bool anyLow = false;
     for (char low : data.lowHead) anyLow = anyLow || low;
-    legend->setScale(i >= 0 ? colourCombo->currentText() : QStringLiteral("Нет показателей для раскраски"), scene_->low(),
-                     scene_->high(), anyLow);
+    legend->setScale(i >= 0 ? colourCombo->currentText() : QStringLiteral("Нет показателей для раскраски"),
+                     scene_->numberText(scene_->low()), scene_->numberText(scene_->high()), !std::isnan(scene_->low()),
+                     anyLow);
 }
 
 // Fits the network, never enlarging a small one beyond twice its size.

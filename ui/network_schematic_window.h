@@ -40,15 +40,20 @@ class SchematicLegend : public QWidget {
     Q_OBJECT
 public:
     explicit SchematicLegend(QWidget* parent = nullptr);
-    void setScale(const QString& caption, double low, double high, bool lowHeadMarks);
+    // The colour scale from low to high, its ends written as given; none when
+    // there are no values.
+    void setScale(const QString& caption, const QString& low, const QString& high, bool hasValues, bool lowHeadMarks);
     QSize sizeHint() const override;
+    QString lowText() const { return hasValues_ ? low_ : QString(); }
+    QString highText() const { return hasValues_ ? high_ : QString(); }
 
 protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
     QString caption_;
-    double low_ = 0, high_ = 0;
+    QString low_, high_;
+    bool hasValues_ = false;
     bool lowHeadMarks_ = false;
 };
 

@@ -1,5 +1,6 @@
 // The window "Схема сети" over a small calculation: its items, colouring
 // choices before and after a run, double-click to the section grid, saving.
+#include "store/startup.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
@@ -63,6 +64,8 @@ private Q_SLOTS:
     void doubleClickSelectsTheSectionRow();
     void computedIndicatorsOnlyWhileResultsAreCurrent();
     void savesPngPdfAndSvg();
+    void numbersInTheReportPrecision_data();
+    void numbersInTheReportPrecision();
 };
 
 void TestSchematicWindow::oneItemPerNodeAndSectionAtTheirPlaces() {
@@ -177,6 +180,33 @@ void TestSchematicWindow::savesPngPdfAndSvg() {
     QCOMPARE(text.count(QStringLiteral("<line")), 5);
     QVERIFY(text.contains(QStringLiteral("Не связано с начальным узлом")));
     QVERIFY(!s->saveTo(dir.filePath(QStringLiteral("missing/s.svg"))));
+}
+
+void TestSchematicWindow::numbersInTheReportPrecision_data() {
+    QTest::addColumn<int>("precision");
+    QTest::addColumn<QString>("high");  // with "." for the locale's separator
+    QTest::newRow("2") << 2 << "46.87";
+    QTest::newRow("0") << 0 << "47";
+    QTest::newRow("4") << 4 << "46.8735";
+}
+
+// The legend's scale and the hover texts write numbers as the report does.
+void TestSchematicWindow::numbersInTheReportPrecision() {
+    QFETCH(int, precision);
+    QFETCH(QString, high);
+    Network n(true);
+    QVERIFY(n.ok);
+    App& app = *n.f.app;
+    volm::writeSetting(app, QStringLiteral("ТочностьЧиселВОтч"), precision);
+    app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET РНапНач = 46.8735 WHERE id = 1"));
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    QCOMPARE(s->colourCombo->currentData().toString(), volm::output::kNodeAvailableHead);
+    const QString separator = app.locale.decimalPoint();
+    high.replace(QLatin1Char('.'), separator);
+    QCOMPARE(s->legend->highText(), high);
+    QCOMPARE(s->legend->lowText(), app.locale.toString(0.02, 'f', precision));
+    QVERIFY2(s->scene()->nodeText(0).contains(high), qPrintable(s->scene()->nodeText(0)));
 }
 
 QTEST_MAIN(TestSchematicWindow)
