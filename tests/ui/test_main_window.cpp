@@ -478,6 +478,15 @@ void TestMainWindow::newCalculationShowsItsTables() {
     QTRY_COMPARE_WITH_TIMEOUT(w.gbGlavn->text(1), QStringLiteral("Номер начального узла участка"), 500);
     QCOMPARE(w.gbGlavn->text(2), QStringLiteral("Номер конечного узла участка"));
     QVERIFY(!w.gbZag->text(1).isEmpty());
+
+    // The next new calculation, from the toolbar, starts without the message
+    // the previous one left in the status bar.
+    w.setStatusText(QStringLiteral("Отчет сохранен в файле ") + f.calcDir.filePath(QStringLiteral("отчет.xlsx")));
+    f.person.fileNames = {f.calcDir.filePath(QStringLiteral("второй"))};
+    QTest::mouseClick(w.ToolBar1->widgetForAction(w.miNewRas), Qt::LeftButton);
+    QCOMPARE(f.person.messages, QStringList());
+    QCOMPARE(w.windowTitle(), f.calcDir.filePath(QStringLiteral("второй")) + QStringLiteral(".mdb - ВОЛМ 1.0"));
+    QCOMPARE(w.statusText(), QString());
 }
 
 namespace {
