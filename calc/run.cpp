@@ -42,11 +42,6 @@ QString outcomeText(const std::vector<int>& lowHeads) {
            QLatin1Char('.');
 }
 
-QString faultText(const std::exception& e) {
-    if (auto* err = dynamic_cast<const Error*>(&e)) return err->message();
-    return QString::fromUtf8(e.what());
-}
-
 // The regime checks of a successful run; a fault of theirs costs only the warnings.
 std::vector<QString> regimeWarnings(App& app, const RunData& d) {
     try {
@@ -67,7 +62,7 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
         display.showOutcome(text);
     } catch (const Abort&) {
     } catch (const std::exception& e) {
-        person.message(faultText(e));
+        person.message(failureText(e));
     }
 }
 
@@ -283,7 +278,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         }
         normalCursor();
         out.status = RunOutcome::Status::Unexpected;
-        out.text = faultText(e);
+        out.text = failureText(e);
         person.message(out.text);
         return out;
     }

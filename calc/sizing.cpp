@@ -145,9 +145,8 @@ SizingOutcome sizeDiameters(App& app, const SizingRequest& request, const RunOpt
         out.status = SizingOutcome::Status::Unexpected;
         return out;
     } catch (const std::exception& e) {
-        auto* err = dynamic_cast<const Error*>(&e);
         out.status = SizingOutcome::Status::Unexpected;
-        out.text = err ? err->message() : QString::fromUtf8(e.what());
+        out.text = failureText(e);
         person.message(out.text);
         return out;
     }

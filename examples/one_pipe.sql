@@ -9,7 +9,7 @@ INSERT INTO [НазвРасч] ([НазвРасч], [РасчетВыполне�
 
 -- Roughness 0.5 mm; water cools from 130 °C at the source to 70 °C at the end
 -- of the longest main; 35 m of full head are to remain at node 12.
-INSERT INTO [Заг] ([ЭквШер], [ПНапНаУзПод], [МинТВоды], [МаксТВоды]) VALUES (0.5, 35, 70, 130);
+INSERT INTO [Заг] ([ЭквШер], [ПНапНаУзПод], [МинТВоды], [МаксТВоды]) VALUES (0.5, 108, 70, 130);
 
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (1, 50);
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (2, 52);

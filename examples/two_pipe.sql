@@ -11,7 +11,7 @@ INSERT INTO [НазвРасч] ([НазвРасч], [РасчетВыполне�
 -- Roughness 0.5 mm; design water temperatures 95/70 °C; the boiler house
 -- keeps 160 m of full supply head and 60 m of available head.
 INSERT INTO [Заг] ([ЭквШер], [ПНапНаУзПод], [РНапНаУз], [МинТВоды], [МаксТВоды])
-  VALUES (0.5, 160, 60, 70, 95);
+  VALUES (0.5, 162, 22, 70, 95);
 
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (1, 100);
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (2, 102);
@@ -20,12 +20,12 @@ INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (4, 106);
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (5, 105);
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (6, 108);
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (7, 103);
-INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (8, 99);
-INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (9, 97);
-INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (10, 95);
-INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (11, 98);
-INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (12, 101);
-INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (13, 110);
+INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (8, 108);
+INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (9, 111);
+INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (10, 114);
+INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (11, 112);
+INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (12, 110);
+INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (13, 116);
 
 -- Sections: nodes, supply flow (end sections only), supply length, nominal
 -- diameter, share of local losses.
@@ -43,5 +43,5 @@ INSERT INTO [Табл] ([id], [НачУзел], [КонУзел], [РасхПо�
 INSERT INTO [Табл] ([id], [НачУзел], [КонУзел], [РасхПод], [ДлНаУчПод], [Ду], [КоэфМП]) VALUES (12, 12, 13, 15, 140, 80, 0.2);
 
 -- Booster pumps.
-INSERT INTO [ИзмПНапВУзлахТС] ([Nуз], [ТрПр], [ИзмПНап]) VALUES (8, False, 10);
-INSERT INTO [ИзмПНапВУзлахТС] ([Nуз], [ТрПр], [ИзмПНап]) VALUES (9, True, 4);
+INSERT INTO [ИзмПНапВУзлахТС] ([Nуз], [ТрПр], [ИзмПНап]) VALUES (8, False, 6);
+INSERT INTO [ИзмПНапВУзлахТС] ([Nуз], [ТрПр], [ИзмПНап]) VALUES (9, True, 3);

@@ -52,10 +52,8 @@ std::optional<ReportPages> prepareReport(App& app, const std::function<void(int)
         if (!pages) person.message(kNotComputedMessage);
         return pages;
     } catch (const Abort&) {
-    } catch (const Error& e) {
-        person.message(e.message());
     } catch (const std::exception& e) {
-        person.message(QString::fromUtf8(e.what()));
+        person.message(failureText(e));
     }
     person.status(QString());
     return std::nullopt;
@@ -97,10 +95,8 @@ QString writeReportFile(App& app, const QString& definitionDir, const QString& p
         if (!pages) return kNotComputedMessage;
         writePdf(*pages, pdfPath);
         return {};
-    } catch (const Error& e) {
-        return e.message();
     } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
+        return failureText(e);
     }
 }
 

@@ -154,10 +154,8 @@ WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& opti
                 tabl->moveBy(record - 1);
             }
         } catch (const Abort&) {
-        } catch (const Error& e) {
-            failure = e.message();
         } catch (const std::exception& e) {
-            failure = QString::fromUtf8(e.what());
+            failure = failureText(e);
         }
     }
     if (!failure.isEmpty()) person.message(failure);

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <optional>
 #include <sqlite3.h>
 
 namespace volm {
@@ -40,8 +41,29 @@ QString describe(int code, const QString& engineText) {
     return QStringLiteral("Ошибка базы данных: %1.").arg(engineText);
 }
 
+// A key already in the table, from the engine's "UNIQUE constraint failed:
+// T.a, T.b" (a primary key is reported so too); nothing for other failures.
+std::optional<DuplicateKeyError> duplicateKey(int code, const QString& engineText) {
+    static const QRegularExpression unique(QStringLiteral("^UNIQUE constraint failed: (.+)$"));
+    const auto m = unique.match(engineText);
+    if ((code & 0xff) != SQLITE_CONSTRAINT || !m.hasMatch()) return std::nullopt;
+    QString table;
+    QStringList columns;
+    for (const QString& part : m.captured(1).split(QStringLiteral(", "))) {
+        const qsizetype dot = part.indexOf(QLatin1Char('.'));
+        table = part.left(dot);
+        columns << part.mid(dot + 1);
+    }
+    const QString quoted = QLatin1Char('"') + columns.join(QStringLiteral("\", \"")) + QLatin1Char('"');
+    return DuplicateKeyError(QStringLiteral("В таблице \"%1\" уже есть запись с тем же значением %2 %3.")
+                                 .arg(table, columns.size() > 1 ? QStringLiteral("полей") : QStringLiteral("поля"), quoted),
+                             table, columns);
+}
+
 [[noreturn]] void fail(sqlite3* db, int code) {
-    throw DatabaseError(describe(code, db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code))));
+    const QString engineText = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
+    if (auto dup = duplicateKey(code, engineText)) throw *dup;
+    throw DatabaseError(describe(code, engineText));
 }
 
 // The statement as a message quotes it: at most kQuotedSql characters.

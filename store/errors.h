@@ -3,6 +3,7 @@
 // name and a message and is shown as the standard error report; the abort
 // exception is a silent cancel raised by record events and shows nothing.
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 namespace volm {
@@ -28,6 +29,20 @@ public:
     explicit DatabaseError(QString message) : Error(QStringLiteral("EDatabaseError"), std::move(message)) {}
 };
 
+// A row refused because its key is already in the table: the table and the
+// key columns the engine named.
+class DuplicateKeyError : public DatabaseError {
+public:
+    DuplicateKeyError(QString message, QString table, QStringList columns)
+        : DatabaseError(std::move(message)), table_(std::move(table)), columns_(std::move(columns)) {}
+    const QString& table() const { return table_; }
+    const QStringList& columns() const { return columns_; }
+
+private:
+    QString table_;
+    QStringList columns_;
+};
+
 // A failure of file input or output (copy, rename, delete).
 class FileError : public Error {
 public:
@@ -39,5 +54,12 @@ class Abort : public std::exception {
 public:
     const char* what() const noexcept override { return "abort"; }
 };
+
+// What the person reads of a failure: the program's own message of an Error,
+// and the program's sentence before the text of any other exception.
+inline QString failureText(const std::exception& e) {
+    if (const auto* err = dynamic_cast<const Error*>(&e)) return err->message();
+    return QStringLiteral("Внутренняя ошибка программы: ") + QString::fromUtf8(e.what());
+}
 
 }  // namespace volm

@@ -5,6 +5,7 @@
 #include "store/errors.h"
 #include "store/file_ops.h"
 #include "store/records.h"
+#include "store/reference_books.h"
 #include "store/scratch_lock.h"
 #include "store/startup.h"
 #include "store/user_folders.h"
@@ -290,8 +291,7 @@ void saveReferenceBookAs(App& app) {
         // A program folder the program cannot write to holds a read-only book:
         // its copy goes to the user's data folder unless the person chooses otherwise.
         const QString current = setting(app, QStringLiteral("ФайлСпр"));
-        const bool readOnlyBook =
-            app.workDirMoved() && inProgramFolder(app.programDir(), QFileInfo(app.dm.acSpr.path()).absoluteFilePath());
+        const bool readOnlyBook = referenceBookReadOnly(app);
         const QString writableCopies = app.workDir() + QLatin1Char('/');
         FileChoice choice{QStringLiteral("Сохранить справочники как..."), QStringLiteral("ФайлСпр"), true,
                           QStringLiteral("Ошибка при создании файла справочников."),

@@ -2,8 +2,12 @@
 
 #include "store/app.h"
 #include "store/errors.h"
+#include "store/file_ops.h"
 #include "store/record_list.h"
 #include "store/records.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace volm {
 
@@ -91,7 +95,28 @@ void deleteReferenceRow(Database& db, const ReferenceBook& book, const Table& t,
     st->run();
 }
 
+namespace {
+
+// The book's file; a relative name is taken in the program folder, as opening does.
+QFileInfo referenceFile(App& app) { return QFileInfo(QDir(app.programDir()).absoluteFilePath(app.dm.acSpr.path())); }
+
+}  // namespace
+
+bool referenceBookReadOnly(App& app) {
+    if (!app.dm.acSpr.isOpen()) return false;
+    const QFileInfo file = referenceFile(app);
+    if (app.workDirMoved() && inProgramFolder(app.programDir(), file.absoluteFilePath())) return true;
+    return !file.isWritable() || !QFileInfo(file.absolutePath()).isWritable();
+}
+
 bool allowReferenceEditing(App& app) {
+    if (referenceBookReadOnly(app)) {
+        app.person().message(QStringLiteral("Файл справочников ") + referenceFile(app).absoluteFilePath() +
+                             QStringLiteral(" доступен только для чтения: изменения в нем сохранить нельзя. "
+                                            "Сохраните изменяемую копию справочников командой "
+                                            "Файл \\ Сохранить справочники как... и редактируйте ее."));
+        return false;
+    }
     if (!app.person().ask(QStringLiteral(
             "Изменение данных этого справочника может привести к изменениям в расчете. Разрешить редактирование?")))
         return false;

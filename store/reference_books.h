@@ -51,8 +51,14 @@ QString referenceDeleteSql(const ReferenceBook& book);
 // Deletes the row at this position (0-based) of the cursor by its key values.
 void deleteReferenceRow(Database& db, const ReferenceBook& book, const Table& t, int row);
 
-// "Разрешить редактирование": asks the question; on Yes clears the
-// calculation-done flag and returns true.
+// The open reference book cannot be written: it lies in a program folder the
+// program may not write to (installed for all users), or the file or its
+// folder is not writable.
+bool referenceBookReadOnly(App& app);
+
+// "Разрешить редактирование": a book that cannot be written is refused with
+// the reason and the way to a writable copy; otherwise asks the question and
+// on Yes clears the calculation-done flag and returns true.
 bool allowReferenceEditing(App& app);
 
 // "Удалить записи" and "Удалить все записи" on the book's cursor (the landing

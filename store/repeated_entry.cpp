@@ -254,6 +254,20 @@ bool apply(App& app, std::vector<Assignment> rows, const EntryHooks& hooks) {
         steps.push_back(s);
     }
 
+    // Nothing to write is said as such, before the calculation is touched.
+    if (steps.empty()) {
+        person.message(QStringLiteral("Не заполнена ни одна строка ввода.\rДанные не введены."));
+        return false;
+    }
+    if (const int mark = t->fieldIndex(kMarkField); mark >= 0) {
+        bool anyMarked = false;
+        for (int r = 0; r < t->rowCount() && !anyMarked; ++r) anyMarked = isMarked(t->valueAt(r, mark));
+        if (!anyMarked) {
+            person.message(QStringLiteral("Ни один участок не отмечен \"Д\".\rДанные не введены."));
+            return false;
+        }
+    }
+
     bool done = false;
     Finally always([&] {
         if (hooks.status) hooks.status(QString());

@@ -65,6 +65,23 @@ QString numberText(const QString& typed) {
     return s;
 }
 
+// The refusal of a key already in the table, naming the values the row was to
+// store under it.
+[[noreturn]] void refuseDuplicate(const DuplicateKeyError& e, const std::vector<Field>& fields,
+                                  const std::vector<QVariant>& values) {
+    QStringList named;
+    for (const QString& c : e.columns()) {
+        QString value = QStringLiteral("(пусто)");
+        for (size_t i = 0; i < fields.size(); ++i)
+            if (fields[i].name.compare(c, Qt::CaseInsensitive) == 0 && !values[i].isNull()) value = values[i].toString();
+        named << c + QStringLiteral(" = ") + value;
+    }
+    throw DuplicateKeyError(QStringLiteral("Запись не сохранена: в таблице \"%1\" уже есть запись со %2 %3.")
+                                .arg(e.table(), named.size() > 1 ? QStringLiteral("значениями") : QStringLiteral("значением"),
+                                     named.join(QStringLiteral(", "))),
+                            e.table(), e.columns());
+}
+
 }  // namespace
 
 // The ORDER BY clause of a sort such as "Nуз ASC, ТрПр ASC": text columns go in
@@ -546,7 +563,11 @@ void Table::post() {
                                 .arg(quoteIdentifier(table_), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         Statement st(db, sql);
         for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
-        st.run();
+        try {
+            st.run();
+        } catch (const DuplicateKeyError& e) {
+            refuseDuplicate(e, fields_, r.values);
+        }
         r.rowid = sqlite3_last_insert_rowid(db);
     } else {
         QStringList sets;
@@ -565,7 +586,11 @@ void Table::post() {
                                  .arg(idx.size() + 1));
             for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
             st.bind(int(idx.size() + 1), r.rowid);
-            st.run();
+            try {
+                st.run();
+            } catch (const DuplicateKeyError& e) {
+                refuseDuplicate(e, fields_, r.values);
+            }
         }
     }
     state_ = State::Browse;

@@ -1,8 +1,9 @@
 #pragma once
-// A strip of caption boxes above a grid (gbZag1…6 over the header grid,
-// gbGlavn1…18 over the section grid): box k stands over the k-th column place of
-// the grid and shows, word-wrapped, the full name of the indicator whose column
-// is under it. The main window decides the texts as the grid scrolls.
+// A strip of caption boxes above a grid (at least 6 over the header grid and 18
+// over the section grid, and as many more as the strip's width needs): box k
+// stands over the k-th column place of the grid and shows, word-wrapped, the
+// full name of the indicator whose column is under it. The main window decides
+// the texts as the grid scrolls.
 #include <QFrame>
 #include <QLabel>
 #include <QWidget>
@@ -13,7 +14,7 @@ namespace volm::ui {
 class CaptionStrip : public QWidget {
     Q_OBJECT
 public:
-    // count boxes, each pitch pixels wide and apart.
+    // At least count boxes, each pitch pixels wide and apart.
     CaptionStrip(int count, int pitch, QWidget* parent = nullptr);
 
     int count() const { return int(boxes_.size()); }
@@ -37,9 +38,11 @@ protected:
 
 private:
     void place();
+    void addBox();
 
     int pitch_;
     int origin_ = 0;
+    int pointSize_ = 0;  // 0: the font's own
     std::vector<QFrame*> boxes_;
     std::vector<QLabel*> labels_;
 };

@@ -27,10 +27,8 @@ template <typename Body> void reported(App& app, Body&& body) {
     try {
         body();
     } catch (const Abort&) {
-    } catch (const Error& e) {
-        app.person().message(e.message());
     } catch (const std::exception& e) {
-        app.person().message(QString::fromLocal8Bit(e.what()));
+        app.person().message(failureText(e));
     }
 }
 

@@ -198,10 +198,8 @@ bool DataGridModel::guarded(Op op) {
         op();
         return true;
     } catch (const Abort&) {
-    } catch (const Error& e) {
-        report(e.message());
     } catch (const std::exception& e) {
-        report(QString::fromUtf8(e.what()));
+        report(failureText(e));
     }
     return false;
 }

@@ -208,10 +208,8 @@ bool GridEditing::pasteText(const QString& text) {
     EntryOutcome out;
     try {
         out = enterCells(app_, *t, rows);
-    } catch (const Error& e) {
-        return refuse(e.message());
     } catch (const std::exception& e) {
-        return refuse(QString::fromUtf8(e.what()));
+        return refuse(failureText(e));
     }
     if (!out.done) {
         const EntryFault& f = out.fault;

@@ -253,14 +253,17 @@ void TMainForm::showHeader(const HeaderTexts& texts) {
         if (edit->text() != *text) edit->setText(*text);
 }
 
+// A message of the status bar belongs to the calculation it was about.
 void TMainForm::calculationOpened() {
     state_.calculationOpened(app_);
     showHeader(storedHeader(app_));
+    StatusBar1->clear();
 }
 
 void TMainForm::calculationClosed() {
     state_.calculationClosed();
     showHeader({});
+    StatusBar1->clear();
 }
 
 // Places the top panel's parts as the panel is resized: the name bar, the header

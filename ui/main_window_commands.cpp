@@ -54,10 +54,8 @@ void TMainForm::guarded(Body&& body) {
     try {
         body();
     } catch (const Abort&) {
-    } catch (const Error& e) {
-        app_.person().message(e.message());
     } catch (const std::exception& e) {
-        app_.person().message(QString::fromUtf8(e.what()));
+        app_.person().message(failureText(e));
     }
 }
 

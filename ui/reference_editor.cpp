@@ -83,10 +83,8 @@ void TSprEditForm::guarded(Body&& body) {
     try {
         body();
     } catch (const volm::Abort&) {
-    } catch (const volm::Error& e) {
-        app_.person().message(e.message());
     } catch (const std::exception& e) {
-        app_.person().message(QString::fromUtf8(e.what()));
+        app_.person().message(volm::failureText(e));
     }
 }
 

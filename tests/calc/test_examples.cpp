@@ -1,6 +1,7 @@
 // The shipped examples computed in process: the worked example of the
-// standard method against its published figures, and the two example
-// networks against figures worked out by hand from their data.
+// standard method against its published figures, the example networks as a
+// heating engineer would judge their regime, and the faulty example that shows
+// every kind of warning.
 #include "tests/calc/calc_harness.h"
 
 namespace volm::test {
@@ -45,8 +46,10 @@ TEST_F(Examples, MethodExampleGivesThePublishedFigures) {
     EXPECT_DOUBLE_EQ(sectionValue(1, 2, QStringLiteral("ТСрПод")), 92);
     EXPECT_DOUBLE_EQ(headerValue(QStringLiteral("МаксДлПод")), 900);
     EXPECT_DOUBLE_EQ(headerValue(QStringLiteral("МаксСумДлПодОбр")), 1800);
-    EXPECT_DOUBLE_EQ(headerValue(QStringLiteral("МинГеодВысТС")), 98);
-    EXPECT_DOUBLE_EQ(headerValue(QStringLiteral("МаксГеодВысТС")), 105);
+    // The heights of the method lowered by 30 m, so that the return pipeline
+    // stays under 27 to 40 m of pressure: the heads and losses are the same.
+    EXPECT_DOUBLE_EQ(headerValue(QStringLiteral("МинГеодВысТС")), 68);
+    EXPECT_DOUBLE_EQ(headerValue(QStringLiteral("МаксГеодВысТС")), 75);
     // Main 2 (end node 4) is the longer; main 1 branches at node 2.
     EXPECT_EQ(rows(QStringLiteral("SELECT id_m, NппУчВМ, НачУзел, КонУзел FROM МагистралиТС ORDER BY id_m, NппУчВМ")),
               QStringList({"1 1 2 3", "1 2 1 2", "2 1 2 4", "2 2 1 2"}));
@@ -55,6 +58,78 @@ TEST_F(Examples, MethodExampleGivesThePublishedFigures) {
     EXPECT_NEAR(endValue(1, QStringLiteral("РНап")), 55.3146, tol);
     EXPECT_NEAR(endValue(2, QStringLiteral("РНап")), 56.6297, tol);
     EXPECT_TRUE(fileValue(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toBool());
+}
+
+// A sound regime of every example network: no warning, the supply pressure at
+// the source and the return pressure within the usual design ranges, the
+// pipelines under pressure everywhere, enough available head at every end.
+struct SoundCase {
+    const char* file;
+    const char* start, *supplyNode, *availNode;
+    double supplyMin, supplyMax;   // supply pressure at the source, m
+    double returnMin, returnMax;   // return pressure at the source, m (two-pipe)
+    double endMin, endMax;         // available head at the ends of the mains, m (two-pipe)
+};
+
+class SoundExamples : public CalcHarness, public ::testing::WithParamInterface<SoundCase> {};
+
+TEST_P(SoundExamples, ComputeARealisticRegimeWithoutAWarning) {
+    const SoundCase& c = GetParam();
+    openExample(QString::fromUtf8(c.file));
+    const RunOutcome out = run(QString::fromUtf8(c.supplyNode), QString::fromUtf8(c.availNode));
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    EXPECT_EQ(out.text, QStringLiteral("Расчет выполнен успешно."));
+    EXPECT_TRUE(out.warnings.empty()) << out.warnings.front().toStdString();
+    const bool twoPipe = fileValue(QStringLiteral("SELECT ТипСети FROM НазвРасч")).toInt() == 1;
+    const QString start = QString::fromUtf8(c.start);
+    const double supply = fileValue(QStringLiteral("SELECT ПНапНачПод - ГеодВысНач FROM Табл WHERE НачУзел=") + start).toDouble();
+    EXPECT_GE(supply, c.supplyMin);
+    EXPECT_LE(supply, c.supplyMax);
+    EXPECT_GE(fileValue(QStringLiteral("SELECT min(min(ПНапНачПод - ГеодВысНач, ПНапКонПод - ГеодВысКон)) FROM Табл")).toDouble(), 20);
+    if (!twoPipe) return;
+    const double back = fileValue(QStringLiteral("SELECT ПНапНачОбр - ГеодВысНач FROM Табл WHERE НачУзел=") + start).toDouble();
+    EXPECT_GE(back, c.returnMin);
+    EXPECT_LE(back, c.returnMax);
+    EXPECT_GE(fileValue(QStringLiteral("SELECT min(min(ПНапНачОбр - ГеодВысНач, ПНапКонОбр - ГеодВысКон)) FROM Табл")).toDouble(), 20);
+    EXPECT_GE(fileValue(QStringLiteral("SELECT min(РНап) FROM КонМаг")).toDouble(), c.endMin);
+    EXPECT_LE(fileValue(QStringLiteral("SELECT max(РНап) FROM КонМаг")).toDouble(), c.endMax);
+}
+
+INSTANTIATE_TEST_SUITE_P(Networks, SoundExamples,
+                         ::testing::Values(SoundCase{"two_pipe.mdb", "1", "1", "1", 60, 90, 20, 40, 10, 25},
+                                           SoundCase{"one_pipe.mdb", "1", "12", "", 50, 90, 0, 0, 0, 0},
+                                           SoundCase{"method_example.mdb", "1", "1", "1", 60, 90, 20, 40, 10, 60}),
+                         [](const auto& info) {
+                             std::string name = info.param.file;
+                             return name.substr(0, name.find('.'));
+                         });
+
+// The faulty example: the run succeeds and every kind of warning is there,
+// each naming its worst place.
+TEST_F(Examples, RegimeFaultsShowEveryKindOfWarning) {
+    openExample(QStringLiteral("regime_faults.mdb"));
+    const RunOutcome out = run(QStringLiteral("1"), QStringLiteral("1"));
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    EXPECT_EQ(out.text, QStringLiteral("Расчет выполнен успешно.\r\n\r\nУзлы теплосети, в которых\r\n"
+                                       "располагаемый напор меньше 0,1 м.:\r\n6."));
+    const std::vector<QString> expected = {
+        "Показатели МинТВоды, МаксТВоды: Минимальная температура воды в теплосети не ниже максимальной "
+        "(МинТВоды = 95, МаксТВоды = 70)",
+        "Участок 3 - 4: Доля местных потерь напора (КоэфМП) вне пределов от 0 до 1 (1,5 на участке 3 - 4)",
+        "Участок 1 - 7: Длина участка больше 10 км (макс. 12000 на участке 1 - 7)",
+        "Узел 5: Давление в подающем трубопроводе меньше 5 м (мин. -11,76 в узле 5)",
+        "Узел 5: Давление в обратном трубопроводе меньше 5 м (мин. -58,21 в узле 5)",
+        "Узлы 3, 4: Давление в подающем трубопроводе больше 160 м (макс. 234,25 в узле 3)",
+        "Узел 3: Давление в обратном трубопроводе больше 160 м (макс. 185,76 в узле 3)",
+        "Узел 5: Запас до вскипания воды в подающем трубопроводе меньше 5 м (мин. -6,62 в узле 5)",
+        "Узел 6: Располагаемый напор на конечном узле магистрали меньше 10 м (мин. -27,1 в узле 6)",
+        "Участок 2 - 6: Скорость воды в подающем трубопроводе больше 3,5 м/с (макс. 3,88 на участке 2 - 6)",
+        "Участок 2 - 6: Удельные потери давления в подающем трубопроводе больше 300 Па/м "
+        "(макс. 2785,27 на участке 2 - 6)",
+        "Показатель МаксДлПод: Длина самой длинной магистрали больше 5 км (значение 12000)",
+    };
+    ASSERT_EQ(out.warnings.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(out.warnings[i], expected[i]) << i;
 }
 
 }  // namespace

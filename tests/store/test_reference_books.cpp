@@ -1,7 +1,12 @@
 // The reference-book editors' core: the three descriptions, the delete
 // statements with bound values, the landing row, the questions, the caption.
+#include "store/errors.h"
 #include "store/reference_books.h"
+#include "store/table.h"
 #include "tests/store/shipped_harness.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 using namespace volm;
 using namespace volm::test;
@@ -134,6 +139,70 @@ TEST_F(ReferenceBooks, AllowingEditingClearsTheCalculationDoneFlagOnlyOnYes) {
               QStringLiteral("Изменение данных этого справочника может привести к изменениям в расчете. "
                              "Разрешить редактирование?"));
 }
+
+// A book that cannot be written (installed for all users: the program folder
+// is not the work folder) is refused before the question, with the reason and
+// the command that makes a writable copy; the calculation keeps its flag.
+TEST_F(ReferenceBooks, ABookThatCannotBeWrittenIsRefusedWithTheWayToACopy) {
+    QTemporaryDir home;
+    calc = folder.newCalculation(QStringLiteral("calc.mdb"));
+    execOn(calc, {"UPDATE НазвРасч SET РасчетВыполнен=True"});
+    folder.setSetting(QStringLiteral("ФайлГР"), calc);
+    app->setWorkDir(home.path());
+    ASSERT_TRUE(startUp(*app)) << person.messages.join(QLatin1Char('\n')).toStdString();
+    person.clear();
+    person.answers = {true};
+    ASSERT_TRUE(referenceBookReadOnly(*app));
+    EXPECT_FALSE(allowReferenceEditing(*app));
+    EXPECT_TRUE(person.questions.isEmpty());
+    ASSERT_EQ(person.messages.size(), 1);
+    EXPECT_TRUE(person.messages[0].startsWith(QStringLiteral("Файл справочников ") + QFileInfo(spr()).absoluteFilePath() +
+                                              QStringLiteral(" доступен только для чтения")))
+        << person.messages[0].toStdString();
+    EXPECT_TRUE(person.messages[0].contains(QStringLiteral("Сохранить справочники как...")));
+    EXPECT_TRUE(calcValue("SELECT РасчетВыполнен FROM НазвРасч").toBool());
+}
+
+// A key already in a book: the row is refused with the program's Russian
+// sentence naming the value, never the engine's text.
+struct DuplicateCase {
+    const char* name;
+    const ReferenceBook* book;
+    QStringList rows;
+    QStringList typed;  // field=value of the new row
+    const char* message;
+};
+
+class DuplicateKey : public ReferenceBooks, public ::testing::WithParamInterface<DuplicateCase> {};
+
+TEST_P(DuplicateKey, IsNamedByItsValue) {
+    const DuplicateCase& c = GetParam();
+    start();
+    rows(*c.book, c.rows);
+    Table& t = *referenceCursor(*app, *c.book);
+    t.append();
+    for (const QString& ft : c.typed) t.setValue(ft.section(QLatin1Char('='), 0, 0), ft.section(QLatin1Char('='), 1));
+    try {
+        t.post();
+        FAIL() << "stored";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+    }
+    t.cancel();
+    EXPECT_EQ(count(c.book->table), c.rows.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Books, DuplicateKey,
+    ::testing::Values(
+        DuplicateCase{"Density", &densityBook(), {"20, 998.2", "40, 992.2"}, {"Т=20", "Плотность=999"},
+                      "Запись не сохранена: в таблице \"ПлВодыОтТ\" уже есть запись со значением Т = 20."},
+        DuplicateCase{"Diameter", &diameterBook(), {"100, 107, 108, 4"}, {"УслДиамТрПр=100", "ВнутрДиамТрПр=100"},
+                      "Запись не сохранена: в таблице \"ДиамТрПр\" уже есть запись со значением УслДиамТрПр = 100."},
+        DuplicateCase{"Correction", &correctionBook(), {"50, 0.5, 1.1"}, {"УслДиамТрПр=50", "ЭквШер=0,5", "Коэф=2"},
+                      "Запись не сохранена: в таблице \"ПопрКоэфКУдПот\" уже есть запись со значениями "
+                      "УслДиамТрПр = 50, ЭквШер = 0.5."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReferenceBooks, CaptionNamesTheReferenceBookFile) {
     start();

@@ -214,6 +214,35 @@ TEST_F(RepeatedEntry, ApplyCopiesANullSource) {
     EXPECT_DOUBLE_EQ(stored("Ду", 3).toDouble(), 30);
 }
 
+// Nothing to write: no section marked, or no row filled. The person is told
+// so, no section changes and the calculation keeps its done flag.
+struct NothingToWriteCase {
+    const char* name;
+    bool marks;
+    bool rowFilled;
+    const char* message;
+};
+
+class NothingToWrite : public RepeatedEntry, public ::testing::WithParamInterface<NothingToWriteCase> {};
+
+TEST_P(NothingToWrite, IsSaidAndLeavesTheCalculationAlone) {
+    const NothingToWriteCase& c = GetParam();
+    startWithSections(1, c.marks);
+    app->RasVip = true;
+    const Assignment row{QStringLiteral("Ду"), c.rowFilled ? QStringLiteral("65") : QString(), QString()};
+    EXPECT_FALSE(applyAssignments(*app, rowsOf({row})));
+    EXPECT_EQ(person.messages, QStringList{QString::fromUtf8(c.message)});
+    for (int id = 1; id <= 3; ++id) EXPECT_NE(stored("Ду", id).toDouble(), 65) << id;
+    EXPECT_TRUE(app->RasVip);
+    EXPECT_TRUE(calcValue(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toBool());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NothingToWrite,
+    ::testing::Values(NothingToWriteCase{"NoSectionMarked", false, true, "Ни один участок не отмечен \"Д\".\rДанные не введены."},
+                      NothingToWriteCase{"NoRowFilled", true, false, "Не заполнена ни одна строка ввода.\rДанные не введены."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct BadNumberCase {
     const char* name;
     const char* typed;

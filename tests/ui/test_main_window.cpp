@@ -107,6 +107,7 @@ private Q_SLOTS:
     void lockNestsAndRestores();
     void captionsFollowHorizontalScroll();
     void captionBoxesAndWindowSizes();
+    void captionsCoverEveryHeaderColumn();
     void selectAllKeepsCurrentRow();
     void deleteSelectedLandsAfterDeleted();
     void recordCommandFailuresShowTheStandardReport();
@@ -261,15 +262,21 @@ void TestMainWindow::recordCommandFailuresShowTheStandardReport() {
 }
 
 // Caption boxes 111 (header) and 104 (sections) pixels wide, one pitch apart, the
-// header ones at the top 27 of the top panel and 67 high; the window at least
-// 640 by 480.
+// header ones at the top 27 of the top panel and 67 high; at least 6 and 18 of
+// them and as many more as reach the right edge of the window, however wide; the
+// window at least 640 by 480.
 void TestMainWindow::captionBoxesAndWindowSizes() {
     Window t;
     QVERIFY(t.ok);
     t.w->show();
     QVERIFY(QTest::qWaitForWindowExposed(t.w.get()));
-    QCOMPARE(t.w->gbZag->count(), 6);
-    QCOMPARE(t.w->gbGlavn->count(), 18);
+    auto reachesTheEdge = [](const volm::ui::CaptionStrip* s) {
+        return s->box(s->count())->geometry().right() >= s->width() - 1;
+    };
+    QVERIFY(t.w->gbZag->count() >= 6);
+    QVERIFY(t.w->gbGlavn->count() >= 18);
+    QVERIFY(reachesTheEdge(t.w->gbZag));
+    QVERIFY(reachesTheEdge(t.w->gbGlavn));
     QCOMPARE(t.w->gbZag->y(), 27);
     for (int k = 1; k <= 6; ++k) {
         QCOMPARE(t.w->gbZag->box(k)->width(), 111);
@@ -280,9 +287,39 @@ void TestMainWindow::captionBoxesAndWindowSizes() {
         QCOMPARE(t.w->gbGlavn->box(k)->width(), 104);
         if (k > 1) QCOMPARE(t.w->gbGlavn->box(k)->x() - t.w->gbGlavn->box(k - 1)->x(), 104);
     }
+    t.w->resize(2400, 560);
+    QTRY_VERIFY(t.w->gbZag->width() > 2000);
+    QVERIFY(t.w->gbZag->count() > 18);
+    QVERIFY(reachesTheEdge(t.w->gbZag));
+    QVERIFY(reachesTheEdge(t.w->gbGlavn));
+    QCOMPARE(t.w->gbZag->box(t.w->gbZag->count())->width(), 111);
+    QVERIFY(t.w->gbZag->box(t.w->gbZag->count())->isVisible());
     QCOMPARE(t.w->lbLeft->text(), QStringLiteral("Номер участка"));
     QCOMPARE(t.w->edRasName->toolTip(), QStringLiteral("Введите название гидравлического расчета"));
     QCOMPARE(t.w->minimumSize(), QSize(640, 480));
+}
+
+// With the computed indicators shown the header grid has more than six columns:
+// each of them in view gets its caption.
+void TestMainWindow::captionsCoverEveryHeaderColumn() {
+    Window t(3);
+    QVERIFY(t.ok);
+    App& app = t.app();
+    t.w->resize(1600, 560);
+    t.w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(t.w.get()));
+    t.w->miVidRaschPok->setChecked(true);
+    const int columns = t.w->zagModel->columnCount();
+    QVERIFY(columns > 6);
+    QVERIFY(t.w->DGZag->columnViewportPosition(columns - 1) + t.w->DGZag->columnWidth(columns - 1) <=
+            t.w->DGZag->viewport()->width());
+    t.writeCaptions(QStringLiteral("ВКолЗаг"), columns, QStringLiteral("Заголовок"));
+    app.FormuliProvereny = true;
+    t.w->BlokirovatOkno();
+    t.w->RazblokirovatOkno();
+    QTRY_COMPARE_WITH_TIMEOUT(t.w->gbZag->text(1), QStringLiteral("Заголовок 1"), 500);
+    for (int k = 1; k <= columns; ++k) QCOMPARE(t.w->gbZag->text(k), QStringLiteral("Заголовок %1").arg(k));
+    QCOMPARE(t.w->gbZag->text(columns + 1), QString());
 }
 
 // "Выделить все записи" marks every section and leaves the current one where it was.
@@ -478,6 +515,15 @@ void TestMainWindow::newCalculationShowsItsTables() {
     QTRY_COMPARE_WITH_TIMEOUT(w.gbGlavn->text(1), QStringLiteral("Номер начального узла участка"), 500);
     QCOMPARE(w.gbGlavn->text(2), QStringLiteral("Номер конечного узла участка"));
     QVERIFY(!w.gbZag->text(1).isEmpty());
+
+    // The next new calculation, from the toolbar, starts without the message
+    // the previous one left in the status bar.
+    w.setStatusText(QStringLiteral("Отчет сохранен в файле ") + f.calcDir.filePath(QStringLiteral("отчет.xlsx")));
+    f.person.fileNames = {f.calcDir.filePath(QStringLiteral("второй"))};
+    QTest::mouseClick(w.ToolBar1->widgetForAction(w.miNewRas), Qt::LeftButton);
+    QCOMPARE(f.person.messages, QStringList());
+    QCOMPARE(w.windowTitle(), f.calcDir.filePath(QStringLiteral("второй")) + QStringLiteral(".mdb - ВОЛМ 1.0"));
+    QCOMPARE(w.statusText(), QString());
 }
 
 namespace {
