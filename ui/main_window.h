@@ -221,6 +221,7 @@ private:
     int lockDepth_ = 0;
     QPointer<QWidget> focusBeforeLock_;
     bool started_ = false;
+    bool startedUp_ = true;  // every step of start-up ran (another running copy stops it at its scratch file)
     bool closed_ = false;
     QActionGroup* sortGroup_ = nullptr;
     QPointer<SchematicWindow> schematic_;
