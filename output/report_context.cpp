@@ -3,8 +3,10 @@
 
 #include "output/regime_warnings.h"
 #include "output/report_data.h"
+#include "output/report_parts.h"
 
 #include <QStringList>
+#include <cmath>
 
 namespace volm::report {
 
@@ -80,6 +82,32 @@ bool anyNote(const Dataset& tabl) {
     return false;
 }
 
+// The most characters a value of the field takes in the report: numbers from
+// their largest magnitude, texts up to a line's worth.
+int valueChars(const Dataset& ds, int field, int precision) {
+    if (field < 0) return 1;
+    const FieldKind kind = ds.fields[size_t(field)].kind;
+    double largest = 0;
+    bool negative = false;
+    qsizetype text = 1;
+    for (const auto& r : ds.rows) {
+        const QVariant& v = r[size_t(field)];
+        if (v.isNull()) continue;
+        if (kind == FieldKind::Text || kind == FieldKind::Unknown) {
+            text = std::max(text, v.toString().size());
+            continue;
+        }
+        const double x = v.toDouble();
+        largest = std::max(largest, std::abs(x));
+        negative = negative || x < 0;
+    }
+    if (kind == FieldKind::Text || kind == FieldKind::Unknown) return int(std::min<qsizetype>(text, 24));
+    if (kind == FieldKind::Bool) return 3;
+    const int whole = largest >= 1 ? int(std::floor(std::log10(largest))) + 1 : 1;
+    const int fraction = kind == FieldKind::Float && precision > 0 ? precision + 1 : 0;
+    return whole + fraction + (negative ? 1 : 0);
+}
+
 }  // namespace
 
 ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::object) {
@@ -142,25 +170,44 @@ ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::ob
     const bool notes = anyNote(d.tabl);
     root_.set("ЕстьПримечания", MData(notes));
     root_.set("ЕстьУчастки", MData(!d.tabl.rows.empty()));
-    const int parts = std::max(1, (columns + kColumnsPerPart - 1) / kColumnsPerPart);
-    const int perPart = std::max(1, (columns + parts - 1) / parts);
+    // Parts as wide as a landscape page, every title on one line.
+    std::vector<TableColumn> widths;
+    for (int i = 0; i < columns; ++i)
+        widths.push_back({d.sectionColumns[size_t(i)].shortName, valueChars(d.tabl, sectionFields_[size_t(i)], p)});
+    const int nodeChars = std::max(valueChars(d.tabl, startField_, 0), valueChars(d.tabl, endField_, 0));
+    const std::vector<TableColumn> fixed{{QStringLiteral("Участок"), 2 * nodeChars + 3},
+                                         {QStringLiteral("НачУзел"), nodeChars},
+                                         {QStringLiteral("КонУзел"), nodeChars}};
+    const TableColumn noteColumn{QStringLiteral("Примечание"), 10};
+    partBounds_ = tableParts(widths, fixed, notes ? &noteColumn : nullptr, kLandscapeTablePt, kColumnsPerPart);
+    const int parts = int(partBounds_.size()) - 1;
     MData partList(MData::type::list);
-    for (int k = 0, from = 0; k < parts; ++k, from += perPart) {
-        const int to = std::min(columns, from + perPart);
+    int widest = 0;
+    double widestPt = 0;
+    for (int k = 0; k < parts; ++k) {
+        const int from = partBounds_[size_t(k)], to = partBounds_[size_t(k) + 1];
         MData part(MData::type::object);
         part.set("Номер", std::to_string(k + 1));
         part.set("Продолжение", MData(k > 0));
         part.set("Последняя", MData(k == parts - 1));
         MData cols(MData::type::list);
-        for (int i = from; i < to; ++i) cols.push_back(columnData(d.sectionColumns[size_t(i)], i + 1));
+        double width = 0;
+        for (const TableColumn& c : fixed) width += columnWidthPt(c);
+        for (int i = from; i < to; ++i) {
+            cols.push_back(columnData(d.sectionColumns[size_t(i)], i + 1));
+            width += columnWidthPt(widths[size_t(i)]);
+        }
+        const bool withNotes = notes && k == parts - 1;
+        if (withNotes) width += columnWidthPt(noteColumn);
+        widest = std::max(widest, 3 + (to - from) + (withNotes ? 1 : 0));
+        widestPt = std::max(widestPt, width);
         part.set("Показатели", cols);
         part.set("Участки", markers(d.tabl.rows.size()));
         partList.push_back(part);
     }
     root_.set("ЧастиТабл", partList);
     // Wide section tables are printed across the page.
-    const int widest = 3 + std::min(columns, perPart) + (notes ? 1 : 0);
-    root_.set("Ориентация", widest > 8 ? "landscape" : "portrait");
+    root_.set("Ориентация", widest > 8 || widestPt > kPortraitTablePt ? "landscape" : "portrait");
 
     // The table of mains.
     const std::vector<MainColumn> mc = mainColumns(d.twoPipe());
@@ -222,8 +269,8 @@ ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::ob
     registerRows(*root_.get("rcTabl"), 0, columns);
     registerRows(*root_.get("Участки"), 0, columns);
     const MData& finalParts = *root_.get("ЧастиТабл");
-    for (int k = 0, from = 0; k < parts; ++k, from += perPart)
-        registerRows(*finalParts.list_value()[size_t(k)].get("Участки"), from, std::min(columns, from + perPart));
+    for (size_t k = 0; k + 1 < partBounds_.size(); ++k)
+        registerRows(*finalParts.list_value()[k].get("Участки"), partBounds_[k], partBounds_[k + 1]);
 
     stack_.push_back(&root_);
 }

@@ -52,6 +52,7 @@ private:
     std::vector<int> sectionFields_;          // Табл field of each marked column, -1 when absent
     std::vector<std::string> sectionNames_;   // short name of each marked column
     int startField_ = -1, endField_ = -1;     // НачУзел, КонУзел
+    std::vector<int> partBounds_;             // the parts of the section table (report_parts.h)
     std::vector<const MData*> stack_;
     // Values made for the rows being rendered, with the stack depth they were made at.
     mutable std::deque<std::pair<size_t, MData>> made_;

@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -14,6 +15,7 @@
 
 TAutoZapolUzTSForm::TAutoZapolUzTSForm(volm::App& app, volm::NodeFillInput& remembered, QWidget* parent)
     : QDialog(parent), app_(app), remembered_(remembered) {
+    volm::ui::addHelpKey(this, QStringLiteral("calculation.html"));
     setObjectName(QStringLiteral("AutoZapolUzTSForm"));
     setWindowTitle(QStringLiteral("Автозаполнение узлов тепловой сети"));
     setModal(true);

@@ -5,6 +5,7 @@
 #include "store/startup.h"
 #include "ui/chart_plot.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +36,7 @@ template <typename Body> void reported(App& app, Body&& body) {
 }  // namespace
 
 TGrForm::TGrForm(App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    addHelpKey(this, QStringLiteral("chart.html"));
     setObjectName(QStringLiteral("GrForm"));
     setWindowTitle(QStringLiteral("Формировать график"));
     setSizeGripEnabled(true);

@@ -7,6 +7,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 #include "ui/predefined_edit_dialog.h"
 
 #include <QLabel>
@@ -76,6 +77,7 @@ void setColumns(DataGridModel* model, const Column (&columns)[N], const QFontMet
 }  // namespace
 
 TRasFormuliForm::TRasFormuliForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    volm::ui::addHelpKey(this, QStringLiteral("formulas.html"));
     setObjectName(QStringLiteral("RasFormuliForm"));
     setWindowTitle(QStringLiteral("Расчетные формулы"));
     setModal(true);

@@ -1,5 +1,6 @@
 #include "ui/help_window.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -48,5 +49,34 @@ void THelpForm::showPage(const QString& fileName) {
 }
 
 QString THelpForm::currentPage() const { return QFileInfo(browser->source().toLocalFile()).fileName(); }
+
+void addHelpKey(QWidget* window, const QString& page) {
+    auto* help = new QAction(window);
+    help->setObjectName(QStringLiteral("helpKey"));
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(help, &QAction::triggered, window, [window, page] {
+        for (QWidget* w = window; w; w = w->parentWidget())
+            if (auto* host = dynamic_cast<HelpHost*>(w)) {
+                host->showHelpPage(page, window);
+                return;
+            }
+    });
+    window->addAction(help);
+}
+
+THelpForm* showHelpOver(QWidget* over, const QString& folder, const QString& page, bool maximised) {
+    THelpForm* form = over->findChild<THelpForm*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!form) {
+        form = new THelpForm(folder, over);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    form->showPage(page);
+    if (maximised) form->showMaximized();
+    else form->show();
+    form->raise();
+    form->activateWindow();
+    return form;
+}
 
 }  // namespace volm::ui

@@ -9,6 +9,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -39,6 +40,7 @@ const QString kHeadChangesContext =
 }  // namespace
 
 TVvodNachDannForm::TVvodNachDannForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    volm::ui::addHelpKey(this, QStringLiteral("calculation.html"));
     setObjectName(QStringLiteral("VvodNachDannForm"));
     setWindowTitle(QStringLiteral("Ввод начальных данных"));
     setModal(true);

@@ -425,7 +425,7 @@ void TMainForm::FormShow() {
         Finally unlock([this] { RazblokirovatOkno(); });
         // An App started before the window (the settings are open) is not started
         // twice; the window takes its font sizes instead.
-        if (!app_.dm.acNastr.isOpen()) volm::startUp(app_);
+        if (!app_.dm.acNastr.isOpen()) startedUp_ = volm::startUp(app_);
         else applyFonts(dialogFontSizes(app_));
         results_->loadChoice();
         miVidRaschPok->setChecked(results_->shown());

@@ -8,6 +8,7 @@
 #include "store/app.h"
 #include "store/node_fill.h"
 #include "store/start_arguments.h"
+#include "ui/help_window.h"
 #include "ui/result_dialog.h"
 #include "ui/window_state.h"
 
@@ -36,7 +37,11 @@ class SchematicWindow;
 class StartHint;
 class WindowMemory;
 
-class TMainForm : public QMainWindow, public ResultFollowUps, public EditorHost, private CatalogueCheck {
+class TMainForm : public QMainWindow,
+                  public ResultFollowUps,
+                  public EditorHost,
+                  public HelpHost,
+                  private CatalogueCheck {
     Q_OBJECT
 public:
     // The App's catalogue check, when set, runs with the window locked from now
@@ -114,6 +119,8 @@ public:
     void correctionEditor();
     void settingsDialog();
     void showHelp();
+    // HelpHost: the help window over the main window or over one of its dialogs.
+    void showHelpPage(const QString& page, QWidget* over) override;
     void showAbout();
 
     // --- habits of a desktop program (main_window_habits.cpp) ---
@@ -214,9 +221,9 @@ private:
     int lockDepth_ = 0;
     QPointer<QWidget> focusBeforeLock_;
     bool started_ = false;
+    bool startedUp_ = true;  // every step of start-up ran (another running copy stops it at its scratch file)
     bool closed_ = false;
     QActionGroup* sortGroup_ = nullptr;
-    QPointer<QWidget> help_;
     QPointer<SchematicWindow> schematic_;
     QLocale locale_;
     MainWindowState state_;

@@ -433,21 +433,16 @@ void TMainForm::settingsDialog() {
     guarded([&] { TNastrProgForm::run(app_, this); });
 }
 
-void TMainForm::showHelp() {
+void TMainForm::showHelp() { showHelpPage(QStringLiteral("index.html"), this); }
+
+void TMainForm::showHelpPage(const QString& page, QWidget* over) {
     app_.enterProgramDir();
     const QString index = helpIndexPath(app_.programDir());
     if (!QFileInfo(index).isFile()) {
         app_.person().message(QStringLiteral("Файл ") + index + QStringLiteral(" не найден."));
         return;
     }
-    if (!help_) {
-        auto* w = new THelpForm(QFileInfo(index).absolutePath(), this);
-        w->setAttribute(Qt::WA_DeleteOnClose);
-        help_ = w;
-    }
-    help_->showMaximized();
-    help_->raise();
-    help_->activateWindow();
+    showHelpOver(over ? over : this, QFileInfo(index).absolutePath(), page, !over || over == this);
 }
 
 void TMainForm::showAbout() {

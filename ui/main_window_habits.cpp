@@ -101,8 +101,9 @@ void TMainForm::openRecentCalculation(const QString& path) {
 void TMainForm::actOnStartArguments() {
     const StartArguments a = std::exchange(startArguments_, StartArguments{});
     if (!a.message.isEmpty()) app_.person().message(a.message);
-    // Without the settings file there is nowhere to record the file opened.
-    if (!a.calculation.isEmpty() && app_.dm.acNastr.isOpen()) openRecentCalculation(a.calculation);
+    // A start-up that stopped half-way (no settings file, the scratch file of
+    // another running copy) leaves nothing to open the file with.
+    if (!a.calculation.isEmpty() && startedUp_ && app_.dm.acNastr.isOpen()) openRecentCalculation(a.calculation);
 }
 
 void TMainForm::openExampleCopy(const QString& examplePath) {

@@ -3,6 +3,7 @@
 #include "output/schematic_data.h"
 #include "store/app.h"
 #include "store/startup.h"
+#include "ui/help_window.h"
 #include "ui/network_schematic_scene.h"
 
 #include <QComboBox>
@@ -132,6 +133,7 @@ void SchematicLegend::paintEvent(QPaintEvent*) {
 // --- SchematicWindow -------------------------------------------------------------
 
 SchematicWindow::SchematicWindow(App& app, QWidget* parent) : QWidget(parent, Qt::Window), app_(app) {
+    addHelpKey(this, QStringLiteral("schematic.html"));
     setObjectName(QStringLiteral("SchematicWindow"));
     setWindowTitle(QStringLiteral("Схема сети"));
     setWindowIcon(icon());

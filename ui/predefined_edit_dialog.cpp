@@ -4,6 +4,7 @@
 #include "store/app.h"
 #include "store/command.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,6 +18,7 @@
 
 TPredoprPokEditCurr::TPredoprPokEditCurr(volm::App& app, volm::Table& cursor, QWidget* parent)
     : QDialog(parent), app_(app), edit_(std::make_unique<volm::PredefinedEdit>(cursor)) {
+    volm::ui::addHelpKey(this, QStringLiteral("formulas.html"));
     setObjectName(QStringLiteral("PredoprPokEditCurr"));
     setWindowTitle(QStringLiteral("Предопределенные показатели: Изменить текущий показатель"));
     setWindowFlag(Qt::Tool, true);

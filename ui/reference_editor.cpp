@@ -9,6 +9,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -23,6 +24,7 @@ using volm::ui::DataGridView;
 
 TSprEditForm::TSprEditForm(volm::App& app, const volm::ReferenceBook& book, QWidget* parent)
     : QDialog(parent), app_(app), book_(book) {
+    volm::ui::addHelpKey(this, QStringLiteral("references.html"));
     setObjectName(book.formName);
     setWindowTitle(book.title);
     setModal(true);

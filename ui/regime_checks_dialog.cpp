@@ -9,6 +9,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -48,6 +49,7 @@ void describe(DataGridModel* model, std::initializer_list<Column> columns) {
 }  // namespace
 
 TProverkiRezhimaForm::TProverkiRezhimaForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    volm::ui::addHelpKey(this, QStringLiteral("regime.html"));
     setObjectName(QStringLiteral("ProverkiRezhimaForm"));
     setWindowTitle(QStringLiteral("Проверки режима"));
     setModal(true);

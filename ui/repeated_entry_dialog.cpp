@@ -6,6 +6,7 @@
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -34,6 +35,7 @@ const QString kMarkField = QStringLiteral("Заполн_Уч");
 }  // namespace
 
 TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    volm::ui::addHelpKey(this, QStringLiteral("calculation.html"));
     setObjectName(QStringLiteral("VvPovtDForm"));
     setWindowTitle(QStringLiteral("Ввод повторяющихся данных"));
     setModal(true);

@@ -2,6 +2,7 @@
 #include "ui/report_preview.h"
 
 #include "store/person.h"
+#include "ui/help_window.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -63,6 +64,7 @@ void showReportPreview(const report::ReportPages& pages, Person& person, QWidget
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("ReportPreview"));
     dialog.setWindowTitle(kReportPreviewTitle);
+    addHelpKey(&dialog, QStringLiteral("report.html"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
                      [&](QPrinter* p) { paintPages(pages, person, p); });
 

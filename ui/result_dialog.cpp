@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 TRasVipForm::TRasVipForm(QWidget* parent) : QDialog(parent) {
+    volm::ui::addHelpKey(this, QStringLiteral("calculation.html"));
     setObjectName(QStringLiteral("RasVipForm"));
     setWindowTitle(QStringLiteral("ВОЛМ"));
     setModal(true);

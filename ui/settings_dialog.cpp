@@ -5,6 +5,7 @@
 #include "store/settings_edit.h"
 #include "store/startup.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -27,6 +28,7 @@ QLineEdit* numberEdit(QWidget* parent, const char* name) {
 }  // namespace
 
 TNastrProgForm::TNastrProgForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    volm::ui::addHelpKey(this, QStringLiteral("files.html"));
     setObjectName(QStringLiteral("NastrProgForm"));
     setWindowTitle(QStringLiteral("Настройки программы"));
     setModal(true);

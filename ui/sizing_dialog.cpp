@@ -5,6 +5,7 @@
 #include "store/errors.h"
 #include "ui/data_grid_view.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/result_dialog.h"
 #include "ui/text_viewer.h"
@@ -65,6 +66,7 @@ void setName(QComboBox* box, const QString& name) {
 }  // namespace
 
 TPodborDiamForm::TPodborDiamForm(volm::App& app, QWidget* parent) : QDialog(parent), app_(app) {
+    volm::ui::addHelpKey(this, QStringLiteral("sizing.html"));
     setObjectName(QStringLiteral("PodborDiamForm"));
     setWindowTitle(QStringLiteral("Подбор диаметров"));
     setModal(true);

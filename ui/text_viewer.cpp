@@ -4,6 +4,7 @@
 #include "store/command.h"
 #include "store/errors.h"
 #include "ui/dialog_support.h"
+#include "ui/help_window.h"
 #include "ui/large_text_view.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 using volm::ui::LargeTextView;
 
 TVigrV_TXTForm::TVigrV_TXTForm(QWidget* parent) : QDialog(parent) {
+    volm::ui::addHelpKey(this, QStringLiteral("calculation.html"));
     setObjectName(QStringLiteral("VigrV_TXTForm"));
     setModal(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);

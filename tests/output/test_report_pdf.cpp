@@ -71,19 +71,24 @@ void PrintTo(const Example& e, std::ostream* os) { *os << e.file; }
 
 class RunnerReport : public ::testing::TestWithParam<Example> {};
 
-TEST_P(RunnerReport, ReadsBackFromThePdf) {
-    const Example& ex = GetParam();
-    QTemporaryDir dir;
-    const QString calc = dir.filePath(QString::fromLatin1(ex.file));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/") + QString::fromLatin1(ex.file), calc));
+// A copy of the example at calc, computed by the runner with its report written to pdf.
+RunResult runExample(const Example& ex, const QString& calc, const QString& pdf) {
+    if (!QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/") + QString::fromLatin1(ex.file), calc)) return {};
     QFile::setPermissions(calc, QFile::ReadOwner | QFile::WriteOwner);
     Database db;
     db.open(calc);
     // The examples compute without a warning: a rule every section breaks gives
     // the report its warnings.
     db.exec(QStringLiteral("INSERT INTO ПроверкиРежима VALUES (1, 'ДлНаУчПод', 'больше', 100, 'Участок длиннее 100 м')"));
-    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
-    const RunResult r = volmRun({QStringLiteral("--report"), pdf, calc});
+    db.close();
+    return volmRun({QStringLiteral("--report"), pdf, calc});
+}
+
+TEST_P(RunnerReport, ReadsBackFromThePdf) {
+    const Example& ex = GetParam();
+    QTemporaryDir dir;
+    const QString calc = dir.filePath(QString::fromLatin1(ex.file)), pdf = dir.filePath(QStringLiteral("report.pdf"));
+    const RunResult r = runExample(ex, calc, pdf);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString text = pdfText(pdf);
 
@@ -152,6 +157,52 @@ TEST_P(RunnerReport, ReadsBackFromThePdf) {
     const int pages = m.captured(1).toInt();
     for (int p = 1; p <= pages; ++p)
         EXPECT_EQ(text.count(QStringLiteral("Страница %1 из %2").arg(p).arg(pages)), 1) << p;
+}
+
+// The words of a PDF with their right edges, and the width of the page they are on (points).
+struct PdfWord {
+    QString text;
+    double right = 0, pageWidth = 0;
+};
+
+std::vector<PdfWord> pdfWords(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression item(
+        QStringLiteral("<page width=\"([0-9.]+)\"|<word xMin=\"[0-9.]+\" yMin=\"[0-9.]+\" xMax=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+    std::vector<PdfWord> words;
+    double width = 0;
+    for (auto it = item.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedLength(1)) width = m.captured(1).toDouble();
+        else words.push_back({m.captured(3), m.captured(2).toDouble(), width});
+    }
+    return words;
+}
+
+// The section table is cut into parts that fit the page, and a column title,
+// a short name, is never broken: each stands whole in the legend and again at
+// the head of its column.
+TEST_P(RunnerReport, SectionTitlesWholeWithinThePage) {
+    QTemporaryDir dir;
+    const QString calc = dir.filePath(QStringLiteral("calc.mdb")), pdf = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_EQ(runExample(GetParam(), calc, pdf).status, 0);
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    ASSERT_FALSE(words.empty());
+    const double rightMargin = 10 / 25.4 * 72;
+    for (const PdfWord& w : words)
+        EXPECT_LE(w.right, w.pageWidth - rightMargin + 0.5) << w.text.toStdString() << " beyond the margin";
+
+    Database db;
+    db.open(calc);
+    QStringList titles{QStringLiteral("НачУзел"), QStringLiteral("КонУзел"), QStringLiteral("Примечание")};
+    for (const OutputColumn& c : outputColumns(db).sections) titles << c.shortName;
+    for (const QString& title : titles) {
+        const auto count = std::count_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == title; });
+        EXPECT_GE(count, title == QStringLiteral("Примечание") ? 1 : 2) << title.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void hintWhileNothingIsOpen();
     void commandLineFile_data();
     void commandLineFile();
+    void commandLineFileWhileAnotherCopyRuns();
 };
 
 void TestMainWindowHabits::shortcutsInTheMenus_data() {
@@ -310,4 +311,27 @@ void TestMainWindowHabits::commandLineFile() {
     QCOMPARE(f.person.messages, messages);
     QVERIFY(f.person.dialogs.empty());
     w.FormClose();
+}
+
+// A second copy started with a file while the first runs stops at the first
+// copy's scratch file, says so, and opens nothing.
+void TestMainWindowHabits::commandLineFileWhileAnotherCopyRuns() {
+    DialogsFixture f;
+    QVERIFY(f.start());  // the first copy
+    const QString other = makeCalculations(f, 1).front();
+    volm::test::FakePerson secondPerson;
+    App second(f.programDir.path(), secondPerson);
+    {
+        TMainForm w(second);
+        w.setStartArguments(volm::readStartArguments({other}, f.calcDir.path()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.Timer1->isActive());  // start-up over
+        QTest::qWait(50);
+        QCOMPARE(secondPerson.messages.size(), 2);
+        QVERIFY(secondPerson.messages[1].startsWith(QStringLiteral("Ошибка при создании временной базы данных.")));
+        QVERIFY(!second.dm.acGR.isOpen());
+        w.FormClose();
+    }
+    QCOMPARE(f.app->dm.acGR.path(), f.calcPath());
 }

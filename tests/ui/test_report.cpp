@@ -8,6 +8,7 @@
 #include "output/report_data.h"
 #include "store/startup.h"
 #include "tests/ui/dialogs_fixture.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/report_preview.h"
 #include "ui/result_dialog.h"
@@ -126,6 +127,7 @@ private Q_SLOTS:
     void previewAtActualSize();
     void followUpOfTheResultDialog();
     void sectionsInTheWindowsOrder();
+    void helpKeyOfThePreview();
 };
 
 void TestReport::withoutCalculationOnlyTells() {
@@ -267,6 +269,30 @@ void TestReport::sectionsInTheWindowsOrder() {
     QCOMPARE(byNodes.first.size(), byCounter.first.size());
     p.w->sortByCounter();
     QCOMPARE(order().second, byCounter.second);
+}
+
+// F1 in the preview opens the report's help page over it.
+void TestReport::helpKeyOfThePreview() {
+    Program p;
+    QVERIFY(p.ok);
+    QVERIFY(p.compute());
+    const QString help = p.programDir.filePath(QStringLiteral("help"));
+    QVERIFY(QDir().mkpath(help));
+    for (const char* page : {"index.html", "report.html"})
+        QVERIFY(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/help/") + QString::fromLatin1(page),
+                            help + QLatin1Char('/') + QString::fromLatin1(page)));
+    auto page = std::make_shared<QString>();
+    const auto active = onModals([page](QWidget* modal) {
+        modal->activateWindow();
+        QTest::qWaitFor([modal] { return QApplication::activeWindow() == modal; });
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : modal, Qt::Key_F1);
+        if (auto* form = modal->findChild<volm::ui::THelpForm*>()) *page = form->currentPage();
+        modal->close();
+    });
+    p.w->makeReport();
+    QTest::qWait(30);
+    *active = false;
+    QCOMPARE(*page, QStringLiteral("report.html"));
 }
 
 QTEST_MAIN(TestReport)
