@@ -92,6 +92,8 @@ TEST_P(RunnerReport, ReadsBackFromThePdf) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString text = pdfText(pdf);
 
+    Database db;
+    db.open(calc);
     auto one = [&](const QString& sql) {
         auto st = db.prepare(sql);
         return st->step() ? st->column(0) : QVariant();
