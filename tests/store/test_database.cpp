@@ -282,6 +282,42 @@ TEST_F(DatabaseTest, AGuardRollsBackUnlessCommitted) {
 
 // --- Names in built statements ---------------------------------------------------
 
+// The engine's refusals of a row in the program's words.
+struct RefusalCase {
+    const char* label;
+    const char* statement;
+    const char* message;
+};
+
+class Refusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusal, IsSaidInTheProgramsWords) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("refusals.mdb");
+    Database::create(file);
+    Database db;
+    db.open(file);
+    db.exec("CREATE TABLE [Узлы] ([Nуз] smallint PRIMARY KEY, [Высота] float NOT NULL, [Доля] float CHECK ([Доля] <= 1))");
+    db.exec("INSERT INTO [Узлы] VALUES (1, 100, 0.5)");
+    try {
+        db.exec(QString::fromUtf8(GetParam().statement));
+        FAIL() << "accepted";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().startsWith(QString::fromUtf8(GetParam().message))) << e.message().toStdString();
+        EXPECT_FALSE(e.message().contains("constraint failed")) << e.message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Constraints, Refusal,
+    ::testing::Values(RefusalCase{"Unique", "INSERT INTO [Узлы] VALUES (1, 90, 0.1)",
+                                  "В таблице \"Узлы\" уже есть запись с тем же значением поля \"Nуз\"."},
+                      RefusalCase{"NotNull", "INSERT INTO [Узлы] VALUES (2, NULL, 0.1)",
+                                  "Поле \"Высота\" таблицы \"Узлы\" должно быть заполнено."},
+                      RefusalCase{"Check", "UPDATE [Узлы] SET [Доля] = 2",
+                                  "Значение не удовлетворяет условию таблицы: "}),
+    [](const ::testing::TestParamInfo<RefusalCase>& i) { return std::string(i.param.label); });
+
 struct NameCase {
     const char* label;
     const char* name;
