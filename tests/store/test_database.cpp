@@ -289,16 +289,13 @@ struct RefusalCase {
     const char* message;
 };
 
-class Refusal : public ::testing::TestWithParam<RefusalCase> {};
+class Refusal : public DatabaseTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(Refusal, IsSaidInTheProgramsWords) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("refusals.mdb");
-    Database::create(file);
     Database db;
-    db.open(file);
-    db.exec("CREATE TABLE [Узлы] ([Nуз] smallint PRIMARY KEY, [Высота] float NOT NULL, [Доля] float CHECK ([Доля] <= 1))");
-    db.exec("INSERT INTO [Узлы] VALUES (1, 100, 0.5)");
+    db.open(makeDb("refusals.mdb", {"CREATE TABLE [Узлы] ([Nуз] smallint PRIMARY KEY, [Высота] float NOT NULL, "
+                                    "[Доля] float CHECK ([Доля] <= 1))",
+                                    "INSERT INTO [Узлы] VALUES (1, 100, 0.5)"}));
     try {
         db.exec(QString::fromUtf8(GetParam().statement));
         FAIL() << "accepted";
