@@ -68,7 +68,7 @@ ComputedColumnsDialog::ComputedColumnsDialog(std::vector<std::pair<QString, QStr
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     fill(choice);
-    resize(620, 480);
+    resize(780, 520);  // the full names of the indicators whole
 }
 
 void ComputedColumnsDialog::fill(const ComputedColumnChoice& choice) {
