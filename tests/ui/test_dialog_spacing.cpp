@@ -6,6 +6,7 @@
 #include "store/reference_books.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/auto_fill_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/computed_columns_dialog.h"
 #include "ui/formulas_dialog.h"
 #include "ui/initial_data_dialog.h"
@@ -16,6 +17,7 @@
 #include "ui/result_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/sizing_dialog.h"
+#include "ui/text_viewer.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -98,6 +100,8 @@ const DialogCase kDialogs[] = {
     {"regime checks", [](App& a) { return std::make_unique<TProverkiRezhimaForm>(a); }},
     {"reference book", [](App& a) { return std::make_unique<TSprEditForm>(a, volm::correctionBook()); }},
     {"result", [](App&) { return std::make_unique<TRasVipForm>(); }},
+    {"calculation text", [](App&) { return std::make_unique<TVigrV_TXTForm>(); }},
+    {"chart", [](App& a) { return std::make_unique<volm::ui::TGrForm>(a); }},
     {"computed columns",
      [](App&) {
          return std::make_unique<volm::ui::ComputedColumnsDialog>(
