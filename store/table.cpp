@@ -73,7 +73,9 @@ QString numberText(const QString& typed) {
     for (const QString& c : e.columns()) {
         QString value = QStringLiteral("(пусто)");
         for (size_t i = 0; i < fields.size(); ++i)
-            if (fields[i].name.compare(c, Qt::CaseInsensitive) == 0 && !values[i].isNull()) value = values[i].toString();
+            if (fields[i].name.compare(c, Qt::CaseInsensitive) == 0 && !values[i].isNull())
+                value = fields[i].kind == FieldKind::Bool ? (values[i].toBool() ? QStringLiteral("Да") : QStringLiteral("Нет"))
+                                                          : values[i].toString();
         named << c + QStringLiteral(" = ") + value;
     }
     throw DuplicateKeyError(QStringLiteral("Запись не сохранена: в таблице \"%1\" уже есть запись со %2 %3.")

@@ -315,6 +315,26 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Значение не удовлетворяет условию таблицы: "}),
     [](const ::testing::TestParamInfo<RefusalCase>& i) { return std::string(i.param.label); });
 
+// A row refused by its key names the values it was to store, yes/no ones in words.
+TEST_F(DatabaseTest, ARowWithATakenKeyNamesItsValues) {
+    Database db;
+    db.open(makeDb("keys.mdb", {"CREATE TABLE [Изм] ([Nуз] smallint, [ТрПр] bit, [Напор] float, PRIMARY KEY ([Nуз], [ТрПр]))",
+                                "INSERT INTO [Изм] VALUES (8, 1, 6)"}));
+    Table t(db, QStringLiteral("Изм"));
+    t.open();
+    t.append();
+    t.setValue(QStringLiteral("Nуз"), 8);
+    t.setValue(QStringLiteral("ТрПр"), true);
+    t.setValue(QStringLiteral("Напор"), 2);
+    try {
+        t.post();
+        FAIL() << "stored";
+    } catch (const DuplicateKeyError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Запись не сохранена: в таблице \"Изм\" уже есть запись со значениями "
+                                              "Nуз = 8, ТрПр = Да."));
+    }
+}
+
 struct NameCase {
     const char* label;
     const char* name;
