@@ -84,6 +84,15 @@ QString numberText(const QString& typed) {
                             e.table(), e.columns());
 }
 
+// Stores a row; a key already in the table is refused naming the row's values.
+void runRow(Statement& st, const std::vector<Field>& fields, const std::vector<QVariant>& values) {
+    try {
+        st.run();
+    } catch (const DuplicateKeyError& e) {
+        refuseDuplicate(e, fields, values);
+    }
+}
+
 }  // namespace
 
 // The ORDER BY clause of a sort such as "Nуз ASC, ТрПр ASC": text columns go in
@@ -565,11 +574,7 @@ void Table::post() {
                                 .arg(quoteIdentifier(table_), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         Statement st(db, sql);
         for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
-        try {
-            st.run();
-        } catch (const DuplicateKeyError& e) {
-            refuseDuplicate(e, fields_, r.values);
-        }
+        runRow(st, fields_, r.values);
         r.rowid = sqlite3_last_insert_rowid(db);
     } else {
         QStringList sets;
@@ -588,11 +593,7 @@ void Table::post() {
                                  .arg(idx.size() + 1));
             for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
             st.bind(int(idx.size() + 1), r.rowid);
-            try {
-                st.run();
-            } catch (const DuplicateKeyError& e) {
-                refuseDuplicate(e, fields_, r.values);
-            }
+            runRow(st, fields_, r.values);
         }
     }
     state_ = State::Browse;
