@@ -95,8 +95,10 @@ QString writeReportFile(App& app, const QString& definitionDir, const QString& p
         if (!pages) return kNotComputedMessage;
         writePdf(*pages, pdfPath);
         return {};
+    } catch (const Error& e) {
+        return e.message();
     } catch (const std::exception& e) {
-        return failureText(e);
+        return QString::fromUtf8(e.what());
     }
 }
 
