@@ -42,6 +42,8 @@ QString outcomeText(const std::vector<int>& lowHeads) {
            QLatin1Char('.');
 }
 
+QString faultText(const std::exception& e) { return failureText(e); }
+
 // The regime checks of a successful run; a fault of theirs costs only the warnings.
 std::vector<QString> regimeWarnings(App& app, const RunData& d) {
     try {
@@ -62,7 +64,7 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
         display.showOutcome(text);
     } catch (const Abort&) {
     } catch (const std::exception& e) {
-        person.message(failureText(e));
+        person.message(faultText(e));
     }
 }
 
@@ -278,7 +280,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         }
         normalCursor();
         out.status = RunOutcome::Status::Unexpected;
-        out.text = failureText(e);
+        out.text = faultText(e);
         person.message(out.text);
         return out;
     }

@@ -1,8 +1,8 @@
 -- Example: a deliberately faulty two-pipe network that computes and shows every
 -- kind of warning about the computed regime. Its terrain falls 85 m into a
 -- valley (node 3) and rises 160 m onto a hill (node 5) from a source at node 1
--- that keeps 150 m of supply head and 50 m of available head; water
--- temperatures are entered the wrong way round, one section has a share of
+-- that keeps 150 m of supply head and 50 m of available head; the least and
+-- the greatest water temperature are entered alike, one section has a share of
 -- local losses of 1.5, one is 12 km long and one carries 70 t/h through Ду 80.
 -- The calculation's rules (velocity, specific loss, length of the longest main)
 -- and the required available head of 10 m at the ends are checked.
@@ -12,7 +12,7 @@ INSERT INTO [НазвРасч] ([НазвРасч], [РасчетВыполне�
   VALUES ('Пример с ошибками режима', False, 1, True, 1, 1, 1);
 
 INSERT INTO [Заг] ([ЭквШер], [ПНапНаУзПод], [РНапНаУз], [МинТВоды], [МаксТВоды])
-  VALUES (0.5, 250, 50, 95, 70);
+  VALUES (0.5, 250, 50, 95, 95);
 
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (1, 100);
 INSERT INTO [УзлыТС] ([Nуз], [ГеодВыс]) VALUES (2, 95);

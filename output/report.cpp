@@ -44,7 +44,7 @@ std::optional<ReportPages> prepareReport(App& app, const std::function<void(int)
     try {
         BusyGuard busy(person);
         std::optional<ReportPages> pages = buildReport(app, [&](int page) {
-            person.status(QStringLiteral("Generating page %1").arg(page));
+            person.status(QStringLiteral("Формирование страницы %1").arg(page));
             person.processEvents();
             if (progress) progress(page);
         });
@@ -95,8 +95,10 @@ QString writeReportFile(App& app, const QString& definitionDir, const QString& p
         if (!pages) return kNotComputedMessage;
         writePdf(*pages, pdfPath);
         return {};
+    } catch (const Error& e) {
+        return e.message();
     } catch (const std::exception& e) {
-        return failureText(e);
+        return QString::fromUtf8(e.what());
     }
 }
 

@@ -26,6 +26,12 @@ QString describe(int code, const QString& engineText) {
         return QStringLiteral("Не найдено поле \"%1\".").arg(m.captured(1));
     if (auto m = hasNoColumn.match(engineText); m.hasMatch())
         return QStringLiteral("В таблице \"%1\" нет поля \"%2\".").arg(m.captured(1), m.captured(2));
+    static const QRegularExpression notNull(QStringLiteral("^NOT NULL constraint failed: ([^.]+)\\.(.+)$"));
+    if (auto m = notNull.match(engineText); m.hasMatch())
+        return QStringLiteral("Поле \"%1\" таблицы \"%2\" должно быть заполнено.").arg(m.captured(2), m.captured(1));
+    static const QRegularExpression check(QStringLiteral("^CHECK constraint failed: (.+)$"));
+    if (auto m = check.match(engineText); m.hasMatch())
+        return QStringLiteral("Значение не удовлетворяет условию таблицы: %1.").arg(m.captured(1));
     switch (code & 0xff) {
     case SQLITE_NOTADB: return QStringLiteral("Файл не является базой данных.");
     case SQLITE_CORRUPT: return QStringLiteral("Файл базы данных поврежден.");
@@ -60,10 +66,14 @@ std::optional<DuplicateKeyError> duplicateKey(int code, const QString& engineTex
                              table, columns);
 }
 
+// The failure of a statement; the statement's text, when given, follows the message.
+[[noreturn]] void failWith(int code, const QString& engineText, const QString& after = {}) {
+    if (auto dup = duplicateKey(code, engineText)) throw DuplicateKeyError(dup->message() + after, dup->table(), dup->columns());
+    throw DatabaseError(describe(code, engineText) + after);
+}
+
 [[noreturn]] void fail(sqlite3* db, int code) {
-    const QString engineText = db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code));
-    if (auto dup = duplicateKey(code, engineText)) throw *dup;
-    throw DatabaseError(describe(code, engineText));
+    failWith(code, db ? fromUtf8(sqlite3_errmsg(db)) : fromUtf8(sqlite3_errstr(code)));
 }
 
 // The statement as a message quotes it: at most kQuotedSql characters.
@@ -74,9 +84,7 @@ QString quotedSql(const QString& sql) {
 }
 
 [[noreturn]] void failSql(sqlite3* db, int code, const QString& sql) {
-    QString text = describe(code, fromUtf8(sqlite3_errmsg(db)));
-    if (!sql.isEmpty()) text += QStringLiteral(" SQL: ") + quotedSql(sql);
-    throw DatabaseError(text);
+    failWith(code, fromUtf8(sqlite3_errmsg(db)), sql.isEmpty() ? QString() : QStringLiteral(" SQL: ") + quotedSql(sql));
 }
 
 // A file may come from anyone: its schema is not trusted (no function with

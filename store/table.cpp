@@ -73,13 +73,24 @@ QString numberText(const QString& typed) {
     for (const QString& c : e.columns()) {
         QString value = QStringLiteral("(пусто)");
         for (size_t i = 0; i < fields.size(); ++i)
-            if (fields[i].name.compare(c, Qt::CaseInsensitive) == 0 && !values[i].isNull()) value = values[i].toString();
+            if (fields[i].name.compare(c, Qt::CaseInsensitive) == 0 && !values[i].isNull())
+                value = fields[i].kind == FieldKind::Bool ? (values[i].toBool() ? QStringLiteral("Да") : QStringLiteral("Нет"))
+                                                          : values[i].toString();
         named << c + QStringLiteral(" = ") + value;
     }
     throw DuplicateKeyError(QStringLiteral("Запись не сохранена: в таблице \"%1\" уже есть запись со %2 %3.")
                                 .arg(e.table(), named.size() > 1 ? QStringLiteral("значениями") : QStringLiteral("значением"),
                                      named.join(QStringLiteral(", "))),
                             e.table(), e.columns());
+}
+
+// Stores a row; a key already in the table is refused naming the row's values.
+void runRow(Statement& st, const std::vector<Field>& fields, const std::vector<QVariant>& values) {
+    try {
+        st.run();
+    } catch (const DuplicateKeyError& e) {
+        refuseDuplicate(e, fields, values);
+    }
 }
 
 }  // namespace
@@ -563,11 +574,7 @@ void Table::post() {
                                 .arg(quoteIdentifier(table_), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         Statement st(db, sql);
         for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
-        try {
-            st.run();
-        } catch (const DuplicateKeyError& e) {
-            refuseDuplicate(e, fields_, r.values);
-        }
+        runRow(st, fields_, r.values);
         r.rowid = sqlite3_last_insert_rowid(db);
     } else {
         QStringList sets;
@@ -586,11 +593,7 @@ void Table::post() {
                                  .arg(idx.size() + 1));
             for (size_t k = 0; k < idx.size(); ++k) st.bind(int(k + 1), r.values[idx[k]]);
             st.bind(int(idx.size() + 1), r.rowid);
-            try {
-                st.run();
-            } catch (const DuplicateKeyError& e) {
-                refuseDuplicate(e, fields_, r.values);
-            }
+            runRow(st, fields_, r.values);
         }
     }
     state_ = State::Browse;

@@ -40,7 +40,11 @@ TAutoZapolUzTSForm::TAutoZapolUzTSForm(volm::App& app, volm::NodeFillInput& reme
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
 
+    // Nested layouts get their own spacing: the outer one has none, so that the
+    // status bar meets the bottom edge, and they would take its 0.
     auto* form = new QGridLayout;
+    form->setHorizontalSpacing(8);
+    form->setVerticalSpacing(6);
     auto label = [this](const QString& text, QLineEdit* buddy) {
         auto* l = new QLabel(text, this);
         l->setBuddy(buddy);
@@ -57,12 +61,14 @@ TAutoZapolUzTSForm::TAutoZapolUzTSForm(volm::App& app, volm::NodeFillInput& reme
     form->setColumnStretch(3, 1);
 
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(6);
     buttons->addStretch(1);
     buttons->addWidget(btnSave);
     buttons->addWidget(btnClose);
 
     auto* inner = new QVBoxLayout;
     inner->setContentsMargins(10, 10, 10, 6);
+    inner->setSpacing(6);
     inner->addLayout(form);
     inner->addSpacing(6);
     inner->addLayout(buttons);

@@ -124,8 +124,9 @@ TRasFormuliForm::TRasFormuliForm(volm::App& app, QWidget* parent) : QDialog(pare
     layout->addWidget(splitter, 1);
     layout->addWidget(statusBar);
 
-    setMinimumSize(632, 426);
-    resize(632, 426);
+    // Never narrower than the grids' titles need, whatever the font.
+    setMinimumSize(QSize(632, 426).expandedTo(minimumSizeHint()));
+    resize(minimumSize());
 
     applyFonts();
     connect(&app_, &volm::App::fontsChanged, this, [this](volm::FontSizes) { applyFonts(); });

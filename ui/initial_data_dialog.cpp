@@ -127,8 +127,9 @@ TVvodNachDannForm::TVvodNachDannForm(volm::App& app, QWidget* parent) : QDialog(
     layout->setMenuBar(bar);
     layout->addWidget(splitter);
 
-    setMinimumSize(480, 370);
-    resize(640, 470);
+    // Never narrower than the controls and their titles need, whatever the font.
+    setMinimumSize(QSize(480, 370).expandedTo(minimumSizeHint()));
+    resize(QSize(640, 470).expandedTo(sizeHint()));
 
     applyFonts(volm::ui::dialogFontSizes(app_));
     connect(&app_, &volm::App::fontsChanged, this, &TVvodNachDannForm::applyFonts);

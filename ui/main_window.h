@@ -177,6 +177,10 @@ public:
     RecentFilesMenu* miPoslRas = nullptr;  // "Последние расчеты"
     StartHint* pnStartHint = nullptr;      // shown while no calculation is open
     QAction* miVidRaschPok = nullptr;  // "Показывать рассчитанные показатели"
+    QAction* miVidStolbtsy = nullptr;  // "Столбцы..."
+    // "Вид / Столбцы...": the person chooses the computed columns of the section
+    // grid; the choice is kept in the calculation and the columns are shown.
+    void chooseComputedColumns();
     // The computed indicators' columns and the marks of the results in the grids.
     ResultColumns* resultColumns() const { return results_; }
 

@@ -3,6 +3,9 @@
 // enough for their numbers) and the "Вид" menu with the computed indicators.
 #include "ui/main_window.h"
 
+#include "store/command.h"
+#include "store/view_options.h"
+#include "ui/computed_columns_dialog.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/grid_clipboard.h"
@@ -41,8 +44,14 @@ void TMainForm::buildViewMenu() {
         state_.PervKolZag = state_.PervKolTabl = 0;
         widenNodeColumns();
     });
+    miVidStolbtsy = new QAction(QStringLiteral("Столбцы..."), this);
+    miVidStolbtsy->setObjectName(QStringLiteral("miVidStolbtsy"));
+    connect(miVidStolbtsy, &QAction::triggered, this, &TMainForm::chooseComputedColumns);
     auto* view = new QMenu(QStringLiteral("&Вид"), this);
     view->addAction(miVidRaschPok);
+    view->addAction(miVidStolbtsy);
+    // The choice belongs to a calculation: none, nothing to choose.
+    connect(view, &QMenu::aboutToShow, this, [this] { miVidStolbtsy->setEnabled(app_.dm.acGR.isOpen()); });
     // After "Правка", where desktop programs keep it.
     QAction* before = nullptr;
     const QList<QAction*> menus = menuBar()->actions();
@@ -50,6 +59,25 @@ void TMainForm::buildViewMenu() {
         if (menus[i]->text() == QStringLiteral("&Правка")) before = menus[i + 1];
     if (before) menuBar()->insertMenu(before, view);
     else menuBar()->addMenu(view);
+}
+
+void TMainForm::chooseComputedColumns() {
+    if (!results_ || !app_.dm.acGR.isOpen()) return;
+    DGZag->endEditing();
+    DGGlavn->endEditing();
+    ComputedColumnsDialog dlg(results_->offeredSectionColumns(), computedColumnChoice(app_.dm.acGR), this);
+    if (dlg.exec() != QDialog::Accepted) return;
+    const bool kept = runReported(app_.person(), [&](ErrorContext& ctx) {
+        ctx = QStringLiteral("Ошибка при сохранении выбора столбцов в файле расчета.");
+        setComputedColumnChoice(app_.dm.acGR, dlg.choice());
+    });
+    if (!kept) return;
+    if (!results_->shown()) {
+        miVidRaschPok->setChecked(true);  // shows the columns just chosen
+        return;
+    }
+    applyResultColumns();
+    state_.PervKolTabl = 0;
 }
 
 void TMainForm::applyResultColumns() {

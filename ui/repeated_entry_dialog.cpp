@@ -72,6 +72,7 @@ TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), a
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(6, 4, 6, 4);
+    body->setSpacing(8);  // not the outer layout's 0
     body->addWidget(pnLeft);
     body->addWidget(pnRight, 1);
 
@@ -88,8 +89,9 @@ TVvPovtDForm::TVvPovtDForm(volm::App& app, QWidget* parent) : QDialog(parent), a
     layout->addLayout(body, 1);
     layout->addWidget(StatusBar1);
 
-    setMinimumSize(580, 322);
-    resize(760, 380);
+    // Never narrower than the controls and their titles need, whatever the font.
+    setMinimumSize(QSize(580, 322).expandedTo(minimumSizeHint()));
+    resize(QSize(760, 380).expandedTo(sizeHint()));
     const volm::FontSizes sizes = volm::ui::dialogFontSizes(app_);
     volm::ui::applyGridFont(DGZapolU, sizes);
     volm::ui::fitColumnTitles(DGZapolU);

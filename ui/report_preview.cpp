@@ -23,7 +23,7 @@ void paintPages(const report::ReportPages& pages, Person& person, QPrinter* prin
     QPainter painter;
     if (!painter.begin(printer)) return;
     pages.paint(painter, *printer, [&](int page) {
-        person.status(QStringLiteral("Printing page %1").arg(page));
+        person.status(QStringLiteral("Печать страницы %1").arg(page));
         person.processEvents();
     });
     painter.end();

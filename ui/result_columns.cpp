@@ -89,34 +89,62 @@ void ResultColumns::apply() {
     if (shown_ && app_.RasVip) findMarks();
 }
 
+// The entered columns of a grid's table and its computed ones, both in the
+// order of the table, with the computed ones' full names.
+void ResultColumns::columnsOf(const Table& t, bool header, QStringList& entered,
+                              std::vector<std::pair<QString, QString>>& computed) const {
+    Catalogue catalogue;
+    try {
+        catalogue = Catalogue::load(app_.dm.acGR);
+    } catch (...) {
+    }
+    const QVariant supplyNode = firstValue(app_.dm.atNazvRasch.get(), QStringLiteral("NузПНапПод"));
+    const QVariant availNode = firstValue(app_.dm.atNazvRasch.get(), QStringLiteral("NузРНап"));
+    for (const Field& f : t.fields()) {
+        if (f.visible) {
+            entered << f.name;
+            continue;
+        }
+        const Indicator* i = catalogue.findPredefined(f.name);
+        if (!i) i = catalogue.findUser(f.name);
+        if (!i || i->userEntered || i->table == header) continue;
+        const QString full = ZagruzitPokazatel(catalogue, f.name, supplyNode, availNode).fullName;
+        computed.emplace_back(f.name, full.isEmpty() ? f.name : full);
+    }
+}
+
+std::vector<std::pair<QString, QString>> ResultColumns::offeredSectionColumns() const {
+    QStringList entered;
+    std::vector<std::pair<QString, QString>> computed;
+    const Table* t = sections_.model->table();
+    if (t && t->isOpen() && app_.dm.acGR.isOpen()) columnsOf(*t, false, entered, computed);
+    return computed;
+}
+
 void ResultColumns::applyTo(Grid& g, bool header) {
     const Table* t = g.model->table();
     QStringList fields;
     g.fullNames.clear();
     g.entered = g.model->columnCount();
     if (shown_ && t && t->isOpen() && app_.dm.acGR.isOpen()) {
-        Catalogue catalogue;
-        try {
-            catalogue = Catalogue::load(app_.dm.acGR);
-        } catch (...) {
+        std::vector<std::pair<QString, QString>> computed;
+        columnsOf(*t, header, fields, computed);
+        QStringList names;
+        for (const auto& [field, fullName] : computed) {
+            names << field;
+            g.fullNames.insert(field, fullName);
         }
-        const QVariant supplyNode = firstValue(app_.dm.atNazvRasch.get(), QStringLiteral("NузПНапПод"));
-        const QVariant availNode = firstValue(app_.dm.atNazvRasch.get(), QStringLiteral("NузРНап"));
-        QStringList computed;
-        for (const Field& f : t->fields()) {
-            if (f.visible) {
-                fields << f.name;
-                continue;
+        // The section grid shows the computed columns the person chose, in the chosen order.
+        if (!header) {
+            ComputedColumnChoice choice;
+            try {
+                choice = computedColumnChoice(app_.dm.acGR);
+            } catch (...) {
             }
-            const Indicator* i = catalogue.findPredefined(f.name);
-            if (!i) i = catalogue.findUser(f.name);
-            if (!i || i->userEntered || i->table == header) continue;
-            computed << f.name;
-            QString full = ZagruzitPokazatel(catalogue, f.name, supplyNode, availNode).fullName;
-            g.fullNames.insert(f.name, full.isEmpty() ? f.name : full);
+            names = shownComputedColumns(names, choice);
         }
         g.entered = int(fields.size());
-        fields << computed;
+        fields << names;
     }
     if (fields != g.fields) {
         g.fields = fields;

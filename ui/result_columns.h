@@ -2,7 +2,8 @@
 // The computed indicators in the main window's grids ("Вид / Показывать
 // рассчитанные показатели"). When shown, the header and section grids carry,
 // after the entered columns and in the order of their table, the columns of the
-// indicators the run computes: read-only, tinted, their full names as titles'
+// indicators the run computes (in the section grid those the person chose in
+// "Вид / Столбцы...", in the chosen order): read-only, tinted, their full names as titles'
 // tooltips and in the caption boxes. When the results are not current they are
 // greyed and the status bar says so; when they are, the section rows whose end
 // node's available head is below 0.1 m are tinted red and the cells the checks
@@ -13,12 +14,15 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QTimer;
 
 namespace volm {
 class App;
+class Table;
 }
 
 namespace volm::ui {
@@ -41,6 +45,10 @@ public:
     void apply();
     // The results or the rules of the checks changed: the marks are found again.
     void invalidate() { marksFor_.clear(); }
+
+    // The computed columns the section grid can show, in the order of the table,
+    // with their full names (whether they are shown or not).
+    std::vector<std::pair<QString, QString>> offeredSectionColumns() const;
 
     // The full name of a computed column of the header grid or the section grid;
     // empty for any other column.
@@ -65,6 +73,8 @@ private:
         QHash<QString, QString> fullNames;  // computed field -> full name
     };
     void applyTo(Grid& g, bool header);
+    void columnsOf(const Table& t, bool header, QStringList& entered,
+                   std::vector<std::pair<QString, QString>>& computed) const;
     QVariant look(const Grid& g, bool header, int row, int column, int role) const;
     void findMarks();
     void poll();

@@ -282,6 +282,59 @@ TEST_F(DatabaseTest, AGuardRollsBackUnlessCommitted) {
 
 // --- Names in built statements ---------------------------------------------------
 
+// The engine's refusals of a row in the program's words.
+struct RefusalCase {
+    const char* label;
+    const char* statement;
+    const char* message;
+};
+
+class Refusal : public DatabaseTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(Refusal, IsSaidInTheProgramsWords) {
+    Database db;
+    db.open(makeDb("refusals.mdb", {"CREATE TABLE [Узлы] ([Nуз] smallint PRIMARY KEY, [Высота] float NOT NULL, "
+                                    "[Доля] float CHECK ([Доля] <= 1))",
+                                    "INSERT INTO [Узлы] VALUES (1, 100, 0.5)"}));
+    try {
+        db.exec(QString::fromUtf8(GetParam().statement));
+        FAIL() << "accepted";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().startsWith(QString::fromUtf8(GetParam().message))) << e.message().toStdString();
+        EXPECT_FALSE(e.message().contains("constraint failed")) << e.message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Constraints, Refusal,
+    ::testing::Values(RefusalCase{"Unique", "INSERT INTO [Узлы] VALUES (1, 90, 0.1)",
+                                  "В таблице \"Узлы\" уже есть запись с тем же значением поля \"Nуз\"."},
+                      RefusalCase{"NotNull", "INSERT INTO [Узлы] VALUES (2, NULL, 0.1)",
+                                  "Поле \"Высота\" таблицы \"Узлы\" должно быть заполнено."},
+                      RefusalCase{"Check", "UPDATE [Узлы] SET [Доля] = 2",
+                                  "Значение не удовлетворяет условию таблицы: "}),
+    [](const ::testing::TestParamInfo<RefusalCase>& i) { return std::string(i.param.label); });
+
+// A row refused by its key names the values it was to store, yes/no ones in words.
+TEST_F(DatabaseTest, ARowWithATakenKeyNamesItsValues) {
+    Database db;
+    db.open(makeDb("keys.mdb", {"CREATE TABLE [Изм] ([Nуз] smallint, [ТрПр] bit, [Напор] float, PRIMARY KEY ([Nуз], [ТрПр]))",
+                                "INSERT INTO [Изм] VALUES (8, 1, 6)"}));
+    Table t(db, QStringLiteral("Изм"));
+    t.open();
+    t.append();
+    t.setValue(QStringLiteral("Nуз"), 8);
+    t.setValue(QStringLiteral("ТрПр"), true);
+    t.setValue(QStringLiteral("Напор"), 2);
+    try {
+        t.post();
+        FAIL() << "stored";
+    } catch (const DuplicateKeyError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Запись не сохранена: в таблице \"Изм\" уже есть запись со значениями "
+                                              "Nуз = 8, ТрПр = Да."));
+    }
+}
+
 struct NameCase {
     const char* label;
     const char* name;

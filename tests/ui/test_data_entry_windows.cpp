@@ -98,6 +98,7 @@ private Q_SLOTS:
     void repeatedEntryMarksByClickSpaceAndMenu();
     void repeatedEntryCombosAndApply();
     void repeatedEntryBadNumberChangesNothing();
+    void repeatedEntryWithoutMarksSaysSo();
     void repeatedEntryLauncherReturnsToTheSection();
     void referenceEditorOpensReadOnly();
     void referenceEditorAllowEditDeleteAndPostOnClose();
@@ -274,6 +275,26 @@ void TestDataEntryWindows::repeatedEntryBadNumberChangesNothing() {
     QVERIFY(f.person.messages[0].contains(QStringLiteral("\"КоэфМП\"")));
     QVERIFY(f.person.messages[0].contains(QStringLiteral("\"0,5о\"")));
     QCOMPARE(fileValue(*f.app, "SELECT Ду FROM Табл WHERE id=2").toDouble(), 100.0);
+}
+
+// With every mark taken off, "Ввести данные" says that no section is marked
+// and writes nothing.
+void TestDataEntryWindows::repeatedEntryWithoutMarksSaysSo() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    addSections(*f.app);
+    TVvPovtDForm dlg(*f.app);
+    dlg.setLists(volm::repeatedEntryLists(*f.app));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.miZapolUNoForAll->trigger();
+    QCOMPARE(marks(*f.app), (QStringList{"", "", ""}));
+    dlg.cbPok1[0]->setEditText(QStringLiteral("Ду"));
+    QTest::keyClicks(dlg.edDbl[0], QStringLiteral("65"));
+    dlg.miVvD->trigger();
+    QCOMPARE(f.person.messages, QStringList{QStringLiteral("Ни один участок не отмечен \"Д\".\rДанные не введены.")});
+    QCOMPARE(fileValue(*f.app, "SELECT count(*) FROM Табл WHERE Ду=65").toInt(), 0);
+    QVERIFY(dlg.menu->isEnabled());
 }
 
 void TestDataEntryWindows::repeatedEntryLauncherReturnsToTheSection() {

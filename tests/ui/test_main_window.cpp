@@ -137,7 +137,7 @@ void TestMainWindow::menusToolbarAndCaption() {
                           "Сжать справочники", "-", "Последние расчеты", "-", "Выход"}));
     QCOMPARE(menuLayout(menus[1]->menu()),
              (QStringList{"Выделить все записи", "Удалить записи", "Удалить все записи"}));
-    QCOMPARE(menuLayout(menus[2]->menu()), QStringList{"Показывать рассчитанные показатели"});
+    QCOMPARE(menuLayout(menus[2]->menu()), (QStringList{"Показывать рассчитанные показатели", "Столбцы..."}));
     QCOMPARE(menuLayout(menus[3]->menu()),
              (QStringList{"Расчетные формулы", "Ввод начальных данных", "Ввод повторяющихся данных",
                           "Проверки режима", "-", "Подбор диаметров...", "Выполнить расчет", "-", "Формировать отчет",
