@@ -113,24 +113,32 @@ void ZapisatUchastok(App& app) {
     if (!t || !t->isOpen()) return;
     if (t->recordCount() == 0 && t->state() != Table::State::Insert) return;
     app.editors().flushEditors();
+    // A new row nothing was typed into is no section of the person's: it goes.
+    if (t->state() == Table::State::Insert && !t->modified()) {
+        t->cancel();
+        return;
+    }
 
     // A row whose key could not be generated is refused rather than stored
     // under key 0: every section keeps a positive key of its own.
     const QVariant idValue = t->value(QStringLiteral("id"));
     if (idValue.isNull())
         throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));
-    const qint64 id = idValue.toLongLong();
 
+    // A new row is written whole; of a row read from the file only what was
+    // changed, so that a value another writer stored meanwhile stays.
+    const bool inserting = t->state() == Table::State::Insert;
     std::vector<int> fields;
-    for (int i = 1; i < t->fieldCount(); ++i) fields.push_back(i);
-    storeRow(*t, fields, t->state() == Table::State::Insert);
-
-    t->cancel();
-    t->requery();
-    // Back to the stored row; should it be gone (a statement of another command
-    // removed it), the first row stays current.
-    const int r = rowWithId(*t, id);
-    if (r >= 0) t->setCurrentRow(r);
+    if (inserting) {
+        for (int i = 1; i < t->fieldCount(); ++i) fields.push_back(i);
+    } else {
+        for (int i : t->changedFields())
+            if (i > 0) fields.push_back(i);
+    }
+    if (inserting || !fields.empty()) storeRow(*t, fields, inserting);
+    // The cursor shows the row as the file holds it, browsing on it; should it
+    // be gone (a statement of another command removed it), it leaves the cursor.
+    t->acceptStored(fields);
 }
 
 void OchistitTablicu(Table& t) {
