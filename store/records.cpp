@@ -168,34 +168,38 @@ qint64 nextSectionKey(const std::vector<qint64>& sortedKeys) {
 
 void newSectionRow(App& app, Table& sections) {
     runReported(app.person(), [&](ErrorContext& ctx) {
+        // What a second cursor on the file would show, read without reading
+        // the rows: the end node of the last row in the grid's order, and the
+        // keys in use.
         ctx = QStringLiteral("Ошибка при генерации значений номеров начального и конечного узла участка.");
-        Table keys(app.dm.acGR, QStringLiteral("Табл"));
-        keys.setSort(sections.sort());
-        keys.open();
+        Database& db = app.dm.acGR;
+        auto last = db.query(QStringLiteral("SELECT КонУзел FROM (SELECT КонУзел, row_number() OVER (ORDER BY %1) AS n "
+                                            "FROM Табл) ORDER BY n DESC LIMIT 1")
+                                 .arg(sortTerms(sections.sort(), sections.fields())));
+        last->open();
         qint64 a = 0;
-        if (!keys.isEmpty()) {
-            keys.last();
-            const QVariant end = keys.value(QStringLiteral("КонУзел"));
-            if (!end.isNull()) a = end.toLongLong();
-        }
+        if (!last->isEmpty() && !last->valueAt(0, 0).isNull()) a = last->valueAt(0, 0).toLongLong();
         sections.setValue(QStringLiteral("НачУзел"), a);
         if (a < 32767) sections.setValue(QStringLiteral("КонУзел"), a + 1);
 
         ctx = QStringLiteral("Ошибка при генерации значения ключевого поля.");
-        keys.setSort(QStringLiteral("id ASC"));
         std::vector<qint64> used;
-        used.reserve(size_t(keys.rowCount()));
-        const int idField = keys.fieldIndex(QStringLiteral("id"));
-        for (int r = 0; r < keys.rowCount(); ++r) {
-            const QVariant v = keys.valueAt(r, idField);
-            if (!v.isNull()) used.push_back(v.toLongLong());
+        auto highest = db.query(QStringLiteral("SELECT max(id) FROM Табл"));
+        highest->open();
+        const QVariant top = highest->valueAt(0, 0);
+        if (!top.isNull() && top.toLongLong() < kMaxSectionKey) {
+            used.push_back(top.toLongLong());  // the next key follows the highest
+        } else if (!top.isNull()) {
+            auto keys = db.query(QStringLiteral("SELECT id FROM Табл WHERE id IS NOT NULL ORDER BY id"));
+            keys->open();
+            used.reserve(size_t(keys->rowCount()));
+            for (int r = 0; r < keys->rowCount(); ++r) used.push_back(keys->valueAt(r, 0).toLongLong());
         }
         const qint64 key = nextSectionKey(used);
         if (key != 0)
             sections.setValue(QStringLiteral("id"), key);
         else
             app.person().message(QStringLiteral("Невозможно сгенерировать значение ключевого поля."));
-        keys.close();
     });
 }
 

@@ -642,6 +642,17 @@ void Table::reorderRows(qint64 keep) {
             from.push_back(*it);
         }
     }
+    bool inPlace = from.size() == keys.size() && keys.size() == rows_.size();
+    for (size_t i = 0; inPlace && i < from.size(); ++i) inPlace = from[i] == int(i);
+    if (inPlace) {
+        // Nothing moved (a row added at the end of the order, a value that kept its place).
+        for (int i = 0; i < int(rows_.size()); ++i)
+            if (rows_[size_t(i)].rowid == keep) {
+                notify([i](TableObserver* o) { o->rowChanged(i); });
+                setCurrent(i);
+            }
+        return;
+    }
     if (from.size() == keys.size() && keys.size() == rows_.size()) {
         std::vector<Row> ordered;
         ordered.reserve(rows_.size());
