@@ -591,17 +591,15 @@ void Table::post() {
             st.run();
         }
     }
+    const bool inserted = state_ == State::Insert;
+    const qint64 key = r.rowid;
     state_ = State::Browse;
     modified_ = false;
     insertPos_ = -1;
-    if (reorder) {
-        // Shown in the chosen order at once, the stored row still current.
-        reorderRows(r.rowid);
-        notify([](TableObserver* o) { o->stateChanged(); });
-        return;
-    }
-    const int row = cur_;
-    notify([row](TableObserver* o) { o->rowChanged(row); });
+    // Shown in the chosen order at once, the stored row still current; a row
+    // read before shows what the file holds now (another writer's values too).
+    if (inserted) reorderRows(key);
+    else refreshRow(key, reorder);
     notify([](TableObserver* o) { o->stateChanged(); });
 }
 
