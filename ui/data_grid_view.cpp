@@ -257,11 +257,14 @@ void DataGridView::mousePressEvent(QMouseEvent* event) {
         return QTableView::mousePressEvent(event);
     const QPersistentModelIndex clicked(at);
     endEditing();
+    bool left = false;
     {
         QScopedValueRollback guard(syncing_, true);
-        model_->moveTo(at.row());
+        left = model_->moveTo(at.row());
     }
-    if (!clicked.isValid()) return;  // the record clicked went (a new row left untouched)
+    // A row that refused to be left stays current (its refusal said why once);
+    // a record clicked that went (a new row left untouched) takes no click.
+    if (!left || !clicked.isValid()) return;
     scrollTo(clicked);
     const QPointF pos = QRectF(visualRect(clicked)).center();
     QMouseEvent again(event->type(), pos, mapToGlobal(pos), event->button(), event->buttons(), event->modifiers());
