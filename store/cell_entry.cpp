@@ -230,6 +230,10 @@ EntryOutcome enterCells(App& app, Table& t, const std::vector<EnteredRow>& rows)
 
     UstanovitRasVip(app, false);
     const bool sections = &t == app.dm.atTabl.get();
+    // A few rows of the cursor written: only they are read again afterwards.
+    std::vector<qint64> written;
+    if (out.rowsAdded == 0 && rows.size() <= 64)
+        for (const EnteredRow& r : rows) written.push_back(t.rowidAt(r.row));
     t.disableControls();
     Finally resume([&] { t.enableControls(); });
     qint64 land = 0;
@@ -242,7 +246,11 @@ EntryOutcome enterCells(App& app, Table& t, const std::vector<EnteredRow>& rows)
         t.requery();
         throw;
     }
-    t.requery();
+    if (written.empty() || !sections) {
+        t.requery();
+    } else {
+        for (size_t i = 0; i < written.size(); ++i) t.refreshRow(written[i], i + 1 == written.size());
+    }
     if (land != 0) t.locate(land);
     out.done = true;
     return out;

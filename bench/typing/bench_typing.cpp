@@ -8,7 +8,9 @@
 //   new row    a length typed into a new row at the bottom and Down: the
 //              section added and the next new row started;
 //   sort       the order switched between the internal counter and the
-//              section numbers.
+//              section numbers;
+//   paste      Ctrl+V of one number into a section's length;
+//   clear      Delete on a section's length.
 //
 // Each is repeated; the median and the slowest time are printed.
 //
@@ -17,8 +19,10 @@
 #include "bench/support/bench_app.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
+#include "ui/grid_clipboard.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,8 +40,10 @@ struct Grid {
     volm::ui::DataGridModel model;
     volm::ui::DataGridView view;
     volm::Table* sections = nullptr;
+    volm::ui::GridEditing* editing = nullptr;
 
     explicit Grid(volm::App& app) {
+        editing = new volm::ui::GridEditing(app, &view);
         model.setPerson(&app.person());
         model.setBlankRowWhenEmpty(true);
         view.setGridModel(&model);
@@ -58,11 +64,11 @@ struct Grid {
     void type(const QString& text) {
         for (QChar c : text) QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &view, c.toLatin1());
     }
-    // The time of the key that leaves the cell.
-    double leave(Qt::Key key) {
+    // The time of a key (one that leaves the cell, or a command's).
+    double leave(Qt::Key key, Qt::KeyboardModifiers mods = {}) {
         QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : &view;
         const auto start = Clock::now();
-        QTest::keyClick(to, key);
+        QTest::keyClick(to, key, mods);
         QApplication::processEvents();
         return seconds(start, Clock::now());
     }
@@ -119,6 +125,16 @@ int main(int argc, char** argv) {
             node.add(g.leave(Qt::Key_Down));
         }
         node.print("node", n);
+
+        Times paste, clear;
+        QApplication::clipboard()->setText(QStringLiteral("7,5\n"));
+        for (int k = 0; k < 20; ++k) {
+            g.go(n / 4 + k * 5, "ДлНаУчПод");
+            paste.add(g.leave(Qt::Key_V, Qt::ControlModifier));
+            clear.add(g.leave(Qt::Key_Delete));
+        }
+        paste.print("paste", n);
+        clear.print("clear", n);
 
         g.sections->setSort(QStringLiteral("id ASC"));
         g.go(g.model.rowCount() - 1, "ДлНаУчПод");
