@@ -76,8 +76,8 @@ bool comesAfterOrTies(const std::vector<SortTerm>& terms, const std::vector<QVar
     return true;
 }
 
-// A section row as the store on post writes it: every field but the key and the
-// repeated-data mark, ten pairs a statement, keyed by id.
+// A section row as the store on post writes it: the given fields (never the
+// key or the repeated-data mark), ten pairs a statement, keyed by id.
 void updateSection(Statements& st, const Table& t, const std::vector<int>& fields, const std::vector<QVariant>& values,
                    int idField) {
     const QString head = QStringLiteral("UPDATE ") + quoteIdentifier(t.tableName()) + QStringLiteral(" SET ");
@@ -124,9 +124,6 @@ qint64 writeSections(Table& t, const std::vector<EnteredRow>& rows, const std::v
     const int markField = t.fieldIndex(QStringLiteral("Заполн_Уч"));
     if (idField < 0 || startField < 0 || endField < 0)
         throw DatabaseError(QStringLiteral("Таблица участков не содержит полей id, НачУзел и КонУзел."));
-    std::vector<int> stored;
-    for (int f = 1; f < t.fieldCount(); ++f)
-        if (f != markField && f != idField) stored.push_back(f);
 
     qint64 first = 0;
     bool anyNew = false;
@@ -139,9 +136,15 @@ qint64 writeSections(Table& t, const std::vector<EnteredRow>& rows, const std::v
         for (int f = 0; f < t.fieldCount(); ++f) values[size_t(f)] = t.valueAt(rows[i].row, f);
         if (values[size_t(idField)].isNull())
             throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));
-        for (const auto& [f, v] : converted[i])
-            if (f != idField) values[size_t(f)] = v;  // a row keeps its key
-        updateSection(st, t, stored, values, idField);
+        // Only the cells of the block are written: a value another writer
+        // stored in the row meanwhile stays.
+        std::vector<int> written;
+        for (const auto& [f, v] : converted[i]) {
+            if (f == idField || f == markField) continue;  // a row keeps its key
+            values[size_t(f)] = v;
+            written.push_back(f);
+        }
+        if (!written.empty()) updateSection(st, t, written, values, idField);
         if (i == 0) first = values[size_t(idField)].toLongLong();
     }
     if (!anyNew) return first;
@@ -227,6 +230,10 @@ EntryOutcome enterCells(App& app, Table& t, const std::vector<EnteredRow>& rows)
 
     UstanovitRasVip(app, false);
     const bool sections = &t == app.dm.atTabl.get();
+    // A few rows of the cursor written: only they are read again afterwards.
+    std::vector<qint64> written;
+    if (out.rowsAdded == 0 && rows.size() <= 64)
+        for (const EnteredRow& r : rows) written.push_back(t.rowidAt(r.row));
     t.disableControls();
     Finally resume([&] { t.enableControls(); });
     qint64 land = 0;
@@ -239,7 +246,11 @@ EntryOutcome enterCells(App& app, Table& t, const std::vector<EnteredRow>& rows)
         t.requery();
         throw;
     }
-    t.requery();
+    if (written.empty() || !sections) {
+        t.requery();
+    } else {
+        for (size_t i = 0; i < written.size(); ++i) t.refreshRow(written[i], i + 1 == written.size());
+    }
     if (land != 0) t.locate(land);
     out.done = true;
     return out;

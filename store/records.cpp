@@ -113,24 +113,32 @@ void ZapisatUchastok(App& app) {
     if (!t || !t->isOpen()) return;
     if (t->recordCount() == 0 && t->state() != Table::State::Insert) return;
     app.editors().flushEditors();
+    // A new row nothing was typed into is no section of the person's: it goes.
+    if (t->state() == Table::State::Insert && !t->modified()) {
+        t->cancel();
+        return;
+    }
 
     // A row whose key could not be generated is refused rather than stored
     // under key 0: every section keeps a positive key of its own.
     const QVariant idValue = t->value(QStringLiteral("id"));
     if (idValue.isNull())
         throw DatabaseError(QStringLiteral("Поле id участка не заполнено: участок не может быть сохранен."));
-    const qint64 id = idValue.toLongLong();
 
+    // A new row is written whole; of a row read from the file only what was
+    // changed, so that a value another writer stored meanwhile stays.
+    const bool inserting = t->state() == Table::State::Insert;
     std::vector<int> fields;
-    for (int i = 1; i < t->fieldCount(); ++i) fields.push_back(i);
-    storeRow(*t, fields, t->state() == Table::State::Insert);
-
-    t->cancel();
-    t->requery();
-    // Back to the stored row; should it be gone (a statement of another command
-    // removed it), the first row stays current.
-    const int r = rowWithId(*t, id);
-    if (r >= 0) t->setCurrentRow(r);
+    if (inserting) {
+        for (int i = 1; i < t->fieldCount(); ++i) fields.push_back(i);
+    } else {
+        for (int i : t->changedFields())
+            if (i > 0) fields.push_back(i);
+    }
+    if (inserting || !fields.empty()) storeRow(*t, fields, inserting);
+    // The cursor shows the row as the file holds it, browsing on it; should it
+    // be gone (a statement of another command removed it), it leaves the cursor.
+    t->acceptStored(fields);
 }
 
 void OchistitTablicu(Table& t) {
@@ -160,34 +168,38 @@ qint64 nextSectionKey(const std::vector<qint64>& sortedKeys) {
 
 void newSectionRow(App& app, Table& sections) {
     runReported(app.person(), [&](ErrorContext& ctx) {
+        // What a second cursor on the file would show, read without reading
+        // the rows: the end node of the last row in the grid's order, and the
+        // keys in use.
         ctx = QStringLiteral("Ошибка при генерации значений номеров начального и конечного узла участка.");
-        Table keys(app.dm.acGR, QStringLiteral("Табл"));
-        keys.setSort(sections.sort());
-        keys.open();
+        Database& db = app.dm.acGR;
+        auto last = db.query(QStringLiteral("SELECT КонУзел FROM (SELECT КонУзел, row_number() OVER (ORDER BY %1) AS n "
+                                            "FROM Табл) ORDER BY n DESC LIMIT 1")
+                                 .arg(sortTerms(sections.sort(), sections.fields())));
+        last->open();
         qint64 a = 0;
-        if (!keys.isEmpty()) {
-            keys.last();
-            const QVariant end = keys.value(QStringLiteral("КонУзел"));
-            if (!end.isNull()) a = end.toLongLong();
-        }
+        if (!last->isEmpty() && !last->valueAt(0, 0).isNull()) a = last->valueAt(0, 0).toLongLong();
         sections.setValue(QStringLiteral("НачУзел"), a);
         if (a < 32767) sections.setValue(QStringLiteral("КонУзел"), a + 1);
 
         ctx = QStringLiteral("Ошибка при генерации значения ключевого поля.");
-        keys.setSort(QStringLiteral("id ASC"));
         std::vector<qint64> used;
-        used.reserve(size_t(keys.rowCount()));
-        const int idField = keys.fieldIndex(QStringLiteral("id"));
-        for (int r = 0; r < keys.rowCount(); ++r) {
-            const QVariant v = keys.valueAt(r, idField);
-            if (!v.isNull()) used.push_back(v.toLongLong());
+        auto highest = db.query(QStringLiteral("SELECT max(id) FROM Табл"));
+        highest->open();
+        const QVariant top = highest->valueAt(0, 0);
+        if (!top.isNull() && top.toLongLong() < kMaxSectionKey) {
+            used.push_back(top.toLongLong());  // the next key follows the highest
+        } else if (!top.isNull()) {
+            auto keys = db.query(QStringLiteral("SELECT id FROM Табл WHERE id IS NOT NULL ORDER BY id"));
+            keys->open();
+            used.reserve(size_t(keys->rowCount()));
+            for (int r = 0; r < keys->rowCount(); ++r) used.push_back(keys->valueAt(r, 0).toLongLong());
         }
         const qint64 key = nextSectionKey(used);
         if (key != 0)
             sections.setValue(QStringLiteral("id"), key);
         else
             app.person().message(QStringLiteral("Невозможно сгенерировать значение ключевого поля."));
-        keys.close();
     });
 }
 

@@ -40,9 +40,11 @@ std::vector<BoundStatement> updateStatements(const Table& t, const std::vector<i
 // statements, in one transaction. A failure leaves the file as it was.
 void storeRow(const Table& t, const std::vector<int>& fields, bool insertKey);
 
-// Stores the current section row through SQL (an INSERT of its key first when
-// the row is new) in one transaction, then re-reads the table and returns to
-// that row. A failure leaves both the file and the row being edited as they were.
+// Stores the current section row through SQL (an INSERT of its key and every
+// field when the row is new, the changed fields of a row read from the file) in
+// one transaction, then re-reads that row by its key and browses on it. A
+// failure leaves both the file and the row being edited as they were. A new
+// row nothing was typed into is cancelled, leaving nothing in the file.
 void ZapisatUchastok(App& app);
 
 // The 0-based row of t whose id is this key; -1 when there is none.

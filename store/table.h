@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+struct sqlite3;
+
 namespace volm {
 
 class Database;
@@ -131,6 +133,17 @@ public:
     void post();
     void cancel();
     void requery();  // re-reads every row; the first row becomes current
+    // The fields of the row being edited whose values differ from those read
+    // (of a row being inserted: those not Null).
+    std::vector<int> changedFields() const;
+    // The row being edited or inserted was written to the file by the caller
+    // (these fields of it): the cursor browses on it again as the file holds
+    // it now, re-read by its key, in its place in the order.
+    void acceptStored(const std::vector<int>& storedFields);
+    // Re-reads the row with this key from the file, without re-reading the
+    // others; with reorder, the rows are put in the sort order again (the row
+    // stays current). A row gone from the file leaves the cursor; false then.
+    bool refreshRow(qint64 rowid, bool reorder = false);
     void remove();   // deletes the current row (before-delete may refuse)
     State state() const { return state_; }
     bool modified() const { return modified_; }
@@ -155,6 +168,10 @@ private:
     };
     void readFields();
     void readRows();
+    QString selectSql(const QString& tail) const;
+    sqlite3* connection() const;
+    // The rows in the sort order again, by their keys; keep stays current.
+    void reorderRows(qint64 keep);
     // The rows, read first when they are still to be read; a failed read
     // throws DatabaseError and leaves them to be read again.
     std::vector<Row>& rows() const;

@@ -42,6 +42,8 @@ QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
         auto* combo = new QComboBox(parent);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
+        // What is typed stays as typed: no item completes it ("1" is not "10").
+        combo->setCompleter(nullptr);
         combo->addItems(items);
         combo->setMaxVisibleItems(16);
         if (combo->lineEdit()) combo->lineEdit()->setAlignment(align);
@@ -67,6 +69,12 @@ QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 }
 
 void DataGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    // What the person has typed stays: the row changing under the editor (the
+    // first key stroke adds a new row and fills in its key and nodes) does not
+    // put the stored text back.
+    QLineEdit* line = qobject_cast<QLineEdit*>(editor);
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) line = combo->lineEdit();
+    if (line && line->isModified()) return;
     // The text is selected whole, so that typing replaces it, in the line edit
     // of a drop-down as in a plain cell.
     const QString text = index.data(Qt::EditRole).toString();
@@ -107,6 +115,12 @@ bool DataGridDelegate::eventFilter(QObject* object, QEvent* event) {
             leave = Qt::Key_Tab;
         } else if (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && mods == Qt::ShiftModifier)) {
             leave = Qt::Key_Backtab;
+        } else if (mods == Qt::NoModifier && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                                              key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown)) {
+            // The vertical keys leave the cell as in a spreadsheet; only an open
+            // drop-down list (Alt+Down, F4, its arrow) walks its items with them.
+            auto* combo = qobject_cast<QComboBox*>(editor);
+            if (!(combo && combo->view() && combo->view()->isVisible())) leave = key->key();
         }
         if (leave) {
             Q_EMIT commitData(editor);

@@ -2,8 +2,9 @@
 // The cell editor of the data grids: a line edit, or an editable drop-down for
 // columns with a pick list and for Yes/No fields (offering their two texts).
 // The text typed goes to the model as it is; the model turns it into a value.
-// Enter and Tab in the editor move its text into the row and leave the cell as
-// the keys do in a spreadsheet: the view is told which way to go. Cells draw
+// Enter, Tab, Up, Down, PgUp and PgDn in the editor move its text into the row
+// and leave the cell as the keys do in a spreadsheet: the view is told which way
+// to go. A drop-down list walks its items with Up and Down only while it is open. Cells draw
 // the current cell framed (also on a highlighted row) and numbers whole: a
 // number wider than its cell loses decimals, never digits behind an ellipsis.
 #include <QPointer>
@@ -28,7 +29,7 @@ public:
 
 Q_SIGNALS:
     // The editor was left with Enter (Qt::Key_Down), Tab or Shift+Tab (Qt::Key_Tab,
-    // Qt::Key_Backtab) after its text went to the model.
+    // Qt::Key_Backtab), Up, Down, PgUp or PgDn after its text went to the model.
     void leftByKey(int key);
 
 public:

@@ -4,6 +4,9 @@
 #include "store/person.h"
 
 #include <QDebug>
+#include <QHash>
+#include <QScopedValueRollback>
+#include <QSet>
 #include <cmath>
 
 namespace volm::ui {
@@ -23,7 +26,8 @@ void DataGridModel::setTable(Table* table) {
     table_ = table;
     if (table_) table_->addObserver(this);
     columns_ = mapColumns();
-    rows_ = table_ ? table_->rowCount() : 0;
+    keys_ = tableKeys();
+    rows_ = int(keys_.size());
     blankRow_ = rows_ == 0 && wantsBlankRow();
     if (blankRow_) rows_ = 1;
     indicatorRow_ = table_ ? table_->currentRow() : -1;
@@ -96,7 +100,7 @@ bool DataGridModel::wantsBlankRow() const {
 QString DataGridModel::shownText(int row, int column) const {
     const int f = fieldAt(column);
     if (displayDecimals_ < 0 || !table_ || f < 0 || f >= table_->fieldCount()) return displayText(row, column);
-    const QVariant v = table_->valueAt(row, f);
+    const QVariant v = table_->valueAt(tableRow(row), f);
     if (v.isNull() || (table_->fields()[size_t(f)].kind != FieldKind::Float && v.typeId() != QMetaType::Double))
         return displayText(row, column);
     QString t = locale_.toString(v.toDouble(), 'f', displayDecimals_);
@@ -151,7 +155,7 @@ QString DataGridModel::fieldNameAt(int column) const {
 QString DataGridModel::displayText(int row, int column) const {
     const int f = fieldAt(column);
     if (!table_ || f < 0 || f >= table_->fieldCount()) return {};
-    const QVariant v = table_->valueAt(row, f);
+    const QVariant v = table_->valueAt(tableRow(row), f);
     if (v.isNull()) return {};
     switch (table_->fields()[size_t(f)].kind) {
     case FieldKind::Bool: {
@@ -310,27 +314,94 @@ Qt::ItemFlags DataGridModel::flags(const QModelIndex& index) const {
 
 // --- the cursor's notices ---------------------------------------------------
 
+std::vector<qint64> DataGridModel::tableKeys() const {
+    std::vector<qint64> keys;
+    if (!table_ || !table_->isOpen()) return keys;
+    const int n = table_->rowCount();
+    keys.reserve(size_t(n));
+    for (int r = 0; r < n; ++r) keys.push_back(table_->rowidAt(r));
+    return keys;
+}
+
+int DataGridModel::tableRow(int row) const {
+    if (!remap_) return row;
+    if (row < 0 || row >= int(keys_.size())) return -1;
+    return remap_->value(keys_[size_t(row)], -1);
+}
+
 void DataGridModel::tableReset() {
     const std::vector<int> cols = mapColumns();
-    int rows = table_ ? table_->rowCount() : 0;
-    const bool blank = rows == 0 && blankRowWanted_ && !readOnly_ && table_ && table_->isOpen() &&
+    std::vector<qint64> keys = tableKeys();
+    const bool blank = keys.empty() && blankRowWanted_ && !readOnly_ && table_ && table_->isOpen() &&
                        !table_->readOnly() && !cols.empty();
-    if (blank) rows = 1;
-    if (cols == columns_ && rows == rows_ && blank == blankRow_) {
-        // Same shape (a requery after a store, a resumed display): repaint only.
-        if (rows_ > 0 && !columns_.empty())
-            Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
+    if (cols == columns_ && !blank && !blankRow_) {
+        // The same columns (a re-read, a new order, a resumed display): the rows
+        // follow their keys, and so do the current cell and the selection.
+        followKeys(std::move(keys));
         if (!columns_.empty()) Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
+    } else if (cols == columns_ && blank == blankRow_ && keys.empty()) {
+        if (rows_ > 0 && !columns_.empty()) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
     } else {
         const bool newColumns = cols != columns_;
         beginResetModel();
         columns_ = cols;
-        rows_ = rows;
+        keys_ = std::move(keys);
+        rows_ = blank ? 1 : int(keys_.size());
         blankRow_ = blank;
         endResetModel();
         if (newColumns) Q_EMIT layoutReset();  // other rows alone keep the widths as the person left them
     }
     currentChanged(table_ ? table_->currentRow() : -1);
+}
+
+// The rows now shown in the order of keys: rows gone are removed, rows new are
+// added at the end, then every row is moved to its place, the views' current
+// cells, selections and open editors going along with their rows.
+void DataGridModel::followKeys(std::vector<qint64> keys) {
+    QHash<qint64, int> at;
+    at.reserve(int(keys.size()));
+    for (int i = 0; i < int(keys.size()); ++i) at.insert(keys[size_t(i)], i);
+    QScopedValueRollback<const QHash<qint64, int>*> remap(remap_, &at);
+    QScopedValueRollback changing(announced_, true);  // the views' own moves meanwhile are not the person's
+
+    for (int last = int(keys_.size()) - 1; last >= 0;) {
+        if (at.contains(keys_[size_t(last)])) {
+            --last;
+            continue;
+        }
+        int first = last;
+        while (first > 0 && !at.contains(keys_[size_t(first - 1)])) --first;
+        beginRemoveRows({}, first, last);
+        keys_.erase(keys_.begin() + first, keys_.begin() + last + 1);
+        rows_ = int(keys_.size());
+        if (indicatorRow_ >= rows_) indicatorRow_ = -1;
+        endRemoveRows();
+        last = first - 1;
+    }
+    if (keys_.size() < keys.size()) {
+        QSet<qint64> held(keys_.begin(), keys_.end());
+        std::vector<qint64> added;
+        for (qint64 k : keys)
+            if (!held.contains(k)) added.push_back(k);
+        beginInsertRows({}, rows_, rows_ + int(added.size()) - 1);
+        keys_.insert(keys_.end(), added.begin(), added.end());
+        rows_ = int(keys_.size());
+        endInsertRows();
+    }
+    if (keys_ != keys) {
+        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList before = persistentIndexList();
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const QModelIndex& i : before) {
+            const int row = i.row() < int(keys_.size()) ? at.value(keys_[size_t(i.row())], -1) : -1;
+            after << (row >= 0 ? index(row, i.column()) : QModelIndex());
+        }
+        changePersistentIndexList(before, after);
+        keys_ = std::move(keys);
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+    if (rows_ > 0 && !columns_.empty()) Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, int(columns_.size()) - 1));
 }
 
 void DataGridModel::currentChanged(int row) {
@@ -343,6 +414,7 @@ void DataGridModel::currentChanged(int row) {
 
 void DataGridModel::rowChanged(int row) {
     if (row < 0 || row >= rows_ || columns_.empty()) return;
+    if (!blankRow_ && row < int(keys_.size()) && table_) keys_[size_t(row)] = table_->rowidAt(row);  // a new row's key
     Q_EMIT dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
 }
 
@@ -356,16 +428,18 @@ void DataGridModel::rowAboutToBeInserted(int row) {
     if (announced_) beginInsertRows({}, row, row);
 }
 
-void DataGridModel::rowInserted(int) {
+void DataGridModel::rowInserted(int row) {
     if (blankTaken_) {
         blankTaken_ = false;
         blankRow_ = false;
+        keys_ = tableKeys();
         rowChanged(0);
         Q_EMIT headerDataChanged(Qt::Vertical, 0, 0);
         return;
     }
     if (!announced_) return tableReset();
     announced_ = false;
+    keys_.insert(keys_.begin() + row, table_->rowidAt(row));
     ++rows_;
     endInsertRows();
 }
@@ -378,10 +452,11 @@ void DataGridModel::rowAboutToBeRemoved(int row) {
     if (announced_) beginRemoveRows({}, row, row);
 }
 
-void DataGridModel::rowRemoved(int) {
+void DataGridModel::rowRemoved(int row) {
     if (blankComing_) {
         blankComing_ = false;
         blankRow_ = true;
+        keys_.clear();
         indicatorRow_ = -1;
         rowChanged(0);
         Q_EMIT headerDataChanged(Qt::Vertical, 0, 0);
@@ -389,6 +464,7 @@ void DataGridModel::rowRemoved(int) {
     }
     if (!announced_) return tableReset();
     announced_ = false;
+    keys_.erase(keys_.begin() + row);
     --rows_;
     if (indicatorRow_ >= rows_) indicatorRow_ = -1;
     endRemoveRows();
@@ -404,6 +480,7 @@ void DataGridModel::tableDestroyed() {
     beginResetModel();
     table_ = nullptr;
     columns_.clear();
+    keys_.clear();
     rows_ = 0;
     blankRow_ = false;
     indicatorRow_ = -1;

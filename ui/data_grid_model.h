@@ -4,11 +4,14 @@
 // row; the model reads values through Table::valueAt (so thirty thousand rows
 // cost nothing until they are painted), turns them into display texts (Yes/No
 // fields as their own texts, numbers in the person's locale) and hands typed
-// texts back to the cursor. It follows the cursor through TableObserver: one
-// changed row repaints that row, a requery with the same shape only repaints.
+// texts back to the cursor. It keeps its rows by their keys and follows the
+// cursor through TableObserver: one changed row repaints that row; a re-read or
+// a new order moves the rows by their keys, so that the views' current cell and
+// selection stay on the same records.
 #include "store/table.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
 #include <functional>
@@ -131,6 +134,10 @@ private:
     void tableDestroyed() override;
 
     std::vector<int> mapColumns() const;
+    std::vector<qint64> tableKeys() const;
+    // The cursor's row that a row of the model shows.
+    int tableRow(int row) const;
+    void followKeys(std::vector<qint64> keys);
     bool wantsBlankRow() const;
     void looksChanged();
     void report(const QString& text) const;
@@ -139,6 +146,10 @@ private:
     Table* table_ = nullptr;
     QStringList fixedFields_;
     std::vector<int> columns_;   // field index of each column
+    std::vector<qint64> keys_;   // the key of each row shown, in the order shown
+    // While the rows are being moved to the cursor's new order: the cursor's
+    // row of each key.
+    const QHash<qint64, int>* remap_ = nullptr;
     int rows_ = 0;               // rows as last announced to the views
     bool announced_ = false;     // an insertion or removal is between its two notices
     int indicatorRow_ = -1;      // row whose title shows the cursor mark

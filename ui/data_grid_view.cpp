@@ -3,6 +3,7 @@
 #include "ui/data_grid_delegate.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -175,6 +176,16 @@ void DataGridView::keyPressEvent(QKeyEvent* event) {
     if (onKey) onKey(virtualKeyCode(event->key()));
     Table* t = model_ ? model_->table() : nullptr;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    // Alt+Down or F4 on a cell with a drop-down list opens the cell with its list.
+    const bool listKey = (event->key() == Qt::Key_F4 && mods == Qt::NoModifier) ||
+                         (event->key() == Qt::Key_Down && mods == Qt::AltModifier);
+    if (t && t->isOpen() && listKey && !isEditingCell() && currentIndex().isValid() &&
+        !model_->lookOf(currentIndex().column()).pickList.isEmpty()) {
+        edit(currentIndex());
+        if (auto* combo = qobject_cast<QComboBox*>(delegate_->currentEditor())) combo->showPopup();
+        event->accept();
+        return;
+    }
     if (t && t->isOpen()) {
         switch (event->key()) {
         case Qt::Key_Insert:
@@ -205,7 +216,8 @@ void DataGridView::keyPressEvent(QKeyEvent* event) {
             // Up on the first row goes nowhere, but leaves the row all the same.
             if (mods == Qt::NoModifier && currentIndex().row() == 0) {
                 endEditing();
-                if (t->editing()) model_->postRow();
+                // A new row nothing was typed into goes, as it does when left downward.
+                if (t->editing()) t->modified() ? model_->postRow() : model_->cancelRow();
                 event->accept();
                 return;
             }
@@ -232,6 +244,31 @@ void DataGridView::keyPressEvent(QKeyEvent* event) {
     }
     QScopedValueRollback arrow(arrowMove_, event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
     QTableView::keyPressEvent(event);
+}
+
+// A click on another row while this one is being edited: the row is left
+// first (storing it may move rows), and the click then goes to the record
+// clicked wherever it now stands, so that a Ctrl+click marks that record.
+void DataGridView::mousePressEvent(QMouseEvent* event) {
+    Table* t = model_ ? model_->table() : nullptr;
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (!t || !t->isOpen() || !t->editing() || !at.isValid() || at.row() == currentIndex().row() ||
+        event->button() != Qt::LeftButton)
+        return QTableView::mousePressEvent(event);
+    const QPersistentModelIndex clicked(at);
+    endEditing();
+    bool left = false;
+    {
+        QScopedValueRollback guard(syncing_, true);
+        left = model_->moveTo(at.row());
+    }
+    // A row that refused to be left stays current (its refusal said why once);
+    // a record clicked that went (a new row left untouched) takes no click.
+    if (!left || !clicked.isValid()) return;
+    scrollTo(clicked);
+    const QPointF pos = QRectF(visualRect(clicked)).center();
+    QMouseEvent again(event->type(), pos, mapToGlobal(pos), event->button(), event->buttons(), event->modifiers());
+    QTableView::mousePressEvent(&again);
 }
 
 // Down on the last row: a new row after it, unless the row being inserted there
@@ -277,6 +314,7 @@ void DataGridView::currentChanged(const QModelIndex& current, const QModelIndex&
 
 void DataGridView::followCursor(int row) {
     if (syncing_ || !model_ || !selectionModel()) return;
+    if (row < 0 && model_->rowCount() == 1 && model_->isBlankRow(0)) row = 0;  // an emptied grid: typing starts a row
     if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0) return;
     if (currentIndex().isValid() && currentIndex().row() == row) return;
     QScopedValueRollback guard(syncing_, true);

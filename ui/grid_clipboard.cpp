@@ -146,16 +146,19 @@ void GridEditing::copy() const {
 bool GridEditing::paste() { return pasteText(QApplication::clipboard()->text()); }
 
 // The pending edit reaches the file first; the row to start from is then the
-// cursor's (a blank row or an untouched new row: the first new row).
+// cursor's (a blank row or an untouched new row: the first new row after the last).
 bool GridEditing::prepare(int& firstRow) {
     DataGridModel* m = view_->gridModel();
     Table* t = m ? m->table() : nullptr;
     if (!t || !t->isOpen() || m->isReadOnly() || t->readOnly()) return false;
     view_->endEditing();
-    if (t->state() == Table::State::Insert && !t->modified()) m->cancelRow();
+    // A new row left untouched goes, and the block goes into new rows in its
+    // place: never over the rows it was started beside.
+    const bool untouchedNewRow = t->state() == Table::State::Insert && !t->modified();
+    if (untouchedNewRow && !m->cancelRow()) return false;
     if (t->editing() && !m->postRow()) return false;
-    if (t->rowCount() == 0) {
-        firstRow = 0;
+    if (t->rowCount() == 0 || untouchedNewRow) {
+        firstRow = t->rowCount();
         return true;
     }
     const QModelIndex cur = view_->currentIndex();
@@ -237,8 +240,12 @@ bool GridEditing::pasteText(const QString& text) {
 bool GridEditing::clearCells() {
     DataGridModel* m = view_->gridModel();
     Table* t = m ? m->table() : nullptr;
+    if (!t) return false;
+    // The cells of a new row nothing was typed into are empty already; no
+    // other row's cell is cleared in their place.
+    if (view_->selectedRowNumbers().isEmpty() && t->state() == Table::State::Insert && !t->modified()) return false;
     int ignored = 0;
-    if (!t || !prepare(ignored)) return false;
+    if (!prepare(ignored)) return false;
     std::vector<int> columns;
     QList<int> rowNumbers = view_->selectedRowNumbers();
     auto clearable = [&](int c) { return editable(c) && !keyFields_.contains(m->fieldNameAt(c), Qt::CaseInsensitive); };

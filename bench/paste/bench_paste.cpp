@@ -10,13 +10,9 @@
 //
 //   volm_bench_paste [ROWS]
 #include "bench/calc/network_generator.h"
-#include "bench/support/bench_support.h"
-#include "formulas/catalogue_check.h"
+#include "bench/support/bench_app.h"
 #include "formulas/formula_check.h"
 #include "formulas/table_structure.h"
-#include "store/app.h"
-#include "store/database.h"
-#include "store/startup.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
 #include "ui/grid_clipboard.h"
@@ -39,18 +35,10 @@ struct Outcome {
 };
 
 Outcome timedPaste(const QString& programDir, const QString& calc, const QString& text) {
-    {
-        volm::Database settings;
-        settings.open(QDir(programDir).filePath(QStringLiteral("Nastr.mdb")));
-        settings.exec(QStringLiteral("UPDATE Настройки SET ФайлГР='") + calc + QStringLiteral("'"));
-    }
+    volm::bench::nameInSettings(programDir, calc);
     volm::bench::QuietPerson person;
     volm::App app(programDir, person);
-    volm::useFormulaCheck(app);
-    if (!volm::startUp(app)) {
-        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(person.messages.join(QLatin1Char('\n'))));
-        return {};
-    }
+    if (!volm::bench::started(app, person)) return {};
     Outcome out;
     {
         volm::ui::DataGridModel model;

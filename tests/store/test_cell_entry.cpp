@@ -64,6 +64,20 @@ TEST_F(CellEntry, ExistingAndNewRowsStoredAsTypedOnes) {
     EXPECT_FALSE(sections().controlsDisabled());
 }
 
+// Only the cells of the block are written: what another writer stored in the
+// same rows stays, and the cursor shows it.
+TEST_F(CellEntry, CellsOutsideTheBlockKeepAnotherWritersValues) {
+    Database other;
+    other.open(calc);
+    other.exec("UPDATE Табл SET РасхПод = 0.2, ДлНаУчПод = 11 WHERE id = 1");
+    const EntryOutcome out = enterCells(*app, sections(), {row(0, {{"ГеодВысНач", "0,3"}})});
+    ASSERT_TRUE(out.done) << out.fault.message.toStdString();
+    EXPECT_DOUBLE_EQ(stored("ГеодВысНач", 1).toDouble(), 0.3);
+    EXPECT_DOUBLE_EQ(stored("РасхПод", 1).toDouble(), 0.2);
+    EXPECT_DOUBLE_EQ(stored("ДлНаУчПод", 1).toDouble(), 11.0);
+    EXPECT_DOUBLE_EQ(sections().valueAt(0, field("РасхПод")).toDouble(), 0.2);
+}
+
 TEST_F(CellEntry, NewRowsFollowTheNodeOrderWhenSortedByNodes) {
     sections().setSort("НачУзел ASC, КонУзел ASC");
     // Rows 0 -> 1, 1 -> 2, 2 -> 7; a new row 9 -> 10 pasted first comes last in that order.

@@ -131,6 +131,11 @@ TEST_F(Records, ZapisatUchastokInsertsANewRowFirst) {
     Table& t = *app->dm.atTabl;
     ZapisatUchastok(*app);  // empty and not inserting: nothing
     EXPECT_EQ(fileValue(calc, "SELECT count(*) FROM Табл").toInt(), 0);
+    t.append();  // a new row nothing was typed into: it goes
+    ZapisatUchastok(*app);
+    EXPECT_EQ(t.state(), Table::State::Browse);
+    EXPECT_EQ(t.recordCount(), 0);
+    EXPECT_EQ(fileValue(calc, "SELECT count(*) FROM Табл").toInt(), 0);
 
     t.append();  // id 1, nodes 0 -> 1
     t.setValue("РасхПод", 3.25);

@@ -226,6 +226,43 @@ TEST_F(TableTest, APostedRowTakesItsPlaceInTheSortOrderAndStaysCurrent) {
     t.removeObserver(&r);
 }
 
+// The new row's place, the event's defaults, and a row re-read by its key.
+TEST_F(TableTest, NewRowsFollowTheStoredOneAndRowsAreReReadByKey) {
+    Table t(db, "УзлыТС");
+    t.open();
+    t.afterInsert = [](Table& tt) { tt.setValue("ГеодВыс", 1.0); };
+    t.last();
+    t.append();
+    // What the event filled in is no change: left untouched, the row goes.
+    EXPECT_FALSE(t.modified());
+    t.first();
+    EXPECT_EQ(t.rowCount(), 3);
+    // Appending while a typed new row is at the end: it is stored first and the
+    // next one comes after it, never above it.
+    t.append();
+    t.setValue("Nуз", 4);
+    t.append();
+    EXPECT_EQ(t.currentRow(), 4);
+    t.setValue("Nуз", 5);
+    t.post();
+    EXPECT_EQ(nodes(t), (QList<int>{3, 1, 2, 4, 5}));
+
+    // Only what changed is written; the row is then as the file holds it.
+    t.first();  // node 3
+    const qint64 key = t.rowid();
+    db.exec("UPDATE УзлыТС SET ГеодВыс = 99 WHERE Nуз = 3");
+    t.setValue("Nуз", 30);
+    EXPECT_EQ(t.changedFields(), std::vector<int>{0});
+    t.post();
+    EXPECT_DOUBLE_EQ(t.value("ГеодВыс").toDouble(), 99.0);
+    EXPECT_DOUBLE_EQ(db.query("SELECT ГеодВыс FROM УзлыТС WHERE Nуз = 30")->value("ГеодВыс").toDouble(), 99.0);
+    EXPECT_EQ(t.value("Nуз").toInt(), 30);
+    // A row gone from the file leaves the cursor.
+    db.exec("DELETE FROM УзлыТС WHERE Nуз = 30");
+    EXPECT_FALSE(t.refreshRow(key));
+    EXPECT_EQ(nodes(t), (QList<int>{1, 2, 4, 5}));
+}
+
 struct TypedNumber {
     const char* typed;
     const char* field;

@@ -266,6 +266,21 @@ void TestDataGrid::leavingRowPosts() {
     // The cursor moved by a command: the view follows.
     p.t->first();
     QCOMPARE(view.currentIndex().row(), 0);
+
+    // A row that refuses to be left keeps the cursor and says why once, also
+    // when the click that tried to leave it lands on another row.
+    volm::test::FakePerson person;
+    model.setPerson(&person);
+    p.t->beforePost = [&person](Table&) {
+        person.message(QStringLiteral("отказ"));
+        throw volm::Abort();
+    };
+    typeInto(view, model.index(0, 4), QStringLiteral("снова"), kCommitInPlace);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(model.index(3, 1)).center());
+    QCOMPARE(person.messages, QStringList{QStringLiteral("отказ")});
+    QCOMPARE(p.t->currentRow(), 0);
+    QCOMPARE(view.currentIndex().row(), 0);
+    QCOMPARE(p.t->state(), Table::State::Edit);
 }
 
 void TestDataGrid::escapeCancelsRow() {
