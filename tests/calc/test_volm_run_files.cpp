@@ -147,6 +147,18 @@ TEST_F(RunnerFiles, MessagesKeepTheirCause) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("справочники ") + spr)) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QStringLiteral("Не удается открыть расчет"))) << r.err.toStdString();
 
+    // A settings file holding a trigger is refused before the runner writes to its copy.
+    const QString settings = prog.filePath(QStringLiteral("Nastr.mdb"));
+    execOn(settings, {QStringLiteral("CREATE TABLE Журнал (a)"),
+                      QStringLiteral("CREATE TRIGGER Следить AFTER UPDATE ON Настройки BEGIN "
+                                     "INSERT INTO Журнал VALUES (1); END")});
+    const QByteArray settingsBefore = fileBytes(settings);
+    r = run({c});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("триггер \"Следить\" и не может быть открыт как файл настроек")))
+        << r.err.toStdString();
+    EXPECT_EQ(fileBytes(settings), settingsBefore);
+
     // A settings file that exists but cannot be copied is not "not found".
     ASSERT_TRUE(QFile::setPermissions(prog.filePath(QStringLiteral("Nastr.mdb")), QFileDevice::Permissions()));
     QFile::remove(prog.filePath(QStringLiteral("Nastr.mdb")));
