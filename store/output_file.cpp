@@ -36,6 +36,8 @@ Noun noun(OutputKind kind) {
         return {"Отчет", "отчет"};
     case OutputKind::Chart:
         return {"График", "график"};
+    case OutputKind::Schematic:
+        return {"Схема сети", "схему сети"};
     }
     return {"Файл", "файл"};
 }

@@ -14,7 +14,7 @@ namespace volm {
 
 class App;
 
-enum class OutputKind { Text, Workbook, Report, Chart };
+enum class OutputKind { Text, Workbook, Report, Chart, Schematic };
 
 // The files no output may be written to: the calculation, the reference book
 // in use and every file of the program folder (absolute paths; empty: none).

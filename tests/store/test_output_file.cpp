@@ -111,7 +111,8 @@ TEST_F(OutputTargets, EveryKindRefusesTheSameFiles) {
         {"a link loop", loop, "не удается определить файл"},
         {"a name too long", data.filePath(QString(300, QLatin1Char('x'))), "слишком длинное"},
     };
-    for (const OutputKind kind : {OutputKind::Text, OutputKind::Workbook, OutputKind::Report, OutputKind::Chart}) {
+    for (const OutputKind kind :
+         {OutputKind::Text, OutputKind::Workbook, OutputKind::Report, OutputKind::Chart, OutputKind::Schematic}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.what) + " / kind " + std::to_string(int(kind)));
             const QString why = refusal(kind, c.name);
