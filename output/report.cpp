@@ -38,7 +38,9 @@ std::optional<ReportPages> buildReport(App& app, const std::function<void(int)>&
     if (precision) data.precision = std::clamp(*precision, 0, 7);
     const QString path = QDir(definitionDir.isEmpty() ? app.programDir() : definitionDir).filePath(definitionFileName(data.networkType));
     const Definition definition = Definition::load(path);
-    const std::string html = definition.render(data);
+    const std::string html = definition.render(data, [&progress] {
+        if (progress) progress(1);
+    });
     return ReportPages::layOut(html, progress);
 }
 
