@@ -60,7 +60,7 @@ struct Sink {
 }  // namespace
 
 std::string Definition::render(const ReportData& data, const std::function<void()>& tick) const {
-    ReportContext ctx(data);
+    ReportContext ctx(data, tick);
     std::string out;
     Sink sink{out, tick};
     impl_->tmpl.render(ctx, sink);
