@@ -58,6 +58,10 @@ void writeInPlace(App& app, const QString& target, std::optional<int> digits) {
         writeOutputFile(target, [&](QIODevice&, const QString& path) {
             begun = true;
             writeResultWorkbook(app, path, digits);
+            // The file is flushed and takes the old one's place; a stop asked
+            // for while it was closed leaves the old one.
+            app.person().status(kExportSavingStatus);
+            app.person().processEvents();
         });
     } catch (const FileError& e) {
         // Without its new file beside the target, the workbook cannot be created there.

@@ -234,9 +234,9 @@ TEST_F(RunnerOutputs, AFullDiskLeavesTheOldOutput) {
 // A large network's report killed at random moments (seeded), over an old
 // report: the file is always the old one or a complete new one, and the
 // calculation stays whole. A SIGTERM or SIGINT while the report is laid out
-// or written stops it: status 128 + the signal, the old report, no scratch
-// file beside it.
-TEST_F(RunnerOutputs, KillsAndStopsDuringTheReportLoseNothing) {
+// or written, or while the workbook is written, stops it: status 128 + the
+// signal, the old file, no scratch file beside it.
+TEST_F(RunnerOutputs, KillsAndStopsDuringTheOutputsLoseNothing) {
     const QString c = data.filePath(QStringLiteral("large.mdb"));
     ASSERT_TRUE(QFile::copy(prog.filePath(QStringLiteral("GidrRas.mdb")), c));
     QFile::setPermissions(c, QFile::permissions(c) | QFileDevice::WriteOwner);
@@ -257,7 +257,7 @@ TEST_F(RunnerOutputs, KillsAndStopsDuringTheReportLoseNothing) {
     const QByteArray complete = fileBytes(pdf);
     ASSERT_TRUE(complete.startsWith("%PDF") && complete.trimmed().endsWith("%%EOF"));
 
-    Tally tally{"kills and stops during the report"};
+    Tally tally{"kills and stops during the outputs"};
     QRandomGenerator random(20261211);
     for (int i = 0; i < 8; ++i) {
         put(pdf, old);
@@ -282,15 +282,26 @@ TEST_F(RunnerOutputs, KillsAndStopsDuringTheReportLoseNothing) {
         for (const QString& name : leftInTemporaryFolder()) QDir(tmp.filePath(name)).removeRecursively();
     }
 
-    // Stops: while the pages are laid out (the outcome is out) and while the
-    // file is written (its scratch file has appeared).
-    for (const bool writing : {false, true}) {
+    // Stops: while the report's pages are laid out (the outcome is out), while
+    // the report or the workbook is written (its scratch file has appeared).
+    struct Stop {
+        const char* what;
+        QString option, target;
+        bool writing;
+    };
+    const Stop stops[] = {{"laying out the report", QStringLiteral("--report"), pdf, false},
+                          {"writing the report", QStringLiteral("--report"), pdf, true},
+                          {"writing the workbook", QStringLiteral("--xlsx"), out.filePath(QStringLiteral("book.xlsx")), true}};
+    const auto scratchFiles = [&] {
+        return entries(out.path()).filter(QStringLiteral("~$"));
+    };
+    for (const Stop& stop : stops) {
         for (const int sig : {SIGTERM, SIGINT}) {
-            SCOPED_TRACE(std::to_string(sig) + (writing ? " writing" : " laying out"));
-            put(pdf, old);
+            SCOPED_TRACE(std::to_string(sig) + ' ' + stop.what);
+            put(stop.target, old);
             QProcess p;
             p.setProcessEnvironment(environment());
-            p.start(runner(), args);
+            p.start(runner(), {stop.option, stop.target, c});
             ASSERT_TRUE(p.waitForStarted());
             QElapsedTimer waited;
             waited.start();
@@ -298,13 +309,13 @@ TEST_F(RunnerOutputs, KillsAndStopsDuringTheReportLoseNothing) {
             while (waited.elapsed() < 120000) {
                 p.waitForReadyRead(5);
                 stdoutSoFar += p.readAllStandardOutput();
-                const bool ready = writing ? entries(out.path()).size() > 1 : stdoutSoFar.contains("успешно");
+                const bool ready = stop.writing ? !scratchFiles().isEmpty() : stdoutSoFar.contains("успешно");
                 if (ready || p.state() != QProcess::Running) break;
             }
             ::kill(pid_t(p.processId()), sig);
             ASSERT_TRUE(p.waitForFinished(60000));
             const RunResult r = finished(p);
-            const bool kept = fileBytes(pdf) == old && entries(out.path()) == QStringList{QStringLiteral("report.pdf")};
+            const bool kept = fileBytes(stop.target) == old && scratchFiles().isEmpty();
             const bool clear = !r.crashed && r.status == 128 + sig && r.err.contains(QStringLiteral("прерван"));
             EXPECT_TRUE(kept);
             EXPECT_TRUE(clear) << r.status << ' ' << r.err.toStdString();
