@@ -281,6 +281,9 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         normalCursor();
         out.status = RunOutcome::Status::Unexpected;
         out.text = faultText(e);
+        out.fileFault = dynamic_cast<const FileError*>(&e) != nullptr;
+        // The text's own name, not its scratch file's.
+        if (!opt.textFile.isEmpty() && !tempText.isEmpty()) out.text.replace(tempText, opt.textFile);
         person.message(out.text);
         return out;
     }

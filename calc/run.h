@@ -75,6 +75,9 @@ struct RunOutcome {
     // The id of the section a Fault is about (the section grid is left on its
     // row); 0 when the fault is about no one section.
     qint64 faultSection = 0;
+    // An Unexpected end came from a file that could not be written (the text:
+    // a full disk, a write error); the message names the file asked for.
+    bool fileFault = false;
     // Warnings of the regime checks after a successful run, one per broken rule.
     // The outcome display gets text followed by their block (outcomeWithWarnings).
     std::vector<QString> warnings;

@@ -3,6 +3,7 @@
 #include "store/app.h"
 #include "store/errors.h"
 #include "store/file_ops.h"
+#include "store/output_file.h"
 #include "store/scratch_lock.h"
 #include "store/startup.h"
 #include "store/user_folders.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 namespace volm::calc {
 
@@ -19,55 +19,37 @@ QString textFileName(const QString& chosen) {
     return chosen;
 }
 
-namespace {
-
-// A new empty file of the pattern's folder, left in place.
-QString freshFile(const QString& pattern) {
-    QTemporaryFile f(pattern);
-    f.setAutoRemove(false);
-    if (!f.open())
-        throw FileError(QStringLiteral("Не удается создать временный файл в папке ") +
-                        QFileInfo(pattern).absolutePath() + QStringLiteral(". ") + f.errorString());
-    return f.fileName();
-}
-
-}  // namespace
-
 QString textScratchPath(const App& app, const QString& target) {
-    if (!target.isEmpty()) {
-        const QFileInfo t(target);
-        return freshFile(t.absolutePath() + QStringLiteral("/~$") + t.fileName() + QStringLiteral(".XXXXXX"));
-    }
+    if (!target.isEmpty()) return scratchBeside(target);
     if (app.scratchLock && app.scratchLock->holdsFile()) return app.workPath(kCalcText);
-    return freshFile(app.workPath(QStringLiteral("~$XXXXXX.tx_")));
+    return newEmptyFile(app.workPath(QStringLiteral("~$XXXXXX.tx_")));
 }
 
-void moveCalcText(const QString& tempPath, const QString& target) {
-    // The text keeps the permissions of the file it replaces (a new one gets
-    // the usual ones rather than the temporary file's private ones).
-    const QFileInfo old(target);
-    QFile::setPermissions(tempPath, old.exists() ? old.permissions()
-                                                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                       QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    // One rename over the old file: a failed move leaves the old file as it was.
-    replaceFile(tempPath, target);
-}
+void moveCalcText(const QString& tempPath, const QString& target) { commitOutput(tempPath, target); }
 
 QString offerCalcTextSave(App& app, const QString& tempPath) {
     Person& person = app.person();
+    // The calculation's name with ".txt", in the folder the file dialogs open
+    // (not the program folder, where the text may not go).
+    const QString folder = calculationDialogFolder(app);
+    const QString proposed =
+        QDir(folder).filePath(QFileInfo(proposedOutputName(app.dm.acGR.path(), QStringLiteral(".txt"))).fileName());
     QString f = person.saveFileName(QStringLiteral("Сохранить текст расчета как..."),
                                     QStringLiteral("Текстовый документ (*.txt)|*.txt"),
-                                    calculationDialogFolder(app));
+                                    app.dm.acGR.path().isEmpty() ? folder : proposed);
     if (f.isEmpty()) return {};
-    f = textFileName(f);
-    if (inProgramFolder(app.programDir(), f)) {
-        person.message(QStringLiteral("Нельзя сохранить текст расчета в папку, в которую установлена программа."));
+    // A bare name is taken in the program folder, the current one of the window.
+    f = QDir(app.programDir()).absoluteFilePath(textFileName(f));
+    const QString destination = outputDestination(f);
+    if (const QString why = refusedOutputTarget(protectedFiles(app), OutputKind::Text, f, destination);
+        !why.isEmpty()) {
+        person.message(why);
         return {};
     }
     if (QFileInfo::exists(f) &&
         !person.ask(QStringLiteral("Файл \"") + f + QStringLiteral("\" уже существует. Заменить его?")))
         return {};
-    moveCalcText(tempPath, f);
+    moveCalcText(tempPath, destination);
     return f;
 }
 

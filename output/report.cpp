@@ -6,11 +6,12 @@
 #include "store/app.h"
 #include "store/command.h"
 #include "store/errors.h"
+#include "store/output_file.h"
 #include "store/startup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstring>
 #include <QFileInfo>
 #include <QPainter>
@@ -18,11 +19,12 @@
 
 namespace volm::report {
 
+const QString kReportTitle = QStringLiteral("Гидравлический расчет тепловой сети");
 const QString kNotComputedMessage = QStringLiteral(
     "Перед формированием отчета необходимо выполнить расчет (Команда: Данные / Выполнить расчет).");
 
 std::optional<ReportPages> buildReport(App& app, const std::function<void(int)>& progress,
-                                       const QString& definitionDir) {
+                                       const QString& definitionDir, std::optional<int> precision) {
     app.enterProgramDir();
     Table* sections = app.dm.atTabl.get();
     const bool suspend = sections && !sections->controlsDisabled();
@@ -32,10 +34,13 @@ std::optional<ReportPages> buildReport(App& app, const std::function<void(int)>&
     });
     SohranitDannie(app);
     if (!app.RasVip) return std::nullopt;
-    const ReportData data = gatherReportData(app);
+    ReportData data = gatherReportData(app);
+    if (precision) data.precision = std::clamp(*precision, 0, 7);
     const QString path = QDir(definitionDir.isEmpty() ? app.programDir() : definitionDir).filePath(definitionFileName(data.networkType));
     const Definition definition = Definition::load(path);
-    const std::string html = definition.render(data);
+    const std::string html = definition.render(data, [&progress] {
+        if (progress) progress(1);
+    });
     return ReportPages::layOut(html, progress);
 }
 
@@ -61,24 +66,19 @@ std::optional<ReportPages> prepareReport(App& app, const std::function<void(int)
 
 void writePdf(const ReportPages& pages, const QString& path, const std::function<void(int)>& progress) {
     const QString full = QFileInfo(path).absoluteFilePath();
-    {
-        // QPdfWriter does not tell when it cannot write: try the file first.
-        QFile probe(full);
-        if (!probe.open(QIODevice::WriteOnly))
-            throw FileError(QStringLiteral("Не удается записать файл \"") + full + QStringLiteral("\": ") +
-                            probe.errorString());
-    }
-    QPdfWriter writer(full);
-    writer.setTitle(QStringLiteral("Гидравлический расчет тепловой сети"));
-    writer.setCreator(QStringLiteral("ВОЛМ 1.0"));
-    writer.setResolution(pages.resolution());
-    writer.setPageLayout(pages.pageLayout());
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw FileError(QStringLiteral("Не удается записать файл \"") + full + QStringLiteral("\"."));
-    pages.paint(painter, writer, progress);
-    if (!painter.end())
-        throw FileError(QStringLiteral("Не удается записать файл \"") + full + QStringLiteral("\"."));
+    writeOutputFile(full, [&](QIODevice& device, const QString&) {
+        QPdfWriter writer(&device);
+        writer.setTitle(kReportTitle);
+        writer.setCreator(QStringLiteral("ВОЛМ 1.0"));
+        writer.setResolution(pages.resolution());
+        writer.setPageLayout(pages.pageLayout());
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw FileError(QStringLiteral("Не удается записать файл \"") + full + QStringLiteral("\"."));
+        pages.paint(painter, writer, progress);
+        if (!painter.end())
+            throw FileError(QStringLiteral("Не удается записать файл \"") + full + QStringLiteral("\"."));
+    });
 }
 
 std::unique_ptr<QCoreApplication> headlessApplication(int& argc, char** argv) {
@@ -89,12 +89,15 @@ std::unique_ptr<QCoreApplication> headlessApplication(int& argc, char** argv) {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-QString writeReportFile(App& app, const QString& definitionDir, const QString& pdfPath) {
+QString writeReportFile(App& app, const QString& definitionDir, const QString& pdfPath,
+                        const std::function<void(int)>& progress, std::optional<int> precision) {
     try {
-        const std::optional<ReportPages> pages = buildReport(app, {}, definitionDir);
+        const std::optional<ReportPages> pages = buildReport(app, progress, definitionDir, precision);
         if (!pages) return kNotComputedMessage;
-        writePdf(*pages, pdfPath);
+        writePdf(*pages, pdfPath, progress);
         return {};
+    } catch (const Abort&) {
+        throw;
     } catch (const Error& e) {
         return e.message();
     } catch (const std::exception& e) {

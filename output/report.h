@@ -19,6 +19,7 @@ class App;
 
 namespace report {
 
+extern const QString kReportTitle;         // "Гидравлический расчет тепловой сети", the PDF's title
 extern const QString kNotComputedMessage;  // "Перед формированием отчета необходимо выполнить расчет ..."
 
 // The steps of the command before its output: makes the program folder the
@@ -33,11 +34,14 @@ std::optional<ReportPages> prepareReport(App& app, const std::function<void(int 
 
 // The same without any message or status: throws volm::Error (ReportError for
 // the definition) and returns nothing when the calculation is not done.
-// definitionDir: the folder of the definitions, the program folder when empty.
+// definitionDir: the folder of the definitions, the program folder when empty;
+// precision: the digits of the values, the settings' ТочностьЧиселВОтч when unset.
 std::optional<ReportPages> buildReport(App& app, const std::function<void(int page)>& progress = {},
-                                       const QString& definitionDir = {});
+                                       const QString& definitionDir = {}, std::optional<int> precision = std::nullopt);
 
-// Writes the pages to a PDF file. Throws FileError when the file cannot be written.
+// Writes the pages to a PDF file, replacing the old one only when complete.
+// Throws FileError when the file cannot be written; progress may throw (Abort
+// to stop), which leaves the old file as it was.
 void writePdf(const ReportPages& pages, const QString& path, const std::function<void(int page)>& progress = {});
 
 // For the headless runner. The application object: a QGuiApplication on the
@@ -46,7 +50,11 @@ void writePdf(const ReportPages& pages, const QString& path, const std::function
 std::unique_ptr<QCoreApplication> headlessApplication(int& argc, char** argv);
 // Writes the report of the computed calculation to a PDF file with the
 // definitions of definitionDir. Returns the error text, empty on success.
-QString writeReportFile(App& app, const QString& definitionDir, const QString& pdfPath);
+// progress(n) is told as page n is laid out and drawn; an Abort it throws
+// passes through, leaving the old file. precision as for buildReport.
+QString writeReportFile(App& app, const QString& definitionDir, const QString& pdfPath,
+                        const std::function<void(int page)>& progress = {},
+                        std::optional<int> precision = std::nullopt);
 
 }  // namespace report
 }  // namespace volm

@@ -110,7 +110,8 @@ int valueChars(const Dataset& ds, int field, int precision) {
 
 }  // namespace
 
-ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::object) {
+ReportContext::ReportContext(const ReportData& d, std::function<void()> tick)
+    : d_(d), tick_(std::move(tick)), root_(MData::type::object) {
     const int p = d.precision;
     const QChar sep = d.separator;
     for (size_t f = 0; f < d.tabl.fields.size(); ++f) tablFields_.emplace(u8(d.tabl.fields[f].name), int(f));
@@ -130,6 +131,7 @@ ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::ob
     root_.set("rcTabl", markers(d.tabl.rows.size()));
     MData konMag(MData::type::list);
     for (size_t r = 0; r < d.konMag.rows.size(); ++r) {
+        tickEvery(r);
         MData row = rowObject(d.konMag, r, p, sep);
         row.set("Путь", u8(d.mainPaths[r]));
         konMag.push_back(row);
@@ -221,6 +223,7 @@ ReportContext::ReportContext(const ReportData& d) : d_(d), root_(MData::type::ob
     root_.set("СтолбцыМаг", mainTitles);
     MData mains(MData::type::list);
     for (size_t r = 0; r < d.konMag.rows.size(); ++r) {
+        tickEvery(r);
         MData m(MData::type::object);
         m.set("Номер", u8(QString::fromStdString(
                            valueText(d.konMag.value(int(r), QStringLiteral("id_m")), FieldKind::Integer, p, sep))));

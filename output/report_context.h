@@ -7,6 +7,7 @@
 #include <kainjow/mustache.hpp>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,7 +20,9 @@ using MData = kainjow::mustache::data;
 
 class ReportContext : public kainjow::mustache::basic_context<std::string> {
 public:
-    explicit ReportContext(const ReportData& data);
+    // tick is called now and then while the context is made and the rows are
+    // read (it may throw to stop).
+    explicit ReportContext(const ReportData& data, std::function<void()> tick = {});
     ReportContext(const ReportContext&) = delete;
     ReportContext& operator=(const ReportContext&) = delete;
 
@@ -45,7 +48,12 @@ private:
     const MData* keep(MData value) const;
     void registerRows(const MData& list, int firstColumn, int endColumn);
 
+    void tickEvery(size_t i) const {
+        if (tick_ && i % 256 == 255) tick_();
+    }
+
     const ReportData& d_;
+    std::function<void()> tick_;
     MData root_;
     std::vector<RowList> rowLists_;
     std::unordered_map<std::string, int> tablFields_;

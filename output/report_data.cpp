@@ -148,8 +148,12 @@ ReportData gatherReportData(App& app) {
     d.nastr = Dataset::fromTable(need(dm.atNastr, "Настройки"));
     d.precision = std::clamp(d.nastr.value(0, QStringLiteral("ТочностьЧиселВОтч")).toInt(), 0, 7);
 
+    // A stop may come between the steps (the person's events are let through).
+    Person& person = app.person();
     d.zag = Dataset::fromTable(need(dm.atZag, "Заг"));
+    person.processEvents();
     d.tabl = Dataset::fromTable(need(dm.atTabl, "Табл"));
+    person.processEvents();
     Table& konMag = need(dm.atKonMag, "КонМаг");
     konMag.setSort(QStringLiteral("id_m ASC"));
     d.konMag = Dataset::fromTable(konMag);
@@ -160,7 +164,9 @@ ReportData gatherReportData(App& app) {
     d.headerColumns = marked(columns.header);
     d.sectionColumns = marked(columns.sections);
 
+    person.processEvents();
     const auto paths = mainPaths(dm.acGR);
+    person.processEvents();
     const int id = d.konMag.index(QStringLiteral("id_m"));
     for (const auto& r : d.konMag.rows) {
         const auto it = id >= 0 ? paths.find(r[size_t(id)].toLongLong()) : paths.end();

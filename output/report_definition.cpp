@@ -44,21 +44,25 @@ Definition Definition::parse(const std::string& text, const QString& fileName) {
 
 namespace {
 
-// Collects the rendered text without an intermediate stream.
+// Collects the rendered text without an intermediate stream; the tick comes
+// every few thousand pieces.
 struct Sink {
     std::string& out;
+    const std::function<void()>& tick;
+    unsigned pieces = 0;
     Sink& operator<<(const std::string& s) {
         out += s;
+        if (tick && ++pieces % 4096 == 0) tick();
         return *this;
     }
 };
 
 }  // namespace
 
-std::string Definition::render(const ReportData& data) const {
-    ReportContext ctx(data);
+std::string Definition::render(const ReportData& data, const std::function<void()>& tick) const {
+    ReportContext ctx(data, tick);
     std::string out;
-    Sink sink{out};
+    Sink sink{out, tick};
     impl_->tmpl.render(ctx, sink);
     if (!impl_->tmpl.is_valid())
         throw ReportError(QStringLiteral("Ошибка в файле описания отчета \"") + impl_->fileName +

@@ -7,6 +7,7 @@
 #include "store/errors.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,7 +37,9 @@ public:
     ~Definition();
 
     // The document (HTML) for the data. Throws ReportError when rendering fails.
-    std::string render(const ReportData& data) const;
+    // tick is called now and then while a long document is written (it may
+    // throw to stop).
+    std::string render(const ReportData& data, const std::function<void()>& tick = {}) const;
 
 private:
     struct Impl;

@@ -149,9 +149,14 @@ ReportPages ReportPages::layOut(const std::string& html, const std::function<voi
     const std::string_view epilog = doc.epilog.empty() ? std::string_view("</body></html>") : doc.epilog;
 
     // The parts: a table of plain rows on its own, anything else as rich text.
+    // Until the pages are cut, the progress stays on the first one.
+    const std::function<void()> tick = [&progress] {
+        if (progress) progress(1);
+    };
     for (const HtmlSegment& s : doc.segments) {
+        tick();
         PieceLayout::Part part;
-        if (s.table) part.table = PlainTable::make(s, doc.prolog, epilog, area.width());
+        if (s.table) part.table = PlainTable::make(s, doc.prolog, epilog, area.width(), tick);
         if (!part.table) {
             std::string text(doc.prolog);
             if (s.table) {

@@ -25,7 +25,8 @@ class ReportPages {
 public:
     // Lays out an HTML document. The orientation is the content of
     // <meta name="orientation" content="landscape|portrait"> (portrait when absent).
-    // progress(n) is told after page n is ready.
+    // progress(n) is told after page n is ready, and progress(1) now and then
+    // while the document is read before the pages are cut (it may throw to stop).
     static ReportPages layOut(const std::string& html, const std::function<void(int page)>& progress = {});
 
     int count() const { return pageCount_; }

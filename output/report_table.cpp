@@ -73,7 +73,8 @@ PlainTable::Glyph PlainTable::Font::glyph(char16_t c) const {
 }
 
 std::unique_ptr<PlainTable> PlainTable::make(const HtmlSegment& segment, std::string_view prolog,
-                                             std::string_view epilog, double width) {
+                                             std::string_view epilog, double width,
+                                             const std::function<void()>& tick) {
     if (!segment.table || segment.rows.empty()) return nullptr;
     auto t = std::unique_ptr<PlainTable>(new PlainTable);
     t->segment_ = &segment;
@@ -102,6 +103,7 @@ std::unique_ptr<PlainTable> PlainTable::make(const HtmlSegment& segment, std::st
     size_t columns = 0;
     std::set<std::string> seen;
     for (size_t r = 0; r < segment.rows.size(); ++r) {
+        if (tick && r % 512 == 511) tick();
         if (!parseRow(segment.rows[r], row)) return nullptr;
         if (r == 0) {
             columns = row.cells.size();

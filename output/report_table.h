@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QRawFont>
 #include <QHash>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,10 @@ class PlainTable {
 public:
     // The table of a segment laid out across width (layout units); nullptr when
     // its rows are not plain. prolog and epilog hold the document's styles.
+    // tick is called every few hundred rows (it may throw to stop).
     static std::unique_ptr<PlainTable> make(const HtmlSegment& segment, std::string_view prolog,
-                                            std::string_view epilog, double width);
+                                            std::string_view epilog, double width,
+                                            const std::function<void()>& tick = {});
     ~PlainTable();
 
     double headerHeight() const { return headerHeight_; }

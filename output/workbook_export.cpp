@@ -1,18 +1,17 @@
 #include "output/workbook_export.h"
 
 #include "output/result_workbook.h"
+#include "output/xlsx_sheet.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/errors.h"
+#include "store/output_file.h"
 #include "store/records.h"
 #include "store/startup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <filesystem>
-#include <system_error>
 
 namespace volm {
 
@@ -51,43 +50,30 @@ void clearList(Table& t) {
     }
 }
 
-// A name beside target that no file has yet.
-QString temporaryName(const QString& target) {
-    const QFileInfo info(target);
-    for (;;) {
-        const QString name = info.dir().filePath(QStringLiteral(".~") + info.fileName() + QLatin1Char('.') +
-                                                 QString::number(QRandomGenerator::global()->generate(), 36) +
-                                                 QStringLiteral(".tmp"));
-        if (!QFileInfo::exists(name)) return name;
-    }
-}
-
-// Writes the workbook under a temporary name and renames it to target.
+// Writes the workbook beside target and puts it in target's place when complete.
 void writeInPlace(App& app, const QString& target, std::optional<int> digits) {
-    const QString temp = temporaryName(target);
-    CleanUp removeTemp([&] {
-        if (QFileInfo::exists(temp)) QFile::remove(temp);
-    });
+    const QString failed = QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\". ");
+    bool begun = false;
     try {
-        writeResultWorkbook(app, temp, digits);
+        writeOutputFile(target, [&](QIODevice&, const QString& path) {
+            begun = true;
+            writeResultWorkbook(app, path, digits);
+            // The file is flushed and takes the old one's place; a stop asked
+            // for while it was closed leaves the old one.
+            app.person().status(kExportSavingStatus);
+            app.person().processEvents();
+        });
     } catch (const FileError& e) {
-        throw FileError(QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\". ") +
-                        e.message());
+        // Without its new file beside the target, the workbook cannot be created there.
+        if (!begun) throw FileError(failed + workbookCreationFailure());
+        throw FileError(e.message().contains(target) ? e.message() : failed + e.message());
     }
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(target.toStdU16String()), ec);
-    if (ec)
-        throw FileError(QStringLiteral("Не удается сохранить отчет в файле \"") + target + QStringLiteral("\": ") +
-                        QString::fromLocal8Bit(ec.message().c_str()) + QLatin1Char('.'));
 }
 
 }  // namespace
 
 QString proposedWorkbookName(const QString& calculationFile) {
-    if (calculationFile.isEmpty()) return {};
-    const QFileInfo info(calculationFile);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".xlsx"));
+    return proposedOutputName(calculationFile, QStringLiteral(".xlsx"));
 }
 
 QString workbookFileName(const QString& chosen) {
@@ -133,10 +119,17 @@ WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& opti
                     person.saveFileName(kExportDialogTitle, kExportFilter, proposedWorkbookName(app.dm.acGR.path()));
                 if (chosen.isEmpty()) return outcome;
                 target = workbookFileName(chosen);
+                if (const QString why = refusedOutputTarget(protectedFiles(app), OutputKind::Workbook, target,
+                                                            outputDestination(target));
+                    !why.isEmpty()) {
+                    person.message(why);
+                    return outcome;
+                }
                 if (QFileInfo::exists(target) &&
                     !person.ask(QStringLiteral("Файл \"") + target + QStringLiteral("\" уже существует. Заменить его?")))
                     return outcome;
             }
+            if (const QString destination = outputDestination(target); !destination.isEmpty()) target = destination;
             target = QFileInfo(target).absoluteFilePath();
 
             person.busy(true);

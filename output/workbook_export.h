@@ -46,6 +46,7 @@ QString workbookFileName(const QString& chosen);
 inline const QString kExportNotComputed = QStringLiteral(
     "Перед выгрузкой отчета в Microsoft Excel необходимо выполнить расчет (Команда: Данные / Выполнить расчет).");
 inline const QString kExportStatus = QStringLiteral("Выгрузка в Microsoft Excel...");
+inline const QString kExportSavingStatus = QStringLiteral("Выгрузка в Microsoft Excel. Сохранение файла...");
 inline const QString kExportDialogTitle = QStringLiteral("Выгрузить отчет в Microsoft Excel");
 inline const QString kExportFilter = QStringLiteral("Книга Excel (*.xlsx)|*.xlsx");
 

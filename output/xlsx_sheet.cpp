@@ -1,6 +1,13 @@
 #include "output/xlsx_sheet.h"
 
+#include "store/file_ops.h"
+
 #include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace volm {
 
@@ -8,12 +15,37 @@ namespace {
 
 QByteArray utf8(const QString& s) { return s.toUtf8(); }
 
+// While it lives, the library's own complaints on standard error go nowhere:
+// the person is told the program's words instead.
+class QuietLibrary {
+public:
+    QuietLibrary() {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~QuietLibrary() {
+        std::fflush(stderr);
+        if (saved_ < 0) return;
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    QuietLibrary(const QuietLibrary&) = delete;
+    QuietLibrary& operator=(const QuietLibrary&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 }  // namespace
 
 XlsxSheet::XlsxSheet(const QString& path, const QString& sheetName) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     const QByteArray file = path.toLocal8Bit();
+    QuietLibrary quiet;
     book_ = workbook_new_opt(file.constData(), &options);
     if (!book_) throw FileError(QStringLiteral("Не удается создать книгу Excel."));
     sheet_ = workbook_add_worksheet(book_, utf8(sheetName).constData());
@@ -27,7 +59,9 @@ XlsxSheet::XlsxSheet(const QString& path, const QString& sheetName) {
 XlsxSheet::~XlsxSheet() {
     // An unfinished workbook is closed all the same, to free it; its file is
     // the caller's to remove.
-    if (book_) workbook_close(book_);
+    if (!book_) return;
+    QuietLibrary quiet;
+    workbook_close(book_);
 }
 
 lxw_format* XlsxSheet::format(const CellLook& look) {
@@ -46,13 +80,17 @@ lxw_format* XlsxSheet::format(const CellLook& look) {
     return f;
 }
 
-void XlsxSheet::check(int error) const {
+QString workbookCreationFailure() {
+    return QStringLiteral("Ошибка при записи книги Excel: файл не может быть создан (нет папки или нет права записи в нее).");
+}
+
+void XlsxSheet::check(int error, int systemError) const {
     if (error == LXW_NO_ERROR) return;
+    if (systemError == ENOSPC || systemError == EDQUOT) throw FileError(systemErrorText(systemError));
     QString reason;
     switch (error) {
     case LXW_ERROR_CREATING_XLSX_FILE:
-        reason = QStringLiteral("файл не может быть создан (нет папки или нет права записи в нее)");
-        break;
+        throw FileError(workbookCreationFailure());
     case LXW_ERROR_CREATING_TMPFILE:
         reason = QStringLiteral("не удается создать временный файл");
         break;
@@ -113,7 +151,10 @@ void XlsxSheet::close() {
     book_ = nullptr;
     sheet_ = nullptr;
     formats_.clear();
-    check(workbook_close(book));
+    QuietLibrary quiet;
+    errno = 0;
+    const int error = workbook_close(book);
+    check(error, errno);
 }
 
 }  // namespace volm

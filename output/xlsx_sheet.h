@@ -19,6 +19,9 @@ struct lxw_format;
 
 namespace volm {
 
+// The reason given when the workbook file cannot be created in its folder.
+QString workbookCreationFailure();
+
 // The look of a cell.
 struct CellLook {
     enum class HAlign { General, Center };
@@ -61,7 +64,8 @@ public:
     void close();
 
 private:
-    void check(int error) const;
+    // Throws FileError for a failure of the library (systemError: errno after it).
+    void check(int error, int systemError = 0) const;
 
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;

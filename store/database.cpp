@@ -240,6 +240,20 @@ void Database::open(const QString& path, FileCheck check) {
     txDepth_ = 0;
 }
 
+void Database::refuseTriggers(const QString& role) {
+    QString name;
+    {
+        auto st = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name LIMIT 1"));
+        if (!st->step()) return;
+        name = st->column(0).toString();
+    }
+    close();
+    throw DatabaseError(QStringLiteral("Файл содержит триггер \"") + name.left(100) +
+                        QStringLiteral("\" и не может быть открыт как ") + role +
+                        QStringLiteral(": программа не создает триггеров, такой файл мог быть изменен посторонней "
+                                       "программой."));
+}
+
 void Database::close() {
     if (!db_) return;
     if (txDepth_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -61,6 +61,12 @@ public:
     void open(const QString& path, FileCheck check = FileCheck::EveryPage);
     void close();
     bool isOpen() const { return db_ != nullptr; }
+
+    // The program never creates triggers: a file holding one comes from
+    // elsewhere, and its triggers would act on every write of the program. The
+    // file is closed and DatabaseError thrown, naming the trigger and role (what
+    // it was to be opened as: "расчет", "файл настроек").
+    void refuseTriggers(const QString& role);
     const QString& path() const { return path_; }
 
     // Executes one statement of the dialect (CREATE, DROP, INSERT, UPDATE, DELETE).

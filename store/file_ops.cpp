@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace volm {
 
@@ -34,10 +35,19 @@ QString folderOf(const QString& path) { return path.left(path.lastIndexOf(QLatin
 bool inProgramFolder(const QString& programDir, const QString& fileName) {
     const QString slashed = programDir.endsWith(QLatin1Char('/')) ? programDir : programDir + QLatin1Char('/');
     if (folderOf(fileName) == slashed) return true;
-    const QString dir = QFileInfo(QDir(programDir).absoluteFilePath(fileName)).absolutePath();
-    const QString a = QFileInfo(dir).canonicalFilePath();
+    const QString path = QDir(programDir).absoluteFilePath(fileName);
+    const QString a = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
     const QString b = QFileInfo(programDir).canonicalFilePath();
-    return !a.isEmpty() && a == b;
+    if (!a.isEmpty() && a == b) return true;
+    // A hard link elsewhere to one of the folder's files is that file.
+    struct stat st {};
+    if (b.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_nlink < 2)
+        return false;
+    const QDir folder(b);
+    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (sameFile(path, folder.filePath(entry))) return true;
+    return false;
 }
 
 void blockCopy(const QString& from, const QString& to, const std::function<void(qint64)>& onBlock) {
@@ -107,9 +117,11 @@ void replaceFile(const QString& from, const QString& to) {
 }
 
 bool sameFile(const QString& a, const QString& b) {
-    if (a.isEmpty() || b.isEmpty()) return false;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+    struct stat sa {}, sb {};
+    if (a.isEmpty() || b.isEmpty() || ::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace volm

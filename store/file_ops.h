@@ -17,7 +17,8 @@ QString folderOf(const QString& path);
 
 // The file would land in the program folder programDir: its folder part is that
 // folder with its separator, or the same folder reached by another spelling (a
-// bare name, "..", a link) once made absolute from the program folder.
+// bare name, "..", a link) once made absolute from the program folder; or it is
+// a hard link elsewhere to one of that folder's files.
 bool inProgramFolder(const QString& programDir, const QString& fileName);
 
 // Copies from into to (created or emptied) in blocks of kCopyBlock bytes;
@@ -33,7 +34,8 @@ void replaceFile(const QString& from, const QString& to);
 // disk or quota, the system's own text otherwise.
 QString systemErrorText(int err);
 
-// Both paths name one existing file (through any spelling or link).
+// Both paths name one existing file: the same device and inode, reached by any
+// spelling, link or hard link.
 bool sameFile(const QString& a, const QString& b);
 
 }  // namespace volm

@@ -24,24 +24,11 @@ std::unique_ptr<Table> openTable(Database& db, const QString& name, const QStrin
     return t;
 }
 
-// The program never creates triggers: a file holding one comes from elsewhere,
-// and its triggers would act on every write of the program.
-void refuseTriggers(Database& db) {
-    auto st = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' ORDER BY name LIMIT 1"));
-    if (!st->step()) return;
-    const QString name = st->column(0).toString();
-    st.reset();
-    db.close();
-    throw DatabaseError(QStringLiteral("Файл содержит триггер \"") + name.left(100) +
-                        QStringLiteral("\" и не может быть открыт как расчет: программа не создает триггеров, "
-                                       "такой файл мог быть изменен посторонней программой."));
-}
-
 void openCalculationFile(App& app, const QString& path) {
     DataModule& dm = app.dm;
     Database& gr = dm.acGR;
     gr.open(path, app.fileCheck);
-    refuseTriggers(gr);
+    gr.refuseTriggers(QStringLiteral("расчет"));
     // One read of the file for all its cursors, not one per statement.
     Transaction reading(gr);
     dm.atZag = openTable(gr, QStringLiteral("Заг"), {}, {}, true);

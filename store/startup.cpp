@@ -151,6 +151,8 @@ void setUpNumberFormat(App& app, const QLocale& locale) {
     app.SistRazdelitel = point.isEmpty() ? QLatin1Char('.') : point.at(0);
 }
 
+const QString kSettingsRole = QStringLiteral("файл настроек");
+
 bool startUp(App& app) {
     return runReported(app.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при открытии базы данных настроек.");
@@ -159,6 +161,7 @@ bool startUp(App& app) {
         app.dm.atNastr.reset();
         app.dm.acNastr.close();
         app.dm.acNastr.open(settingsPath(app));
+        app.dm.acNastr.refuseTriggers(kSettingsRole);
         auto settings = std::make_unique<Table>(app.dm.acNastr, QStringLiteral("Настройки"));
         settings->open();
         for (const char* column : {"ФайлГР", "ФайлСпр", "РШрифтаВТД", "РШрифтаВЗагКолТД", "РШрифтаНаимПок",

@@ -47,6 +47,9 @@ bool folderWritable(const QString& dir);
 // throws FileError naming both files and the reason.
 void copySettingsFile(const QString& from, const QString& to);
 
+// What the settings file is opened as, in the refusal of a file with triggers.
+extern const QString kSettingsRole;
+
 // Creates an empty database file; throws DatabaseError when the file exists.
 void SozdatBazu(const QString& path);
 

@@ -29,8 +29,7 @@ QString drawMainChart(App& app, int idm, const QString& path, std::optional<int>
     request.startNode = QString::number(main->rows.front().startNode);
     request.endNode = QString::number(main->rows.back().endNode);
     const Chart chart = buildChart(source, *main, request);
-    if (!ChartPlot::renderPng(chart, path, width, height))
-        return QStringLiteral("Не удается сохранить график в файл ") + path + QLatin1Char('.');
+    ChartPlot::renderPng(chart, path, width, height);
     return chart.error;
 }
 
@@ -39,6 +38,8 @@ QString drawMainChart(App& app, int idm, const QString& path, std::optional<int>
 QString writeMainChart(App& app, int idm, const QString& path, std::optional<int> precision, int width, int height) {
     try {
         return drawMainChart(app, idm, path, precision, width, height);
+    } catch (const FileError&) {
+        throw;
     } catch (const Error& e) {
         return e.message();
     }

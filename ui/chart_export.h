@@ -16,7 +16,9 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool w
 
 // Writes the piezometric chart of the main id_m = idm of the open, computed
 // calculation to path (PNG, width x height). precision overrides the settings'
-// report precision. Returns an empty text on success, else what went wrong.
+// report precision. Returns an empty text on success, else why there is no
+// chart to draw; a failure to write the file is thrown as FileError, leaving
+// the old file.
 QString writeMainChart(App& app, int idm, const QString& path, std::optional<int> precision = std::nullopt,
                        int width = 1600, int height = 900);
 

@@ -1,8 +1,13 @@
 #include "ui/chart_plot.h"
 
 #include "output/chart_thinning.h"
+#include "store/errors.h"
+#include "store/output_file.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QPixmap>
 #include <QTimer>
 #include <algorithm>
@@ -203,12 +208,44 @@ void ChartPlot::settle() {
     replot();
 }
 
-bool ChartPlot::renderPng(const Chart& chart, const QString& path, int width, int height) {
+void ChartPlot::writeTo(const QString& path, bool pdf, int width, int height) {
+    if (width <= 0) width = this->width();
+    if (height <= 0) height = this->height();
+    // The picture is made in memory first: the image library's own complaints
+    // about a failed write never arise, and the file gets whole bytes or none.
+    QByteArray png;
+    if (!pdf) {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!toPixmap(width, height).save(&buffer, "PNG"))
+            throw FileError(QStringLiteral("Не удается сохранить график в файл ") + path + QLatin1Char('.'));
+    }
+    writeOutputFile(path, [&](QIODevice& device, const QString&) {
+        if (!pdf) {
+            device.write(png);
+            return;
+        }
+        QPdfWriter writer(&device);
+        writer.setCreator(QStringLiteral("ВОЛМ"));
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(width, height), QPageSize::Point),
+                                         QPageLayout::Portrait, QMarginsF()));
+        QCPPainter painter;
+        if (!painter.begin(&writer))
+            throw FileError(QStringLiteral("Не удается сохранить график в файл ") + path + QLatin1Char('.'));
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        toPainter(&painter, width, height);
+        painter.end();
+    });
+}
+
+void ChartPlot::renderPng(const Chart& chart, const QString& path, int width, int height) {
     ChartPlot plot;
     plot.resize(width, height);
     plot.showChart(chart);
     plot.settle();
-    return plot.savePng(path, width, height);
+    plot.writeTo(path, false, width, height);
 }
 
 }  // namespace volm::ui

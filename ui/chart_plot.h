@@ -41,8 +41,13 @@ public:
     // labels fits that size, and draws it (for saving without a window).
     void settle();
 
+    // Writes the plot to an output file as a PNG picture or a PDF page of
+    // width x height (the plot's own size when 0). A write error passes
+    // through as FileError; the old file stays.
+    void writeTo(const QString& path, bool pdf, int width = 0, int height = 0);
+
     // Renders chart alone at width x height pixels to a PNG file.
-    static bool renderPng(const Chart& chart, const QString& path, int width, int height);
+    static void renderPng(const Chart& chart, const QString& path, int width, int height);
 
 private:
     void thinNodeLabels();

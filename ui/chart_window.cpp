@@ -2,6 +2,7 @@
 
 #include "store/controls_pause.h"
 #include "store/errors.h"
+#include "store/output_file.h"
 #include "store/startup.h"
 #include "ui/chart_plot.h"
 #include "ui/dialog_support.h"
@@ -185,19 +186,27 @@ void TGrForm::copyChart() {
 }
 
 void TGrForm::saveChartAs() {
-    const QFileInfo calc(app_.dm.acGR.path());
-    const QString proposed = calc.absolutePath() + QLatin1Char('/') + calc.completeBaseName() + QStringLiteral(".png");
+    const QString proposed = proposedOutputName(app_.dm.acGR.path(), QStringLiteral(".png"));
     QString name = app_.person().saveFileName(QStringLiteral("Сохранить график как..."),
                                               QStringLiteral("Рисунок PNG (*.png)|*.png|Документ PDF (*.pdf)|*.pdf"),
                                               proposed);
     if (name.isEmpty()) return;
     const bool pdf = name.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) name += QStringLiteral(".png");
+    const QString destination = outputDestination(name);
+    if (const QString why = refusedOutputTarget(protectedFiles(app_), OutputKind::Chart, name, destination);
+        !why.isEmpty()) {
+        app_.person().message(why);
+        return;
+    }
     if (QFileInfo::exists(name) &&
         !app_.person().ask(QStringLiteral("Файл \"") + name + QStringLiteral("\" уже существует. Заменить его?")))
         return;
-    const bool ok = pdf ? crt->savePdf(name, crt->width(), crt->height()) : crt->savePng(name);
-    if (!ok) app_.person().message(QStringLiteral("Не удается сохранить график в файл ") + name + QLatin1Char('.'));
+    try {
+        crt->writeTo(destination, pdf);
+    } catch (const Error& e) {
+        app_.person().message(e.message());
+    }
 }
 
 void TGrForm::launch(App& app, QWidget* parent) {

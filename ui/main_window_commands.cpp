@@ -64,6 +64,8 @@ void TMainForm::buildActions() {
         auto* a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
         a->setToolTip(caption);
+        // A notice of the last command (where a file was saved) goes when the next one starts.
+        connect(a, &QAction::triggered, this, [this] { setStatusText(QString()); });
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
@@ -357,7 +359,7 @@ void TMainForm::makeReport() {
         pages = report::prepareReport(app_);
     }
     syncFromApp();
-    if (pages) showReportPreview(*pages, app_.person(), this);
+    if (pages) showReportPreview(*pages, app_, this);
 }
 
 void exportResultsWorkbook(TMainForm& window);  // main_window_export.cpp

@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <utility>
 
@@ -112,14 +114,50 @@ void TMainForm::openExampleCopy(const QString& examplePath) {
     syncFromApp();
 }
 
+namespace {
+
+// Restores a remembered splitter state when it is sound: the splitter keeps
+// its direction and its panels stay uncollapsible with room each; otherwise (a
+// damaged or foreign state) the splitter keeps its usual layout.
+void restoreSplitter(QSplitter* splitter, const QByteArray& state) {
+    const QByteArray usual = splitter->saveState();
+    const Qt::Orientation orientation = splitter->orientation();
+    const int handle = splitter->handleWidth();
+    if (state.isEmpty() || !splitter->restoreState(state)) return;
+    bool sound = splitter->orientation() == orientation && !splitter->childrenCollapsible() &&
+                 splitter->handleWidth() == handle;
+    for (int i = 0; i < splitter->count(); ++i)
+        sound = sound && !splitter->widget(i)->isHidden() && splitter->sizes().value(i) > 0;
+    if (sound) return;
+    splitter->setOrientation(orientation);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(handle);
+    for (int i = 0; i < splitter->count(); ++i) splitter->widget(i)->show();
+    splitter->restoreState(usual);
+}
+
+// The restored frame shows enough of itself on one of the screens.
+bool soundPlacement(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    if (frame.width() < window.minimumSizeHint().width() / 2 || frame.width() < 200 || frame.height() < 150)
+        return false;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect shown = screen->availableGeometry().intersected(frame);
+        if (shown.width() >= 100 && shown.height() >= 50) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void TMainForm::showAtLastPlacement() {
     WindowMemory* m = memory();
     const QByteArray geometry = m ? m->value(kGeometryKey) : QByteArray();
     if (m) {
-        splitterTop->restoreState(m->value(kTopSplitterKey));
-        splitterLeft->restoreState(m->value(kLeftSplitterKey));
+        restoreSplitter(splitterTop, m->value(kTopSplitterKey));
+        restoreSplitter(splitterLeft, m->value(kLeftSplitterKey));
     }
-    if (!geometry.isEmpty() && restoreGeometry(geometry)) show();
+    if (!geometry.isEmpty() && restoreGeometry(geometry) && soundPlacement(*this)) show();
     else showMaximized();
 }
 

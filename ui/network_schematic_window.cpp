@@ -2,10 +2,13 @@
 
 #include "output/schematic_data.h"
 #include "store/app.h"
+#include "store/errors.h"
+#include "store/output_file.h"
 #include "store/startup.h"
 #include "ui/help_window.h"
 #include "ui/network_schematic_scene.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -230,37 +233,57 @@ void SchematicWindow::showEvent(QShowEvent* e) {
     }
 }
 
-bool SchematicWindow::saveTo(const QString& path) {
+bool SchematicWindow::saveTo(const QString& path, QString* why) {
     const QString ext = QFileInfo(path).suffix().toLower();
     const QRectF source = scene_->sceneRect();
-    if (ext == QLatin1String("svg")) return scene_->writeSvg(path);
-    if (ext == QLatin1String("pdf")) {
-        QPdfWriter pdf(path);
-        pdf.setTitle(QStringLiteral("Схема сети"));
-        pdf.setPageSize(QPageSize(QPageSize::A3));
-        pdf.setPageOrientation(source.width() > source.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
-        QPainter p;
-        if (!p.begin(&pdf)) return false;
-        scene_->render(&p, QRectF(), source, Qt::KeepAspectRatio);
-        return p.end();
+    const QString failed = QStringLiteral("Не удалось сохранить схему в файл ") + path + QLatin1Char('.');
+    QByteArray png;
+    if (ext != QLatin1String("svg") && ext != QLatin1String("pdf")) {
+        // Raster: the scene at its own scale, within a size a file viewer opens,
+        // made in memory so that the file gets whole bytes or none.
+        double scale = 1;
+        const double longest = std::max(source.width(), source.height());
+        if (longest > 12000) scale = 12000 / longest;
+        QImage image(QSize(std::max(1, int(source.width() * scale)), std::max(1, int(source.height() * scale))),
+                     QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        scene_->render(&p, QRectF(image.rect()), source, Qt::KeepAspectRatio);
+        p.end();
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
     }
-    // Raster: the scene at its own scale, within a size a file viewer opens.
-    double scale = 1;
-    const double longest = std::max(source.width(), source.height());
-    if (longest > 12000) scale = 12000 / longest;
-    QImage image(QSize(std::max(1, int(source.width() * scale)), std::max(1, int(source.height() * scale))),
-                 QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    scene_->render(&p, QRectF(image.rect()), source, Qt::KeepAspectRatio);
-    p.end();
-    return image.save(path, "PNG");
+    try {
+        writeOutputFile(QFileInfo(path).absoluteFilePath(), [&](QIODevice& device, const QString& scratch) {
+            if (ext == QLatin1String("svg")) {
+                if (!scene_->writeSvg(scratch)) throw FileError(failed);
+            } else if (ext == QLatin1String("pdf")) {
+                QPdfWriter pdf(&device);
+                pdf.setTitle(QStringLiteral("Схема сети"));
+                pdf.setPageSize(QPageSize(QPageSize::A3));
+                pdf.setPageOrientation(source.width() > source.height() ? QPageLayout::Landscape
+                                                                        : QPageLayout::Portrait);
+                QPainter p;
+                if (!p.begin(&pdf)) throw FileError(failed);
+                scene_->render(&p, QRectF(), source, Qt::KeepAspectRatio);
+                if (!p.end()) throw FileError(failed);
+            } else {
+                device.write(png);
+            }
+        });
+        return true;
+    } catch (const Error& e) {
+        if (why) *why = e.message();
+        return false;
+    }
 }
 
 void SchematicWindow::saveAs() {
     QString filter;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить схему сети"), QString(),
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить схему сети"),
+                                                proposedOutputName(app_.dm.acGR.path(), QStringLiteral(".png")),
                                                 QStringLiteral("Рисунок PNG (*.png);;Документ PDF (*.pdf);;Рисунок SVG (*.svg)"),
                                                 &filter);
     if (path.isEmpty()) return;
@@ -269,7 +292,14 @@ void SchematicWindow::saveAs() {
         else if (filter.contains(QLatin1String("svg"))) path += QStringLiteral(".svg");
         else path += QStringLiteral(".png");
     }
-    if (!saveTo(path)) app_.person().message(QStringLiteral("Не удалось сохранить схему в файл ") + path);
+    const QString destination = outputDestination(path);
+    if (const QString why = refusedOutputTarget(protectedFiles(app_), OutputKind::Schematic, path, destination);
+        !why.isEmpty()) {
+        app_.person().message(why);
+        return;
+    }
+    QString why;
+    if (!saveTo(destination, &why)) app_.person().message(why);
 }
 
 QIcon SchematicWindow::icon() {

@@ -66,9 +66,12 @@ public:
     void refresh();
     // Fits the whole network into the view.
     void fitAll();
-    // Saves the drawing; the format follows the file's extension (.png, .pdf, .svg).
-    bool saveTo(const QString& path);
-    // Asks for a file name and saves.
+    // Saves the drawing; the format follows the file's extension (.png, .pdf,
+    // .svg). Written beside the file and put in its place only when complete;
+    // false (why says why) when it cannot be, the old file then kept.
+    bool saveTo(const QString& path, QString* why = nullptr);
+    // Asks for a file name (the calculation's, by default) and saves, by the
+    // rules of every output.
     void saveAs();
 
     // Called with the id of a double-clicked section (set by the main window).

@@ -1,11 +1,16 @@
 // The report's print preview.
 #include "ui/report_preview.h"
 
+#include "output/report.h"
+#include "store/app.h"
+#include "store/command.h"
+#include "store/errors.h"
+#include "store/output_file.h"
 #include "store/person.h"
 #include "ui/help_window.h"
 
 #include <QAction>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -15,7 +20,7 @@
 
 namespace volm::ui {
 
-const QString kReportPreviewTitle = QStringLiteral("Гидравлический расчет тепловой сети");
+const QString kReportPreviewTitle = QStringLiteral("Гидравлический расчет тепловой сети");  // the PDF title too
 
 namespace {
 
@@ -37,28 +42,36 @@ void preparePrinter(QPrinter& printer, const report::ReportPages& pages) {
     printer.setPageLayout(pages.pageLayout());
 }
 
-// "Сохранить в PDF": the pages through QPrinter's PDF output.
-void saveAsPdf(const report::ReportPages& pages, Person& person, QWidget* parent) {
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить отчет в PDF"), QString(),
-                                                QStringLiteral("Документ PDF (*.pdf)"));
-    if (path.isEmpty()) return;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
-    QPrinter printer(QPrinter::ScreenResolution);
-    preparePrinter(printer, pages);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        person.message(QStringLiteral("Не удается записать файл \"") + path + QStringLiteral("\"."));
+// "Сохранить в PDF": the pages written as the runner writes them (same title),
+// under the calculation's name by default, by the rules of every output.
+void saveAsPdf(const report::ReportPages& pages, App& app) {
+    Person& person = app.person();
+    QString name = person.saveFileName(QStringLiteral("Сохранить отчет в PDF"),
+                                       QStringLiteral("Документ PDF (*.pdf)|*.pdf"),
+                                       proposedOutputName(app.dm.acGR.path(), QStringLiteral(".pdf")));
+    if (name.isEmpty()) return;
+    if (!name.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) name += QStringLiteral(".pdf");
+    const QString destination = outputDestination(name);
+    if (const QString why = refusedOutputTarget(protectedFiles(app), OutputKind::Report, name, destination);
+        !why.isEmpty()) {
+        person.message(why);
         return;
     }
-    pages.paint(painter, printer);
-    painter.end();
+    if (QFileInfo::exists(name) &&
+        !person.ask(QStringLiteral("Файл \"") + name + QStringLiteral("\" уже существует. Заменить его?")))
+        return;
+    try {
+        BusyGuard busy(person);
+        report::writePdf(pages, destination);
+    } catch (const Error& e) {
+        person.message(e.message());
+    }
 }
 
 }  // namespace
 
-void showReportPreview(const report::ReportPages& pages, Person& person, QWidget* parent) {
+void showReportPreview(const report::ReportPages& pages, App& app, QWidget* parent) {
+    Person& person = app.person();
     QPrinter printer(QPrinter::ScreenResolution);
     preparePrinter(printer, pages);
     QPrintPreviewDialog dialog(&printer, parent);
@@ -73,7 +86,7 @@ void showReportPreview(const report::ReportPages& pages, Person& person, QWidget
         QAction* pdf = bar->addAction(QStringLiteral("Сохранить в PDF"));
         pdf->setObjectName(QStringLiteral("actSaveAsPdf"));
         pdf->setToolTip(QStringLiteral("Сохранить отчет в файл PDF"));
-        QObject::connect(pdf, &QAction::triggered, &dialog, [&] { saveAsPdf(pages, person, &dialog); });
+        QObject::connect(pdf, &QAction::triggered, &dialog, [&] { saveAsPdf(pages, app); });
     }
     // The dialog fits the page to its width when it opens; the report opens at 100 %.
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();

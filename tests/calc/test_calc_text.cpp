@@ -91,8 +91,11 @@ TEST_F(CalcTextRun, OnePipeTextInFull) {
     EXPECT_TRUE(person.dialogs[0].save);
     EXPECT_EQ(person.dialogs[0].title, QStringLiteral("Сохранить текст расчета как..."));
     EXPECT_EQ(person.dialogs[0].filter, QStringLiteral("Текстовый документ (*.txt)|*.txt"));
-    // Beside the calculation, not in the program folder where saving is refused.
-    EXPECT_EQ(person.dialogs[0].initialDir, QFileInfo(app->dm.acGR.path()).absolutePath() + QLatin1Char('/'));
+    // The calculation's name with ".txt", beside it, not in the program folder
+    // where saving is refused.
+    const QFileInfo calcFile(app->dm.acGR.path());
+    EXPECT_EQ(person.dialogs[0].initialDir,
+              calcFile.absolutePath() + QLatin1Char('/') + calcFile.completeBaseName() + QStringLiteral(".txt"));
     EXPECT_FALSE(QFile::exists(tempText()));
 
     const QString expected = QStringLiteral(

@@ -234,7 +234,14 @@ TEST_F(VolmRun, ARefusalGivesStatusOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, QStringLiteral("Номер начального узла тепловой сети не найден в таблице \"Узлы тепловой сети\".\n"
                                     "Расчет невозможен.\n"));
+    // A wrong network type is said once, though both the opening and the run find it.
+    const QString fresh = example(QStringLiteral("method_example.mdb"));
+    execOn(fresh, {QStringLiteral("UPDATE НазвРасч SET ТипСети=2")});
+    const Result wrongType = volmRun({fresh});
+    EXPECT_EQ(wrongType.status, 1);
+    EXPECT_EQ(wrongType.err.count(QStringLiteral("Тип сети указан неверно!")), 1) << wrongType.err.toStdString();
 }
+
 
 TEST_F(VolmRun, UsageErrorsAndUnopenableFiles) {
     const QString calc = example(QStringLiteral("method_example.mdb"));

@@ -5,6 +5,7 @@
 #include "bench/calc/network_generator.h"
 #include "store/database.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/runner_folder.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -21,66 +22,10 @@
 namespace volm::test {
 namespace {
 
-struct Result {
-    int status = -1;
-    bool crashed = false;
-    QString out, err;
-};
-
-class RunnerFiles : public ::testing::Test {
+class RunnerFiles : public RunnerFolder {
 protected:
-    QTemporaryDir prog;  // a copy of the program folder, with the runner
-    QTemporaryDir data;  // calculations and texts
-    QTemporaryDir tmp;   // the runner's temporary folder
-
-    void SetUp() override {
-        ASSERT_TRUE(prog.isValid() && data.isValid() && tmp.isValid());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_RUN_EXE), runner()));
-        for (const char* f : {"Nastr.mdb", "Spr.mdb", "GidrRas.mdb"}) {
-            const QString to = prog.filePath(QString::fromUtf8(f));
-            ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/") + QString::fromUtf8(f), to));
-            QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner);
-        }
-    }
-    QString runner() const { return prog.filePath(QStringLiteral("volm-run")); }
-    QString calc(const QString& name = QStringLiteral("c.mdb")) {
-        const QString path = data.filePath(name);
-        if (!QFile::exists(path)) {
-            EXPECT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/method_example.mdb"), path));
-            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-        }
-        return path;
-    }
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        env.insert(QStringLiteral("TMPDIR"), tmp.path());
-        return env;
-    }
-    Result run(const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(runner(), args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        return finished(p);
-    }
-    static Result finished(QProcess& p) {
-        Result r;
-        r.crashed = p.exitStatus() != QProcess::NormalExit;
-        r.status = r.crashed ? -1 : p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
-    static QVariant value(const QString& file, const QString& sql) {
-        Database db;
-        db.open(file);
-        auto st = db.prepare(sql);
-        return st->step() ? st->column(0) : QVariant();
-    }
-    QStringList leftovers(const QString& dir) const {
-        return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    }
+    RunnerFiles() : RunnerFolder(QStringLiteral(VOLM_RUN_EXE), false) {}
+    static QStringList leftovers(const QString& dir) { return entries(dir); }
 };
 
 // Every refused target: status 2 before anything is computed, the message on
@@ -135,7 +80,7 @@ TEST_F(RunnerFiles, RefusedTargetsAreLeftAsTheyWere) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         const QByteArray before = k.target.isEmpty() ? QByteArray() : fileBytes(k.target);
-        const Result r = run(k.args);
+        const RunResult r = run(k.args);
         EXPECT_EQ(r.status, 2) << r.err.toStdString();
         EXPECT_EQ(r.out, QString());
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(k.message))) << r.err.toStdString();
@@ -167,7 +112,7 @@ TEST_F(RunnerFiles, TextThroughLinksAndOverOldText) {
 
     for (const QString& target : {link, dangling, old}) {
         SCOPED_TRACE(target.toStdString());
-        const Result r = run({QStringLiteral("--text"), target, c});
+        const RunResult r = run({QStringLiteral("--text"), target, c});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_TRUE(QFileInfo(target).isSymLink() || target == old);
         EXPECT_TRUE(fileBytes(target).startsWith("\xc3\xc8\xc4\xd0\xc0\xc2\xcb\xc8\xd7\xc5\xd1\xca\xc8\xc9"));
@@ -186,7 +131,7 @@ TEST_F(RunnerFiles, TextThroughLinksAndOverOldText) {
 TEST_F(RunnerFiles, MessagesKeepTheirCause) {
     const QString c = calc();
     execOn(c, {QStringLiteral("UPDATE НазвРасч SET NузПНапПод='x1'")});
-    Result r = run({c});
+    RunResult r = run({c});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("x1"))) << r.err.toStdString();
 
@@ -201,6 +146,18 @@ TEST_F(RunnerFiles, MessagesKeepTheirCause) {
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("справочники ") + spr)) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QStringLiteral("Не удается открыть расчет"))) << r.err.toStdString();
+
+    // A settings file holding a trigger is refused before the runner writes to its copy.
+    const QString settings = prog.filePath(QStringLiteral("Nastr.mdb"));
+    execOn(settings, {QStringLiteral("CREATE TABLE Журнал (a)"),
+                      QStringLiteral("CREATE TRIGGER Следить AFTER UPDATE ON Настройки BEGIN "
+                                     "INSERT INTO Журнал VALUES (1); END")});
+    const QByteArray settingsBefore = fileBytes(settings);
+    r = run({c});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("триггер \"Следить\" и не может быть открыт как файл настроек")))
+        << r.err.toStdString();
+    EXPECT_EQ(fileBytes(settings), settingsBefore);
 
     // A settings file that exists but cannot be copied is not "not found".
     ASSERT_TRUE(QFile::setPermissions(prog.filePath(QStringLiteral("Nastr.mdb")), QFileDevice::Permissions()));
@@ -222,7 +179,7 @@ TEST_F(RunnerFiles, ReportAndChartNeedTheGraphicsRunnerBesideIt) {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
     for (const char* option : {"--report", "--chart"}) {
-        const Result r = run({QString::fromUtf8(option), data.filePath(QStringLiteral("out")), c});
+        const RunResult r = run({QString::fromUtf8(option), data.filePath(QStringLiteral("out")), c});
         EXPECT_EQ(r.status, 2) << option;
         EXPECT_TRUE(r.err.contains(QStringLiteral("volm-run-graphics"))) << r.err.toStdString();
         QFile f(c);
@@ -246,7 +203,7 @@ TEST_F(RunnerFiles, APageDamagedInsideATableStopsTheRunWithItsMessage) {
         ASSERT_TRUE(f.seek((root - 1) * pageSize));
         f.write(QByteArray(8, '\xff'));
     }
-    const Result r = run({c});
+    const RunResult r = run({c});
     EXPECT_FALSE(r.crashed);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Файл базы данных поврежден."))) << r.err.toStdString();
@@ -279,7 +236,7 @@ TEST_F(RunnerFiles, StoppedBySignalLeavesNothingBehind) {
         while (leftovers(data.path()).size() < 2 && waited.elapsed() < 60000) QThread::usleep(200);
         ::kill(pid_t(p.processId()), sig);
         ASSERT_TRUE(p.waitForFinished(120000));
-        const Result r = finished(p);
+        const RunResult r = finished(p);
         EXPECT_FALSE(r.crashed);
         EXPECT_EQ(r.status, 128 + sig) << r.err.toStdString();
         EXPECT_EQ(value(c, QString::fromUtf8(results)).toInt(), 0);

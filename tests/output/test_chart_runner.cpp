@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RunnerCase{"TwoPipeSixthMain", "two_pipe.mdb", "6", 0, true, true, ""},
                       RunnerCase{"OnePipeSecondMain", "one_pipe.mdb", "2", 0, true, false, ""},
                       RunnerCase{"MissingMain", "two_pipe.mdb", "99", 1, false, false, "Магистраль 99 не найдена"},
-                      RunnerCase{"BadMainNumber", "two_pipe.mdb", "0", 2, false, false, "usage: volm-run"}),
+                      RunnerCase{"BadMainNumber", "two_pipe.mdb", "0", 2, false, false, "--main должен быть целым числом не меньше 1: \"0\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -217,16 +217,34 @@ INSTANTIATE_TEST_SUITE_P(
                               "6 1-2-8-12-13 970,00"}),
     [](const auto& info) { return std::string(info.param.file).substr(0, 8); });
 
+// A writable copy of an example in dir.
+QString exampleCopy(const QTemporaryDir& dir, const QString& example) {
+    const QString calc = dir.filePath(example);
+    EXPECT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/") + example, calc));
+    QFile::setPermissions(calc, QFile::ReadOwner | QFile::WriteOwner);
+    return calc;
+}
+
 TEST(RunnerReportFile, UnwritableFileIsAnErrorWithStatus2) {
     QTemporaryDir dir;
-    const QString calc = dir.filePath(QStringLiteral("one.mdb"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/one_pipe.mdb"), calc));
-    QFile::setPermissions(calc, QFile::ReadOwner | QFile::WriteOwner);
+    const QString calc = exampleCopy(dir, QStringLiteral("one_pipe.mdb"));
     const QString pdf = dir.filePath(QStringLiteral("no-such-folder/report.pdf"));
     const RunResult r = volmRun({QStringLiteral("--report"), pdf, calc});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(pdf)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// --precision sets the report's digits as it sets the workbook's.
+TEST(RunnerReportFile, PrecisionGivesTheDigits) {
+    QTemporaryDir dir;
+    const QString calc = exampleCopy(dir, QStringLiteral("two_pipe.mdb"));
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    const RunResult r = volmRun({QStringLiteral("--precision"), QStringLiteral("4"), QStringLiteral("--report"), pdf, calc});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString text = pdfText(pdf);
+    // The last main's length, 970 m, with four decimals.
+    EXPECT_TRUE(text.contains(QStringLiteral(" 970,0000 "))) << text.toStdString();
 }
 
 // Long tables laid out in pieces: a heading, a table of 700 rows, a paragraph

@@ -40,18 +40,33 @@ TEST_F(FileSafety, EveryConnectionIsDefensive) {
     EXPECT_EQ(on, 1);
 }
 
-TEST_F(FileSafety, ACalculationHoldingATriggerIsRefused) {
-    calc = folder.newCalculation(QStringLiteral("calc.mdb"));
-    execOn(calc, {QStringLiteral("CREATE TABLE Журнал (a)"),
-                  QStringLiteral("CREATE TRIGGER Следить AFTER UPDATE ON Заг BEGIN INSERT INTO Журнал VALUES (1); END")});
-    const QByteArray before = fileBytes(calc);
-    folder.setSetting(QStringLiteral("ФайлГР"), calc);
-    EXPECT_FALSE(startUp(*app));
-    EXPECT_FALSE(app->dm.acGR.isOpen());
-    ASSERT_FALSE(person.messages.isEmpty());
-    EXPECT_TRUE(person.messages.last().contains(QStringLiteral("триггер \"Следить\""))) << person.messages.last().toStdString();
-    app.reset();
-    EXPECT_EQ(fileBytes(calc), before);
+// A calculation or a settings file holding a trigger is refused before any
+// write of the program could set it off.
+TEST_F(FileSafety, AFileHoldingATriggerIsRefused) {
+    struct Case {
+        const char* table;  // watched by the trigger
+        const char* role;   // what the file was to be opened as
+        bool settings;
+    };
+    for (const Case& c : {Case{"Заг", "как расчет", false}, Case{"Настройки", "как файл настроек", true}}) {
+        SCOPED_TRACE(c.role);
+        SetUp();  // a program not yet started
+        calc = folder.newCalculation(QStringLiteral("calc%1.mdb").arg(int(c.settings)));
+        const QString file = c.settings ? folder.file(QStringLiteral("Nastr.mdb")) : calc;
+        folder.setSetting(QStringLiteral("ФайлГР"), calc);
+        execOn(file, {QStringLiteral("CREATE TABLE Журнал (a)"),
+                      QStringLiteral("CREATE TRIGGER Следить AFTER UPDATE ON ") + QString::fromUtf8(c.table) +
+                          QStringLiteral(" BEGIN INSERT INTO Журнал VALUES (1); END")});
+        const QByteArray before = fileBytes(file);
+        EXPECT_FALSE(startUp(*app));
+        EXPECT_FALSE(app->dm.acGR.isOpen());
+        ASSERT_FALSE(person.messages.isEmpty());
+        EXPECT_TRUE(person.messages.last().contains(QStringLiteral("триггер \"Следить\" и не может быть открыт ") +
+                                                    QString::fromUtf8(c.role)))
+            << person.messages.last().toStdString();
+        app.reset();
+        EXPECT_EQ(fileBytes(file), before);
+    }
 }
 
 // A damaged reference book is named as such, not as the calculation.

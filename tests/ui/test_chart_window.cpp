@@ -2,6 +2,8 @@
 // node labels, value marks, colours, ranges), copying and saving, and the
 // main window's launcher.
 #include "store/database.h"
+#include "store/output_file.h"
+#include "tests/support/program_folder.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/chart_plot.h"
 #include "ui/chart_window.h"
@@ -15,6 +17,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QtTest>
+#include <cerrno>
 
 using volm::test::DialogsFixture;
 using volm::ui::ChartPlot;
@@ -341,6 +344,37 @@ void TestChartWindow::copiesAndSaves() {
     QCOMPARE(firstBytes(), QByteArray("%PDF-"));
     QCOMPARE(f.person.questions.size(), 2);
     QCOMPARE(f.person.questions[0], QStringLiteral("Файл \"") + pdf + QStringLiteral("\" уже существует. Заменить его?"));
+
+    // The calculation, here through a link, is refused with the reason.
+    const QString link = f.calcDir.filePath(QStringLiteral("ссылка.png"));
+    QVERIFY(QFile::link(f.calcPath(), link));
+    const QByteArray calcBefore = volm::test::fileBytes(f.calcPath());
+    f.person.messages.clear();
+    f.person.fileNames = {link};
+    form.miSaveAs->trigger();
+    QCOMPARE(volm::test::fileBytes(f.calcPath()), calcBefore);
+    QCOMPARE(f.person.messages.size(), 1);
+    QVERIFY2(f.person.messages[0].startsWith(QStringLiteral("График нельзя записать в файл расчета")),
+             qPrintable(f.person.messages[0]));
+    // A disk that fills up while the picture is written keeps the old one and says why.
+    for (const QString& target : {pdf, png + QStringLiteral(".png")}) {
+        QFile older(target);
+        QVERIFY(older.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        older.write("older");
+        older.close();
+        f.person.messages.clear();
+        f.person.fileNames = {target};
+        f.person.answers = {true};
+        volm::limitOutputSpaceForTests(1000, ENOSPC);
+        form.miSaveAs->trigger();
+        volm::limitOutputSpaceForTests(-1, 0);
+        QCOMPARE(volm::test::fileBytes(target), QByteArray("older"));
+        QCOMPARE(f.person.messages.size(), 1);
+        QVERIFY2(f.person.messages[0].endsWith(QStringLiteral("Недостаточно места на диске.")),
+                 qPrintable(f.person.messages[0]));
+    }
+    QCOMPARE(QDir(f.calcDir.path()).entryList({QStringLiteral("~$*")}, QDir::Files | QDir::Hidden | QDir::System),
+             QStringList());
 }
 
 QTEST_MAIN(TestChartWindow)

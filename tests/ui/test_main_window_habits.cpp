@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QtTest>
 
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void recentCalculations();
     void recentMenuOpensAndGreysOut();
     void placementKeptBetweenStarts();
+    void aDamagedPlacementFallsBackToTheUsualOne();
     void hintWhileNothingIsOpen();
     void commandLineFile_data();
     void commandLineFile();
@@ -214,6 +216,57 @@ void TestMainWindowHabits::placementKeptBetweenStarts() {
     QCOMPARE(again.splitterTop->sizes(), top);
     QCOMPARE(again.splitterLeft->sizes(), left);
     again.FormClose();
+}
+
+// A damaged or foreign placement in the window settings file (a splitter state
+// of the other direction with a collapsed panel, bytes that are no state, a
+// frame off every screen) gives the usual layout, and the sound one is what
+// is kept at exit.
+void TestMainWindowHabits::aDamagedPlacementFallsBackToTheUsualOne() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    App& app = *f.app;
+    QSplitter foreign(Qt::Horizontal);
+    foreign.addWidget(new QWidget);
+    foreign.addWidget(new QWidget);
+    foreign.setChildrenCollapsible(true);
+    foreign.setHandleWidth(0);
+    foreign.setSizes({0, 900});
+    const QByteArray collapsed = foreign.saveState();
+    QWidget offScreen;
+    offScreen.setGeometry(-30000, -30000, 40, 30);
+    const QByteArray lost = offScreen.saveGeometry();
+    const QByteArray garbage("\xff\x00\x00\x00\x01garbage");
+    struct Case {
+        QByteArray top, left, geometry;
+    };
+    const Case cases[] = {{collapsed, collapsed, lost}, {garbage, garbage, garbage}, {collapsed, garbage, QByteArray()}};
+    for (const Case& c : cases) {
+        {
+            WindowMemory memory(app.workPath(volm::ui::kWindowMemoryFile));
+            memory.setValue(QStringLiteral("window/splitterTop"), c.top);
+            memory.setValue(QStringLiteral("window/splitterLeft"), c.left);
+            memory.setValue(QStringLiteral("window/geometry"), c.geometry);
+            memory.sync();
+        }
+        QVERIFY(volm::startUp(app));
+        for (int start = 0; start < 2; ++start) {
+            TMainForm w(app);
+            w.showAtLastPlacement();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QCOMPARE(w.splitterTop->orientation(), Qt::Vertical);
+            QCOMPARE(w.splitterLeft->orientation(), Qt::Horizontal);
+            for (QSplitter* s : {w.splitterTop, w.splitterLeft}) {
+                QVERIFY(!s->childrenCollapsible());
+                QVERIFY(s->handleWidth() > 0);
+                for (int size : s->sizes()) QVERIFY2(size > 0, qPrintable(QString::number(size)));
+            }
+            QVERIFY(w.pnClient->width() > 100 && w.pnClient->height() > 100);
+            QVERIFY(!w.frameGeometry().intersected(w.screen()->availableGeometry()).isEmpty());
+            w.FormClose();
+            QVERIFY(volm::startUp(app));
+        }
+    }
 }
 
 // With nothing open the window shows the hint over the empty panels; its

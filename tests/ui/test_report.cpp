@@ -7,6 +7,7 @@
 #include "output/report.h"
 #include "output/report_data.h"
 #include "store/startup.h"
+#include "tests/support/program_folder.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
@@ -19,6 +20,7 @@
 #include <QPrintPreviewWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <QtTest>
 
@@ -127,6 +129,7 @@ private Q_SLOTS:
     void previewAtActualSize();
     void followUpOfTheResultDialog();
     void sectionsInTheWindowsOrder();
+    void pdfSavedFromThePreview();
     void helpKeyOfThePreview();
 };
 
@@ -214,8 +217,8 @@ void TestReport::previewAtActualSize() {
     QVERIFY(seen->pages >= 2);
     QVERIFY(seen->pdfAction);
     QVERIFY(!seen->lockedWhileShown);
-    QVERIFY(p.person.statuses.contains(QStringLiteral("Формирование страницы 1")));
-    QVERIFY(p.person.statuses.contains(QStringLiteral("Печать страницы 1")));
+    QVERIFY(p.person.statuses.contains(QStringLiteral("Generating page 1")));
+    QVERIFY(p.person.statuses.contains(QStringLiteral("Printing page 1")));
     QCOMPARE(p.person.messages, QStringList());
     QVERIFY(p.usable());
     QVERIFY(!p.app->dm.atTabl->controlsDisabled());
@@ -269,6 +272,64 @@ void TestReport::sectionsInTheWindowsOrder() {
     QCOMPARE(byNodes.first.size(), byCounter.first.size());
     p.w->sortByCounter();
     QCOMPARE(order().second, byCounter.second);
+}
+
+// "Сохранить в PDF" clicked in the preview: the dialog proposes the
+// calculation's name with ".pdf"; the calculation itself is refused with the
+// reason; a name gets ".pdf", an old file is replaced only when the person
+// agrees, and the PDF has the title the runner's has.
+void TestReport::pdfSavedFromThePreview() {
+    Program p;
+    QVERIFY(p.ok);
+    QVERIFY(p.compute());
+    const QString chosen = p.calcDir.filePath(QStringLiteral("отчет"));
+    const QString pdf = chosen + QStringLiteral(".pdf");
+    {
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const QString linkToCalc = p.calcDir.filePath(QStringLiteral("ссылка.pdf"));
+    QVERIFY(QFile::link(p.calcPath(), linkToCalc));
+    p.person.fileNames = {linkToCalc, chosen, chosen};
+    p.person.answers = {false, true};  // keep the old file, then replace it
+    auto oldKept = std::make_shared<bool>(false);
+    const auto active = onModals([pdf, oldKept](QWidget* modal) {
+        auto* bar = modal->findChild<QToolBar*>();
+        QAction* action = modal->findChild<QAction*>(QStringLiteral("actSaveAsPdf"));
+        QWidget* button = bar && action ? bar->widgetForAction(action) : nullptr;
+        if (button) {
+            QTest::qWait(30);
+            for (int i = 0; i < 3; ++i) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                if (i == 1) *oldKept = volm::test::fileBytes(pdf) == QByteArray("old");
+            }
+        }
+        modal->close();
+    });
+    p.w->makeReport();
+    QTest::qWait(30);
+    *active = false;
+    QCOMPARE(p.person.dialogs.size(), size_t(3));
+    QCOMPARE(p.person.dialogs[0].initialDir, p.calcDir.filePath(QStringLiteral("two_pipe.pdf")));
+    QCOMPARE(p.person.messages.size(), 1);
+    QVERIFY2(p.person.messages[0].contains(QStringLiteral("Отчет нельзя записать в файл расчета")),
+             qPrintable(p.person.messages[0]));
+    QVERIFY(*oldKept);
+    const QByteArray written = volm::test::fileBytes(pdf);
+    QVERIFY(written.startsWith("%PDF"));
+    // The calculation, its link and the PDF: no scratch file stays.
+    QCOMPARE(QDir(p.calcDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
+    QVERIFY(QFileInfo(linkToCalc).isSymLink());
+    const QString info = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (!info.isEmpty()) {
+        QProcess tool;
+        tool.start(info, {pdf});
+        QVERIFY(tool.waitForFinished(30000));
+        QVERIFY(QString::fromUtf8(tool.readAllStandardOutput())
+                    .contains(QStringLiteral("Title:           ") + volm::report::kReportTitle));
+    }
+    QVERIFY(p.usable());
 }
 
 // F1 in the preview opens the report's help page over it.

@@ -1,6 +1,8 @@
 // The window "Схема сети" over a small calculation: its items, colouring
 // choices before and after a run, double-click to the section grid, saving.
 #include "store/startup.h"
+#include "store/output_file.h"
+#include "tests/support/program_folder.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
@@ -12,6 +14,7 @@
 #include <QGraphicsLineItem>
 #include <QLabel>
 #include <QtTest>
+#include <cerrno>
 
 using volm::App;
 using volm::test::DialogsFixture;
@@ -180,6 +183,22 @@ void TestSchematicWindow::savesPngPdfAndSvg() {
     QCOMPARE(text.count(QStringLiteral("<line")), 5);
     QVERIFY(text.contains(QStringLiteral("Не связано с начальным узлом")));
     QVERIFY(!s->saveTo(dir.filePath(QStringLiteral("missing/s.svg"))));
+    // A disk that fills up while the drawing is written keeps the old file
+    // and says why; nothing is left beside it.
+    for (const QString& target : {png, pdf, svg}) {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("older");
+        old.close();
+        QString why;
+        volm::limitOutputSpaceForTests(100, ENOSPC);
+        const bool saved = s->saveTo(target, &why);
+        volm::limitOutputSpaceForTests(-1, 0);
+        QVERIFY(!saved);
+        QVERIFY2(why.endsWith(QStringLiteral("Недостаточно места на диске.")), qPrintable(why));
+        QCOMPARE(volm::test::fileBytes(target), QByteArray("older"));
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
 }
 
 void TestSchematicWindow::numbersInTheReportPrecision_data() {
