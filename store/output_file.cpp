@@ -187,7 +187,9 @@ QString refusedOutputTarget(const ProtectedFiles& files, OutputKind kind, const 
     if (destination.isEmpty())
         return QStringLiteral("Не удается определить файл, на который указывает ссылка ") + name + QLatin1Char('.');
     const QFileInfo fi(destination);
-    if (QFile::encodeName(fi.fileName()).size() > NAME_MAX || QFile::encodeName(destination).size() >= PATH_MAX)
+    // Room for the scratch file's name too: "~$", the name, ".XXXXXX".
+    if (QFile::encodeName(fi.fileName()).size() + 9 > NAME_MAX ||
+        QFile::encodeName(destination).size() + 9 >= PATH_MAX)
         return QStringLiteral("Имя файла ") + name + QStringLiteral(" слишком длинное. ") + subject(kind) +
                QStringLiteral(" в него не записывается.");
     if (sameTarget(destination, files.calculation))

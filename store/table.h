@@ -31,6 +31,9 @@ std::vector<Field> tableFields(Database& db, const QString& table);
 // for file order) orders the rows of a table with these fields.
 QString sortTerms(const QString& sort, const std::vector<Field>& fields);
 
+// Whether a sort ("Nуз ASC, ТрПр ASC") names this field.
+bool sortNames(const QString& sort, const QString& field);
+
 // The value a cursor stores in the field for v (a typed text, a number):
 // converted to the field's kind, Null for blanks. A value the field cannot hold
 // throws DatabaseError.
@@ -185,7 +188,11 @@ private:
     void checkWritable() const;
     QVariant convert(const Field& f, const QVariant& v) const;
     const Row* currentRowData() const;
-    template <typename F> void notify(F f);
+    template <typename F>
+    void notify(F f) {
+        if (disabled_ > 0) return;
+        for (TableObserver* o : std::vector<TableObserver*>(observers_)) f(o);
+    }
 
     Database& db_;
     QString table_;

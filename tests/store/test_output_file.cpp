@@ -110,6 +110,7 @@ TEST_F(OutputTargets, EveryKindRefusesTheSameFiles) {
         {"a missing folder", data.filePath(QStringLiteral("no/such/file.pdf")), "не найдена"},
         {"a link loop", loop, "не удается определить файл"},
         {"a name too long", data.filePath(QString(300, QLatin1Char('x'))), "слишком длинное"},
+        {"a name too long for its scratch file", data.filePath(QString(250, QLatin1Char('x'))), "слишком длинное"},
     };
     for (const OutputKind kind :
          {OutputKind::Text, OutputKind::Workbook, OutputKind::Report, OutputKind::Chart, OutputKind::Schematic}) {
