@@ -217,8 +217,8 @@ void TestReport::previewAtActualSize() {
     QVERIFY(seen->pages >= 2);
     QVERIFY(seen->pdfAction);
     QVERIFY(!seen->lockedWhileShown);
-    QVERIFY(p.person.statuses.contains(QStringLiteral("Generating page 1")));
-    QVERIFY(p.person.statuses.contains(QStringLiteral("Printing page 1")));
+    QVERIFY(p.person.statuses.contains(QStringLiteral("Формирование страницы 1")));
+    QVERIFY(p.person.statuses.contains(QStringLiteral("Печать страницы 1")));
     QCOMPARE(p.person.messages, QStringList());
     QVERIFY(p.usable());
     QVERIFY(!p.app->dm.atTabl->controlsDisabled());
