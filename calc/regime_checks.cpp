@@ -361,7 +361,7 @@ RegimeWarnings checkRegime(const RunData& d, const RegimeSettings& settings) {
         const ReferenceData* ref = d.reference.get();
         in.density = [ref](int t) { return ref->densityByTemperature(t); };
     }
-    return checkRegime(in, settings, d.app.SistRazdelitel);
+    return checkRegime(in, settings, d.decimal);
 }
 
 QString unknownIndicatorMessage(Database& db, const QString& shortName) {

@@ -4,12 +4,9 @@
 // however the command ends.
 #include "calc/run.h"
 
-#include "calc/load.h"
+#include "calc/calculation.h"
 #include "calc/regime_checks.h"
-#include "calc/run_data.h"
-#include "calc/stages.h"
 #include "calc/text_saving.h"
-#include "calc/write_back.h"
 #include "store/app.h"
 #include "store/command.h"
 #include "store/errors.h"
@@ -42,13 +39,18 @@ QString outcomeText(const std::vector<int>& lowHeads) {
            QLatin1Char('.');
 }
 
-// The regime checks of a successful run; a fault of theirs costs only the warnings.
-std::vector<QString> regimeWarnings(App& app, const RunData& d) {
-    try {
-        return checkRegime(d, readRegimeSettings(app.dm.acGR)).lines;
-    } catch (const std::exception&) {
-        return {};
-    }
+struct RunSettings {
+    int precision = 2;
+    bool keepText = false;
+};
+
+// The report precision and the keep-text setting from Настройки.
+RunSettings readRunSettings(App& app) {
+    Table* settings = app.dm.atNastr.get();
+    if (!settings || !settings->isOpen()) throw DatabaseError(QStringLiteral("Таблица \"Настройки\" не открыта."));
+    settings->first();
+    return {settings->value(QStringLiteral("ТочностьЧиселВОтч")).toInt(),
+            settings->value(QStringLiteral("СохрТекстРас")).toBool()};
 }
 
 void requery(const std::unique_ptr<Table>& t) {
@@ -67,40 +69,6 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
 }
 
 }  // namespace
-
-namespace calc {
-
-void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QString& availNodeText,
-                            const QString& textPath) {
-    stageNetworkType(d);
-    if (d.ok()) stageGivenHeadNodes(d, supplyNodeText, availNodeText);
-    if (d.ok()) stageAnySection(d);
-    if (d.ok()) stageRequiredIndicators(d);
-    if (d.ok()) stageNodeFields(d);
-    if (d.ok()) stageFiniteInputs(d);
-    if (d.ok()) stageClearResults(d);
-    if (d.ok()) stageEndSectionsAndMains(d);
-    if (d.ok()) stageEverySectionInMain(d);
-    if (d.ok()) stageMainsReachStart(d);
-    if (d.ok()) stageSectionLengths(d);
-    if (d.ok() && d.keepText) stageOpenText(d, textPath);
-    if (d.ok()) stageSectionEndLengths(d);
-    if (d.ok()) stageMainLengths(d);
-    if (d.ok()) stageTemperatureLimits(d);
-    if (d.ok()) stageTemperatures(d);
-    if (d.ok()) stageFlows(d);
-    if (d.ok()) stageNodeHeights(d);
-    if (d.ok()) stageHeaderIndicators(d);
-}
-
-void runStages(RunData& d, const QString& supplyNodeText, const QString& availNodeText, const QString& textPath) {
-    runStagesThroughHeader(d, supplyNodeText, availNodeText, textPath);
-    if (d.ok()) stageTableIndicators(d);
-    if (d.ok()) stageHeads(d);
-    if (d.ok()) stageEndResults(d);
-}
-
-}  // namespace calc
 
 QString outcomeWithWarnings(const RunOutcome& out) {
     if (out.warnings.empty()) return out.text;
@@ -125,7 +93,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     bool busy = false, locked = false, detached = false;
     bool restorePosition = false;
     int savedRecNo = -1;
-    auto d = std::make_unique<RunData>(app);
+    std::unique_ptr<RunData> d;
 
     auto normalCursor = [&] {
         if (busy) person.busy(false);
@@ -155,7 +123,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             if (tabl && dm.atTabl.get() == tabl)
                 while (tabl->controlsDisabled()) tabl->enableControls();
         }
-        if (d->text) d->text->abandon();
+        if (d && d->text) d->text->abandon();
         if (!tempText.isEmpty()) QFile::remove(tempText);
         person.status(QString());
         if (locked && opt.lockWindow) opt.lockWindow(false);
@@ -168,8 +136,6 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         return out;
     }
 
-    // The run's writes: all of them, or none when the run fails unexpectedly.
-    std::optional<Transaction> tx;
     try {
         // Hourglass, pending grid edit, window locked, calculation-done flag cleared.
         person.busy(true);
@@ -183,10 +149,13 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         if (!zag || !tabl) throw DatabaseError(QStringLiteral("Таблицы \"Заг\", \"Табл\" не открыты."));
 
         // The settings of the run.
-        readRunSettings(*d);
-        if (opt.precision) d->precision = *opt.precision;
-        if (opt.keepText) d->keepText = *opt.keepText;
-        if (!opt.textFile.isEmpty()) d->keepText = true;
+        const RunSettings settings = readRunSettings(app);
+        ComputeOptions computing;
+        computing.supplyNodeText = opt.supplyNodeText;
+        computing.availNodeText = opt.availNodeText;
+        computing.precision = opt.precision.value_or(settings.precision);
+        computing.decimal = app.SistRazdelitel;
+        const bool keepText = !opt.textFile.isEmpty() || opt.keepText.value_or(settings.keepText);
 
         // Pending edits stored, grids detached, position remembered.
         if (zag->editing()) zag->post();
@@ -206,20 +175,18 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             return out;
         }
 
-        loadCalculation(*d, opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder);
-        if (d->keepText) tempText = textScratchPath(app, opt.textFile);
-        tx.emplace(dm.acGR);
+        d = readCalculation(dm.acGR, dm.acSpr,
+                            {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
+        if (keepText) computing.textPath = tempText = textScratchPath(app, opt.textFile);
 
-        // The stages. What they changed is written back also when one of them
-        // stops at a fault; an unexpected failure (the text cannot be written,
-        // the run is stopped) keeps the results the file had before.
-        runStages(*d, opt.supplyNodeText, opt.availNodeText, tempText);
-        if (d->ok() && d->twoPipe()) out.lowHeadNodes = collectLowHeadNodes(*d);
-        // The text is complete on disk before the results are stored.
-        if (d->ok() && d->text && d->text->isOpen()) d->text->close();
-        writeBack(*d);
-        tx->commit();
-        tx.reset();
+        // What the stages changed is stored also when one of them stops at a
+        // fault; an unexpected failure (the text cannot be written, the run is
+        // stopped) keeps the results the file had before.
+        compute(*d, computing, [&person](const QString& text) {
+            person.status(text);
+            if (!text.isEmpty()) person.processEvents();
+        });
+        storeResults(dm.acGR, *d);
         requery(dm.atNazvRasch);
         requery(dm.atZag);
         requery(dm.atTabl);
@@ -228,8 +195,6 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         requery(dm.atSpisokRaschUchastkov);
 
         if (!d->ok()) {
-            // A run that stops at a fault discards its text.
-            if (d->text) d->text->abandon();
             normalCursor();
             person.message(d->error);
             out.status = RunOutcome::Status::Fault;
@@ -237,6 +202,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             if (d->faultRow >= 0 && size_t(d->faultRow) < d->ids.size()) out.faultSection = d->ids[size_t(d->faultRow)];
             return out;
         }
+        out.lowHeadNodes = d->lowHeadNodes;
 
         // The text saved.
         if (d->text) {
@@ -257,25 +223,13 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         UstanovitRasVip(app, true);
         out.status = RunOutcome::Status::Success;
         out.text = outcomeText(out.lowHeadNodes);
-        out.warnings = regimeWarnings(app, *d);
+        out.warnings = d->warnings;
         if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, outcomeWithWarnings(out));
         return out;
     } catch (const Abort&) {
-        if (tx) {
-            tx.reset();
-            requery(dm.atNazvRasch);
-            requery(dm.atZag);
-            requery(dm.atTabl);
-        }
         out.status = RunOutcome::Status::Unexpected;
         return out;
     } catch (const std::exception& e) {
-        if (tx) {
-            tx.reset();
-            requery(dm.atNazvRasch);
-            requery(dm.atZag);
-            requery(dm.atTabl);
-        }
         normalCursor();
         out.status = RunOutcome::Status::Unexpected;
         out.text = failureText(e);
