@@ -47,7 +47,8 @@
 // follow the outcome on standard output.
 #include "runner_files.h"
 
-#include "calc/run.h"
+#include "commands/run_command.h"
+#include "commands/sizing_command.h"
 #include "output/workbook_export.h"
 #include "formulas/catalogue_check.h"
 #include "store/app.h"

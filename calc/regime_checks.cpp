@@ -5,7 +5,6 @@
 
 #include "calc/saturation.h"
 #include "formulas/reference_data.h"
-#include "store/app.h"
 #include "store/database.h"
 
 #include <QSet>

@@ -14,7 +14,6 @@
 #include "formulas/formula_text.h"
 #include "formulas/reference_check.h"
 #include "formulas/reference_data.h"
-#include "store/app.h"
 
 #include <QSet>
 #include <algorithm>

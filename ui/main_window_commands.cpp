@@ -1,7 +1,7 @@
 // TMainForm: the menu, the toolbar and the command handlers.
 #include "ui/main_window.h"
 
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "output/report.h"
 #include "store/command.h"
 #include "store/errors.h"

@@ -1,5 +1,6 @@
 #include "ui/sizing_dialog.h"
 
+#include "commands/sizing_command.h"
 #include "formulas/catalogue.h"
 #include "store/app.h"
 #include "store/errors.h"

@@ -1,7 +1,9 @@
 // The sizing command: the calculation's stages up to the header indicators
 // (their checks and messages are those of the run), the choice of diameters,
 // the diameters written in one transaction, then the whole calculation run.
-#include "calc/sizing.h"
+#include "commands/sizing_command.h"
+
+#include "commands/run_command.h"
 
 #include "calc/calculation.h"
 #include "calc/sizing_choice.h"
