@@ -112,6 +112,26 @@ TEST_F(StartUp, FormulaCheckDecidesRebuildAndGrids) {
     EXPECT_TRUE(app->FormuliProvereny);
 }
 
+// The calculation and the reference book named to start-up are opened; the
+// settings keep the files the window remembers.
+TEST_F(StartUp, NamedFilesOpenWithoutTouchingTheSettings) {
+    calc = folder.newCalculation(QStringLiteral("named.mdb"));
+    const QString remembered = folder.file("remembered.mdb");
+    folder.setSetting(QStringLiteral("ФайлГР"), remembered);
+    const QVariant reference = fileValue(folder.file("Nastr.mdb"), "SELECT ФайлСпр FROM Настройки");
+
+    ASSERT_TRUE(startUp(*app, calc, folder.file("Spr.mdb"))) << person.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(app->dm.acGR.isOpen());
+    EXPECT_TRUE(app->dm.acSpr.isOpen());
+    EXPECT_EQ(app->dm.acGR.path(), calc);
+    EXPECT_TRUE(person.messages.isEmpty()) << person.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(opened, 1);
+    app->dm.closeCalculation();
+    app->dm.closeReference();
+    EXPECT_EQ(fileValue(folder.file("Nastr.mdb"), "SELECT ФайлГР FROM Настройки").toString(), remembered);
+    EXPECT_EQ(fileValue(folder.file("Nastr.mdb"), "SELECT ФайлСпр FROM Настройки"), reference);
+}
+
 struct MissingCase {
     const char* name;
     bool calcExists;
