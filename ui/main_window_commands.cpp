@@ -51,12 +51,7 @@ const QString kDeleteContext = QStringLiteral("Ошибка при удален�
 
 template <typename Body>
 void TMainForm::guarded(Body&& body) {
-    try {
-        body();
-    } catch (const Abort&) {
-    } catch (const std::exception& e) {
-        app_.person().message(failureText(e));
-    }
+    runReported(app_.person(), [&](ErrorContext&) { body(); });
 }
 
 void TMainForm::buildActions() {
@@ -236,13 +231,11 @@ void TMainForm::deleteRecords() {
         // and its own store would otherwise cut the command short.
         storePendingEdits();
         const QList<int> selected = DGGlavn->selectedRowNumbers();
-        const int idField = t->fieldIndex(QStringLiteral("id"));
         // Every deleted row is unmarked: no row stays selected afterwards.
         if (deleteSelectedRecords(app_.person(), *t, app_.dm.acGR, std::vector<int>(selected.begin(), selected.end()),
-                                  [this, idField](const Table& table, int row) {
+                                  [this](const Table& table, int row) {
                                       UstanovitRasVip(app_, false);
-                                      return QStringLiteral("DELETE FROM Табл WHERE id=") +
-                                             QString::number(table.valueAt(row, idField).toLongLong());
+                                      return deleteSectionStatement(table, row);
                                   }))
             DGGlavn->clearSelection();
     });
@@ -255,7 +248,7 @@ void TMainForm::deleteAllRecords() {
         ctx = kDeleteContext;
         // A row being edited goes with the others.
         DGGlavn->endEditing();
-        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, QStringLiteral("DELETE FROM Табл"))) {
+        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR)) {
             UstanovitRasVip(app_, false);
             DGGlavn->clearSelection();
         }

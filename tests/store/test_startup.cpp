@@ -49,6 +49,15 @@ TEST(StandardReport, AbortIsSilentAndOtherFailuresNameTheLastContext) {
     EXPECT_EQ(p.messages[0], standardReport("шаг 2", "EInOutError", "нет места"));
 }
 
+// A failure before any step is named is told in its own words, not as a
+// report of an empty step.
+TEST(StandardReport, FailureBeforeAnyStepIsToldInItsOwnWords) {
+    FakePerson p;
+    EXPECT_FALSE(runReported(p, [](ErrorContext&) { throw FileError(QStringLiteral("нет места")); }));
+    EXPECT_FALSE(runReported(p, [](ErrorContext&) { throw std::runtime_error("сбой"); }));
+    EXPECT_EQ(p.messages, QStringList({QStringLiteral("нет места"), QStringLiteral("Внутренняя ошибка программы: сбой")}));
+}
+
 using StartUp = StoreHarness;
 
 TEST_F(StartUp, WithoutCalculationOpensSettingsAndLockedScratchOnly) {
