@@ -311,7 +311,7 @@ void TMainForm::sizingDialog() {
     if (schematic_) guarded([&] { schematic_->refresh(); });
 }
 
-void TMainForm::runCalculation() {
+RunOptions TMainForm::runOptions(OutcomeDisplay& display) {
     RunOptions options;
     options.supplyNodeText = edNuzPNapPod->text();
     options.availNodeText = edNuzRNap->text();
@@ -325,10 +325,15 @@ void TMainForm::runCalculation() {
         }
     };
     options.showText = [this](const QString& path) { TVigrV_TXTForm::showFile(app_, path, this); };
+    options.outcomeDisplay = &display;
+    return options;
+}
+
+void TMainForm::runCalculation() {
     // A successful run shows the result dialog and starts its follow-ups itself,
     // before its final steps.
     ResultDialogDisplay resultDialog(app_, *this, this);
-    options.outcomeDisplay = &resultDialog;
+    const RunOptions options = runOptions(resultDialog);
     guarded([&] { volm::runCalculation(app_, options); });
     if (results_) results_->invalidate();
     syncFromApp();
