@@ -50,7 +50,8 @@
 // follow the outcome on standard output.
 #include "runner_files.h"
 
-#include "calc/run.h"
+#include "commands/run_command.h"
+#include "commands/sizing_command.h"
 #include "output/workbook_export.h"
 #include "formulas/catalogue_check.h"
 #include "store/app.h"
@@ -336,38 +337,22 @@ int main(int argc, char** argv) {
 
     if (stopSignal) return stopped();
 
-    // A temporary program folder with a copy of the settings naming the two files.
+    // A temporary work folder: the scratch files and the copy of the settings
+    // that a work folder away from the program folder gets.
     QTemporaryDir folder;
     if (!folder.isValid()) return fail(QStringLiteral("Не удается создать временную папку."));
     const QString settings = programDir + QLatin1Char('/') + volm::kSettingsFile;
-    const QString settingsCopy = folder.path() + QLatin1Char('/') + volm::kSettingsFile;
     if (!QFileInfo::exists(settings)) return fail(QStringLiteral("Файл ") + settings + QStringLiteral(" не найден."));
-    try {
-        volm::copySettingsFile(settings, settingsCopy);
-    } catch (const volm::Error& e) {
-        return fail(e.message());
-    }
-    QFile::setPermissions(settingsCopy, QFile::ReadOwner | QFile::WriteOwner);
-    try {
-        volm::Database db;
-        db.open(settingsCopy);
-        db.refuseTriggers(volm::kSettingsRole);
-        auto st = db.prepare(QStringLiteral("UPDATE \"Настройки\" SET \"ФайлГР\" = ?, \"ФайлСпр\" = ?"));
-        st->bind(1, calcFile);
-        st->bind(2, spr);
-        st->run();
-    } catch (const volm::Error& e) {
-        return fail(settings + QStringLiteral(": ") + e.message());
-    }
 
     ConsolePerson person;
     int status = 1;
     {
-        volm::App app(folder.path(), person);
+        volm::App app(programDir, person);
+        app.setWorkDir(folder.path());
         app.fileCheck = volm::FileCheck::HeaderAndSchema;
         volm::FormulaCatalogueCheck formulaCheck;
         app.setCatalogueCheck(&formulaCheck);
-        const bool started = volm::startUp(app);
+        const bool started = volm::startUp(app, calcFile, spr);
         if (stopSignal) return stopped();
         if (!started || !app.dm.acGR.isOpen() || !app.dm.atNazvRasch)
             return fail(QStringLiteral("Не удается открыть расчет ") + calcFile + QLatin1Char('.'));

@@ -4,7 +4,6 @@
 // every entered value before anything is computed.
 #include "calc/run_data.h"
 #include "calc/stages.h"
-#include "store/app.h"
 #include "store/database.h"
 #include "store/sql_names.h"
 #include "store/table.h"
@@ -28,16 +27,15 @@ void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& a
         d.error = QStringLiteral("Поле \"ПНапНаУзПод задан для узла:\" должно быть заполнено.");
         return;
     }
-    Database& gr = d.app.dm.acGR;
     const QString table = QStringLiteral("НазвРасч");
     try {
-        const std::vector<Field> fields = tableFields(gr, table);
+        const std::vector<Field>& fields = d.nameFields;
         auto field = [&](const QString& name) -> const Field& {
             for (const Field& f : fields)
                 if (f.name.compare(name, Qt::CaseInsensitive) == 0) return f;
             throw DatabaseError(QStringLiteral("Не найдено поле \"%1\" в таблице \"%2\".").arg(name, table));
         };
-        // Both numbers are converted before either is stored; an empty
+        // Both numbers are converted before either is kept; an empty
         // available-head node still lets the supply node be stored.
         std::vector<std::pair<const Field*, QVariant>> values;
         const Field& supply = field(QStringLiteral("NузПНапПод"));
@@ -50,13 +48,8 @@ void stageGivenHeadNodes(RunData& d, const QString& supplyText, const QString& a
                 values.emplace_back(&avail, storedValue(avail, strToInt(availText)));
             }
         }
-        QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ");
-        for (size_t i = 0; i < values.size(); ++i)
-            sql += (i ? QStringLiteral(", ") : QString()) + quoteIdentifier(values[i].first->name) + QStringLiteral(" = ?");
-        auto st = gr.prepare(sql + QStringLiteral(" WHERE rowid = (SELECT min(rowid) FROM ") + quoteIdentifier(table) +
-                             QLatin1Char(')'));
-        for (size_t i = 0; i < values.size(); ++i) st->bind(int(i) + 1, values[i].second);
-        st->run();
+        d.givenHeadNodes.clear();
+        for (const auto& [f, v] : values) d.givenHeadNodes.emplace_back(f->name, v);
         d.supplyNode = values[0].second.toInt();
         if (values.size() > 1) d.availNode = values[1].second.toInt();
     } catch (const Error& e) {

@@ -3,7 +3,6 @@
 #include "calc/run_data.h"
 #include "calc/stages.h"
 #include "formulas/reference_data.h"
-#include "store/app.h"
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/result_reader.h"
@@ -143,15 +142,8 @@ std::vector<Priority> readPriorities(Database& db, const QString& table) {
 
 }  // namespace
 
-void readRunSettings(RunData& d) {
-    DataModule& dm = d.app.dm;
-    if (!dm.atNastr || !dm.atNastr->isOpen())
-        throw DatabaseError(QStringLiteral("Таблица \"Настройки\" не открыта."));
-    Table& settings = *dm.atNastr;
-    settings.first();
-    d.precision = settings.value(QStringLiteral("ТочностьЧиселВОтч")).toInt();
-    d.keepText = settings.value(QStringLiteral("СохрТекстРас")).toBool();
-    TableQuery name(dm.acGR, QStringLiteral("НазвРасч"), QString());
+void readNetworkType(RunData& d, Database& gr) {
+    TableQuery name(gr, QStringLiteral("НазвРасч"), QString());
     const int fType = name.need(QStringLiteral("НазвРасч"), QStringLiteral("ТипСети"));
     const int fFlows = name.need(QStringLiteral("НазвРасч"), QStringLiteral("РасчРасх"));
     const bool read = name.step();
@@ -164,13 +156,12 @@ void readRunSettings(RunData& d) {
     d.computeFlows = read && name.value(fFlows).toBool();
 }
 
-void loadCalculation(RunData& d, const QString& sectionOrder) {
-    DataModule& dm = d.app.dm;
-    Database& gr = dm.acGR;
-
+void loadCalculation(RunData& d, Database& gr, Database& referenceBook, const QString& sectionOrder,
+                     const QLocale& locale) {
     {
         const QString table = QStringLiteral("НазвРасч");
         TableQuery name(gr, table, QString());
+        d.nameFields = name.fields;
         const int fName = name.need(table, QStringLiteral("НазвРасч"));
         const int fStart = name.need(table, QStringLiteral("NНачУз"));
         const int fSupply = name.need(table, QStringLiteral("NузПНапПод"));
@@ -272,7 +263,7 @@ void loadCalculation(RunData& d, const QString& sectionOrder) {
     d.headerOrder = readPriorities(gr, QStringLiteral("ПриоритетыЗаг"));
     d.tableOrder = readPriorities(gr, QStringLiteral("ПриоритетыТабл"));
 
-    d.reference = std::make_unique<ReferenceData>(ReferenceData::load(dm, d.app.locale));
+    d.reference = std::make_unique<ReferenceData>(ReferenceData::load(referenceBook, locale));
 }
 
 }  // namespace volm::calc

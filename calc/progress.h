@@ -1,26 +1,27 @@
 #pragma once
-// The run's progress on the status bar. A stage's own text is shown at once;
+// The run's progress as status texts. A stage's own text is shown at once;
 // the per-item texts of a long stage ("... id = 17") are shown at most every
 // few hundredths of a second, so that a large network is not slowed down by
-// repainting. After every text shown the screen may repaint.
+// repainting. The sink gets every text shown (empty: clear the status); it may
+// throw to stop the run.
 #include <QElapsedTimer>
 #include <QString>
+#include <functional>
 
-namespace volm {
+namespace volm::calc {
 
-class Person;
-
-namespace calc {
+using ProgressSink = std::function<void(const QString& text)>;
 
 class Progress {
 public:
-    explicit Progress(Person& person);
+    Progress() = default;
+    explicit Progress(ProgressSink sink) : sink_(std::move(sink)) {}
 
     void stage(const QString& text);
     // text() builds the per-item text only when it is going to be shown.
     template <typename Text>
     void item(Text&& text) {
-        if (timer_.isValid() && timer_.elapsed() < kIntervalMs) return;
+        if (!sink_ || (timer_.isValid() && timer_.elapsed() < kIntervalMs)) return;
         show(text());
     }
     void clear();
@@ -28,9 +29,8 @@ public:
 private:
     static constexpr qint64 kIntervalMs = 40;
     void show(const QString& text);
-    Person& person_;
+    ProgressSink sink_;
     QElapsedTimer timer_;
 };
 
-}  // namespace calc
-}  // namespace volm
+}  // namespace volm::calc

@@ -5,7 +5,6 @@
 
 #include "calc/saturation.h"
 #include "formulas/reference_data.h"
-#include "store/app.h"
 #include "store/database.h"
 
 #include <QSet>
@@ -361,7 +360,7 @@ RegimeWarnings checkRegime(const RunData& d, const RegimeSettings& settings) {
         const ReferenceData* ref = d.reference.get();
         in.density = [ref](int t) { return ref->densityByTemperature(t); };
     }
-    return checkRegime(in, settings, d.app.SistRazdelitel);
+    return checkRegime(in, settings, d.decimal);
 }
 
 QString unknownIndicatorMessage(Database& db, const QString& shortName) {

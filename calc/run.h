@@ -1,18 +1,12 @@
 #pragma once
-// The hydraulic calculation run ("Выполнить расчет"): checks the network,
-// finds its mains, computes lengths, temperatures, flows, node heights, every
-// indicator defined by formula, the heads at every node and the end-node
-// results, writes the calculation text and reports the outcome. The program's
-// command and the headless runner both call runCalculation; the run reaches the
-// person only through App::person().
+// What the run command ("Выполнить расчет") is asked to do and what it
+// returns: its options, its outcome and where a successful run shows it.
 #include <QString>
 #include <functional>
 #include <optional>
 #include <vector>
 
 namespace volm {
-
-class App;
 
 // Where a successful run shows its outcome. The program shows its result dialog
 // there and starts the follow-ups ticked in it (report, spreadsheet, chart); the
@@ -86,24 +80,5 @@ struct RunOutcome {
 // The outcome text followed, when there are warnings, by an empty line and
 // "Предупреждения (N):" with one line per warning.
 QString outcomeWithWarnings(const RunOutcome& outcome);
-
-// Runs the calculation of the open calculation file. Every message (refusals,
-// the error text of a fault, an unexpected fault) is shown through the person,
-// and so are the question, the status texts, the hourglass and the save dialog
-// of the text; the outcome text of a successful run goes to the options'
-// outcomeDisplay before the final steps, and is returned as well.
-//
-// The program's command passes the main window's node edits, lockWindow,
-// showText and its result dialog as the outcome display; the headless runner
-// passes the node numbers stored in НазвРасч (storedHeader), ask = false and its
-// text file.
-//
-// Results are computed in memory and written back in one transaction when the
-// stages end, also when one of them stops at a fault (what the stages before it
-// computed is kept); the cursors of the written tables are then re-read. The
-// run reads and writes the file with statements of its own: it moves no
-// cursor but the section grid's, which it returns to its row (or to the
-// section a fault is about) when it ends.
-RunOutcome runCalculation(App& app, const RunOptions& options);
 
 }  // namespace volm

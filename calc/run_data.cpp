@@ -1,7 +1,7 @@
 #include "calc/run_data.h"
 
+#include "calc/regime_checks.h"
 #include "formulas/reference_data.h"
-#include "store/app.h"
 #include "store/errors.h"
 
 namespace volm::calc {
@@ -23,7 +23,7 @@ void ValueTable::setColumns(std::vector<QString> columnNames, int rows) {
     touched.assign(size_t(width), 0);
 }
 
-RunData::RunData(App& a) : app(a), progress(a.person()) {}
+RunData::RunData() = default;
 RunData::~RunData() = default;
 
 void RunData::buildIndexes() {

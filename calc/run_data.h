@@ -3,13 +3,15 @@
 // Заг and Табл, the nodes, the head changes, the catalogue and the evaluation
 // order, read once; the mains, the end-node results and the working set that
 // the stages build; and the run state (error text, flags, text, progress).
-// Every stage is a function over this structure; what it changes is written
-// back to the file in one transaction when the run ends (write_back.h).
+// Every stage is a function over this structure, with no database and no
+// person; what it changes is stored in the file in one transaction when the
+// run ends (calculation.h).
 #include "calc/calc_text.h"
 #include "calc/key_map.h"
 #include "calc/progress.h"
 #include "calc/stored_number.h"
 #include "formulas/catalogue.h"
+#include "store/table.h"
 
 #include <QHash>
 #include <QString>
@@ -22,10 +24,11 @@
 
 namespace volm {
 
-class App;
 struct ReferenceData;
 
 namespace calc {
+
+struct RegimeSettings;
 
 inline constexpr int kNullNode = INT_MIN;
 inline constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
@@ -83,11 +86,11 @@ struct EndResult {
 };
 
 struct RunData {
-    RunData(App& app);
+    RunData();
     ~RunData();
 
-    App& app;
     Progress progress;
+    QChar decimal = QLatin1Char(',');  // the decimal separator of texts and messages
 
     // Run state.
     QString error;                 // the first fault; empty while none
@@ -110,10 +113,14 @@ struct RunData {
     CalcText* txt() const { return text && text->isOpen() ? text.get() : nullptr; }
 
     // НазвРасч.
+    std::vector<Field> nameFields;  // its columns, for the given-head nodes
     QVariant calcName;             // НазвРасч, may be Null
     int startNode = kNullNode;     // NНачУз
     int supplyNode = kNullNode;    // NузПНапПод
     int availNode = kNullNode;     // NузРНап
+    // NузПНапПод and, two-pipe, NузРНап as the edits gave them, stored with
+    // the results: column and value.
+    std::vector<std::pair<QString, QVariant>> givenHeadNodes;
 
     // Заг (one row) and Табл (rows in the section grid's order).
     ValueTable header;
@@ -160,6 +167,8 @@ struct RunData {
 
     // Reference book, read once.
     std::unique_ptr<ReferenceData> reference;
+    // The regime rules and head limits; none when they could not be read.
+    std::unique_ptr<RegimeSettings> regimeSettings;
 
     // Built by the stages.
     std::vector<Main> mains;       // main m is mains[m - 1]
@@ -173,6 +182,12 @@ struct RunData {
     std::vector<char> done;        // per section row: in the worklist
     bool worklistUsed = false;
     void clearWorklist();
+
+    // The outcome of a successful run: two-pipe, the nodes whose available
+    // head is below 0.1 m, in the order collected; the regime warnings, one
+    // per broken rule.
+    std::vector<int> lowHeadNodes;
+    std::vector<QString> warnings;
     void markDone(int row);
 
     // Node numbers of a main from the source to its end node (SpisokUzlovMagistrali).

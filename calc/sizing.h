@@ -14,8 +14,6 @@
 
 namespace volm {
 
-class App;
-
 struct SizingCriterion {
     QString indicator;  // a computed table indicator, e.g. УдПотПод
     double limit = 0;   // the indicator must not exceed it
@@ -61,12 +59,5 @@ struct SizingOutcome {
 // section ("Участок 3 - 4: УдПотПод = 95,2 при Ду 1000"). decimal: the
 // decimal separator of the numbers.
 QString sizingSummary(const SizingOutcome& outcome, const QString& diameter, QChar decimal);
-
-// Sizes the open calculation and runs it. run: the options of the run that
-// follows (the head-node texts are also those of the stages sizing runs; ask
-// is ignored: the run is not asked about; its outcome display gets the sizing
-// summary, an empty line and the run's outcome). Every fault is shown through
-// the person and returned; nothing is written unless sizing succeeds.
-SizingOutcome sizeDiameters(App& app, const SizingRequest& request, const RunOptions& run);
 
 }  // namespace volm

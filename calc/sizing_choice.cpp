@@ -14,7 +14,6 @@
 #include "formulas/formula_text.h"
 #include "formulas/reference_check.h"
 #include "formulas/reference_data.h"
-#include "store/app.h"
 
 #include <QSet>
 #include <algorithm>
@@ -167,7 +166,7 @@ DiameterChoice chooseDiameters(const RunData& d, const Catalogue& catalogue, con
                 row[st.column] = asStoredText(st.formula->evaluate(values.data(), &nodes, ref));
             } catch (const FormulaError& e) {
                 out.error = e.text();
-                if (candidate) out.error += QString(CR) + CR + candidateText(request.diameter, *candidate, d.app.SistRazdelitel);
+                if (candidate) out.error += QString(CR) + CR + candidateText(request.diameter, *candidate, d.decimal);
                 out.errorRow = r;
                 return false;
             }

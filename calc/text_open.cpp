@@ -2,12 +2,11 @@
 // and the legend of the lengths block.
 #include "calc/run_data.h"
 #include "calc/stages.h"
-#include "store/app.h"
 
 namespace volm::calc {
 
 void stageOpenText(RunData& d, const QString& path) {
-    d.text = std::make_unique<CalcText>(d.precision, d.app.SistRazdelitel);
+    d.text = std::make_unique<CalcText>(d.precision, d.decimal);
     CalcText& t = *d.text;
     t.open(path);
     t.line(QStringLiteral("ГИДРАВЛИЧЕСКИЙ РАСЧЕТ ТЕПЛОВОЙ СЕТИ"));

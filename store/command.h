@@ -4,6 +4,7 @@
 // a step ends the command: the abort exception silently, any other one with the
 // standard error report naming the last context set.
 #include "store/errors.h"
+#include "store/finally.h"
 #include "store/person.h"
 #include <QString>
 #include <exception>
@@ -18,7 +19,10 @@ struct ErrorContext {
     void operator=(const QString& t) { text = t.left(255); }
 };
 
-// Runs body(ctx); returns true when it ran to its end.
+// The catch-and-report wrapper of every command: runs body(ctx); returns true
+// when it ran to its end. A failure is told through the person: with the four
+// lines of the standard report once body has named its step in ctx, in the
+// failure's own words while it has not; a stop (Abort) silently.
 template <typename Body>
 bool runReported(Person& person, Body&& body) {
     ErrorContext ctx;
@@ -26,25 +30,17 @@ bool runReported(Person& person, Body&& body) {
         body(ctx);
         return true;
     } catch (const Abort&) {
-    } catch (const Error& e) {
-        person.message(standardReport(ctx.text, e.className(), e.message()));
     } catch (const std::exception& e) {
-        person.message(standardReport(ctx.text, QStringLiteral("Exception"), QString::fromUtf8(e.what())));
+        if (ctx.text.isEmpty()) {
+            person.message(failureText(e));
+            return false;
+        }
+        if (const auto* err = dynamic_cast<const Error*>(&e))
+            person.message(standardReport(ctx.text, err->className(), err->message()));
+        else
+            person.message(standardReport(ctx.text, QStringLiteral("Exception"), QString::fromUtf8(e.what())));
     }
     return false;
 }
-
-// Runs f however the enclosing scope ends.
-template <typename F>
-class Finally {
-public:
-    explicit Finally(F f) : f_(std::move(f)) {}
-    ~Finally() { f_(); }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-
-private:
-    F f_;
-};
 
 }  // namespace volm

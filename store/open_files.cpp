@@ -105,6 +105,22 @@ void closeFiles(App& app) {
 }
 
 void OtkritFaili(App& app) {
+    QString calcPath, refPath;
+    try {
+        Table& settings = goToSettingsRow(app);
+        const QVariant calc = settings.value(QStringLiteral("ФайлГР"));
+        const QVariant ref = settings.value(QStringLiteral("ФайлСпр"));
+        calcPath = calc.isNull() ? QString() : calc.toString();
+        refPath = ref.isNull() ? QString() : ref.toString();
+    } catch (...) {
+        // Settings that cannot be read leave no calculation open.
+        openCalculation(app, QString(), QString());
+        throw;
+    }
+    openCalculation(app, calcPath, refPath);
+}
+
+void openCalculation(App& app, const QString& calcPath, const QString& refPath) {
     DataModule& dm = app.dm;
     resetState(app);
     app.enterProgramDir();
@@ -114,12 +130,6 @@ void OtkritFaili(App& app) {
         Q_EMIT app.calculationOpened();
         app.changed();
     });
-
-    Table& settings = goToSettingsRow(app);
-    const QVariant calc = settings.value(QStringLiteral("ФайлГР"));
-    const QVariant ref = settings.value(QStringLiteral("ФайлСпр"));
-    const QString calcPath = calc.isNull() ? QString() : calc.toString();
-    const QString refPath = ref.isNull() ? QString() : ref.toString();
 
     if (calcPath.isEmpty()) return;
 

@@ -1,5 +1,7 @@
 #include "store/record_list.h"
 
+#include "store/sql_names.h"
+
 #include "store/command.h"
 #include "store/controls_pause.h"
 #include "store/database.h"
@@ -58,11 +60,11 @@ bool deleteSelectedRows(Person& person, Table& t, std::vector<int> selectedRows,
     return true;
 }
 
-bool deleteAllRecords(Person& person, Table& t, Database& db, const QString& sql) {
+bool deleteAllRecords(Person& person, Table& t, Database& db) {
     if (!person.ask(QStringLiteral("Удалить все записи?"))) return false;
     ControlsPause pause(&t);
     if (t.editing()) t.cancel();
-    db.exec(sql);
+    db.prepare(QStringLiteral("DELETE FROM ") + quoteIdentifier(t.tableName()))->run();
     t.requery();
     return true;
 }
@@ -83,6 +85,10 @@ QString nodeCondition(const QVariant& node) {
 }
 
 }  // namespace
+
+QString deleteSectionStatement(const Table& sections, int row) {
+    return QStringLiteral("DELETE FROM Табл WHERE id=") + QString::number(at(sections, row, "id").toLongLong());
+}
 
 QString deleteNodeStatement(const Table& nodes, int row) {
     return QStringLiteral("DELETE FROM УзлыТС WHERE ") + nodeCondition(at(nodes, row, "Nуз"));

@@ -33,11 +33,12 @@ bool deleteSelectedRecords(Person& person, Table& t, Database& db, std::vector<i
 using RowDelete = std::function<void(const Table& t, int row)>;
 bool deleteSelectedRows(Person& person, Table& t, std::vector<int> selectedRows, const RowDelete& deleteRow);
 
-// "Удалить все записи": asks "Удалить все записи?" and, on Yes, executes sql and
-// requeries. Returns true when it deleted.
-bool deleteAllRecords(Person& person, Table& t, Database& db, const QString& sql);
+// "Удалить все записи": asks "Удалить все записи?" and, on Yes, deletes every
+// row of the table and requeries. Returns true when it deleted.
+bool deleteAllRecords(Person& person, Table& t, Database& db);
 
-// Statements of the initial-data dialog's grids and of the formulas window.
+// Statements of the main window's, the initial-data dialog's grids and of the formulas window.
+QString deleteSectionStatement(const Table& sections, int row);  // Табл by id
 QString deleteNodeStatement(const Table& nodes, int row);        // УзлыТС by Nуз
 QString deleteHeadChangeStatement(const Table& changes, int row); // ИзмПНапВУзлахТС by Nуз and ТрПр
 QString deleteIndicatorStatement(const Table& formulas, int row);  // Формулы by НаимПокСокр

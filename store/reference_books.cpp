@@ -135,7 +135,7 @@ bool deleteSelectedReferenceRows(App& app, const ReferenceBook& book, const std:
 bool deleteAllReferenceRows(App& app, const ReferenceBook& book) {
     Table* t = referenceCursor(app, book);
     if (!t) return false;
-    return deleteAllRecords(app.person(), *t, app.dm.acSpr, QStringLiteral("DELETE FROM ") + book.table);
+    return deleteAllRecords(app.person(), *t, app.dm.acSpr);
 }
 
 }  // namespace volm

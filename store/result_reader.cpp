@@ -1,6 +1,7 @@
 #include "store/result_reader.h"
 
 #include "store/database.h"
+#include "store/finally.h"
 
 #include <QString>
 #include <climits>
@@ -105,15 +106,6 @@ struct RowChunk {
         }
     }
 };
-
-// Runs f when the enclosing scope ends, however it ends.
-template <typename F>
-struct OnExit {
-    F f;
-    ~OnExit() { f(); }
-};
-template <typename F>
-OnExit(F) -> OnExit<F>;
 
 // Values in a chunk before it goes to the thread that makes the rows.
 constexpr size_t kChunkValues = 8192;
@@ -226,11 +218,11 @@ void readResultRows(Statement& st, int firstColumn, bool numbered, const std::ve
     std::thread maker;
     std::exception_ptr makerFault;
     bool done = false;
-    OnExit stopMaker{[&] {
+    Finally stopMaker([&] {
         if (!maker.joinable()) return;
         queue.close(!done);
         maker.join();
-    }};
+    });
     bool alone = false;  // no second thread to be had: the rows are made here
     auto chunk = std::make_unique<RowChunk>();
     qint64 count = 0;

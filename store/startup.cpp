@@ -7,6 +7,7 @@
 #include "store/scratch_lock.h"
 
 #include <QDir>
+#include <functional>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -53,7 +54,7 @@ QString settingsPath(App& app) {
     const QString path = app.workPath(kSettingsFile);
     if (!app.workDirMoved() || QFileInfo::exists(path)) return path;
     const QString source = app.programDirSlash() + kSettingsFile;
-    if (!QFileInfo(source).isFile())
+    if (!QFileInfo::exists(source))
         throw FileError(QStringLiteral("Файл ") + source + QStringLiteral(" не найден."));
     if (!QDir().mkpath(app.workDir()))
         throw FileError(QStringLiteral("Не удается создать папку ") + app.workDir() + QLatin1Char('.'));
@@ -153,7 +154,10 @@ void setUpNumberFormat(App& app, const QLocale& locale) {
 
 const QString kSettingsRole = QStringLiteral("файл настроек");
 
-bool startUp(App& app) {
+namespace {
+
+// Start-up with openFiles as the step that opens the calculation.
+bool startWith(App& app, const std::function<void()>& openFiles) {
     return runReported(app.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при открытии базы данных настроек.");
         app.enterProgramDir();
@@ -196,7 +200,7 @@ bool startUp(App& app) {
         app.changed();
 
         ctx = QStringLiteral("Ошибка при открытии базы данных гидравлического расчета и базы данных справочников.");
-        OtkritFaili(app);
+        openFiles();
 
         setUpNumberFormat(app);
         // The section cursor's before-post handler is attached by OtkritFaili
@@ -205,6 +209,16 @@ bool startUp(App& app) {
         ctx = QStringLiteral("Ошибка при настройке размера шрифта в таблицах данных.");
         PrimenitShrifti(app);
     });
+}
+
+}  // namespace
+
+bool startUp(App& app) {
+    return startWith(app, [&] { OtkritFaili(app); });
+}
+
+bool startUp(App& app, const QString& calculation, const QString& referenceBook) {
+    return startWith(app, [&] { openCalculation(app, calculation, referenceBook); });
 }
 
 bool shutDown(App& app) {

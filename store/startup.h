@@ -13,6 +13,9 @@ namespace volm {
 // the fonts. An exception ends start-up with the standard error report naming the
 // failing step; whatever was opened so far stays open. True when every step ran.
 bool startUp(App& app);
+// The same with the calculation and the reference book named here instead of
+// in the settings, which are left as they are.
+bool startUp(App& app, const QString& calculation, const QString& referenceBook);
 
 // Shutdown: commits pending edits, closes the scratch database and deletes the
 // scratch files. Failures are reported; the program closes anyway. True when
@@ -24,6 +27,9 @@ bool shutDown(App& app);
 // CatalogueCheck). Throws for the caller's report; on an exception both files
 // are left closed (no calculation open). Ends with App::calculationOpened.
 void OtkritFaili(App& app);
+// The same for the files named: the calculation (empty: none) and the
+// reference book. The settings are neither read nor written.
+void openCalculation(App& app, const QString& calculation, const QString& referenceBook);
 
 // Closes the calculation file and the reference book and leaves the program in
 // the state of no calculation open (flags cleared; App::calculationClosed).

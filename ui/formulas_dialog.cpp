@@ -270,7 +270,7 @@ void TRasFormuliForm::deleteAllIndicators() {
     volm::runReported(app_.person(), [&](volm::ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при удалении записей.");
         DGPok->endEditing();
-        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, QStringLiteral("DELETE FROM Формулы")))
+        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR))
             DGPok->clearSelection();
     });
 }

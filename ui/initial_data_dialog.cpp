@@ -327,23 +327,23 @@ void TVvodNachDannForm::deleteSelected(DataGridView* view,
     });
 }
 
-void TVvodNachDannForm::deleteAll(DataGridView* view, const QString& sql) {
+void TVvodNachDannForm::deleteAll(DataGridView* view) {
     volm::Table* t = view->gridModel()->table();
     if (!t) return;
     volm::runReported(app_.person(), [&](volm::ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при удалении записей.");
         view->endEditing();
-        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, sql)) view->clearSelection();
+        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR)) view->clearSelection();
     });
 }
 
 void TVvodNachDannForm::selectAllNodes() { selectAll(DGUzliTS); }
 void TVvodNachDannForm::deleteSelectedNodes() { deleteSelected(DGUzliTS, volm::deleteNodeStatement); }
-void TVvodNachDannForm::deleteAllNodes() { deleteAll(DGUzliTS, QStringLiteral("DELETE FROM УзлыТС")); }
+void TVvodNachDannForm::deleteAllNodes() { deleteAll(DGUzliTS); }
 void TVvodNachDannForm::selectAllHeadChanges() { selectAll(DGIsmPNap); }
 void TVvodNachDannForm::deleteSelectedHeadChanges() { deleteSelected(DGIsmPNap, volm::deleteHeadChangeStatement); }
 void TVvodNachDannForm::deleteAllHeadChanges() {
-    deleteAll(DGIsmPNap, QStringLiteral("DELETE FROM ИзмПНапВУзлахТС"));
+    deleteAll(DGIsmPNap);
 }
 
 bool TVvodNachDannForm::run(volm::App& app, QWidget* parent, AutoFill autoFill) {

@@ -101,7 +101,7 @@ private:
     void buildMenu(class QMenuBar* bar);
     void selectAll(volm::ui::DataGridView* view);
     void deleteSelected(volm::ui::DataGridView* view, const std::function<QString(const volm::Table&, int)>& statement);
-    void deleteAll(volm::ui::DataGridView* view, const QString& sql);
+    void deleteAll(volm::ui::DataGridView* view);
 
     volm::App& app_;
     QButtonGroup* networkType_ = nullptr;

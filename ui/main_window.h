@@ -104,6 +104,10 @@ public:
     void regimeChecksDialog();
     void sizingDialog();  // "Подбор диаметров..."
     void runCalculation();
+    // The options of a run started from this window (the run command's and
+    // sizing's): the node edits, the window's lock, the text viewer and display
+    // as the outcome display.
+    volm::RunOptions runOptions(volm::OutcomeDisplay& display);
     void makeReport();
     void exportToExcel();
     void makeChart();

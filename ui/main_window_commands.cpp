@@ -1,7 +1,7 @@
 // TMainForm: the menu, the toolbar and the command handlers.
 #include "ui/main_window.h"
 
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "output/report.h"
 #include "store/command.h"
 #include "store/errors.h"
@@ -51,12 +51,7 @@ const QString kDeleteContext = QStringLiteral("Ошибка при удален�
 
 template <typename Body>
 void TMainForm::guarded(Body&& body) {
-    try {
-        body();
-    } catch (const Abort&) {
-    } catch (const std::exception& e) {
-        app_.person().message(failureText(e));
-    }
+    runReported(app_.person(), [&](ErrorContext&) { body(); });
 }
 
 void TMainForm::buildActions() {
@@ -238,13 +233,11 @@ void TMainForm::deleteRecords() {
         // and its own store would otherwise cut the command short.
         storePendingEdits();
         const QList<int> selected = DGGlavn->selectedRowNumbers();
-        const int idField = t->fieldIndex(QStringLiteral("id"));
         // Every deleted row is unmarked: no row stays selected afterwards.
         if (deleteSelectedRecords(app_.person(), *t, app_.dm.acGR, std::vector<int>(selected.begin(), selected.end()),
-                                  [this, idField](const Table& table, int row) {
+                                  [this](const Table& table, int row) {
                                       UstanovitRasVip(app_, false);
-                                      return QStringLiteral("DELETE FROM Табл WHERE id=") +
-                                             QString::number(table.valueAt(row, idField).toLongLong());
+                                      return deleteSectionStatement(table, row);
                                   }))
             DGGlavn->clearSelection();
     });
@@ -257,7 +250,7 @@ void TMainForm::deleteAllRecords() {
         ctx = kDeleteContext;
         // A row being edited goes with the others.
         DGGlavn->endEditing();
-        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR, QStringLiteral("DELETE FROM Табл"))) {
+        if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR)) {
             UstanovitRasVip(app_, false);
             DGGlavn->clearSelection();
         }
@@ -320,7 +313,7 @@ void TMainForm::sizingDialog() {
     if (schematic_) guarded([&] { schematic_->refresh(); });
 }
 
-void TMainForm::runCalculation() {
+RunOptions TMainForm::runOptions(OutcomeDisplay& display) {
     RunOptions options;
     options.supplyNodeText = edNuzPNapPod->text();
     options.availNodeText = edNuzRNap->text();
@@ -334,10 +327,15 @@ void TMainForm::runCalculation() {
         }
     };
     options.showText = [this](const QString& path) { TVigrV_TXTForm::showFile(app_, path, this); };
+    options.outcomeDisplay = &display;
+    return options;
+}
+
+void TMainForm::runCalculation() {
     // A successful run shows the result dialog and starts its follow-ups itself,
     // before its final steps.
     ResultDialogDisplay resultDialog(app_, *this, this);
-    options.outcomeDisplay = &resultDialog;
+    const RunOptions options = runOptions(resultDialog);
     guarded([&] { volm::runCalculation(app_, options); });
     if (results_) results_->invalidate();
     syncFromApp();

@@ -1,5 +1,6 @@
 #include "ui/sizing_dialog.h"
 
+#include "commands/sizing_command.h"
 #include "formulas/catalogue.h"
 #include "store/app.h"
 #include "store/errors.h"
@@ -8,7 +9,6 @@
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/result_dialog.h"
-#include "ui/text_viewer.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -228,16 +228,8 @@ void TPodborDiamForm::command(volm::ui::TMainForm& w) {
     }
     if (!chosen) return;
 
-    volm::RunOptions options;
-    options.supplyNodeText = w.edNuzPNapPod->text();
-    options.availNodeText = w.edNuzRNap->text();
-    options.lockWindow = [&w](bool locked) {
-        if (locked) w.BlokirovatOkno();
-        else w.RazblokirovatOkno();
-    };
-    options.showText = [&w, &app](const QString& path) { TVigrV_TXTForm::showFile(app, path, &w); };
     volm::ui::ResultDialogDisplay resultDialog(app, w, &w);
-    options.outcomeDisplay = &resultDialog;
+    const volm::RunOptions options = w.runOptions(resultDialog);
     const volm::SizingOutcome out = volm::sizeDiameters(app, request(*chosen), options);
     // The diameters are written even when the run after them stops at a fault:
     // the person learns what sizing changed after the run's own message.

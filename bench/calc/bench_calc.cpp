@@ -15,7 +15,7 @@
 //   volm_bench_calc [SECTIONS ...]
 #include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "store/database.h"

@@ -11,7 +11,7 @@
 #include "bench/calc/network_generator.h"
 #include "bench/support/bench_support.h"
 #include "calc/regime_checks.h"
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "formulas/reference_data.h"
 #include "store/app.h"

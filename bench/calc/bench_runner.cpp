@@ -24,11 +24,9 @@
 #include "bench/calc/network_generator.h"
 #include "bench/calc/store_floor.h"
 #include "bench/support/bench_support.h"
-#include "calc/load.h"
+#include "calc/calculation.h"
 #include "calc/run.h"
 #include "calc/run_data.h"
-#include "calc/stages.h"
-#include "calc/write_back.h"
 #include "formulas/catalogue_check.h"
 #include "store/app.h"
 #include "store/command.h"
@@ -143,23 +141,22 @@ bool phases(const QString& programDir, const QString& calc, bool text, const QSt
     const auto t1 = Clock::now();
     p.open = seconds(t0, t1);
 
-    volm::calc::RunData d(app);
-    volm::calc::readRunSettings(d);
-    d.keepText = text;
-    volm::calc::loadCalculation(d, app.dm.atTabl->sort());
+    const std::unique_ptr<volm::calc::RunData> read =
+        volm::calc::readCalculation(app.dm.acGR, app.dm.acSpr, {app.dm.atTabl->sort(), app.locale});
+    volm::calc::RunData& d = *read;
     const auto t2 = Clock::now();
     p.load = seconds(t1, t2);
-    volm::Transaction tx(app.dm.acGR);
-    volm::calc::runStages(d, QStringLiteral("1"), QStringLiteral("1"), text ? textFile : QString());
+    volm::calc::ComputeOptions options;
+    options.supplyNodeText = options.availNodeText = QStringLiteral("1");
+    if (text) options.textPath = textFile;
+    volm::calc::compute(d, options);
     if (!d.ok()) {
         std::fprintf(stderr, "run failed: %s\n", qPrintable(d.error));
         return false;
     }
-    if (d.text && d.text->isOpen()) d.text->close();
     const auto t3 = Clock::now();
     p.stages = seconds(t2, t3);
-    volm::calc::writeBack(d);
-    tx.commit();
+    volm::calc::storeResults(app.dm.acGR, d);
     const auto t4 = Clock::now();
     p.write = seconds(t3, t4);
     for (auto* t : {&app.dm.atNazvRasch, &app.dm.atZag, &app.dm.atTabl, &app.dm.atMagistraliTS, &app.dm.atKonMag,

@@ -15,9 +15,10 @@
 //   volm_bench_sizing [SECTIONS ...]     (default 1000 10000 30000)
 #include "bench/calc/network_generator.h"
 #include "bench/support/bench_support.h"
-#include "calc/load.h"
+#include "calc/calculation.h"
 #include "calc/run_data.h"
-#include "calc/sizing.h"
+#include "commands/run_command.h"
+#include "commands/sizing_command.h"
 #include "calc/sizing_choice.h"
 #include "formulas/catalogue.h"
 #include "formulas/catalogue_check.h"
@@ -73,15 +74,11 @@ Figures measure(const QString& program, const QString& calc) {
     // The choice alone, over the calculation in memory.
     {
         const auto t0 = Clock::now();
-        volm::calc::RunData d(app);
-        volm::calc::readRunSettings(d);
-        d.keepText = false;
-        volm::calc::loadCalculation(d, QStringLiteral("id ASC"));
+        const std::unique_ptr<volm::calc::RunData> read =
+            volm::calc::readCalculation(app.dm.acGR, app.dm.acSpr, {QStringLiteral("id ASC"), app.locale});
+        volm::calc::RunData& d = *read;
         const volm::Catalogue& catalogue = d.catalogue;
-        {
-            volm::Transaction undone(app.dm.acGR);
-            volm::calc::runStagesBeforeSections(d, runOptions());
-        }
+        volm::calc::runStagesBeforeSections(d, runOptions());
         if (!d.ok()) {
             std::fprintf(stderr, "stages failed: %s\n", qPrintable(d.error));
             return f;

@@ -12,7 +12,7 @@
 //   volm_bench_report [SECTIONS ...]
 #include "bench/support/bench_support.h"
 #include "bench/calc/network_generator.h"
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "output/report.h"
 #include "output/report_data.h"

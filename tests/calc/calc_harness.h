@@ -5,7 +5,7 @@
 // The catalogue of a Net is deliberately simple, so that every figure can be
 // checked by hand: the section losses are entered (user table indicators
 // ПотУчП and ПотУчО) and the end losses are the start losses plus them.
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "store/app.h"
 #include "tests/support/fake_person.h"
 #include "tests/support/program_folder.h"

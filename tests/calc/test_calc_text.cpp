@@ -1,7 +1,7 @@
 // The calculation text: its number format, its file (Windows-1251, CR LF, no
 // line break after the last line), its blocks, and the saving after a run.
 #include "calc/calc_text.h"
-#include "calc/text_saving.h"
+#include "commands/text_saving.h"
 #include "formulas/cp1251.h"
 #include "tests/calc/calc_harness.h"
 

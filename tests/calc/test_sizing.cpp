@@ -12,7 +12,7 @@
 // The example's own diameters are 250, 150 and 200.
 #include "tests/calc/calc_harness.h"
 
-#include "calc/sizing.h"
+#include "commands/sizing_command.h"
 #include "formulas/catalogue_check.h"
 #include "store/database.h"
 #include "store/startup.h"

@@ -49,6 +49,15 @@ TEST(StandardReport, AbortIsSilentAndOtherFailuresNameTheLastContext) {
     EXPECT_EQ(p.messages[0], standardReport("шаг 2", "EInOutError", "нет места"));
 }
 
+// A failure before any step is named is told in its own words, not as a
+// report of an empty step.
+TEST(StandardReport, FailureBeforeAnyStepIsToldInItsOwnWords) {
+    FakePerson p;
+    EXPECT_FALSE(runReported(p, [](ErrorContext&) { throw FileError(QStringLiteral("нет места")); }));
+    EXPECT_FALSE(runReported(p, [](ErrorContext&) { throw std::runtime_error("сбой"); }));
+    EXPECT_EQ(p.messages, QStringList({QStringLiteral("нет места"), QStringLiteral("Внутренняя ошибка программы: сбой")}));
+}
+
 using StartUp = StoreHarness;
 
 TEST_F(StartUp, WithoutCalculationOpensSettingsAndLockedScratchOnly) {
@@ -110,6 +119,26 @@ TEST_F(StartUp, FormulaCheckDecidesRebuildAndGrids) {
     OtkritFaili(*app);
     EXPECT_EQ(rebuilt, 1);
     EXPECT_TRUE(app->FormuliProvereny);
+}
+
+// The calculation and the reference book named to start-up are opened; the
+// settings keep the files the window remembers.
+TEST_F(StartUp, NamedFilesOpenWithoutTouchingTheSettings) {
+    calc = folder.newCalculation(QStringLiteral("named.mdb"));
+    const QString remembered = folder.file("remembered.mdb");
+    folder.setSetting(QStringLiteral("ФайлГР"), remembered);
+    const QVariant reference = fileValue(folder.file("Nastr.mdb"), "SELECT ФайлСпр FROM Настройки");
+
+    ASSERT_TRUE(startUp(*app, calc, folder.file("Spr.mdb"))) << person.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(app->dm.acGR.isOpen());
+    EXPECT_TRUE(app->dm.acSpr.isOpen());
+    EXPECT_EQ(app->dm.acGR.path(), calc);
+    EXPECT_TRUE(person.messages.isEmpty()) << person.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(opened, 1);
+    app->dm.closeCalculation();
+    app->dm.closeReference();
+    EXPECT_EQ(fileValue(folder.file("Nastr.mdb"), "SELECT ФайлГР FROM Настройки").toString(), remembered);
+    EXPECT_EQ(fileValue(folder.file("Nastr.mdb"), "SELECT ФайлСпр FROM Настройки"), reference);
 }
 
 struct MissingCase {

@@ -3,7 +3,7 @@
 // Enter and Tab, the blank row of an empty section grid, and the computed
 // indicators' columns with their tints (stale results, low available heads,
 // warnings of the regime checks).
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "formulas/formula_check.h"
 #include "formulas/table_structure.h"

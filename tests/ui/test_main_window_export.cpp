@@ -1,7 +1,7 @@
 // "Выгрузить отчет в Microsoft Excel" in the main window: from the menu and
 // toolbar and as the result dialog's follow-up, with the window locked while
 // the workbook is written and the file handed to the desktop afterwards.
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "output/workbook_export.h"
 #include "store/app.h"

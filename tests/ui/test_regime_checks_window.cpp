@@ -2,7 +2,7 @@
 // and rules stored as typed, the calculation stays computed, a rule on an
 // indicator outside the catalogue is reported when stored, an older file gets
 // its tables.
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "store/table.h"
 #include "tests/ui/dialogs_fixture.h"

@@ -2,7 +2,7 @@
 // and a broken definition each shown with its cause, the preview titled
 // "Гидравлический расчет тепловой сети" at 100 % with its PDF action, the
 // follow-up box of the result dialog, and the window usable after every one.
-#include "calc/run.h"
+#include "commands/run_command.h"
 #include "formulas/catalogue_check.h"
 #include "output/report.h"
 #include "output/report_data.h"

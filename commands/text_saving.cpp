@@ -1,4 +1,4 @@
-#include "calc/text_saving.h"
+#include "commands/text_saving.h"
 
 #include "store/app.h"
 #include "store/errors.h"

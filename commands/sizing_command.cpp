@@ -1,10 +1,11 @@
 // The sizing command: the calculation's stages up to the header indicators
 // (their checks and messages are those of the run), the choice of diameters,
 // the diameters written in one transaction, then the whole calculation run.
-#include "calc/sizing.h"
+#include "commands/sizing_command.h"
 
-#include "calc/load.h"
-#include "calc/run_data.h"
+#include "commands/run_command.h"
+
+#include "calc/calculation.h"
 #include "calc/sizing_choice.h"
 #include "calc/stages.h"
 #include "formulas/catalogue.h"
@@ -94,18 +95,13 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
     };
     if (!app.FormuliProvereny || !ProveritNachDann(app)) return fail(SizingOutcome::Status::Refused, kImpossible);
 
-    RunData d(app);
-    readRunSettings(d);
-    d.keepText = false;
-    loadCalculation(d, opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder);
+    const std::unique_ptr<RunData> read =
+        readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
+    RunData& d = *read;
+    d.decimal = app.SistRazdelitel;
     const Catalogue& catalogue = d.catalogue;
-    {
-        // The stages store the head nodes of the edits; sizing changes nothing
-        // until its diameters are chosen.
-        Transaction untilChosen(dm.acGR);
-        runStagesBeforeSections(d, opt);
-    }
-    requery(dm.atNazvRasch);
+    // Sizing changes nothing in the file until its diameters are chosen.
+    runStagesBeforeSections(d, opt);
     if (!d.ok()) return fail(SizingOutcome::Status::Fault, d.error);
     if (const QString why = refusedRequest(d, catalogue, request); !why.isEmpty())
         return fail(SizingOutcome::Status::Refused, why);

@@ -1,7 +1,9 @@
-#include "calc/write_back.h"
+// Storing what the stages changed: the given-head nodes, the changed columns of
+// Заг and of every changed row of Табл, and the rebuilt tables МагистралиТС,
+// КонМаг and СписокРасчУчастков, with prepared statements in one transaction.
+#include "calc/calculation.h"
 
 #include "calc/run_data.h"
-#include "store/app.h"
 #include "store/database.h"
 #include "store/sql_names.h"
 
@@ -60,7 +62,7 @@ void insertRows(Database& db, const QString& head, int width, size_t count, Bind
     }
 }
 
-void writeHeader(RunData& d, Database& db) {
+void writeHeader(const RunData& d, Database& db) {
     const std::vector<int> cols = touchedColumns(d.header);
     if (cols.empty() || !d.headerRead) return;
     auto st = db.prepare(updateSql(QStringLiteral("Заг"), d.header, cols, QStringLiteral("rowid")));
@@ -70,7 +72,7 @@ void writeHeader(RunData& d, Database& db) {
     st->run();
 }
 
-void writeSections(RunData& d, Database& db) {
+void writeSections(const RunData& d, Database& db) {
     const ValueTable& s = d.sections;
     const std::vector<int> cols = touchedColumns(s);
     if (cols.empty()) return;
@@ -86,7 +88,7 @@ void writeSections(RunData& d, Database& db) {
     }
 }
 
-void writeMains(RunData& d, Database& db) {
+void writeMains(const RunData& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"МагистралиТС\""))->run();
     // In the order the rows are found: every end section first, then each main
     // towards the source.
@@ -110,7 +112,7 @@ void writeMains(RunData& d, Database& db) {
                });
 }
 
-void writeEndResults(RunData& d, Database& db) {
+void writeEndResults(const RunData& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"КонМаг\""))->run();
     // The columns present follow the network type (the table rebuild lays them out).
     struct Column {
@@ -137,7 +139,21 @@ void writeEndResults(RunData& d, Database& db) {
                });
 }
 
-void writeWorklist(RunData& d, Database& db) {
+// The given-head nodes, in the first row of НазвРасч.
+void writeGivenHeadNodes(const RunData& d, Database& db) {
+    if (d.givenHeadNodes.empty()) return;
+    const QString table = QStringLiteral("НазвРасч");
+    QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ");
+    for (size_t i = 0; i < d.givenHeadNodes.size(); ++i)
+        sql += (i ? QStringLiteral(", ") : QString()) + quoteIdentifier(d.givenHeadNodes[i].first) +
+               QStringLiteral(" = ?");
+    auto st = db.prepare(sql + QStringLiteral(" WHERE rowid = (SELECT min(rowid) FROM ") + quoteIdentifier(table) +
+                         QLatin1Char(')'));
+    for (size_t i = 0; i < d.givenHeadNodes.size(); ++i) st->bind(int(i) + 1, d.givenHeadNodes[i].second);
+    st->run();
+}
+
+void writeWorklist(const RunData& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"СписокРасчУчастков\""))->run();
     insertRows(db, QStringLiteral("INSERT INTO \"СписокРасчУчастков\" (\"НачУзел\", \"КонУзел\") VALUES "), 2,
                d.worklist.size(), [&](Statement& st, int k, size_t i) {
@@ -148,13 +164,15 @@ void writeWorklist(RunData& d, Database& db) {
 
 }  // namespace
 
-void writeBack(RunData& d) {
-    Database& db = d.app.dm.acGR;
+void storeResults(Database& db, const RunData& d) {
+    Transaction tx(db);
+    writeGivenHeadNodes(d, db);
     writeHeader(d, db);
     writeSections(d, db);
     if (d.mainsBuilt) writeMains(d, db);
     if (d.endResultsBuilt) writeEndResults(d, db);
     if (d.worklistUsed) writeWorklist(d, db);
+    tx.commit();
 }
 
 }  // namespace volm::calc

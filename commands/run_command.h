@@ -1,0 +1,32 @@
+#pragma once
+// The calculation run over the open application: the question, the pending
+// edits, the window locked, the calculation-done flag, the three steps of the
+// calculation (calc/calculation.h), the tables re-read, the text saved and the
+// outcome. The program's command and the headless runner both call it; it
+// reaches the person only through App::person().
+#include "calc/run.h"
+
+namespace volm {
+
+class App;
+
+// Runs the calculation of the open calculation file. Every message (refusals,
+// the error text of a fault, an unexpected fault) is shown through the person,
+// and so are the question, the status texts, the hourglass and the save dialog
+// of the text; the outcome text of a successful run goes to the options'
+// outcomeDisplay before the final steps, and is returned as well.
+//
+// The program's command passes the main window's node edits, lockWindow,
+// showText and its result dialog as the outcome display; the headless runner
+// passes the node numbers stored in НазвРасч (storedHeader), ask = false and its
+// text file.
+//
+// Results are computed in memory and written back in one transaction when the
+// stages end, also when one of them stops at a fault (what the stages before it
+// computed is kept); the cursors of the written tables are then re-read. The
+// run reads and writes the file with statements of its own: it moves no
+// cursor but the section grid's, which it returns to its row (or to the
+// section a fault is about) when it ends.
+RunOutcome runCalculation(App& app, const RunOptions& options);
+
+}  // namespace volm

@@ -1,0 +1,101 @@
+// The calculation's three steps on their own: compute works on the calculation
+// in memory and leaves the file as it was; storing is all or nothing.
+#include "calc/calculation.h"
+#include "store/database.h"
+#include "store/errors.h"
+#include "tests/calc/calc_harness.h"
+
+#include <QFile>
+#include <QLocale>
+
+namespace volm::test {
+namespace {
+
+// A two-pipe tree: 1 - 2, 2 - 3, 2 - 4.
+Net smallNet() {
+    Net n;
+    n.sections = {{1, 2}, {2, 3}, {2, 4}};
+    return n;
+}
+
+class ThreeSteps : public CalcHarness {
+protected:
+    std::unique_ptr<calc::RunData> read() {
+        return calc::readCalculation(app->dm.acGR, app->dm.acSpr, {QStringLiteral("id ASC"), QLocale::c()});
+    }
+    static calc::ComputeOptions options(const QString& supply = QStringLiteral("1"),
+                                        const QString& avail = QStringLiteral("1")) {
+        calc::ComputeOptions o;
+        o.supplyNodeText = supply;
+        o.availNodeText = avail;
+        return o;
+    }
+    QByteArray fileBytes() const {
+        QFile f(calc);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+// Each case: the node texts, the fault compute stops at (empty: none), and the
+// node columns it keeps for storing.
+struct HeadNodeCase {
+    const char* supply;
+    const char* avail;
+    const char* error;
+    std::vector<const char*> stored;
+};
+
+TEST_F(ThreeSteps, ComputeTouchesNoFileAndKeepsTheGivenHeadNodesForStoring) {
+    open(smallNet());
+    const HeadNodeCase cases[] = {
+        {"1", "1", "", {"NузПНапПод", "NузРНап"}},
+        {"", "1", "Поле \"ПНапНаУзПод задан для узла:\" должно быть заполнено.", {}},
+        // The supply node is kept although the available-head one is missing.
+        {"1", "", "Поле \"РНапНаУз задан для узла:\" должно быть заполнено.", {"NузПНапПод"}},
+    };
+    const QByteArray before = fileBytes();
+    for (const HeadNodeCase& c : cases) {
+        SCOPED_TRACE(std::string(c.supply) + " / " + c.avail);
+        const std::unique_ptr<calc::RunData> d = read();
+        calc::compute(*d, options(QString::fromUtf8(c.supply), QString::fromUtf8(c.avail)));
+        EXPECT_EQ(d->error, QString::fromUtf8(c.error));
+        std::vector<QString> stored;
+        for (const auto& [column, value] : d->givenHeadNodes) stored.push_back(column);
+        std::vector<QString> expected;
+        for (const char* column : c.stored) expected.push_back(QString::fromUtf8(column));
+        EXPECT_EQ(stored, expected);
+        EXPECT_EQ(fileBytes(), before) << "compute wrote to the file";
+    }
+}
+
+// The file holds, after storing, the figures compute held in memory.
+TEST_F(ThreeSteps, StoredResultsAreWhatComputeHeld) {
+    open(smallNet());
+    const std::unique_ptr<calc::RunData> d = read();
+    calc::compute(*d, options());
+    ASSERT_TRUE(d->ok()) << d->error.toStdString();
+    calc::storeResults(app->dm.acGR, *d);
+    const int col = d->sections.need(QStringLiteral("ПНапКонПод"));
+    for (int r = 0; r < d->sections.rowCount(); ++r)
+        EXPECT_EQ(sectionValue(d->startOf[size_t(r)], d->endOf[size_t(r)], QStringLiteral("ПНапКонПод")),
+                  d->sections.get(r, col));
+    EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM КонМаг")).toInt(), int(d->endResults.size()));
+}
+
+// Storing that fails part-way (here at the end results, after the sections
+// were written) leaves every table as it was.
+TEST_F(ThreeSteps, StoringIsAllOrNothing) {
+    open(smallNet());
+    const std::unique_ptr<calc::RunData> d = read();
+    calc::compute(*d, options());
+    ASSERT_TRUE(d->ok()) << d->error.toStdString();
+    app->dm.acGR.prepare(QStringLiteral("ALTER TABLE \"КонМаг\" RENAME TO \"КонМаг2\""))->run();
+    const QByteArray before = fileBytes();
+    EXPECT_THROW(calc::storeResults(app->dm.acGR, *d), DatabaseError);
+    EXPECT_TRUE(std::isnan(sectionValue(2, 3, QStringLiteral("ПНапКонПод"))));
+    EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM МагистралиТС")).toInt(), 0);
+    EXPECT_EQ(fileBytes(), before);
+}
+
+}  // namespace
+}  // namespace volm::test
