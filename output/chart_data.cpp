@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "store/database.h"
+#include "store/startup.h"
 
 #include <QSet>
 #include <cmath>
@@ -273,12 +274,7 @@ ChartSource readChartSource(Database& calculation, int precision, QChar decimalS
 }
 
 ChartSource readChartSource(App& app) {
-    int precision = 2;
-    if (app.dm.atNastr && app.dm.atNastr->isOpen() && !app.dm.atNastr->isEmpty()) {
-        app.dm.atNastr->first();
-        precision = app.dm.atNastr->value(QStringLiteral("ТочностьЧиселВОтч")).toInt();
-    }
-    return readChartSource(app.dm.acGR, precision, app.SistRazdelitel);
+    return readChartSource(app.dm.acGR, reportPrecision(app), app.SistRazdelitel);
 }
 
 }  // namespace volm

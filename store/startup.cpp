@@ -120,8 +120,7 @@ int reportPrecision(App& app) {
     Table* t = app.dm.atNastr.get();
     if (!t || !t->isOpen() || t->isEmpty()) return 2;
     t->first();
-    const QVariant v = t->value(QStringLiteral("ТочностьЧиселВОтч"));
-    return v.isNull() ? 2 : std::clamp(v.toInt(), 0, 7);
+    return std::clamp(t->value(QStringLiteral("ТочностьЧиселВОтч")).toInt(), 0, 7);
 }
 
 void writeSetting(App& app, const QString& column, const QVariant& value) {

@@ -82,8 +82,8 @@ inline const QString kTemplateFile = QStringLiteral("GidrRas.mdb");
 Table& goToSettingsRow(App& app);
 
 // The report precision, the digits after the separator of every number shown
-// of a result: the settings' ТочностьЧиселВОтч, 0 to 7; 2 while the settings are
-// not open or hold none.
+// of a result: the settings' ТочностьЧиселВОтч, 0 to 7, read as the report reads
+// it; 2 while the settings are not open.
 int reportPrecision(App& app);
 
 // Sets one column of the settings row and posts it.
