@@ -6,17 +6,17 @@
 
 namespace volm::calc {
 
-std::unique_ptr<RunData> readCalculation(Database& calculation, Database& referenceBook, const ReadOptions& options) {
-    auto d = std::make_unique<RunData>();
-    readNetworkType(*d, calculation);
-    loadCalculation(*d, calculation, referenceBook, options.sectionOrder, options.locale);
+CalculationInput readCalculation(Database& calculation, Database& referenceBook, const ReadOptions& options) {
+    CalculationInput in;
+    readNetworkType(in, calculation);
+    loadCalculation(in, calculation, referenceBook, options.sectionOrder, options.locale);
     // Rules that cannot be read cost only the warnings.
     try {
-        d->regimeSettings = std::make_unique<RegimeSettings>(readRegimeSettings(calculation));
+        in.regimeSettings = std::make_shared<const RegimeSettings>(readRegimeSettings(calculation));
     } catch (const std::exception&) {
-        d->regimeSettings.reset();
+        in.regimeSettings.reset();
     }
-    return d;
+    return in;
 }
 
 void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QString& availNodeText,
@@ -42,13 +42,12 @@ void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QSt
     if (d.ok()) stageHeaderIndicators(d);
 }
 
-void compute(RunData& d, const ComputeOptions& options, const ProgressSink& progress) {
+CalculationResult compute(CalculationInput input, const ComputeOptions& options, const ProgressSink& progress) {
+    RunData d(std::move(input));
     d.progress = Progress(progress);
     d.precision = options.precision;
     d.decimal = options.decimal;
     d.keepText = !options.textPath.isEmpty();
-    d.error.clear();
-    d.faultRow = -1;
     try {
         runStagesThroughHeader(d, options.supplyNodeText, options.availNodeText, options.textPath);
         if (d.ok()) stageTableIndicators(d);
@@ -63,7 +62,7 @@ void compute(RunData& d, const ComputeOptions& options, const ProgressSink& prog
     // A run that stops at a fault discards its text.
     if (!d.ok()) {
         if (d.text) d.text->abandon();
-        return;
+        return d.takeResult();
     }
     if (d.regimeSettings) {
         try {
@@ -72,6 +71,9 @@ void compute(RunData& d, const ComputeOptions& options, const ProgressSink& prog
             d.warnings.clear();
         }
     }
+    CalculationResult result = d.takeResult();
+    result.textWritten = d.text != nullptr;
+    return result;
 }
 
 }  // namespace volm::calc

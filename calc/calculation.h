@@ -9,7 +9,6 @@
 
 #include <QLocale>
 #include <QString>
-#include <memory>
 
 namespace volm {
 
@@ -27,7 +26,7 @@ struct ReadOptions {
 // Reads the header, the sections in the order asked, the nodes, the head
 // changes, the catalogue, the evaluation order, the regime rules and the
 // reference data. Throws DatabaseError when the file cannot be read.
-std::unique_ptr<RunData> readCalculation(Database& calculation, Database& referenceBook, const ReadOptions& options);
+CalculationInput readCalculation(Database& calculation, Database& referenceBook, const ReadOptions& options);
 
 struct ComputeOptions {
     // Texts of the edits of the nodes at which ПНапНаУзПод and РНапНаУз are given.
@@ -44,15 +43,17 @@ struct ComputeOptions {
 // no fault has been found: the checks, the mains, the lengths, the
 // temperatures, the flows, the heights, the indicators, the heads and the end
 // results; then, after a successful run, the low-head nodes and the regime
-// warnings. A fault sets d.error (and d.faultRow) and ends the stages. The
-// text is complete on disk when the run succeeded and abandoned (closed as it
-// stands, for the caller to remove) when it did not. Throws when the text cannot be written or when progress stops the run.
-void compute(RunData& d, const ComputeOptions& options, const ProgressSink& progress = {});
+// warnings. A fault is the result's error (and fault section) and ends the
+// stages. The text is complete on disk when the run succeeded and abandoned
+// (closed as it stands, for the caller to remove) when it did not. Throws when
+// the text cannot be written or when progress stops the run. The input is
+// taken by value: a caller that keeps no copy moves it in.
+CalculationResult compute(CalculationInput input, const ComputeOptions& options, const ProgressSink& progress = {});
 
 // Stores what compute changed (also when it stopped at a fault): the given-head
 // nodes, the changed columns of Заг and Табл, and МагистралиТС, КонМаг and
 // СписокРасчУчастков as rebuilt, in one transaction: all of it, or nothing.
-void storeResults(Database& calculation, const RunData& d);
+void storeResults(Database& calculation, const CalculationResult& result);
 
 }  // namespace calc
 }  // namespace volm

@@ -5,7 +5,7 @@
 
 namespace volm::calc {
 
-std::vector<QString> clearedSectionColumns(const RunData& d) {
+std::vector<QString> clearedSectionColumns(const CalculationInput& d) {
     std::vector<QString> names;
     for (const char* name : {"ГеодВысНач", "ГеодВысКон", "ДлНачПод", "ДлКонПод", "ТВодыНачПод", "ТВодыКонПод",
                              "ПотНОтИНачПод", "ПотНОтИКонПод", "ПНапНачПод", "ПНапКонПод"})

@@ -2,6 +2,7 @@
 // A map from whole numbers (node numbers, pairs of them) to small values, for
 // the indexes of a run: an entry is only added, never replaced or removed, so
 // that the first value given for a key is the one kept.
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <unordered_map>
@@ -44,6 +45,20 @@ private:
 template <typename Value>
 class KeyMap<int, Value> {
 public:
+    KeyMap() = default;
+    // A copy has a table of its own (trial inputs are copies).
+    KeyMap(const KeyMap& o) : present_(o.present_), others_(o.others_), size_(o.size_) {
+        if (!o.slots_) return;
+        slots_ = std::make_unique<Value[]>(kNodes);
+        std::copy(o.slots_.get(), o.slots_.get() + kNodes, slots_.get());
+    }
+    KeyMap(KeyMap&&) noexcept = default;
+    KeyMap& operator=(const KeyMap& o) {
+        if (this != &o) *this = KeyMap(o);
+        return *this;
+    }
+    KeyMap& operator=(KeyMap&&) noexcept = default;
+
     void reserve(size_t) {}
     void clear() {
         slots_.reset();

@@ -142,7 +142,7 @@ std::vector<Priority> readPriorities(Database& db, const QString& table) {
 
 }  // namespace
 
-void readNetworkType(RunData& d, Database& gr) {
+void readNetworkType(CalculationInput& d, Database& gr) {
     TableQuery name(gr, QStringLiteral("НазвРасч"), QString());
     const int fType = name.need(QStringLiteral("НазвРасч"), QStringLiteral("ТипСети"));
     const int fFlows = name.need(QStringLiteral("НазвРасч"), QStringLiteral("РасчРасх"));
@@ -156,7 +156,7 @@ void readNetworkType(RunData& d, Database& gr) {
     d.computeFlows = read && name.value(fFlows).toBool();
 }
 
-void loadCalculation(RunData& d, Database& gr, Database& referenceBook, const QString& sectionOrder,
+void loadCalculation(CalculationInput& d, Database& gr, Database& referenceBook, const QString& sectionOrder,
                      const QLocale& locale) {
     {
         const QString table = QStringLiteral("НазвРасч");
@@ -263,7 +263,7 @@ void loadCalculation(RunData& d, Database& gr, Database& referenceBook, const QS
     d.headerOrder = readPriorities(gr, QStringLiteral("ПриоритетыЗаг"));
     d.tableOrder = readPriorities(gr, QStringLiteral("ПриоритетыТабл"));
 
-    d.reference = std::make_unique<ReferenceData>(ReferenceData::load(referenceBook, locale));
+    d.reference = std::make_shared<const ReferenceData>(ReferenceData::load(referenceBook, locale));
 }
 
 }  // namespace volm::calc

@@ -9,16 +9,16 @@ class Database;
 
 namespace calc {
 
-struct RunData;
+struct CalculationInput;
 
 // The network type and the compute-flows flag from НазвРасч.
-void readNetworkType(RunData& d, Database& gr);
+void readNetworkType(CalculationInput& d, Database& gr);
 
 // Everything else the stages read, with statements of the run's own: НазвРасч,
 // the catalogue, Заг, Табл in sectionOrder (a sort such as "id ASC"), УзлыТС,
 // ИзмПНапВУзлахТС, the evaluation order and the reference book. A database
 // error throws DatabaseError.
-void loadCalculation(RunData& d, Database& gr, Database& referenceBook, const QString& sectionOrder,
+void loadCalculation(CalculationInput& d, Database& gr, Database& referenceBook, const QString& sectionOrder,
                      const QLocale& locale);
 
 }  // namespace calc

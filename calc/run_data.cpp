@@ -23,8 +23,40 @@ void ValueTable::setColumns(std::vector<QString> columnNames, int rows) {
     touched.assign(size_t(width), 0);
 }
 
+CalculationInput::CalculationInput() = default;
+CalculationInput::~CalculationInput() = default;
+CalculationInput::CalculationInput(const CalculationInput&) = default;
+CalculationInput::CalculationInput(CalculationInput&&) noexcept = default;
+CalculationInput& CalculationInput::operator=(const CalculationInput&) = default;
+CalculationInput& CalculationInput::operator=(CalculationInput&&) noexcept = default;
+
 RunData::RunData() = default;
+RunData::RunData(CalculationInput&& input) : CalculationInput(std::move(input)) {}
 RunData::~RunData() = default;
+
+CalculationResult RunData::takeResult() {
+    CalculationResult r;
+    r.error = std::move(error);
+    r.faultRow = faultRow;
+    if (faultRow >= 0 && size_t(faultRow) < ids.size()) r.faultSection = ids[size_t(faultRow)];
+    r.givenHeadNodes = std::move(givenHeadNodes);
+    r.header = std::move(header);
+    r.headerRowid = headerRowid;
+    r.headerRead = headerRead;
+    r.sections = std::move(sections);
+    r.ids = std::move(ids);
+    r.startOf = std::move(startOf);
+    r.endOf = std::move(endOf);
+    r.mains = std::move(mains);
+    r.mainsBuilt = mainsBuilt;
+    r.endResults = std::move(endResults);
+    r.endResultsBuilt = endResultsBuilt;
+    r.worklist = std::move(worklist);
+    r.worklistUsed = worklistUsed;
+    r.lowHeadNodes = std::move(lowHeadNodes);
+    r.warnings = std::move(warnings);
+    return r;
+}
 
 void RunData::buildIndexes() {
     const int n = sections.rowCount();

@@ -85,8 +85,95 @@ struct EndResult {
     double potObr = kNull, pNapObr = kNull, rNap = kNull;
 };
 
-struct RunData {
+// Everything a run reads from the calculation and the reference book, read
+// once (readCalculation): the header, the sections in the order asked, the
+// nodes, the head changes, the catalogue, the evaluation order, the reference
+// data and the regime rules. A copy is cheap enough for trial inputs: the
+// reference data and the rules are shared, never changed.
+struct CalculationInput {
+    CalculationInput();
+    ~CalculationInput();
+    CalculationInput(const CalculationInput&);
+    CalculationInput(CalculationInput&&) noexcept;
+    CalculationInput& operator=(const CalculationInput&);
+    CalculationInput& operator=(CalculationInput&&) noexcept;
+
+    int networkType = 0;
+    bool twoPipe() const { return networkType == 1; }
+    bool computeFlows = false;
+
+    // НазвРасч.
+    std::vector<Field> nameFields;  // its columns, for the given-head nodes
+    QVariant calcName;             // НазвРасч, may be Null
+    int startNode = kNullNode;     // NНачУз
+    int supplyNode = kNullNode;    // NузПНапПод
+    int availNode = kNullNode;     // NузРНап
+
+    // Заг (one row) and Табл (rows in the section grid's order).
+    ValueTable header;
+    qint64 headerRowid = 0;
+    bool headerRead = false;
+    ValueTable sections;
+    std::vector<qint64> ids;
+    std::vector<int> startOf, endOf;  // node numbers; kNullNode for Null
+
+    // УзлыТС: node -> height (NaN when Null); the node exists when present.
+    KeyMap<int, double> nodes;
+    // ИзмПНапВУзлахТС: the first change per node and pipeline.
+    KeyMap<int, double> changeSup, changeRet;
+
+    // Формулы in the order of Nпп, ФлыПредопрПок by short name.
+    Catalogue catalogue;
+
+    // Evaluation order, ascending Nприоритета.
+    std::vector<Priority> headerOrder, tableOrder;
+
+    // Reference book, read once.
+    std::shared_ptr<const ReferenceData> reference;
+    // The regime rules and head limits; none when they could not be read.
+    std::shared_ptr<const RegimeSettings> regimeSettings;
+};
+
+// What a run computed, for the file and for the person: the first fault and
+// the section it is about, the header and the sections with their changed
+// values marked, the mains, the end results and the worklist as rebuilt, and
+// the outcome of a successful run.
+struct CalculationResult {
+    QString error;                 // the first fault; empty when the run succeeded
+    int faultRow = -1;             // the section row the fault is about; -1 for none
+    qint64 faultSection = 0;       // its id; 0 for none
+    bool ok() const { return error.isEmpty(); }
+
+    // NузПНапПод and, two-pipe, NузРНап as the edits gave them: column and value.
+    std::vector<std::pair<QString, QVariant>> givenHeadNodes;
+    // Заг and Табл, changed values marked (dirty rows, touched columns).
+    ValueTable header;
+    qint64 headerRowid = 0;
+    bool headerRead = false;
+    ValueTable sections;
+    std::vector<qint64> ids;
+    std::vector<int> startOf, endOf;
+
+    std::vector<Main> mains;       // main m is mains[m - 1]
+    bool mainsBuilt = false;       // МагистралиТС rewritten
+    std::vector<EndResult> endResults;  // КонМаг in the order of id_m
+    bool endResultsBuilt = false;
+    std::vector<std::pair<int, int>> worklist;  // СписокРасчУчастков
+    bool worklistUsed = false;
+
+    // Two-pipe, the nodes whose available head is below 0.1 m, in the order
+    // collected; the regime warnings, one per broken rule.
+    std::vector<int> lowHeadNodes;
+    std::vector<QString> warnings;
+    // The text is complete in the file asked for.
+    bool textWritten = false;
+};
+
+// The working structure the stages share while one run computes: the input,
+// moved in, with the run state and what the stages build.
+struct RunData : CalculationInput {
     RunData();
+    explicit RunData(CalculationInput&& input);
     ~RunData();
 
     Progress progress;
@@ -102,9 +189,6 @@ struct RunData {
     // finite number. Otherwise nothing is set and the run stops with a fault
     // naming the section (or the header) and the quantity; false then.
     bool putFinite(ValueTable& t, int row, int c, double v);
-    int networkType = 0;
-    bool twoPipe() const { return networkType == 1; }
-    bool computeFlows = false;
     int precision = 2;
     bool keepText = false;
     bool retLenEntered = false;    // ВводПольз of ДлНаУчОбр
@@ -112,23 +196,9 @@ struct RunData {
     std::unique_ptr<CalcText> text;  // open while the text is written
     CalcText* txt() const { return text && text->isOpen() ? text.get() : nullptr; }
 
-    // НазвРасч.
-    std::vector<Field> nameFields;  // its columns, for the given-head nodes
-    QVariant calcName;             // НазвРасч, may be Null
-    int startNode = kNullNode;     // NНачУз
-    int supplyNode = kNullNode;    // NузПНапПод
-    int availNode = kNullNode;     // NузРНап
     // NузПНапПод and, two-pipe, NузРНап as the edits gave them, stored with
     // the results: column and value.
     std::vector<std::pair<QString, QVariant>> givenHeadNodes;
-
-    // Заг (one row) and Табл (rows in the section grid's order).
-    ValueTable header;
-    qint64 headerRowid = 0;
-    bool headerRead = false;
-    ValueTable sections;
-    std::vector<qint64> ids;
-    std::vector<int> startOf, endOf;  // node numbers; kNullNode for Null
 
     // Indexes over the sections, built once the node fields have passed their checks.
     KeyMap<int, int> byEnd;         // end node -> row (unique)
@@ -143,11 +213,7 @@ struct RunData {
         return r ? *r : -1;
     }
 
-    // УзлыТС: node -> height (NaN when Null); the node exists when present.
-    KeyMap<int, double> nodes;
     bool hasNode(int n) const { return nodes.contains(n); }
-    // ИзмПНапВУзлахТС: the first change per node and pipeline.
-    KeyMap<int, double> changeSup, changeRet;
     double deltaSup(int n) const {
         const double* c = changeSup.find(n);
         return c ? *c : 0.0;
@@ -157,18 +223,8 @@ struct RunData {
         return c ? *c : 0.0;
     }
 
-    // Формулы in the order of Nпп, ФлыПредопрПок by short name.
-    Catalogue catalogue;
     // Full name as the text shows it (ПНапНаУзПод and РНапНаУз name their node).
     QString fullName(const QString& shortName) const;
-
-    // Evaluation order, ascending Nприоритета.
-    std::vector<Priority> headerOrder, tableOrder;
-
-    // Reference book, read once.
-    std::unique_ptr<ReferenceData> reference;
-    // The regime rules and head limits; none when they could not be read.
-    std::unique_ptr<RegimeSettings> regimeSettings;
 
     // Built by the stages.
     std::vector<Main> mains;       // main m is mains[m - 1]
@@ -189,6 +245,9 @@ struct RunData {
     std::vector<int> lowHeadNodes;
     std::vector<QString> warnings;
     void markDone(int row);
+
+    // Moves what the run computed out; d is spent afterwards.
+    CalculationResult takeResult();
 
     // Node numbers of a main from the source to its end node (SpisokUzlovMagistrali).
     void putMainChain(CalcText& t, int m) const;

@@ -8,6 +8,7 @@
 namespace volm::calc {
 
 struct RunData;
+struct CalculationInput;
 
 // Every stage in its order, each only while no fault has been found (run.cpp):
 // the texts of the given-head nodes, and the temporary file of the text when
@@ -34,7 +35,7 @@ void stageClearResults(RunData& d);
 // The columns of Табл that the clearing always sets to Null (not those whose
 // clearing depends on the predefined indicators' flags), known once the
 // catalogue is read.
-std::vector<QString> clearedSectionColumns(const RunData& d);
+std::vector<QString> clearedSectionColumns(const CalculationInput& d);
 // topology.cpp
 void stageEndSectionsAndMains(RunData& d);
 void stageEverySectionInMain(RunData& d);

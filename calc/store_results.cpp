@@ -62,7 +62,7 @@ void insertRows(Database& db, const QString& head, int width, size_t count, Bind
     }
 }
 
-void writeHeader(const RunData& d, Database& db) {
+void writeHeader(const CalculationResult& d, Database& db) {
     const std::vector<int> cols = touchedColumns(d.header);
     if (cols.empty() || !d.headerRead) return;
     auto st = db.prepare(updateSql(QStringLiteral("Заг"), d.header, cols, QStringLiteral("rowid")));
@@ -72,7 +72,7 @@ void writeHeader(const RunData& d, Database& db) {
     st->run();
 }
 
-void writeSections(const RunData& d, Database& db) {
+void writeSections(const CalculationResult& d, Database& db) {
     const ValueTable& s = d.sections;
     const std::vector<int> cols = touchedColumns(s);
     if (cols.empty()) return;
@@ -88,7 +88,7 @@ void writeSections(const RunData& d, Database& db) {
     }
 }
 
-void writeMains(const RunData& d, Database& db) {
+void writeMains(const CalculationResult& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"МагистралиТС\""))->run();
     // In the order the rows are found: every end section first, then each main
     // towards the source.
@@ -112,7 +112,7 @@ void writeMains(const RunData& d, Database& db) {
                });
 }
 
-void writeEndResults(const RunData& d, Database& db) {
+void writeEndResults(const CalculationResult& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"КонМаг\""))->run();
     // The columns present follow the network type (the table rebuild lays them out).
     struct Column {
@@ -140,7 +140,7 @@ void writeEndResults(const RunData& d, Database& db) {
 }
 
 // The given-head nodes, in the first row of НазвРасч.
-void writeGivenHeadNodes(const RunData& d, Database& db) {
+void writeGivenHeadNodes(const CalculationResult& d, Database& db) {
     if (d.givenHeadNodes.empty()) return;
     const QString table = QStringLiteral("НазвРасч");
     QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ");
@@ -153,7 +153,7 @@ void writeGivenHeadNodes(const RunData& d, Database& db) {
     st->run();
 }
 
-void writeWorklist(const RunData& d, Database& db) {
+void writeWorklist(const CalculationResult& d, Database& db) {
     db.prepare(QStringLiteral("DELETE FROM \"СписокРасчУчастков\""))->run();
     insertRows(db, QStringLiteral("INSERT INTO \"СписокРасчУчастков\" (\"НачУзел\", \"КонУзел\") VALUES "), 2,
                d.worklist.size(), [&](Statement& st, int k, size_t i) {
@@ -164,7 +164,7 @@ void writeWorklist(const RunData& d, Database& db) {
 
 }  // namespace
 
-void storeResults(Database& db, const RunData& d) {
+void storeResults(Database& db, const CalculationResult& d) {
     Transaction tx(db);
     writeGivenHeadNodes(d, db);
     writeHeader(d, db);

@@ -87,7 +87,6 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
     bool busy = false, locked = false, detached = false;
     bool restorePosition = false;
     int savedRecNo = -1;
-    std::unique_ptr<RunData> d;
 
     auto normalCursor = [&] {
         if (busy) person.busy(false);
@@ -117,7 +116,6 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             if (tabl && dm.atTabl.get() == tabl)
                 while (tabl->controlsDisabled()) tabl->enableControls();
         }
-        if (d && d->text) d->text->abandon();
         if (!tempText.isEmpty()) QFile::remove(tempText);
         person.status(QString());
         if (locked && opt.lockWindow) opt.lockWindow(false);
@@ -169,18 +167,18 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             return out;
         }
 
-        d = readCalculation(dm.acGR, dm.acSpr,
-                            {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
+        CalculationInput input =
+            readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
         if (keepText) computing.textPath = tempText = textScratchPath(app, opt.textFile);
 
         // What the stages changed is stored also when one of them stops at a
         // fault; an unexpected failure (the text cannot be written, the run is
         // stopped) keeps the results the file had before.
-        compute(*d, computing, [&person](const QString& text) {
+        const CalculationResult result = compute(std::move(input), computing, [&person](const QString& text) {
             person.status(text);
             if (!text.isEmpty()) person.processEvents();
         });
-        storeResults(dm.acGR, *d);
+        storeResults(dm.acGR, result);
         requery(dm.atNazvRasch);
         requery(dm.atZag);
         requery(dm.atTabl);
@@ -188,18 +186,18 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         requery(dm.atKonMag);
         requery(dm.atSpisokRaschUchastkov);
 
-        if (!d->ok()) {
+        if (!result.ok()) {
             normalCursor();
-            person.message(d->error);
+            person.message(result.error);
             out.status = RunOutcome::Status::Fault;
-            out.text = d->error;
-            if (d->faultRow >= 0 && size_t(d->faultRow) < d->ids.size()) out.faultSection = d->ids[size_t(d->faultRow)];
+            out.text = result.error;
+            out.faultSection = result.faultSection;
             return out;
         }
-        out.lowHeadNodes = d->lowHeadNodes;
+        out.lowHeadNodes = result.lowHeadNodes;
 
         // The text saved.
-        if (d->text) {
+        if (result.textWritten) {
             if (!opt.textFile.isEmpty()) {
                 moveCalcText(tempText, opt.textFile);
                 out.savedText = opt.textFile;
@@ -217,7 +215,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         UstanovitRasVip(app, true);
         out.status = RunOutcome::Status::Success;
         out.text = outcomeText(out.lowHeadNodes);
-        out.warnings = d->warnings;
+        out.warnings = result.warnings;
         if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, outcomeWithWarnings(out));
         return out;
     } catch (const Abort&) {

@@ -95,9 +95,8 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
     };
     if (!app.FormuliProvereny || !ProveritNachDann(app)) return fail(SizingOutcome::Status::Refused, kImpossible);
 
-    const std::unique_ptr<RunData> read =
-        readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
-    RunData& d = *read;
+    RunData d(
+        readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale}));
     d.decimal = app.SistRazdelitel;
     const Catalogue& catalogue = d.catalogue;
     // Sizing changes nothing in the file until its diameters are chosen.

@@ -141,15 +141,14 @@ bool phases(const QString& programDir, const QString& calc, bool text, const QSt
     const auto t1 = Clock::now();
     p.open = seconds(t0, t1);
 
-    const std::unique_ptr<volm::calc::RunData> read =
+    volm::calc::CalculationInput input =
         volm::calc::readCalculation(app.dm.acGR, app.dm.acSpr, {app.dm.atTabl->sort(), app.locale});
-    volm::calc::RunData& d = *read;
     const auto t2 = Clock::now();
     p.load = seconds(t1, t2);
     volm::calc::ComputeOptions options;
     options.supplyNodeText = options.availNodeText = QStringLiteral("1");
     if (text) options.textPath = textFile;
-    volm::calc::compute(d, options);
+    const volm::calc::CalculationResult d = volm::calc::compute(std::move(input), options);
     if (!d.ok()) {
         std::fprintf(stderr, "run failed: %s\n", qPrintable(d.error));
         return false;

@@ -74,9 +74,8 @@ Figures measure(const QString& program, const QString& calc) {
     // The choice alone, over the calculation in memory.
     {
         const auto t0 = Clock::now();
-        const std::unique_ptr<volm::calc::RunData> read =
-            volm::calc::readCalculation(app.dm.acGR, app.dm.acSpr, {QStringLiteral("id ASC"), app.locale});
-        volm::calc::RunData& d = *read;
+        volm::calc::RunData d(
+            volm::calc::readCalculation(app.dm.acGR, app.dm.acSpr, {QStringLiteral("id ASC"), app.locale}));
         const volm::Catalogue& catalogue = d.catalogue;
         volm::calc::runStagesBeforeSections(d, runOptions());
         if (!d.ok()) {

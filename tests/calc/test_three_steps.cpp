@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 
 namespace volm::test {
 namespace {
@@ -20,7 +22,7 @@ Net smallNet() {
 
 class ThreeSteps : public CalcHarness {
 protected:
-    std::unique_ptr<calc::RunData> read() {
+    calc::CalculationInput read() {
         return calc::readCalculation(app->dm.acGR, app->dm.acSpr, {QStringLiteral("id ASC"), QLocale::c()});
     }
     static calc::ComputeOptions options(const QString& supply = QStringLiteral("1"),
@@ -56,11 +58,10 @@ TEST_F(ThreeSteps, ComputeTouchesNoFileAndKeepsTheGivenHeadNodesForStoring) {
     const QByteArray before = fileBytes();
     for (const HeadNodeCase& c : cases) {
         SCOPED_TRACE(std::string(c.supply) + " / " + c.avail);
-        const std::unique_ptr<calc::RunData> d = read();
-        calc::compute(*d, options(QString::fromUtf8(c.supply), QString::fromUtf8(c.avail)));
-        EXPECT_EQ(d->error, QString::fromUtf8(c.error));
+        const calc::CalculationResult d = calc::compute(read(), options(QString::fromUtf8(c.supply), QString::fromUtf8(c.avail)));
+        EXPECT_EQ(d.error, QString::fromUtf8(c.error));
         std::vector<QString> stored;
-        for (const auto& [column, value] : d->givenHeadNodes) stored.push_back(column);
+        for (const auto& [column, value] : d.givenHeadNodes) stored.push_back(column);
         std::vector<QString> expected;
         for (const char* column : c.stored) expected.push_back(QString::fromUtf8(column));
         EXPECT_EQ(stored, expected);
@@ -71,30 +72,50 @@ TEST_F(ThreeSteps, ComputeTouchesNoFileAndKeepsTheGivenHeadNodesForStoring) {
 // The file holds, after storing, the figures compute held in memory.
 TEST_F(ThreeSteps, StoredResultsAreWhatComputeHeld) {
     open(smallNet());
-    const std::unique_ptr<calc::RunData> d = read();
-    calc::compute(*d, options());
-    ASSERT_TRUE(d->ok()) << d->error.toStdString();
-    calc::storeResults(app->dm.acGR, *d);
-    const int col = d->sections.need(QStringLiteral("ПНапКонПод"));
-    for (int r = 0; r < d->sections.rowCount(); ++r)
-        EXPECT_EQ(sectionValue(d->startOf[size_t(r)], d->endOf[size_t(r)], QStringLiteral("ПНапКонПод")),
-                  d->sections.get(r, col));
-    EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM КонМаг")).toInt(), int(d->endResults.size()));
+    const calc::CalculationResult d = calc::compute(read(), options());
+    ASSERT_TRUE(d.ok()) << d.error.toStdString();
+    calc::storeResults(app->dm.acGR, d);
+    const int col = d.sections.need(QStringLiteral("ПНапКонПод"));
+    for (int r = 0; r < d.sections.rowCount(); ++r)
+        EXPECT_EQ(sectionValue(d.startOf[size_t(r)], d.endOf[size_t(r)], QStringLiteral("ПНапКонПод")),
+                  d.sections.get(r, col));
+    EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM КонМаг")).toInt(), int(d.endResults.size()));
 }
 
 // Storing that fails part-way (here at the end results, after the sections
 // were written) leaves every table as it was.
 TEST_F(ThreeSteps, StoringIsAllOrNothing) {
     open(smallNet());
-    const std::unique_ptr<calc::RunData> d = read();
-    calc::compute(*d, options());
-    ASSERT_TRUE(d->ok()) << d->error.toStdString();
+    const calc::CalculationResult d = calc::compute(read(), options());
+    ASSERT_TRUE(d.ok()) << d.error.toStdString();
     app->dm.acGR.prepare(QStringLiteral("ALTER TABLE \"КонМаг\" RENAME TO \"КонМаг2\""))->run();
     const QByteArray before = fileBytes();
-    EXPECT_THROW(calc::storeResults(app->dm.acGR, *d), DatabaseError);
+    EXPECT_THROW(calc::storeResults(app->dm.acGR, d), DatabaseError);
     EXPECT_TRUE(std::isnan(sectionValue(2, 3, QStringLiteral("ПНапКонПод"))));
     EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM МагистралиТС")).toInt(), 0);
     EXPECT_EQ(fileBytes(), before);
+}
+
+// One input read serves several computations: each one works on its own copy,
+// a changed copy (a trial value) changes only its own result, and the input
+// read stays as it was.
+TEST_F(ThreeSteps, CopiesOfOneInputComputeApart) {
+    open(smallNet());
+    const calc::CalculationInput input = read();
+    const int loss = input.sections.need(QStringLiteral("ПотУчП"));
+    const double before = input.sections.get(0, loss);
+    calc::CalculationInput trial = input;
+    trial.sections.values[size_t(loss)] = before + 4;
+    const calc::CalculationResult changed = calc::compute(std::move(trial), options());
+    const calc::CalculationResult plain = calc::compute(input, options());
+    const calc::CalculationResult again = calc::compute(input, options());
+    ASSERT_TRUE(changed.ok() && plain.ok() && again.ok()) << changed.error.toStdString() << plain.error.toStdString();
+    EXPECT_EQ(input.sections.get(0, loss), before);
+    EXPECT_TRUE(std::equal(plain.sections.values.begin(), plain.sections.values.end(), again.sections.values.begin(),
+                           again.sections.values.end(),
+                           [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); }));
+    const int head = plain.sections.need(QStringLiteral("ПНапКонПод"));
+    EXPECT_DOUBLE_EQ(changed.sections.get(0, head), plain.sections.get(0, head) - 4);
 }
 
 }  // namespace
