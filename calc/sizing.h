@@ -5,9 +5,7 @@
 // Sizing evaluates the calculation's own formulas: it runs the stages of the
 // calculation up to the flows, temperatures and header indicators, then, for
 // each section and candidate, only the table indicators the criteria depend on,
-// in their evaluation order. The chosen diameters are written in one
-// transaction and the whole calculation is then run as "Выполнить расчет" runs it.
-#include "calc/run.h"
+// in their evaluation order.
 
 #include <QString>
 #include <vector>
@@ -37,27 +35,18 @@ struct SizingMiss {
     double diameter = 0;     // the largest candidate
 };
 
-struct SizingOutcome {
-    enum class Status {
-        NotOpen,     // no calculation open
-        Refused,     // the request or the calculation cannot be sized; text says why
-        Fault,       // a stage or a criterion formula stopped sizing; text is its message
-        Unexpected,  // an unexpected fault; text is its message
-        Sized,       // diameters written; run holds the outcome of the calculation
-    };
-    Status status = Status::NotOpen;
-    bool sized() const { return status == Status::Sized; }
-    QString text;            // the error text, or the sizing summary when sized
+// What sizing chose: how many sections were sized, how many of them got
+// another diameter, and those no candidate fits.
+struct SizingTally {
     int sections = 0;        // sections sized
     int changed = 0;         // sections whose diameter changed
     std::vector<SizingMiss> misses;
-    RunOutcome run;          // the calculation run after writing (when sized)
 };
 
 // The summary of sizing: "Подбор диаметров: участков M, диаметр изменен у N участков."
 // and, when some sections could not be sized within the limits, a line per
 // section ("Участок 3 - 4: УдПотПод = 95,2 при Ду 1000"). decimal: the
 // decimal separator of the numbers.
-QString sizingSummary(const SizingOutcome& outcome, const QString& diameter, QChar decimal);
+QString sizingSummary(const SizingTally& tally, const QString& diameter, QChar decimal);
 
 }  // namespace volm

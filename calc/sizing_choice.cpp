@@ -43,8 +43,8 @@ bool computedInOrder(const RunData& d, const QString& name) {
 
 }  // namespace
 
-void runStagesBeforeSections(RunData& d, const RunOptions& opt) {
-    runStagesThroughHeader(d, opt.supplyNodeText, opt.availNodeText, QString());
+void runStagesBeforeSections(RunData& d, const QString& supplyNodeText, const QString& availNodeText) {
+    runStagesThroughHeader(d, supplyNodeText, availNodeText, QString());
 }
 
 std::vector<double> candidateDiameters(const RunData& d) {

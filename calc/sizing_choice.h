@@ -32,8 +32,9 @@ struct DiameterChoice {
 
 // The stages of the run that the criteria need computed first: every check,
 // the mains, lengths, temperatures, flows, node heights and header indicators.
-// opt gives the head-node texts. The first fault is d's error.
-void runStagesBeforeSections(RunData& d, const RunOptions& opt);
+// The texts of the nodes at which ПНапНаУзПод and РНапНаУз are given are those
+// of the run. The first fault is d's error.
+void runStagesBeforeSections(RunData& d, const QString& supplyNodeText, const QString& availNodeText);
 
 // The candidate diameters: the nominal diameters of the reference book,
 // ascending, each once.

@@ -32,7 +32,7 @@ QString candidateText(const QString& diameter, double candidate, QChar decimal) 
 
 namespace volm {
 
-QString sizingSummary(const SizingOutcome& outcome, const QString& diameter, QChar decimal) {
+QString sizingSummary(const SizingTally& outcome, const QString& diameter, QChar decimal) {
     const QString crlf = QStringLiteral("\r\n");
     // "у 1 участка", "у 21 участка", "у 11 участков", "у 3 участков".
     const int n = outcome.changed;

@@ -4,7 +4,7 @@
 // calculation (calc/calculation.h), the tables re-read, the text saved and the
 // outcome. The program's command and the headless runner both call it; it
 // reaches the person only through App::person().
-#include "calc/run.h"
+#include "commands/run_options.h"
 
 namespace volm {
 

@@ -100,7 +100,7 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
     d.decimal = app.SistRazdelitel;
     const Catalogue& catalogue = d.catalogue;
     // Sizing changes nothing in the file until its diameters are chosen.
-    runStagesBeforeSections(d, opt);
+    runStagesBeforeSections(d, opt.supplyNodeText, opt.availNodeText);
     if (!d.ok()) return fail(SizingOutcome::Status::Fault, d.error);
     if (const QString why = refusedRequest(d, catalogue, request); !why.isEmpty())
         return fail(SizingOutcome::Status::Refused, why);

@@ -2,10 +2,25 @@
 // The sizing command over the open application ("Подбор диаметров..."): the
 // diameters chosen on the calculation in memory and written, then the run.
 #include "calc/sizing.h"
+#include "commands/run_options.h"
 
 namespace volm {
 
 class App;
+
+struct SizingOutcome : SizingTally {
+    enum class Status {
+        NotOpen,     // no calculation open
+        Refused,     // the request or the calculation cannot be sized; text says why
+        Fault,       // a stage or a criterion formula stopped sizing; text is its message
+        Unexpected,  // an unexpected fault; text is its message
+        Sized,       // diameters written; run holds the outcome of the calculation
+    };
+    Status status = Status::NotOpen;
+    bool sized() const { return status == Status::Sized; }
+    QString text;            // the error text, or the sizing summary when sized
+    RunOutcome run;          // the calculation run after writing (when sized)
+};
 
 // Sizes the open calculation and runs it. run: the options of the run that
 // follows (the head-node texts are also those of the stages sizing runs; ask

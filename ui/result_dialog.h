@@ -8,7 +8,7 @@
 // TRasVipForm::startFollowUps: each one that is ticked, in that order, only when
 // the dialog was closed with "OK", through the ResultFollowUps the main window
 // implements with its commands.
-#include "calc/run.h"
+#include "commands/run_options.h"
 
 #include <QDialog>
 

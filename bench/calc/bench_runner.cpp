@@ -25,7 +25,7 @@
 #include "bench/calc/store_floor.h"
 #include "bench/support/bench_support.h"
 #include "calc/calculation.h"
-#include "calc/run.h"
+#include "commands/run_options.h"
 #include "calc/run_data.h"
 #include "formulas/catalogue_check.h"
 #include "store/app.h"

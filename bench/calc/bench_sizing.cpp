@@ -77,7 +77,7 @@ Figures measure(const QString& program, const QString& calc) {
         volm::calc::RunData d(
             volm::calc::readCalculation(app.dm.acGR, app.dm.acSpr, {QStringLiteral("id ASC"), app.locale}));
         const volm::Catalogue& catalogue = d.catalogue;
-        volm::calc::runStagesBeforeSections(d, runOptions());
+        volm::calc::runStagesBeforeSections(d, runOptions().supplyNodeText, runOptions().availNodeText);
         if (!d.ok()) {
             std::fprintf(stderr, "stages failed: %s\n", qPrintable(d.error));
             return f;

@@ -1,7 +1,7 @@
 // The messages of the run's checks and of the faults its stages stop at, as a
 // table of cases: each case changes a small valid network and names the one
 // message the run shows.
-#include "calc/run.h"
+#include "commands/run_options.h"
 #include "store/command.h"
 #include "tests/calc/calc_harness.h"
 

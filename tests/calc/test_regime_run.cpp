@@ -1,7 +1,7 @@
 // The regime checks inside the run and the calculation file: a new file ships
 // the usual rules, an older file gets the tables when opened, a run whose
 // regime breaks a rule still succeeds and shows the warnings after its outcome.
-#include "calc/run.h"
+#include "commands/run_options.h"
 #include "store/database.h"
 #include "tests/calc/calc_harness.h"
 

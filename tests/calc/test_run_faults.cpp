@@ -2,7 +2,7 @@
 // figures: values that are not finite numbers, node numbers and keys out of
 // their range in the file. After a fault about a section the section grid's
 // cursor stands on that section.
-#include "calc/run.h"
+#include "commands/run_options.h"
 #include "store/table.h"
 #include "tests/calc/calc_harness.h"
 

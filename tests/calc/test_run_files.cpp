@@ -3,7 +3,7 @@
 // before anything is computed; a text that cannot be written keeps the results
 // the file had; the text is written only when it is wanted, and beside the file
 // it goes to.
-#include "calc/run.h"
+#include "commands/run_options.h"
 #include "store/scratch_lock.h"
 #include "tests/calc/calc_harness.h"
 

@@ -2,7 +2,7 @@
 // order it is given, the catalogue as the file holds it at the moment of the
 // run (a database error while reading stops the run with its message), and it
 // leaves the cursors the windows show where they were.
-#include "calc/run.h"
+#include "commands/run_options.h"
 #include "store/database.h"
 #include "store/table.h"
 #include "tests/calc/calc_harness.h"

@@ -1,4 +1,4 @@
-#include "calc/run.h"
+#include "commands/run_options.h"
 
 #include "calc/regime_checks.h"
 
