@@ -53,7 +53,16 @@ CalculationResult compute(CalculationInput input, const ComputeOptions& options,
 // Stores what compute changed (also when it stopped at a fault): the given-head
 // nodes, the changed columns of Заг and Табл, and МагистралиТС, КонМаг and
 // СписокРасчУчастков as rebuilt, in one transaction: all of it, or nothing.
-void storeResults(Database& calculation, const CalculationResult& result);
+// Returns the tables it wrote, for those who show them to read again.
+struct StoredTables {
+    bool name = false;        // НазвРасч
+    bool header = false;      // Заг
+    bool sections = false;    // Табл
+    bool mains = false;       // МагистралиТС
+    bool endResults = false;  // КонМаг
+    bool worklist = false;    // СписокРасчУчастков
+};
+StoredTables storeResults(Database& calculation, const CalculationResult& result);
 
 }  // namespace calc
 }  // namespace volm

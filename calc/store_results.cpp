@@ -62,20 +62,21 @@ void insertRows(Database& db, const QString& head, int width, size_t count, Bind
     }
 }
 
-void writeHeader(const CalculationResult& d, Database& db) {
+bool writeHeader(const CalculationResult& d, Database& db) {
     const std::vector<int> cols = touchedColumns(d.header);
-    if (cols.empty() || !d.headerRead) return;
+    if (cols.empty() || !d.headerRead) return false;
     auto st = db.prepare(updateSql(QStringLiteral("Заг"), d.header, cols, QStringLiteral("rowid")));
     int k = 1;
     for (int c : cols) bindValue(*st, k++, d.header.get(0, c));
     st->bind(k, d.headerRowid);
     st->run();
+    return true;
 }
 
-void writeSections(const CalculationResult& d, Database& db) {
+bool writeSections(const CalculationResult& d, Database& db) {
     const ValueTable& s = d.sections;
     const std::vector<int> cols = touchedColumns(s);
-    if (cols.empty()) return;
+    if (cols.empty()) return false;
     auto st = db.prepare(updateSql(QStringLiteral("Табл"), s, cols, quoteIdentifier(QStringLiteral("id"))));
     const int key = int(cols.size()) + 1;
     for (int r = 0; r < s.rowCount(); ++r) {
@@ -86,6 +87,7 @@ void writeSections(const CalculationResult& d, Database& db) {
         st->bind(key, d.ids[size_t(r)]);
         st->run();
     }
+    return true;
 }
 
 void writeMains(const CalculationResult& d, Database& db) {
@@ -140,8 +142,8 @@ void writeEndResults(const CalculationResult& d, Database& db) {
 }
 
 // The given-head nodes, in the first row of НазвРасч.
-void writeGivenHeadNodes(const CalculationResult& d, Database& db) {
-    if (d.givenHeadNodes.empty()) return;
+bool writeGivenHeadNodes(const CalculationResult& d, Database& db) {
+    if (d.givenHeadNodes.empty()) return false;
     const QString table = QStringLiteral("НазвРасч");
     QString sql = QStringLiteral("UPDATE ") + quoteIdentifier(table) + QStringLiteral(" SET ");
     for (size_t i = 0; i < d.givenHeadNodes.size(); ++i)
@@ -151,6 +153,7 @@ void writeGivenHeadNodes(const CalculationResult& d, Database& db) {
                          QLatin1Char(')'));
     for (size_t i = 0; i < d.givenHeadNodes.size(); ++i) st->bind(int(i) + 1, d.givenHeadNodes[i].second);
     st->run();
+    return true;
 }
 
 void writeWorklist(const CalculationResult& d, Database& db) {
@@ -164,15 +167,17 @@ void writeWorklist(const CalculationResult& d, Database& db) {
 
 }  // namespace
 
-void storeResults(Database& db, const CalculationResult& d) {
+StoredTables storeResults(Database& db, const CalculationResult& d) {
     Transaction tx(db);
-    writeGivenHeadNodes(d, db);
-    writeHeader(d, db);
-    writeSections(d, db);
-    if (d.mainsBuilt) writeMains(d, db);
-    if (d.endResultsBuilt) writeEndResults(d, db);
-    if (d.worklistUsed) writeWorklist(d, db);
+    StoredTables stored;
+    stored.name = writeGivenHeadNodes(d, db);
+    stored.header = writeHeader(d, db);
+    stored.sections = writeSections(d, db);
+    if ((stored.mains = d.mainsBuilt)) writeMains(d, db);
+    if ((stored.endResults = d.endResultsBuilt)) writeEndResults(d, db);
+    if ((stored.worklist = d.worklistUsed)) writeWorklist(d, db);
     tx.commit();
+    return stored;
 }
 
 }  // namespace volm::calc

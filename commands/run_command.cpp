@@ -178,13 +178,14 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             person.status(text);
             if (!text.isEmpty()) person.processEvents();
         });
-        storeResults(dm.acGR, result);
-        requery(dm.atNazvRasch);
-        requery(dm.atZag);
-        requery(dm.atTabl);
-        requery(dm.atMagistraliTS);
-        requery(dm.atKonMag);
-        requery(dm.atSpisokRaschUchastkov);
+        // The grids read again only the tables the run wrote.
+        const StoredTables stored = storeResults(dm.acGR, result);
+        if (stored.name) requery(dm.atNazvRasch);
+        if (stored.header) requery(dm.atZag);
+        if (stored.sections) requery(dm.atTabl);
+        if (stored.mains) requery(dm.atMagistraliTS);
+        if (stored.endResults) requery(dm.atKonMag);
+        if (stored.worklist) requery(dm.atSpisokRaschUchastkov);
 
         if (!result.ok()) {
             normalCursor();

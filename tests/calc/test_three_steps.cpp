@@ -96,6 +96,26 @@ TEST_F(ThreeSteps, StoringIsAllOrNothing) {
     EXPECT_EQ(fileBytes(), before);
 }
 
+// Storing names the tables it wrote, so that only those are read again: a run
+// stopped at its first check writes none, a successful one all of them.
+TEST_F(ThreeSteps, StoringNamesTheTablesItWrote) {
+    open(smallNet());
+    struct Case {
+        const char* supply;
+        std::vector<bool> written;  // НазвРасч, Заг, Табл, МагистралиТС, КонМаг, СписокРасчУчастков
+    };
+    const Case cases[] = {
+        {"", {false, false, false, false, false, false}},
+        {"1", {true, true, true, true, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.supply);
+        const calc::StoredTables t =
+            calc::storeResults(app->dm.acGR, calc::compute(read(), options(QString::fromUtf8(c.supply))));
+        EXPECT_EQ((std::vector<bool>{t.name, t.header, t.sections, t.mains, t.endResults, t.worklist}), c.written);
+    }
+}
+
 // One input read serves several computations: each one works on its own copy,
 // a changed copy (a trial value) changes only its own result, and the input
 // read stays as it was.
