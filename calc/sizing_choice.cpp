@@ -47,6 +47,12 @@ void runStagesBeforeSections(RunData& d, const QString& supplyNodeText, const QS
     runStagesThroughHeader(d, supplyNodeText, availNodeText, QString());
 }
 
+void putChosenDiameters(CalculationInput& input, const QString& column, const std::vector<SectionChoice>& choices) {
+    const int c = input.sections.need(column);
+    for (const SectionChoice& choice : choices)
+        if (choice.before != choice.chosen) input.sections.set(choice.row, c, choice.chosen);
+}
+
 std::vector<double> candidateDiameters(const RunData& d) {
     std::vector<double> out;
     if (!d.reference) return out;

@@ -14,6 +14,7 @@ struct Catalogue;
 namespace volm::calc {
 
 struct RunData;
+struct CalculationInput;
 
 struct SectionChoice {
     int row = -1;            // row of the sections in RunData
@@ -43,6 +44,9 @@ std::vector<double> candidateDiameters(const RunData& d);
 // Why the request cannot be sized with this catalogue and evaluation order;
 // empty when it can.
 QString refusedRequest(const RunData& d, const Catalogue& catalogue, const SizingRequest& request);
+
+// Puts the chosen diameters into column of the input, marked for storing.
+void putChosenDiameters(CalculationInput& input, const QString& column, const std::vector<SectionChoice>& choices);
 
 // Tries the candidates for every row whose flag in sized is set.
 DiameterChoice chooseDiameters(const RunData& d, const Catalogue& catalogue, const SizingRequest& request,

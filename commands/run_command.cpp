@@ -168,7 +168,9 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         }
 
         CalculationInput input =
-            readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
+            opt.input ? std::move(*opt.input)
+                      : readCalculation(dm.acGR, dm.acSpr,
+                                        {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
         if (keepText) computing.textPath = tempText = textScratchPath(app, opt.textFile);
 
         // What the stages changed is stored also when one of them stops at a

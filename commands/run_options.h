@@ -8,6 +8,10 @@
 
 namespace volm {
 
+namespace calc {
+struct CalculationInput;
+}
+
 // Where a successful run shows its outcome. The program shows its result dialog
 // there and starts the follow-ups ticked in it (report, spreadsheet, chart); the
 // run calls it after the outcome is known and before its final steps, so that the
@@ -37,6 +41,10 @@ struct RunOptions {
     // after a successful run, stored under this name without any dialog. It is
     // written to a temporary file beside that name and renamed over it.
     QString textFile;
+    // The calculation as it is to be computed, already read (sizing's input
+    // with its chosen diameters, stored with the results); the run moves it
+    // in. None: the run reads the calculation.
+    calc::CalculationInput* input = nullptr;
     // Whether the text is written, in place of the settings' СохрТекстРас
     // (a named textFile always is).
     std::optional<bool> keepText;

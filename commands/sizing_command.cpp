@@ -1,6 +1,8 @@
-// The sizing command: the calculation's stages up to the header indicators
-// (their checks and messages are those of the run), the choice of diameters,
-// the diameters written in one transaction, then the whole calculation run.
+// The sizing command: the calculation read once; on a copy of it the
+// calculation's stages up to the header indicators (their checks and messages
+// are those of the run) and the choice of diameters; then the whole
+// calculation run on the input with the chosen diameters, which are stored
+// with its results in one transaction.
 #include "commands/sizing_command.h"
 
 #include "commands/run_command.h"
@@ -14,7 +16,6 @@
 #include "store/errors.h"
 #include "store/initial_data_check.h"
 #include "store/records.h"
-#include "store/sql_names.h"
 
 #include <QSet>
 #include <optional>
@@ -37,23 +38,6 @@ std::vector<char> markedRows(Database& gr, const RunData& d) {
     return rows;
 }
 
-void writeDiameters(Database& gr, const QString& column, const RunData& d, const std::vector<SectionChoice>& choices) {
-    Transaction tx(gr);
-    auto st = gr.prepare(QStringLiteral("UPDATE \"Табл\" SET ") + quoteIdentifier(column) +
-                         QStringLiteral(" = ? WHERE \"id\" = ?"));
-    for (const SectionChoice& c : choices) {
-        if (c.before == c.chosen) continue;
-        st->bind(1, c.chosen);
-        st->bind(2, d.ids[size_t(c.row)]);
-        st->run();
-    }
-    tx.commit();
-}
-
-void requery(const std::unique_ptr<Table>& t) {
-    if (t && t->isOpen()) t->requery();
-}
-
 // The run's outcome display, given the sizing summary first.
 class SummaryFirst : public OutcomeDisplay {
 public:
@@ -67,8 +51,9 @@ private:
     QString summary_;
 };
 
-// Sizing up to the written diameters; the run follows in sizeDiameters.
-void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& opt, SizingOutcome& out) {
+// Sizing up to the chosen diameters, put into sized, the calculation as read;
+// the run of sized follows in sizeDiameters and stores them with its results.
+void choose(App& app, const SizingRequest& request, const RunOptions& opt, SizingOutcome& out, CalculationInput& sized) {
     Person& person = app.person();
     DataModule& dm = app.dm;
     bool locked = false;
@@ -95,8 +80,8 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
     };
     if (!app.FormuliProvereny || !ProveritNachDann(app)) return fail(SizingOutcome::Status::Refused, kImpossible);
 
-    RunData d(
-        readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale}));
+    sized = readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
+    RunData d{CalculationInput(sized)};
     d.decimal = app.SistRazdelitel;
     const Catalogue& catalogue = d.catalogue;
     // Sizing changes nothing in the file until its diameters are chosen.
@@ -111,8 +96,7 @@ void chooseAndWrite(App& app, const SizingRequest& request, const RunOptions& op
     const DiameterChoice choice = chooseDiameters(d, catalogue, request, rows);
     if (!choice.error.isEmpty()) return fail(SizingOutcome::Status::Fault, choice.error);
 
-    writeDiameters(dm.acGR, request.diameter, d, choice.sections);
-    requery(dm.atTabl);
+    putChosenDiameters(sized, request.diameter, choice.sections);
     out.status = SizingOutcome::Status::Sized;
     out.sections = int(choice.sections.size());
     for (const SectionChoice& c : choice.sections) {
@@ -134,8 +118,9 @@ SizingOutcome sizeDiameters(App& app, const SizingRequest& request, const RunOpt
         out.text = kImpossible;
         return out;
     }
+    CalculationInput sized;
     try {
-        chooseAndWrite(app, request, run, out);
+        choose(app, request, run, out, sized);
     } catch (const Abort&) {
         out.status = SizingOutcome::Status::Unexpected;
         return out;
@@ -149,6 +134,7 @@ SizingOutcome sizeDiameters(App& app, const SizingRequest& request, const RunOpt
 
     RunOptions options = run;
     options.ask = false;
+    options.input = &sized;
     std::optional<SummaryFirst> display;
     if (run.outcomeDisplay) options.outcomeDisplay = &display.emplace(*run.outcomeDisplay, out.text);
     out.run = runCalculation(app, options);

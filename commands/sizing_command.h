@@ -1,6 +1,6 @@
 #pragma once
 // The sizing command over the open application ("Подбор диаметров..."): the
-// diameters chosen on the calculation in memory and written, then the run.
+// diameters chosen on the calculation in memory, then the run, which stores them.
 #include "calc/sizing.h"
 #include "commands/run_options.h"
 
@@ -14,7 +14,7 @@ struct SizingOutcome : SizingTally {
         Refused,     // the request or the calculation cannot be sized; text says why
         Fault,       // a stage or a criterion formula stopped sizing; text is its message
         Unexpected,  // an unexpected fault; text is its message
-        Sized,       // diameters written; run holds the outcome of the calculation
+        Sized,       // diameters chosen; run holds the outcome of the calculation that stores them
     };
     Status status = Status::NotOpen;
     bool sized() const { return status == Status::Sized; }

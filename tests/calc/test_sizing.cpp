@@ -115,6 +115,22 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"R300V1", {{R, 300}, {V, 1.0}}, {200, 125, 150}}),
     [](const auto& info) { return std::string(info.param.what); });
 
+// The chosen diameters are stored with the run's results, in its transaction:
+// a run that cannot finish (its text cannot be written) leaves every table as
+// it was, the diameters too.
+TEST_F(Sizing, ARunThatCannotFinishStoresNoDiameter) {
+    openMethodExample();
+    const QStringList before = everything();
+    RunOptions options;
+    options.supplyNodeText = options.availNodeText = QStringLiteral("1");
+    options.textFile = folder.path() + QStringLiteral("/нет такой папки/text.txt");
+    const SizingOutcome out = sizeDiameters(*app, request({{R, 80}}), options);
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    EXPECT_EQ(out.changed, 1);
+    EXPECT_EQ(out.run.status, RunOutcome::Status::Unexpected);
+    EXPECT_EQ(everything(), before);
+}
+
 TEST_F(Sizing, FillsTheDiametersOfANetworkWithoutThemAndTheRunFollows) {
     openMethodExample({QStringLiteral("UPDATE Табл SET Ду=Null")});
     const SizingOutcome out = size(request({{R, 80}}));
