@@ -5,6 +5,7 @@
 #include "store/app.h"
 #include "store/database.h"
 #include "store/errors.h"
+#include "store/finally.h"
 #include "store/output_file.h"
 #include "store/records.h"
 #include "store/startup.h"
@@ -16,25 +17,6 @@
 namespace volm {
 
 namespace {
-
-// Runs a clean-up step however the command ends; a failing step is ignored
-// (the command's own failure, if any, is the one to report).
-template <typename F>
-class CleanUp {
-public:
-    explicit CleanUp(F f) : f_(std::move(f)) {}
-    ~CleanUp() {
-        try {
-            f_();
-        } catch (...) {
-        }
-    }
-    CleanUp(const CleanUp&) = delete;
-    CleanUp& operator=(const CleanUp&) = delete;
-
-private:
-    F f_;
-};
 
 // Empties a scratch list in one transaction.
 void clearList(Table& t) {
@@ -92,17 +74,21 @@ WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& opti
     {
         // Clean-up, in this order, however the command ends.
         tabl->disableControls();
-        CleanUp cleanUp([&] {
+        // A failing step is ignored: the command's own failure, if any, is the one to report.
+        Finally cleanUp([&] {
             try {
                 if (app.dm.atVKol && app.dm.atVKol->isOpen()) clearList(*app.dm.atVKol);
             } catch (...) {
                 // The list is emptied again before its next use.
             }
-            tabl->enableControls();
-            if (locked && options.lockWindow) options.lockWindow(false);
-            if (locked) {
-                person.status(QString());
-                person.busy(false);
+            try {
+                tabl->enableControls();
+                if (locked && options.lockWindow) options.lockWindow(false);
+                if (locked) {
+                    person.status(QString());
+                    person.busy(false);
+                }
+            } catch (...) {
             }
         });
         try {

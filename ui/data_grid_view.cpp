@@ -89,35 +89,6 @@ bool DataGridView::hasFocusInside() const {
     return f && (f == this || isAncestorOf(f));
 }
 
-int DataGridView::virtualKeyCode(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: break;
-    }
-    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) return qtKey;
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 112 + (qtKey - Qt::Key_F1);
-    return 0;
-}
-
 QItemSelectionModel::SelectionFlags DataGridView::selectionCommand(const QModelIndex& index,
                                                                    const QEvent* event) const {
     if (selectionMode() != QAbstractItemView::ExtendedSelection) return QTableView::selectionCommand(index, event);
@@ -173,7 +144,6 @@ void DataGridView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (onKey) onKey(virtualKeyCode(event->key()));
     Table* t = model_ ? model_->table() : nullptr;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     // Alt+Down or F4 on a cell with a drop-down list opens the cell with its list.

@@ -48,10 +48,6 @@ public:
     // The grid or its cell editor has the input focus.
     bool hasFocusInside() const;
 
-    // Told the code of every key pressed in the grid, before the grid acts on it,
-    // in the numbering of the Windows virtual keys (Up 38, Down 40, ...).
-    std::function<void(int)> onKey;
-    static int virtualKeyCode(int qtKey);
     // Asked first about every key pressed in the grid (copy, paste, clearing
     // cells); true when it acted on the key.
     std::function<bool(QKeyEvent*)> keyCommand;

@@ -196,9 +196,6 @@ void TMainForm::buildLayout() {
     connect(DGNU->verticalScrollBar(), &QScrollBar::valueChanged, DGGlavn->verticalScrollBar(), &QScrollBar::setValue);
     connect(DGGlavn->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { state_.PervKolTabl = -1; });
     connect(DGZag->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { state_.PervKolZag = -1; });
-    auto key = [this](int code) { state_.PoslKlavisha = code; };
-    DGGlavn->onKey = key;
-    DGNU->onKey = key;
 
     splitterLeft = new QSplitter(Qt::Horizontal);
     splitterLeft->addWidget(pnLeft);

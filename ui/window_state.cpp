@@ -14,7 +14,6 @@ void MainWindowState::calculationOpened(App& app) {
         }
     }
     gridsVisible = app.FormuliProvereny;
-    PoslKlavisha = 0;
 }
 
 void MainWindowState::calculationClosed() {

@@ -18,7 +18,6 @@ struct MainWindowState {
     bool availNodeEnabled = false;  // the available-head node edit serves two-pipe networks
     int PervKolZag = 0;             // first shown column under the header captions (-1: scrolled)
     int PervKolTabl = 0;            // and under the section captions
-    int PoslKlavisha = 0;           // key code of the last key pressed in a section grid
 
     // OtkritFaili has ended: the title names the calculation file the settings
     // name (kept when the settings cannot be read), the grids show when the
@@ -26,18 +25,5 @@ struct MainWindowState {
     void calculationOpened(App& app);
     void calculationClosed();
 };
-
-// Key codes the section grids hand over in PoslKlavisha.
-inline constexpr int kKeyUp = 38;
-inline constexpr int kKeyDown = 40;
-
-// The 1-based row to land on after a store that came from a grid: one up for the
-// Up arrow unless on the first row, one down for the Down arrow unless on the
-// last, otherwise the same row.
-inline int arrowLandingRow(int recNo, int recordCount, int keyCode) {
-    if (keyCode == kKeyUp && recNo > 1) return recNo - 1;
-    if (keyCode == kKeyDown && recNo < recordCount) return recNo + 1;
-    return recNo;
-}
 
 }  // namespace volm::ui

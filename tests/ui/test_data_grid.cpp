@@ -11,7 +11,6 @@
 #include "ui/data_grid_delegate.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
-#include "ui/window_state.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
@@ -107,8 +106,6 @@ private Q_SLOTS:
     void largeTableEditsWithoutReload();
     void sectionDownStoresAndLandsBelow();
     void sectionUpOnFirstRowStays();
-    void arrowLanding_data();
-    void arrowLanding();
     void sectionClickLandsOnClickedRow();
     void sectionAppendedRowPostedByCursor();
     void nodeCellTypingReplacesTheNumber();
@@ -519,7 +516,6 @@ struct SectionGrid {
     DataGridModel model;
     DataGridView view;
     bool ok = false;
-    volm::ui::MainWindowState state;
 
     SectionGrid() {
         ok = f.start();
@@ -533,7 +529,6 @@ struct SectionGrid {
                                  .arg(i));
         app.dm.acGR.commit();
         app.dm.atTabl->requery();
-        view.onKey = [this](int code) { state.PoslKlavisha = code; };
         model.setPerson(&f.person);
         view.setGridModel(&model);
         model.setTable(app.dm.atTabl.get());
@@ -561,31 +556,6 @@ void TestDataGrid::sectionDownStoresAndLandsBelow() {
     QCOMPARE(g.view.currentIndex().row(), 2);
     QVERIFY(!g.view.isEditingCell());
     QVERIFY(g.f.person.messages.isEmpty());
-}
-
-void TestDataGrid::arrowLanding_data() {
-    QTest::addColumn<int>("recNo");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("landing");
-    using volm::ui::kKeyDown;
-    using volm::ui::kKeyUp;
-    QTest::newRow("down") << 2 << 3 << kKeyDown << 3;
-    QTest::newRow("down on the last") << 3 << 3 << kKeyDown << 3;
-    QTest::newRow("up") << 2 << 3 << kKeyUp << 1;
-    QTest::newRow("up on the first") << 1 << 3 << kKeyUp << 1;
-    QTest::newRow("enter") << 2 << 3 << 13 << 2;
-    QTest::newRow("no key") << 2 << 3 << 0 << 2;
-    QTest::newRow("down on the only") << 1 << 1 << kKeyDown << 1;
-}
-
-// The row an arrow key lands on after a store: one row on, within the table.
-void TestDataGrid::arrowLanding() {
-    QFETCH(int, recNo);
-    QFETCH(int, count);
-    QFETCH(int, key);
-    QFETCH(int, landing);
-    QCOMPARE(volm::ui::arrowLandingRow(recNo, count, key), landing);
 }
 
 void TestDataGrid::sectionUpOnFirstRowStays() {

@@ -422,10 +422,8 @@ void TestMainWindow::editsFollowTheApp() {
     QVERIFY(t.ok);
     App& app = t.app();
     app.dm.acGR.exec(QStringLiteral("UPDATE НазвРасч SET NузПНапПод = 3"));
-    t.w->state().PoslKlavisha = 40;
     volm::OtkritFaili(app);  // the edits show the opened calculation
     QCOMPARE(t.w->edNuzPNapPod->text(), QStringLiteral("3"));
-    QCOMPARE(t.w->state().PoslKlavisha, 0);
     Q_EMIT app.tablesShaped(true);
     app.changed();
     QVERIFY(t.w->edNuzRNap->isEnabled());
