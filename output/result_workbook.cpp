@@ -6,7 +6,6 @@
 #include "store/app.h"
 #include "store/database.h"
 #include "store/person.h"
-#include "store/records.h"
 #include "store/startup.h"
 #include "store/table.h"
 
@@ -185,7 +184,6 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     Table& tabl = openCursor(dm.atTabl, "Табл");
     Table& konMag = openCursor(dm.atKonMag, "КонМаг");
     Table& paths = openCursor(dm.atMagistraliTS, "МагистралиТС");
-    Table& vkol = openCursor(dm.atVKol, "ВКол");
 
     name.first();
     const bool twoPipe = name.value(QStringLiteral("ТипСети")).toInt() == 1;
@@ -222,40 +220,20 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
         s = 7;
     }
 
-    // The exported section columns, numbered from D on, in one transaction of
-    // the scratch database.
-    {
-        try {
-            Transaction tx(vkol.database());
-            OchistitTablicu(vkol);
-            for (size_t c = 0; c < columns.sections.size(); ++c) {
-                vkol.append();
-                vkol.setValue(QStringLiteral("ПНом"), int(c) + 4);
-                vkol.setValue(QStringLiteral("НаимПок"), columns.sections[c].shortName);
-                vkol.post();
-            }
-            tx.commit();
-        } catch (...) {
-            // Rolled back when the guard went out of scope: the list shows the file again.
-            vkol.requery();
-            throw;
-        }
-    }
+    // The exported section columns, numbered from D on.
     struct Exported {
         int column;
         int field;
         QString title;
     };
     std::vector<Exported> exported;
-    const int numberField = fieldOf(vkol, QStringLiteral("ПНом"));
-    const int shortField = fieldOf(vkol, QStringLiteral("НаимПок"));
     int r = 3;
-    for (int i = 0; i < vkol.rowCount(); ++i) {
-        const QString shortName = vkol.valueAt(i, shortField).toString();
+    for (size_t i = 0; i < columns.sections.size(); ++i) {
+        const QString& shortName = columns.sections[i].shortName;
         QString title;
         for (const OutputColumn& c : columns.sections)
             if (c.shortName == shortName) title = c.title;
-        exported.push_back({vkol.valueAt(i, numberField).toInt(), fieldOf(tabl, shortName), title});
+        exported.push_back({int(i) + 4, fieldOf(tabl, shortName), title});
         r = std::max(r, exported.back().column);
     }
 

@@ -30,7 +30,6 @@ QString valueNumberFormat(int digits);
 // sections go in the section cursor's current order; the status bar names the
 // section or main being written (the first at once, then a few times a second)
 // and the screen is let repaint after each text.
-// The scratch list ВКол holds the exported section columns while it runs.
 // digits: the report precision; the settings' ТочностьЧиселВОтч when unset.
 // Throws OutputLookupError, ExportError, DatabaseError or FileError; the file
 // may then be left incomplete.

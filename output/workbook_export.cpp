@@ -7,7 +7,6 @@
 #include "store/errors.h"
 #include "store/finally.h"
 #include "store/output_file.h"
-#include "store/records.h"
 #include "store/startup.h"
 
 #include <QDir>
@@ -17,20 +16,6 @@
 namespace volm {
 
 namespace {
-
-// Empties a scratch list in one transaction.
-void clearList(Table& t) {
-    if (t.isEmpty()) return;
-    try {
-        Transaction tx(t.database());
-        OchistitTablicu(t);
-        tx.commit();
-    } catch (...) {
-        // Rolled back when the guard went out of scope: the list shows the file again.
-        t.requery();
-        throw;
-    }
-}
 
 // Writes the workbook beside target and puts it in target's place when complete.
 void writeInPlace(App& app, const QString& target, std::optional<int> digits) {
@@ -76,11 +61,6 @@ WorkbookExportOutcome exportWorkbook(App& app, const WorkbookExportOptions& opti
         tabl->disableControls();
         // A failing step is ignored: the command's own failure, if any, is the one to report.
         Finally cleanUp([&] {
-            try {
-                if (app.dm.atVKol && app.dm.atVKol->isOpen()) clearList(*app.dm.atVKol);
-            } catch (...) {
-                // The list is emptied again before its next use.
-            }
             try {
                 tabl->enableControls();
                 if (locked && options.lockWindow) options.lockWindow(false);
