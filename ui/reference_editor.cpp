@@ -82,12 +82,7 @@ TSprEditForm::TSprEditForm(volm::App& app, const volm::ReferenceBook& book, QWid
 // An engine failure ends the command with its message; the editor stays open.
 template <typename Body>
 void TSprEditForm::guarded(Body&& body) {
-    try {
-        body();
-    } catch (const volm::Abort&) {
-    } catch (const std::exception& e) {
-        app_.person().message(volm::failureText(e));
-    }
+    volm::runReported(app_.person(), [&](volm::ErrorContext&) { body(); });
 }
 
 void TSprEditForm::RazreshitRedaktirovanie(bool allowed) {
