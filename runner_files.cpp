@@ -1,7 +1,17 @@
 #include "runner_files.h"
 
+#include "calc/calculation.h"
+#include "commands/run_command.h"
+#include "commands/text_saving.h"
+#include "store/app.h"
+#include "store/errors.h"
+#include "store/finally.h"
+#include "store/initial_data_check.h"
+#include "store/records.h"
+
 #include "store/file_ops.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -39,6 +49,58 @@ std::optional<SizingRequest> parseSizeOption(const QString& text) {
     }
     if (request.diameter.isEmpty() || request.criteria.empty() || request.criteria.size() > 2) return std::nullopt;
     return request;
+}
+
+RunOutcome runCalculationSteps(App& app, const RunOptions& opt) {
+    using namespace calc;
+    RunOutcome out;
+    Person& person = app.person();
+    DataModule& dm = app.dm;
+    QString tempText;
+    Finally removeScratch([&] {
+        if (!tempText.isEmpty()) QFile::remove(tempText);
+    });
+    try {
+        UstanovitRasVip(app, false);
+        if (!dm.atZag || !dm.atTabl) throw DatabaseError(QStringLiteral("Таблицы \"Заг\", \"Табл\" не открыты."));
+        RunSetup setup = runSetup(app, opt);
+        if (!app.FormuliProvereny || !ProveritNachDann(app)) {
+            person.message(kRunImpossible);
+            out.status = RunOutcome::Status::Refused;
+            out.text = kRunImpossible;
+            return out;
+        }
+        CalculationInput input = readCalculation(
+            dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? dm.atTabl->sort() : opt.sectionOrder, app.locale});
+        if (setup.keepText) setup.computing.textPath = tempText = textScratchPath(app, opt.textFile);
+        const CalculationResult result =
+            compute(std::move(input), setup.computing, [&person](const QString& text) {
+                if (!text.isEmpty()) person.processEvents();
+            });
+        rereadStored(app, storeResults(dm.acGR, result));
+        if (!result.ok()) {
+            person.message(result.error);
+            out.status = RunOutcome::Status::Fault;
+            out.text = result.error;
+            out.faultSection = result.faultSection;
+            return out;
+        }
+        if (result.textWritten && !opt.textFile.isEmpty()) {
+            moveCalcText(tempText, opt.textFile);
+            out.savedText = opt.textFile;
+        }
+        UstanovitRasVip(app, true);
+        out.status = RunOutcome::Status::Success;
+        out.lowHeadNodes = result.lowHeadNodes;
+        out.text = successText(out.lowHeadNodes);
+        out.warnings = result.warnings;
+    } catch (const Abort&) {
+        out.status = RunOutcome::Status::Unexpected;
+    } catch (const std::exception& e) {
+        takeUnexpected(out, e, opt, tempText);
+        person.message(out.text);
+    }
+    return out;
 }
 
 }  // namespace volm::runner

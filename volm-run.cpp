@@ -372,7 +372,7 @@ int main(int argc, char** argv) {
             if (sized.sized()) print(stdout, sized.text + QStringLiteral("\n"));
             outcome = sized.run;
         } else {
-            outcome = volm::runCalculation(app, options);
+            outcome = volm::runner::runCalculationSteps(app, options);
         }
         if (outcome.success()) {
             print(stdout, volm::outcomeWithWarnings(outcome));

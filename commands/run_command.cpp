@@ -19,24 +19,14 @@
 
 namespace volm {
 
+const QString kRunImpossible = QStringLiteral("Расчет невозможен.");
+
 namespace {
 
 using namespace calc;
 
-const QString kImpossible = QStringLiteral("Расчет невозможен.");
 // With nothing open the refusal says what to do.
-const QString kNothingOpen = kImpossible + QStringLiteral("\rОткройте или создайте расчет (Файл / Открыть расчет).");
-
-QString outcomeText(const std::vector<int>& lowHeads) {
-    QString text = QStringLiteral("Расчет выполнен успешно.");
-    if (lowHeads.empty()) return text;
-    const QString crlf = QStringLiteral("\r\n");
-    QStringList nodes;
-    for (int n : lowHeads) nodes << QString::number(n);
-    return text + crlf + crlf + QStringLiteral("Узлы теплосети, в которых") + crlf +
-           QStringLiteral("располагаемый напор меньше 0,1 м.:") + crlf + nodes.join(QStringLiteral(", ")) +
-           QLatin1Char('.');
-}
+const QString kNothingOpen = kRunImpossible + QStringLiteral("\rОткройте или создайте расчет (Файл / Открыть расчет).");
 
 struct RunSettings {
     int precision = 2;
@@ -68,6 +58,46 @@ void showOutcome(Person& person, OutcomeDisplay& display, const QString& text) {
 }
 
 }  // namespace
+
+RunSetup runSetup(App& app, const RunOptions& opt) {
+    const RunSettings settings = readRunSettings(app);
+    RunSetup setup;
+    setup.computing.supplyNodeText = opt.supplyNodeText;
+    setup.computing.availNodeText = opt.availNodeText;
+    setup.computing.precision = opt.precision.value_or(settings.precision);
+    setup.computing.decimal = app.SistRazdelitel;
+    setup.keepText = !opt.textFile.isEmpty() || opt.keepText.value_or(settings.keepText);
+    return setup;
+}
+
+void rereadStored(App& app, const StoredTables& stored) {
+    DataModule& dm = app.dm;
+    if (stored.name) requery(dm.atNazvRasch);
+    if (stored.header) requery(dm.atZag);
+    if (stored.sections) requery(dm.atTabl);
+    if (stored.mains) requery(dm.atMagistraliTS);
+    if (stored.endResults) requery(dm.atKonMag);
+    if (stored.worklist) requery(dm.atSpisokRaschUchastkov);
+}
+
+QString successText(const std::vector<int>& lowHeads) {
+    QString text = QStringLiteral("Расчет выполнен успешно.");
+    if (lowHeads.empty()) return text;
+    const QString crlf = QStringLiteral("\r\n");
+    QStringList nodes;
+    for (int n : lowHeads) nodes << QString::number(n);
+    return text + crlf + crlf + QStringLiteral("Узлы теплосети, в которых") + crlf +
+           QStringLiteral("располагаемый напор меньше 0,1 м.:") + crlf + nodes.join(QStringLiteral(", ")) +
+           QLatin1Char('.');
+}
+
+void takeUnexpected(RunOutcome& out, const std::exception& e, const RunOptions& opt, const QString& tempText) {
+    out.status = RunOutcome::Status::Unexpected;
+    out.text = failureText(e);
+    out.fileFault = dynamic_cast<const FileError*>(&e) != nullptr;
+    // The text's own name, not its scratch file's.
+    if (!opt.textFile.isEmpty() && !tempText.isEmpty()) out.text.replace(tempText, opt.textFile);
+}
 
 RunOutcome runCalculation(App& app, const RunOptions& opt) {
     RunOutcome out;
@@ -141,13 +171,9 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         if (!zag || !tabl) throw DatabaseError(QStringLiteral("Таблицы \"Заг\", \"Табл\" не открыты."));
 
         // The settings of the run.
-        const RunSettings settings = readRunSettings(app);
-        ComputeOptions computing;
-        computing.supplyNodeText = opt.supplyNodeText;
-        computing.availNodeText = opt.availNodeText;
-        computing.precision = opt.precision.value_or(settings.precision);
-        computing.decimal = app.SistRazdelitel;
-        const bool keepText = !opt.textFile.isEmpty() || opt.keepText.value_or(settings.keepText);
+        RunSetup setup = runSetup(app, opt);
+        ComputeOptions& computing = setup.computing;
+        const bool keepText = setup.keepText;
 
         // Pending edits stored, grids detached, position remembered.
         if (zag->editing()) zag->post();
@@ -161,9 +187,9 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         // The formulas checked and the initial data sound, or no run.
         if (!app.FormuliProvereny || !ProveritNachDann(app)) {
             normalCursor();
-            person.message(kImpossible);
+            person.message(kRunImpossible);
             out.status = RunOutcome::Status::Refused;
-            out.text = kImpossible;
+            out.text = kRunImpossible;
             return out;
         }
 
@@ -181,13 +207,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
             if (!text.isEmpty()) person.processEvents();
         });
         // The grids read again only the tables the run wrote.
-        const StoredTables stored = storeResults(dm.acGR, result);
-        if (stored.name) requery(dm.atNazvRasch);
-        if (stored.header) requery(dm.atZag);
-        if (stored.sections) requery(dm.atTabl);
-        if (stored.mains) requery(dm.atMagistraliTS);
-        if (stored.endResults) requery(dm.atKonMag);
-        if (stored.worklist) requery(dm.atSpisokRaschUchastkov);
+        rereadStored(app, storeResults(dm.acGR, result));
 
         if (!result.ok()) {
             normalCursor();
@@ -217,7 +237,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         normalCursor();
         UstanovitRasVip(app, true);
         out.status = RunOutcome::Status::Success;
-        out.text = outcomeText(out.lowHeadNodes);
+        out.text = successText(out.lowHeadNodes);
         out.warnings = result.warnings;
         if (opt.outcomeDisplay) showOutcome(person, *opt.outcomeDisplay, outcomeWithWarnings(out));
         return out;
@@ -226,11 +246,7 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         return out;
     } catch (const std::exception& e) {
         normalCursor();
-        out.status = RunOutcome::Status::Unexpected;
-        out.text = failureText(e);
-        out.fileFault = dynamic_cast<const FileError*>(&e) != nullptr;
-        // The text's own name, not its scratch file's.
-        if (!opt.textFile.isEmpty() && !tempText.isEmpty()) out.text.replace(tempText, opt.textFile);
+        takeUnexpected(out, e, opt, tempText);
         person.message(out.text);
         return out;
     }
