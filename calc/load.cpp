@@ -262,6 +262,7 @@ void loadCalculation(RunData& d, Database& gr, Database& referenceBook, const QS
 
     d.headerOrder = readPriorities(gr, QStringLiteral("ПриоритетыЗаг"));
     d.tableOrder = readPriorities(gr, QStringLiteral("ПриоритетыТабл"));
+    separateAfterHeadsOrder(d);
 
     d.reference = std::make_unique<ReferenceData>(ReferenceData::load(referenceBook, locale));
 }
