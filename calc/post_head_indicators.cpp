@@ -5,9 +5,11 @@
 // that order: the header ones once, then the table ones section by section.
 // Where a value such a formula references is empty (the required head of a
 // section that feeds no consumer), the indicator stays empty there instead of
-// stopping the run.
+// stopping the run. The calculation text, when kept, shows them as it shows
+// the ordinary indicators.
 #include "calc/run_data.h"
 #include "calc/stages.h"
+#include "calc/text_bytes.h"
 #include "formulas/evaluator.h"
 #include "formulas/formula_text.h"
 #include "formulas/reference_check.h"
@@ -50,6 +52,7 @@ struct Step {
     int column;
     PreparedFormula formula;
     std::vector<int> references;  // indexes of the values the formula reads
+    std::string text;             // "N (S) = formula = " for the calculation text
 
     bool anyEmpty(const double* values) const {
         for (int i : references)
@@ -68,7 +71,12 @@ std::vector<Step> prepare(const RunData& d, const std::vector<Priority>& order, 
         std::vector<int> references;
         for (const QString& name : SobratZavisimosti(formulaText(formula)))
             if (const int i = resolve(name); i >= 0) references.push_back(i);
-        steps.push_back({target.need(p.name), PreparedFormula(p.name, formula, resolve), std::move(references)});
+        std::string text;
+        if (d.txt())
+            text = cp1251::fromUnicode(d.fullName(p.name) + QStringLiteral(" (") + p.name + QStringLiteral(") = ") +
+                                       UdalitKommentarii(formula) + QStringLiteral(" = "));
+        steps.push_back({target.need(p.name), PreparedFormula(p.name, formula, resolve), std::move(references),
+                         std::move(text)});
     }
     return steps;
 }
@@ -108,17 +116,32 @@ void stageAfterHeadsIndicators(RunData& d) {
 
     std::vector<double> values(size_t(hw + sw));
     std::memcpy(values.data(), h.values.data(), size_t(hw) * sizeof(double));
+    CalcText* t = d.txt();
+    // One step's line of the text: the value, or nothing when it stays empty.
+    auto put = [&](const Step& st, double v) {
+        if (!t) return;
+        t->putBytes(st.text);
+        if (!isNull(v)) t->num(v);
+        t->end();
+    };
+    if (t) {
+        t->emptyLine();
+        t->line(QStringLiteral("Расчет показателей после расчета напоров:"));
+        t->emptyLine();
+    }
     for (const Step& st : prepare(d, d.headerAfterHeads, h, headerOnly)) {
-        if (st.anyEmpty(values.data())) continue;
-        try {
-            const double v = st.formula.evaluate(values.data(), nullptr, *d.reference);
-            h.set(0, st.column, v);
-            values[size_t(st.column)] = v;
-        } catch (const FormulaError& e) {
-            d.error = e.text();
-            d.progress.clear();
-            return;
+        if (!st.anyEmpty(values.data())) {
+            try {
+                const double v = st.formula.evaluate(values.data(), nullptr, *d.reference);
+                h.set(0, st.column, v);
+                values[size_t(st.column)] = v;
+            } catch (const FormulaError& e) {
+                d.error = e.text();
+                d.progress.clear();
+                return;
+            }
         }
+        put(st, h.get(0, st.column));
     }
 
     const std::vector<Step> steps = prepare(d, d.tableAfterHeads, s, both);
@@ -127,17 +150,21 @@ void stageAfterHeadsIndicators(RunData& d) {
     for (int r = 0; r < n && !steps.empty(); ++r) {
         std::memcpy(row, s.row(r), size_t(sw) * sizeof(double));
         const SectionNodes nodes{d.startOf[size_t(r)], d.endOf[size_t(r)]};
+        if (t) t->putBytes(VOLM_CP("Участок ")).node(nodes.startNode).putBytes(" - ").node(nodes.endNode).putBytes(":").end();
         for (const Step& st : steps) {
-            if (st.anyEmpty(values.data())) continue;
-            try {
-                s.set(r, st.column, st.formula.evaluate(values.data(), &nodes, *d.reference));
-                row[st.column] = s.get(r, st.column);
-            } catch (const FormulaError& e) {
-                d.failAt(r, e.text());
-                d.progress.clear();
-                return;
+            if (!st.anyEmpty(values.data())) {
+                try {
+                    s.set(r, st.column, st.formula.evaluate(values.data(), &nodes, *d.reference));
+                    row[st.column] = s.get(r, st.column);
+                } catch (const FormulaError& e) {
+                    d.failAt(r, e.text());
+                    d.progress.clear();
+                    return;
+                }
             }
+            put(st, s.get(r, st.column));
         }
+        if (t) t->emptyLine();
     }
     d.progress.clear();
 }

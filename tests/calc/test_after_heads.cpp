@@ -5,11 +5,13 @@
 #include "tests/calc/calc_harness.h"
 
 #include "formulas/catalogue.h"
+#include "formulas/cp1251.h"
 #include "formulas/formula_check.h"
 #include "store/formula_columns.h"
 #include "store/database.h"
 #include "tests/support/program_folder.h"
 
+#include <QFile>
 #include <cmath>
 
 namespace volm::test {
@@ -132,6 +134,27 @@ TEST_F(AfterHeads, AnOlderCalculationOpensUnmarkedAndComputesAsBefore) {
     addAfterHeadsColumn(*app);
     EXPECT_EQ(fileValue(QStringLiteral("SELECT count(*) FROM Формулы WHERE ПослеНапоров = 0")).toInt(), 9);
     EXPECT_GE(app->dm.atFormuli->fieldIndex(QStringLiteral("ПослеНапоров")), 0);
+}
+
+TEST_F(AfterHeads, TheCalculationTextShowsThemAfterTheHeads) {
+    openExample(QStringLiteral("two_pipe.mdb"));
+    const QString target = folder.data(QStringLiteral("текст"));
+    person.fileNames = {target};
+    const RunOutcome out = run();
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    ASSERT_EQ(out.savedText, target + QStringLiteral(".txt"));
+    QFile f(out.savedText);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const QString text = cp1251::toUnicode(std::string_view(bytes.constData(), size_t(bytes.size())));
+    const qsizetype part = text.indexOf(QStringLiteral("\r\nРасчет показателей после расчета напоров:\r\n"));
+    ASSERT_GE(part, 0);
+    EXPECT_GT(part, text.indexOf(QStringLiteral("РНапКон")));
+    EXPECT_TRUE(text.mid(part).contains(QStringLiteral(
+        "Участок 9 - 10:\r\nИзбыточный напор у потребителя, м. (ИзбНап) = <РНапКон>-<ТребРНап> = 13,71\r\n")))
+        << text.mid(part, 600).toStdString();
+    EXPECT_TRUE(text.mid(part).contains(QStringLiteral("Участок 2 - 3:\r\nИзбыточный напор у потребителя, м. (ИзбНап) = "
+                                                       "<РНапКон>-<ТребРНап> = \r\n")));
 }
 
 }  // namespace
