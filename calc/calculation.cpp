@@ -39,6 +39,7 @@ void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QSt
     if (d.ok()) stageTemperatures(d);
     if (d.ok()) stageFlows(d);
     if (d.ok()) stageNodeHeights(d);
+    if (d.ok()) stageEndSectionMarks(d);
     if (d.ok()) stageHeaderIndicators(d);
 }
 
@@ -52,6 +53,7 @@ CalculationResult compute(CalculationInput input, const ComputeOptions& options,
         runStagesThroughHeader(d, options.supplyNodeText, options.availNodeText, options.textPath);
         if (d.ok()) stageTableIndicators(d);
         if (d.ok()) stageHeads(d);
+        if (d.ok()) stageAfterHeadsIndicators(d);
         if (d.ok()) stageEndResults(d);
         if (d.ok() && d.twoPipe()) d.lowHeadNodes = collectLowHeadNodes(d);
         if (d.ok() && d.text && d.text->isOpen()) d.text->close();

@@ -262,6 +262,7 @@ void loadCalculation(CalculationInput& d, Database& gr, Database& referenceBook,
 
     d.headerOrder = readPriorities(gr, QStringLiteral("ПриоритетыЗаг"));
     d.tableOrder = readPriorities(gr, QStringLiteral("ПриоритетыТабл"));
+    separateAfterHeadsOrder(d);
 
     d.reference = std::make_shared<const ReferenceData>(ReferenceData::load(referenceBook, locale));
 }

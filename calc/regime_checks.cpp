@@ -289,6 +289,24 @@ struct Checker {
             report(v, QStringLiteral("Располагаемый напор на конечном узле магистрали меньше ") +
                         warningNumber(l.endAvailable, dec) + QStringLiteral(" м"));
         }
+        consumersShortOfHead();
+    }
+
+    // The consumers (end sections, КонУч = 1) whose available head does not
+    // exceed the required one (ИзбНап <= 0): no orifice can help them.
+    void consumersShortOfHead() {
+        const int mark = s().col(QStringLiteral("КонУч")), excess = s().col(QStringLiteral("ИзбНап"));
+        if (mark < 0 || excess < 0) return;
+        Violations v(true, false);
+        for (int r = 0; r < rows(); ++r) {
+            const double x = s().get(r, excess);
+            if (s().get(r, mark) == 1 && !isNull(x) && x <= 0) {
+                v.node(b(r), x);
+                this->mark(r, excess);
+            }
+        }
+        report(v, QStringLiteral("Располагаемый напор у потребителя не превышает требуемого, "
+                                 "избыточный напор (ИзбНап) не больше 0 м"));
     }
 
     void userRules(const std::vector<RegimeRule>& rules) {

@@ -59,6 +59,13 @@ void stageTableIndicators(RunData& d);
 void stageHeads(RunData& d);
 // end_results.cpp
 void stageEndResults(RunData& d);
+// post_head_indicators.cpp
+// Takes the indicators computed after the heads out of the evaluation order
+// read from the file (the run reads them in their own lists).
+void separateAfterHeadsOrder(RunData& d);
+// КонУч: 1 at the end section of every main, 0 elsewhere (when the file has it).
+void stageEndSectionMarks(RunData& d);
+void stageAfterHeadsIndicators(RunData& d);
 // low_heads.cpp: the nodes whose available head is below 0.1 m (two-pipe outcome)
 std::vector<int> collectLowHeadNodes(RunData& d);
 

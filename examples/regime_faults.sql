@@ -35,3 +35,6 @@ INSERT INTO [ПроверкиРежима] VALUES (1, 'СкорПод', 'бол�
 INSERT INTO [ПроверкиРежима] VALUES (2, 'УдПотПод', 'больше', 300, 'Удельные потери давления в подающем трубопроводе больше 300 Па/м');
 INSERT INTO [ПроверкиРежима] VALUES (3, 'МаксДлПод', 'больше', 5000, 'Длина самой длинной магистрали больше 5 км');
 INSERT INTO [ПределыНапоров] VALUES (5, True, 160, True, 5, True, 10, True);
+
+-- An elevator unit at node 6 needs 15 m of available head it does not get.
+UPDATE [Табл] SET [ТребРНап] = 15 WHERE [КонУзел] = 6;

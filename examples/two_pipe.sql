@@ -45,3 +45,11 @@ INSERT INTO [Табл] ([id], [НачУзел], [КонУзел], [РасхПо�
 -- Booster pumps.
 INSERT INTO [ИзмПНапВУзлахТС] ([Nуз], [ТрПр], [ИзмПНап]) VALUES (8, False, 6);
 INSERT INTO [ИзмПНапВУзлахТС] ([Nуз], [ТрПр], [ИзмПНап]) VALUES (9, True, 3);
+
+-- Required available heads of the consumers: elevator units (15-20 m) and
+-- heat exchangers (8-10 m). Every consumer has some head to spare, which its
+-- throttling orifice (ДШайбы) takes up.
+UPDATE [Табл] SET [ТребРНап] = 15 WHERE [КонУзел] IN (5, 7);
+UPDATE [Табл] SET [ТребРНап] = 20 WHERE [КонУзел] = 11;
+UPDATE [Табл] SET [ТребРНап] = 10 WHERE [КонУзел] IN (6, 13);
+UPDATE [Табл] SET [ТребРНап] = 8 WHERE [КонУзел] = 10;

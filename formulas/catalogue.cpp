@@ -3,6 +3,7 @@
 #include "formulas/formula_text.h"
 #include "store/collation.h"
 #include "store/database.h"
+#include "store/formula_columns.h"
 
 namespace volm {
 
@@ -10,7 +11,7 @@ namespace {
 
 QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 
-std::vector<Indicator> read(Database& gr, const QString& sql, bool predefined) {
+std::vector<Indicator> read(Database& gr, const QString& sql, bool predefined, bool afterHeads = false) {
     std::vector<Indicator> out;
     auto st = gr.prepare(sql);
     while (st->step()) {
@@ -25,6 +26,8 @@ std::vector<Indicator> read(Database& gr, const QString& sql, bool predefined) {
         if (predefined) {
             i.onePipe = st->column(6).toBool();
             i.twoPipe = st->column(7).toBool();
+        } else if (afterHeads) {
+            i.afterHeads = st->column(6).toBool();
         }
         out.push_back(std::move(i));
     }
@@ -49,10 +52,12 @@ const Indicator* Catalogue::find(const QString& shortName) const {
 Catalogue Catalogue::load(Database& gr) {
     Catalogue c;
     // Ties keep the file order, as the sorted cursors show them.
+    const bool afterHeads = hasAfterHeadsColumn(gr);
     c.user = read(gr,
-                  QStringLiteral("SELECT [НаимПок], [НаимПокСокр], [Табл], [ВводПольз], [Формула], [ВывВОтчТабл] "
-                                 "FROM [Формулы] ORDER BY [Nпп], rowid"),
-                  false);
+                  QStringLiteral("SELECT [НаимПок], [НаимПокСокр], [Табл], [ВводПольз], [Формула], [ВывВОтчТабл]") +
+                      (afterHeads ? QStringLiteral(", [ПослеНапоров]") : QString()) +
+                      QStringLiteral(" FROM [Формулы] ORDER BY [Nпп], rowid"),
+                  false, afterHeads);
     c.predefined = read(gr,
                         QStringLiteral("SELECT [НаимПок], [НаимПокСокр], [Табл], [ВводПольз], [Формула], "
                                        "[ВывВОтчТабл], [ИспПриРасч1трТС], [ИспПриРасч2трТС] "

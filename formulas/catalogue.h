@@ -19,6 +19,7 @@ struct Indicator {
     bool inReport = false;    // ВывВОтчТабл
     bool onePipe = true;      // ИспПриРасч1трТС (predefined only)
     bool twoPipe = true;      // ИспПриРасч2трТС (predefined only)
+    bool afterHeads = false;  // ПослеНапоров (user only): computed once the heads are known
 };
 
 struct Catalogue {

@@ -32,6 +32,7 @@ struct Step {
     bool unary;
     unsigned char first;   // slot that receives the result
     unsigned char second;  // second operand's slot (0 when none)
+    unsigned char third;   // third operand's slot (0 when none)
 };
 
 }  // namespace
@@ -123,9 +124,10 @@ PreparedFormula::PreparedFormula(const QString& shortName, const QString& formul
     if (d.prepareFails) return;
 
     while (auto found = naitiOperaciju(prepared)) {
-        int slots[2] = {0, 0};
+        int slots[kMaxOperands] = {0, 0, 0};
         collectSlots(prepared, found->start, found->end, slots);
-        d.steps.push_back({found->op, found->unary, (unsigned char)slots[0], (unsigned char)slots[1]});
+        d.steps.push_back({found->op, found->unary, (unsigned char)slots[0], (unsigned char)slots[1],
+                           (unsigned char)slots[2]});
         int start = found->start, end = found->end;
         widenSpan(prepared, start, end);
         prepared.replace(size_t(start), size_t(end - start + 1), slotText(slots[0]));
@@ -176,7 +178,7 @@ double PreparedFormula::evaluate(const double* values, const SectionNodes* secti
         if (!std::isfinite(r) || st.op > Op::Divide) {
             // Functions, and any arithmetic fault, through the shared routine:
             // it gives the same value or the same message as the literal reduction.
-            const double args[2] = {a, b};
+            const double args[kMaxOperands] = {a, b, slot[st.third]};
             try {
                 r = applyOperation(st.op, st.unary, args, ref);
             } catch (const OperationFailure& f) {

@@ -40,7 +40,7 @@ std::optional<QString> checkCatalogue(const Catalogue& catalogue, bool twoPipe) 
         if (auto e = checkUserShortName(i.shortName, catalogue)) return e;
     for (const Indicator& i : catalogue.user)
         if (auto e = ProveritSsylki(QStringLiteral("Показатели расчета:"), i.shortName, formulaText(i.formula), i.table,
-                                    catalogue, !twoPipe))
+                                    catalogue, !twoPipe, i.afterHeads && !i.userEntered))
             return e;
     QStringList predefined{QStringLiteral("ПотНОтИКонПод")};
     if (twoPipe) predefined << QStringLiteral("ПотНОтИКонОбр");

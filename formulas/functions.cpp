@@ -45,7 +45,7 @@ QString funcName(Op op) { return QString::fromUtf8(operationInfo(op).name); }
 // The arguments as written in the messages: "(x)" or "(x; y)".
 QString argList(Op op, const double* a, const ReferenceData& ref) {
     QString s = QStringLiteral("(") + fmt(a[0], ref);
-    if (operationInfo(op).argc == 2) s += QStringLiteral("; ") + fmt(a[1], ref);
+    for (int k = 1; k < operationInfo(op).argc; ++k) s += QStringLiteral("; ") + fmt(a[k], ref);
     return s + QStringLiteral(")");
 }
 
@@ -213,6 +213,14 @@ double applyOperation(Op op, bool unary, const double* a, const ReferenceData& r
     case Op::InnerByNominal:
     case Op::Density:
         return lookup(op, a, ref);
+    case Op::Min:
+        return std::fmin(a[0], a[1]);
+    case Op::Max:
+        return std::fmax(a[0], a[1]);
+    case Op::Abs:
+        return std::fabs(a[0]);
+    case Op::If:
+        return a[0] > 0 ? a[1] : a[2];
     }
     fail(detail::syntaxError());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The arithmetic of one ready operation: the four operators and the ten built-in
+// The arithmetic of one ready operation: the four operators and the fourteen built-in
 // functions with their domain checks and messages. A result that is not a
 // finite number is refused like a domain error, so that it is never stored.
 #include "formulas/operations.h"
@@ -16,7 +16,7 @@ struct OperationFailure {
 
 // Computes one operation (each result in extended precision, stored as a double).
 // args holds the operand values (one for unary minus and the one-argument
-// functions). Throws OperationFailure.
+// functions, three for Если). Throws OperationFailure.
 double applyOperation(Op op, bool unary, const double* args, const ReferenceData& ref);
 
 // Detail texts of the evaluator itself.

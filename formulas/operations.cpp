@@ -24,6 +24,10 @@ constexpr OperationInfo kTable[kOperationCount] = {
     {Op::NominalByInner, "ДуПоДвнутр", 1},
     {Op::InnerByNominal, "ДвнутрПоДу", 1},
     {Op::Density, "ПлВодыПоТ", 1},
+    {Op::Min, "Мин", 2},
+    {Op::Max, "Макс", 2},
+    {Op::Abs, "Абс", 1},
+    {Op::If, "Если", 3},
 };
 
 // The names in the code page, lower case, for the case-blind match.
@@ -138,9 +142,9 @@ std::optional<FoundOperation> naitiOperaciju(std::string_view s) {
     return std::nullopt;
 }
 
-int collectSlots(std::string_view s, int start, int end, int slots[2]) {
+int collectSlots(std::string_view s, int start, int end, int slots[kMaxOperands]) {
     int count = 0;
-    for (int p = start; p <= end && count < 2; ++p) {
+    for (int p = start; p <= end && count < kMaxOperands; ++p) {
         if (s[size_t(p)] != '{') continue;
         int q = p + 1;
         int v = 0;

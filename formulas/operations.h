@@ -15,8 +15,11 @@ namespace volm {
 enum class Op : unsigned char {
     Minus = 1, Plus, Multiply, Divide, Power, Log, Lg, Ln, Exp, Round,
     Correction, NominalByInner, InnerByNominal, Density,
+    Min, Max, Abs, If,
 };
-inline constexpr int kOperationCount = 14;
+inline constexpr int kOperationCount = 18;
+// The most operands an operation takes (Если).
+inline constexpr int kMaxOperands = 3;
 
 struct OperationInfo {
     Op op;
@@ -36,8 +39,8 @@ struct FoundOperation {
 // NaitiOperaciju: the first ready operation, scanning from the left.
 std::optional<FoundOperation> naitiOperaciju(std::string_view text);
 
-// The slot numbers of the brace groups inside a span, in order (at most two).
-int collectSlots(std::string_view text, int start, int end, int slots[2]);
+// The slot numbers of the brace groups inside a span, in order (at most kMaxOperands).
+int collectSlots(std::string_view text, int start, int end, int slots[kMaxOperands]);
 
 // Widens the span over parentheses that enclose nothing else, unless the "(" is
 // preceded by a letter (a function call).

@@ -150,6 +150,10 @@ Placement placeTable(const Catalogue& catalogue, bool twoPipe) {
     }
 
     auto satisfied = [&](const QString& name, const std::vector<PriorityRow>& current) {
+        // Set by the program: the end-section mark before every formula, the
+        // heads before the formulas computed after them (the check lets no
+        // other formula reference them).
+        if (isHeadIndicator(name) || isEndSectionMark(name)) return true;
         const Indicator* found = catalogue.find(name);
         if (!found) return false;
         if (!found->table) return true;  // header values are all computed first

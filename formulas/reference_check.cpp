@@ -5,8 +5,6 @@
 
 namespace volm {
 
-namespace {
-
 bool isHeadIndicator(const QString& name) {
     const QString upper = cp1251::upper(name);
     for (const char* h : {"ПНапНачПод", "ПНапНачОбр", "ПНапКонПод", "ПНапКонОбр", "РНапНач", "РНапКон"})
@@ -14,10 +12,10 @@ bool isHeadIndicator(const QString& name) {
     return false;
 }
 
-}  // namespace
+bool isEndSectionMark(const QString& name) { return name == kEndSectionMark; }
 
 std::optional<QString> ProveritSsylki(const QString& heading, const QString& shortName, const QString& formula,
-                                      bool isTable, const Catalogue& catalogue, bool onePipe) {
+                                      bool isTable, const Catalogue& catalogue, bool onePipe, bool afterHeads) {
     const QString head = indicatorHeading(heading, shortName);
     const QString syntax = QStringLiteral("Синтаксическая ошибка в формуле: ");
     if (formula.contains(QLatin1Char('{')) || formula.contains(QLatin1Char('}')))
@@ -34,18 +32,22 @@ std::optional<QString> ProveritSsylki(const QString& heading, const QString& sho
         const QString name = formula.mid(i + 1, close - i - 1);
         i = close;
 
-        if (isHeadIndicator(name))
+        if (isHeadIndicator(name) && !afterHeads)
             return head + syntax + QStringLiteral("Недопустима ссылка на показатель \"") + name + QStringLiteral("\".");
         const QString tableOnly = QStringLiteral("Показатель \"") + name +
                                   QStringLiteral("\" является табличным. Для формул заголовочных показателей "
                                                  "допустимы ссылки только на заголовочные показатели.");
         if (const Indicator* u = catalogue.findUser(name)) {
             if (!isTable && u->table) return head + syntax + tableOnly;
+            if (u->afterHeads && !u->userEntered && !afterHeads)
+                return head + QStringLiteral("Показатель \"") + shortName +
+                       QStringLiteral("\" вычисляется до расчета напоров и не может ссылаться на показатель \"") +
+                       name + QStringLiteral("\", который вычисляется после расчета напоров.");
             continue;
         }
         if (const Indicator* p = catalogue.findPredefined(name)) {
             if (!isTable && p->table) return head + syntax + tableOnly;
-            if (onePipe && !p->onePipe)
+            if (onePipe && !p->onePipe && !afterHeads)
                 return head + syntax + QStringLiteral("Недопустима ссылка на показатель \"") + name +
                        QStringLiteral("\". Показатель \"") + name +
                        QStringLiteral("\" не используется при расчете однотрубных тепловых сетей.");

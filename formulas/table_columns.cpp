@@ -72,6 +72,8 @@ ColumnList targetSectionColumns(const Catalogue& catalogue, bool twoPipe) {
     out.push_back(flt("ПНапКонПод"));
     if (twoPipe)
         for (const char* n : {"ПНапКонОбр", "РНапНач", "РНапКон"}) out.push_back(flt(n));
+    // The end-section mark, in files whose catalogue has it.
+    if (catalogue.findPredefined(QStringLiteral("КонУч"))) out.push_back(flt("КонУч"));
     out.push_back({QStringLiteral("Примечание"), FieldKind::Text, 255, false});
     out.push_back({QStringLiteral("Заполн_Уч"), FieldKind::Text, 1, false});
     return out;

@@ -1,6 +1,7 @@
 // The report definition's names over the report data.
 #include "output/report_context.h"
 
+#include "output/consumers.h"
 #include "output/regime_warnings.h"
 #include "output/report_data.h"
 #include "output/report_parts.h"
@@ -267,6 +268,21 @@ ReportContext::ReportContext(const ReportData& d, std::function<void()> tick)
     root_.set("ЕстьПредупреждения", MData(!d.warnings.empty()));
     root_.set("ПредупрежденияЗаголовок", u8(warningsTitle(d.warnings)));
     root_.set("Предупреждения", warnings);
+
+    // The consumers and their orifices.
+    MData consumers(MData::type::list);
+    const std::vector<Consumer> list = collectConsumers(
+        d.tabl.fields, int(d.tabl.rows.size()), [&](int r, int f) { return d.tabl.rows[size_t(r)][size_t(f)]; });
+    for (const Consumer& c : list) {
+        MData item(MData::type::object);
+        item.set("Узел", valueData(c.endNode, FieldKind::Integer, p, sep));
+        for (int k = 0; k < consumerColumns().size(); ++k)
+            item.set(u8(consumerColumns()[k]), valueData(c.values[size_t(k)], FieldKind::Float, p, sep));
+        item.set("Примечание", u8(c.note));
+        consumers.push_back(item);
+    }
+    root_.set("ЕстьПотребители", MData(!list.empty()));
+    root_.set("Потребители", consumers);
 
     // The row markers are registered where they finally live in the tree.
     registerRows(*root_.get("rcTabl"), 0, columns);

@@ -1,5 +1,6 @@
 #include "output/result_workbook.h"
 
+#include "output/consumers.h"
 #include "output/output_lookup.h"
 #include "output/regime_warnings.h"
 #include "output/xlsx_sheet.h"
@@ -169,6 +170,29 @@ private:
     int lines_ = 1;
 };
 
+// The consumers' table from row on, when the calculation has consumers;
+// the first row free after it.
+int writeConsumers(XlsxSheet& sheet, const Looks& look, const Table& tabl, int row) {
+    const std::vector<Consumer> consumers =
+        collectConsumers(tabl.fields(), tabl.rowCount(), [&](int r, int f) { return tabl.valueAt(r, f); });
+    if (consumers.empty()) return row;
+    sheet.rowHeight(row, 24);
+    sheet.text(row, 1, QStringLiteral("Потребители и дроссельные шайбы:"), nullptr);
+    const QStringList& titles = consumerTitles();
+    TitleRow heights;
+    for (const QString& t : titles) heights.add(t);
+    sheet.rowHeight(row + 1, heights.height());
+    for (int c = 0; c < titles.size(); ++c) sheet.text(row + 1, c + 1, titles[c], look.smallHead);
+    int r = row + 2;
+    for (const Consumer& c : consumers) {
+        sheet.value(r, 1, c.endNode, look.node);
+        for (size_t k = 0; k < c.values.size(); ++k) sheet.value(r, 2 + int(k), c.values[k], look.value);
+        sheet.text(r, 2 + int(c.values.size()), c.note, look.note);
+        ++r;
+    }
+    return r + 1;
+}
+
 }  // namespace
 
 QString valueNumberFormat(int digits) {
@@ -314,9 +338,10 @@ void writeResultWorkbook(App& app, const QString& path, std::optional<int> digit
     }
 
     // The warnings of the regime checks under the mains, one line a row.
+    const int afterConsumers = writeConsumers(sheet, look, tabl, head + konMag.rowCount() + 2);
     const std::vector<QString> warnings = storedRegimeWarnings(app);
     if (!warnings.empty()) {
-        int row = head + konMag.rowCount() + 2;
+        int row = afterConsumers;
         sheet.rowHeight(row, 24);
         sheet.text(row, 1, warningsTitle(warnings), look.title);
         for (const QString& line : warnings) sheet.text(++row, 1, line, look.warning);

@@ -2,7 +2,8 @@
 // The workbook of a finished calculation: one sheet "ВОЛМ" with the title, the
 // header indicators marked for output, the section table with the section
 // indicators marked for output (and the notes, when there are any) and the
-// table of mains with their end-node results, then the warnings of the regime
+// table of mains with their end-node results, the consumers with their
+// orifices when the calculation balances them, then the warnings of the regime
 // checks when there are any.
 #include "store/errors.h"
 

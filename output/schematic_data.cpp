@@ -124,6 +124,11 @@ SchematicData loadSchematic(Database& gr) {
                QStringLiteral("РНапНач"), true);
     nodeColumn(kNodeSupplyHead, QStringLiteral("Полный напор в узле подающего трубопровода, м."),
                QStringLiteral("ПНапКонПод"), QStringLiteral("ПНапНачПод"), true);
+    // The balancing at the consumers' nodes, where the calculation has it.
+    nodeColumn(kNodeOrifice, QStringLiteral("Диаметр дроссельной шайбы у потребителя, мм."), QStringLiteral("ДШайбы"),
+               QStringLiteral("ДШайбы"), true);
+    nodeColumn(kNodeExcessHead, QStringLiteral("Избыточный напор у потребителя, м."), QStringLiteral("ИзбНап"),
+               QStringLiteral("ИзбНап"), true);
 
     // Heights as entered for the nodes.
     if (gr.hasTable(QStringLiteral("УзлыТС"))) {

@@ -20,6 +20,8 @@ namespace volm::output {
 inline const QString kNodeAvailableHead = QStringLiteral("РНапУз");  // РНапКон / РНапНач
 inline const QString kNodeSupplyHead = QStringLiteral("ПНапУзПод");  // ПНапКонПод / ПНапНачПод
 inline const QString kNodeHeight = QStringLiteral("ГеодВысУз");     // ГеодВысКон / ГеодВысНач
+inline const QString kNodeOrifice = QStringLiteral("ДШайбыУз");     // ДШайбы of the consumer ending there
+inline const QString kNodeExcessHead = QStringLiteral("ИзбНапУз");  // ИзбНап of the consumer ending there
 
 // Below this available head (m) a node is short of head.
 constexpr double kLowAvailableHead = 0.1;

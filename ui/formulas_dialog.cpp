@@ -2,6 +2,7 @@
 
 #include "store/app.h"
 #include "store/command.h"
+#include "store/formula_columns.h"
 #include "store/record_list.h"
 #include "store/records.h"
 #include "ui/data_grid_model.h"
@@ -56,6 +57,7 @@ const Column kUserColumns[] = {
     {"ВводПольз", "Вводится пользователем", 12, true},
     {"Формула", "Формула", 60, false},
     {"ВывВОтчТабл", "Выводить в отчет", 12, true},
+    {"ПослеНапоров", "Вычисляется после расчета напоров", 14, true},
 };
 
 template <size_t N>
@@ -84,6 +86,7 @@ TRasFormuliForm::TRasFormuliForm(volm::App& app, QWidget* parent) : QDialog(pare
     setSizeGripEnabled(false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
+    volm::addAfterHeadsColumn(app_);
     buildGrids();
 
     auto* top = new QWidget(this);

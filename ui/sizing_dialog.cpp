@@ -142,7 +142,7 @@ void TPodborDiamForm::load() {
             if (!ind.table) continue;
             if (ind.userEntered) {
                 cbPokazatel->addItem(ind.shortName);
-            } else {
+            } else if (!ind.afterHeads) {  // sizing computes no heads
                 cbKriteriy1->addItem(ind.shortName);
                 cbKriteriy2->addItem(ind.shortName);
             }

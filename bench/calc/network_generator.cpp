@@ -95,6 +95,10 @@ GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned see
             st->run();
         }
     }
+    // The consumers' required heads, where the template has the balancing indicators.
+    for (const Database::ColumnInfo& c : db.columns(QStringLiteral("Табл")))
+        if (c.name == QStringLiteral("ТребРНап"))
+            db.exec(QStringLiteral("UPDATE Табл SET ТребРНап = 15 WHERE КонУзел NOT IN (SELECT НачУзел FROM Табл)"));
     db.commit();
     return {sections, ends};
 }

@@ -3,7 +3,8 @@
 // grown from the source (every new node hangs on a node already in the network),
 // the standard method's entered values on every section (length, nominal
 // diameter sized for the flow it carries, share of local losses), flows at the
-// end sections summed by the run, random node heights and a few booster pumps.
+// end sections summed by the run, random node heights, a few booster pumps and
+// the consumers' required heads.
 #include <QString>
 
 namespace volm::bench {

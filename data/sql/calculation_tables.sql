@@ -28,10 +28,12 @@ CREATE TABLE [Табл] ([id] integer PRIMARY KEY, [НачУзел] smallint, [�
   [ТВодыКонПод] float, [ТВодыКонОбр] float,
   [Ду] float, [КоэфМП] float, [Двн] float, [ТСрПод] float, [ПлПод] float,
   [УдПотПод] float, [ПотНаУчПод] float, [СкорПод] float,
+  [ТребРНап] float, [ИзбНап] float, [ДШайбы] float,
   [ПотНОтИНачПод] float, [ПотНОтИНачОбр] float,
   [ПотНОтИКонПод] float, [ПотНОтИКонОбр] float,
   [ПНапНачПод] float, [ПНапНачОбр] float,
   [ПНапКонПод] float, [ПНапКонОбр] float, [РНапНач] float, [РНапКон] float,
+  [КонУч] float,
   [Примечание] text(255), [Заполн_Уч] text(1));
 
 -- User indicators, read in the order of Nпп.
@@ -42,7 +44,8 @@ CREATE TABLE [Формулы] (
   [Табл] bit NOT NULL,
   [ВводПольз] bit NOT NULL,
   [Формула] text(255),
-  [ВывВОтчТабл] bit NOT NULL
+  [ВывВОтчТабл] bit NOT NULL,
+  [ПослеНапоров] bit DEFAULT 0
 );
 
 -- Predefined indicators; the program never adds or removes rows.

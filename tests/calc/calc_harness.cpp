@@ -28,9 +28,9 @@ QStringList Net::statements() const {
              .arg(num(headSup), num(headAvail), num(minT), num(maxT));
     // The simple catalogue: entered section losses.
     s << QStringLiteral("DELETE FROM Формулы");
-    s << QStringLiteral("INSERT INTO Формулы VALUES (1, 'Потери напора на участке под. трубопровода, м.', 'ПотУчП', "
+    s << QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (1, 'Потери напора на участке под. трубопровода, м.', 'ПотУчП', "
                         "True, True, Null, True)");
-    s << QStringLiteral("INSERT INTO Формулы VALUES (2, 'Потери напора на участке обр. трубопровода, м.', 'ПотУчО', "
+    s << QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (2, 'Потери напора на участке обр. трубопровода, м.', 'ПотУчО', "
                         "True, True, Null, True)");
     s << QStringLiteral("UPDATE ФлыПредопрПок SET Формула='<ПотНОтИНачПод>+<ПотУчП>' WHERE НаимПокСокр='ПотНОтИКонПод'");
     s << QStringLiteral("UPDATE ФлыПредопрПок SET Формула='<ПотНОтИНачОбр>+<ПотУчО>' WHERE НаимПокСокр='ПотНОтИКонОбр'");
@@ -74,12 +74,13 @@ void CalcHarness::open(const Net& net, const QStringList& extra) {
     person.clear();
 }
 
-void CalcHarness::openExample(const QString& name) {
+void CalcHarness::openExample(const QString& name, const QStringList& before) {
     ASSERT_TRUE(folder.usesShippedFiles());
     calc = folder.data(name);
     QFile::remove(calc);
     ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/") + name, calc)) << name.toStdString();
     QFile::setPermissions(calc, QFile::permissions(calc) | QFileDevice::WriteOwner);
+    if (!before.isEmpty()) execOn(calc, before);
     folder.setSetting(QStringLiteral("ФайлГР"), calc);
     folder.setSetting(QStringLiteral("ФайлСпр"), folder.file(QStringLiteral("Spr.mdb")));
     app = std::make_unique<App>(folder.path(), person);

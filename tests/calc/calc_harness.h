@@ -62,8 +62,8 @@ protected:
     // Writes the calculation (plus extra statements), names it in the settings
     // and starts the program; the formula check and the rebuild run as at start-up.
     void open(const Net& net, const QStringList& extra = {});
-    // Opens a copy of a shipped example calculation.
-    void openExample(const QString& name);
+    // Opens a copy of a shipped example calculation, changed first by the statements.
+    void openExample(const QString& name, const QStringList& before = {});
 
     // Runs without the question, with the node texts of the net (or given).
     RunOutcome run(const QString& supplyText, const QString& availText, RunOptions options = {});

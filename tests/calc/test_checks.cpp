@@ -120,7 +120,7 @@ const CheckCase kCases[] = {
      "1", "1", {section("1 - 2") + "Ошибка при расчете показателя \"ПотНОтИКонПод\":" + CR + CR + "Деление на ноль!"}},
     {"HeaderFormulaEmpty",
      [](Net&, QStringList& x) {
-         x << "INSERT INTO Формулы VALUES (3, 'Заголовочный показатель', 'ЗагХ', False, False, Null, True)";
+         x << "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (3, 'Заголовочный показатель', 'ЗагХ', False, False, Null, True)";
      },
      "1", "1", {QStringLiteral("Ошибка при расчете показателя \"ЗагХ\":") + CR + CR + "Формула показателя должна быть заполнена."}},
     {"GivenSupplyHeadMissing", [](Net& n, QStringList&) { n.headSup = kNullValue; }, "1", "1",

@@ -203,7 +203,7 @@ TEST_F(Sizing, ALossFromTheSourceTakesTheSectionsUpstreamAsChosen) {
 
 // A criterion of the person's own: the specific loss in mm of water per metre.
 const QString kOwnIndicator = QStringLiteral(
-    "INSERT INTO Формулы VALUES (10, 'Удельные потери, мм вод. ст./м', 'УдПотММ', True, False, '<УдПотПод>/9,81', False)");
+    "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (10, 'Удельные потери, мм вод. ст./м', 'УдПотММ', True, False, '<УдПотПод>/9,81', False)");
 
 TEST_F(Sizing, UsesACriterionOfThePersonsOwn) {
     for (const auto& [limit, expected] : {std::pair{8.2, 200.0}, std::pair{8.3, 150.0}}) {
@@ -218,7 +218,7 @@ TEST_F(Sizing, UsesACriterionOfThePersonsOwn) {
 }
 
 TEST_F(Sizing, ACriterionFailingForOneCandidateStopsWithNothingWritten) {
-    openMethodExample({QStringLiteral("INSERT INTO Формулы VALUES (10, 'Критерий', 'Крит', True, False, "
+    openMethodExample({QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (10, 'Критерий', 'Крит', True, False, "
                                       "'<УдПотПод>+1/(<Ду>-150)', False)"),
                        QStringLiteral("ALTER TABLE Табл ADD COLUMN Крит float")});
     const QStringList before = everything();

@@ -102,7 +102,8 @@ TEST_F(Template, CalculationTablesFollowTheCatalogueOfATwoPipeNetwork)
     const QStringList header = userIndicators(false);
     const QStringList perSection = userIndicators(true);
     ASSERT_EQ(header, QStringList{"ЭквШер"});
-    ASSERT_EQ(perSection, (QStringList{"Ду", "КоэфМП", "Двн", "ТСрПод", "ПлПод", "УдПотПод", "ПотНаУчПод", "СкорПод"}));
+    ASSERT_EQ(perSection, (QStringList{"Ду", "КоэфМП", "Двн", "ТСрПод", "ПлПод", "УдПотПод", "ПотНаУчПод", "СкорПод",
+                                       "ТребРНап", "ИзбНап", "ДШайбы"}));
 
     EXPECT_EQ(fieldList("Заг"),
               floats(header + QStringList{"ПНапНаУзПод", "РНапНаУз", "МинГеодВысТС", "МаксГеодВысТС", "МаксДлПод",
@@ -114,7 +115,7 @@ TEST_F(Template, CalculationTablesFollowTheCatalogueOfATwoPipeNetwork)
                              "ТВодыКонОбр"}
                  + perSection
                  + QStringList{"ПотНОтИНачПод", "ПотНОтИНачОбр", "ПотНОтИКонПод", "ПотНОтИКонОбр", "ПНапНачПод",
-                               "ПНапНачОбр", "ПНапКонПод", "ПНапКонОбр", "РНапНач", "РНапКон"})
+                               "ПНапНачОбр", "ПНапКонПод", "ПНапКонОбр", "РНапНач", "РНапКон", "КонУч"})
         + QStringList{"Примечание text(255)", "Заполн_Уч text(1)"};
     EXPECT_EQ(fieldList("Табл"), tabl);
     const auto cols = db.columns("Табл");
@@ -132,7 +133,7 @@ TEST_F(Template, OtherTablesHaveTheirColumnsAndStartEmpty)
         {"НазвРасч", {"НазвРасч text(255)", "РасчетВыполнен bit", "ТипСети integer", "РасчРасх bit", "NНачУз integer",
                       "NузПНапПод smallint", "NузРНап smallint"}},
         {"Формулы", {"Nпп byte", "НаимПок text(255)", "НаимПокСокр text(50)", "Табл bit", "ВводПольз bit",
-                     "Формула text(255)", "ВывВОтчТабл bit"}},
+                     "Формула text(255)", "ВывВОтчТабл bit", "ПослеНапоров bit"}},
         {"ФлыПредопрПок", {"НаимПок text(255)", "НаимПокСокр text(50)", "Табл bit", "ВводПольз bit", "Формула text(255)",
                            "ВывВОтчТабл bit", "ИспПриРасч1трТС bit", "ИспПриРасч2трТС bit"}},
         {"УзлыТС", {"Nуз smallint", "ГеодВыс float"}},
@@ -194,6 +195,7 @@ const Predefined kPredefined[] = {
     {"МаксСумДлПодОбр", false, false, false},
     {"МинТВоды", false, true, true},      {"МаксТВоды", false, true, true},
     {"ПНапНаУзПод", false, true, true},   {"РНапНаУз", false, false, true},
+    {"КонУч", true, true, false},
 };
 
 TEST_F(Template, CarriesEveryPredefinedIndicatorWithItsFlags)
@@ -214,7 +216,8 @@ TEST_F(Template, CarriesEveryPredefinedIndicatorWithItsFlags)
         EXPECT_EQ(p->value("ИспПриРасч1трТС").toBool(), e.onePipe);
         EXPECT_TRUE(p->value("ИспПриРасч2трТС").toBool());
         EXPECT_EQ(p->value("ВводПольз").toBool(), e.entered);
-        EXPECT_TRUE(p->value("ВывВОтчТабл").toBool());
+        // The end-section mark is set for the formulas, not shown in the report.
+        EXPECT_EQ(p->value("ВывВОтчТабл").toBool(), QString(e.name) != QStringLiteral("КонУч"));
         const bool hasFormula = QString(e.name).startsWith("ПотНОтИКон");
         EXPECT_EQ(p->value("Формула").toString().isEmpty(), !hasFormula);
     }
@@ -222,7 +225,8 @@ TEST_F(Template, CarriesEveryPredefinedIndicatorWithItsFlags)
 
 // The formulas of the standard method refer only to indicators that exist; the
 // user formulas stay valid in a one-pipe network and a header formula never
-// refers to a table indicator.
+// refers to a table indicator. Only the balancing indicators, computed after
+// the heads, refer to the heads (in a one-pipe network they are left empty).
 TEST_F(Template, FormulasReferToIndicatorsTheNetworkHas)
 {
     std::map<QString, bool> onePipe, isTable;
@@ -239,47 +243,53 @@ TEST_F(Template, FormulasReferToIndicatorsTheNetworkHas)
     const QSet<QString> heads{"ПНапНачПод", "ПНапНачОбр", "ПНапКонПод", "ПНапКонОбр", "РНапНач", "РНапКон"};
     static const QRegularExpression ref(QStringLiteral("<([^<>]*)>"));
 
-    auto check = [&](const QString& owner, const QString& formula, bool ownerIsTable, bool user) {
+    auto check = [&](const QString& owner, const QString& formula, bool ownerIsTable, bool user, bool afterHeads) {
         SCOPED_TRACE(qPrintable(owner + ": " + formula));
         EXPECT_FALSE(formula.contains('{') || formula.contains('}') || formula.contains('['));
         EXPECT_EQ(formula.count('<'), formula.count('>'));
         for (auto it = ref.globalMatch(formula); it.hasNext();) {
             const QString name = it.next().captured(1);
             ASSERT_TRUE(isTable.count(name)) << qPrintable(name);
-            EXPECT_FALSE(heads.contains(name)) << qPrintable(name);
+            if (!afterHeads) {
+                EXPECT_FALSE(heads.contains(name)) << qPrintable(name);
+            }
             if (!ownerIsTable) {
                 EXPECT_FALSE(isTable[name]) << qPrintable(name);
             }
-            if (user) {
+            if (user && !afterHeads) {
                 EXPECT_TRUE(onePipe[name]) << qPrintable(name);
             }
         }
     };
-    int computed = 0;
+    int computed = 0, afterHeads = 0;
     for (u->first(); !u->eof(); u->next()) {
         if (u->value("ВводПольз").toBool()) {
             EXPECT_TRUE(u->isNull("Формула"));
+            EXPECT_FALSE(u->value("ПослеНапоров").toBool());
             continue;
         }
         ++computed;
-        check(u->value("НаимПокСокр").toString(), u->value("Формула").toString(), u->value("Табл").toBool(), true);
+        const bool after = u->value("ПослеНапоров").toBool();
+        afterHeads += after;
+        check(u->value("НаимПокСокр").toString(), u->value("Формула").toString(), u->value("Табл").toBool(), true, after);
     }
-    EXPECT_EQ(computed, 6);
+    EXPECT_EQ(computed, 8);
+    EXPECT_EQ(afterHeads, 2);
     for (p->first(); !p->eof(); p->next())
         if (!p->isNull("Формула"))
-            check(p->value("НаимПокСокр").toString(), p->value("Формула").toString(), true, false);
+            check(p->value("НаимПокСокр").toString(), p->value("Формула").toString(), true, false, false);
 
     auto sup = db.query("SELECT [Формула] FROM [ФлыПредопрПок] WHERE [НаимПокСокр]='ПотНОтИКонПод'");
     EXPECT_EQ(sup->value(0).toString(), "<ПотНОтИНачПод>+<ПотНаУчПод>");
 }
 
-TEST_F(Template, UserIndicatorsAreNumberedOneToNine)
+TEST_F(Template, UserIndicatorsAreNumberedOneToTwelve)
 {
     auto u = table("Формулы", "Nпп ASC");
     int expected = 1;
     for (u->first(); !u->eof(); u->next())
         EXPECT_EQ(u->value("Nпп").toInt(), expected++);
-    EXPECT_EQ(expected, 10);
+    EXPECT_EQ(expected, 13);
 }
 
 // ---------------------------------------------------------------- settings

@@ -83,7 +83,7 @@ QStringList userInserts(const std::vector<Indicator>& user) {
     QStringList out;
     int n = 0;
     for (const Indicator& i : user)
-        out << QStringLiteral("INSERT INTO Формулы VALUES (%1, %2, %3, %4, %5, %6, True)")
+        out << QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (%1, %2, %3, %4, %5, %6, True)")
                    .arg(++n)
                    .arg(sqlText(i.fullName.toString()), sqlText(i.shortName), boolText(i.table),
                         boolText(i.userEntered), sqlText(i.formula));

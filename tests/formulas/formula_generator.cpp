@@ -9,8 +9,8 @@ const char* const kNumbers[] = {"0", "1", "2", "3", "0,5", "2.5", "10", "100", "
                                 "1.2.3", ".", "1e3", "007", "0,00688", "1000", "5,25", ",5", "5,"};
 const char* const kReferences[] = {"<A>", "<B>", "<C>", "<Z>", "<N>", "<Q>", "< A >", "<A>", "<B>", "<C>"};
 const char* const kFunctions[] = {"Степень", "Log", "Lg", "Ln", "Exp", "Округл", "ПопрККУППоДуЭквШер",
-                                  "ДуПоДвнутр", "ДвнутрПоДу", "ПлВодыПоТ"};
-const int kArgc[] = {2, 2, 1, 1, 1, 2, 2, 1, 1, 1};
+                                  "ДуПоДвнутр", "ДвнутрПоДу", "ПлВодыПоТ", "Мин", "Макс", "Абс", "Если"};
+const int kArgc[] = {2, 2, 1, 1, 1, 2, 2, 1, 1, 1, 2, 2, 1, 3};
 const char* const kJunk[] = {" ", ";", ")", "(", "[c]", "{", "}", "ё", "x", "-", "*", "+", "/", "<", ">",
                              "[", "]", ",", ".", "Ё", "e", "Lg", "я("};
 }  // namespace
@@ -25,7 +25,7 @@ QString FormulaGenerator::call(int depth) {
     if (chance(20)) name = name.toUpper();
     else if (chance(20)) name = name.toLower();
     int argc = kArgc[f];
-    if (chance(5)) argc = argc == 1 ? 2 : 1;
+    if (chance(5)) argc = argc == 1 ? 2 : argc - 1;
     QString s = name + QStringLiteral("(");
     for (int i = 0; i < argc; ++i) {
         if (i) s += QStringLiteral(";");

@@ -63,9 +63,10 @@ double vichislitFormuluLiteral(const QString& shortName, const QString& formula,
 
     // Each operation, highest priority first, folds its slots into one.
     while (auto found = naitiOperaciju(prepared)) {
-        int slots[2] = {0, 0};
+        int slots[kMaxOperands] = {0, 0, 0};
         const int count = collectSlots(prepared, found->start, found->end, slots);
-        double args[2] = {argumenty[slots[0]], count > 1 ? argumenty[slots[1]] : 0.0};
+        double args[kMaxOperands] = {argumenty[slots[0]], count > 1 ? argumenty[slots[1]] : 0.0,
+                                     count > 2 ? argumenty[slots[2]] : 0.0};
         try {
             argumenty[slots[0]] = applyOperation(found->op, found->unary, args, ref);
         } catch (const OperationFailure& f) {

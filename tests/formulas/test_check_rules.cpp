@@ -209,6 +209,53 @@ TEST(Priorities, ATableDependencyFoundNowhereIsNeverSatisfied) {
               QStringLiteral("Ошибка в формулах показателей. Показатели, которые не могут быть вычислены:\rТ1."));
 }
 
+// Indicators computed after the heads: they may reference the heads and, in
+// a one-pipe network, the return pipeline (they are left empty there); an
+// ordinary formula may not reference them; their cycles are refused.
+Indicator afterHeads(const QString& name, const QString& formula) {
+    Indicator i = userIndicator(name, true, false, formula);
+    i.afterHeads = true;
+    return i;
+}
+
+TEST(AfterHeads, MayReferenceTheHeadsButNoOrdinaryFormulaMayReferenceThem) {
+    const QString available = QStringLiteral("<РНапКон>-<Т1>");
+    Catalogue c = makeCatalogue({userIndicator(QStringLiteral("Т1"), true, true), afterHeads(QStringLiteral("Изб"), available),
+                                 afterHeads(QStringLiteral("Д"), QStringLiteral("Абс(<Изб>)*<ПНапКонПод>"))});
+    EXPECT_FALSE(checkCatalogue(c, true));
+    EXPECT_FALSE(checkCatalogue(c, false));
+    // The same formula without the mark still may not reference the heads.
+    c.user[1].afterHeads = false;
+    c.user[2].afterHeads = false;
+    EXPECT_EQ(checkCatalogue(c, true).value_or(QString()),
+              userMessage(QStringLiteral("Изб"),
+                          QStringLiteral("Синтаксическая ошибка в формуле: Недопустима ссылка на показатель \"РНапКон\".")));
+
+    const Catalogue ordinary = makeCatalogue({afterHeads(QStringLiteral("Изб"), available),
+                                              userIndicator(QStringLiteral("Т1"), true, false, QStringLiteral("<Изб>*2"))});
+    EXPECT_EQ(checkCatalogue(ordinary, true).value_or(QString()),
+              userMessage(QStringLiteral("Т1"), QStringLiteral("Показатель \"Т1\" вычисляется до расчета напоров и не "
+                                                              "может ссылаться на показатель \"Изб\", который "
+                                                              "вычисляется после расчета напоров.")));
+    const Catalogue predefined =
+        makeCatalogue({afterHeads(QStringLiteral("Изб"), QStringLiteral("1"))}, QStringLiteral("<ПотНОтИНачПод>+<Изб>"));
+    EXPECT_TRUE(checkCatalogue(predefined, true).value_or(QString()).contains(QStringLiteral("\"Изб\", который")));
+}
+
+TEST(AfterHeads, TheirOrderFollowsTheirReferencesAndCyclesAreRefused) {
+    const Catalogue c = makeCatalogue({afterHeads(QStringLiteral("Д"), QStringLiteral("<Изб>*<КонУч>")),
+                                       afterHeads(QStringLiteral("Изб"), QStringLiteral("<РНапКон>-1"))});
+    const Placement p = placeTable(c, true);
+    EXPECT_FALSE(p.error);
+    EXPECT_EQ(rowsOf(p).mid(18), QStringList({"Д=4", "Изб=3"}));
+
+    const Catalogue cycle = makeCatalogue({afterHeads(QStringLiteral("А"), QStringLiteral("<Б>+<РНапКон>")),
+                                           afterHeads(QStringLiteral("Б"), QStringLiteral("<А>"))});
+    EXPECT_FALSE(checkCatalogue(cycle, true));
+    EXPECT_EQ(placeTable(cycle, true).error.value_or(QString()),
+              QStringLiteral("Ошибка в формулах показателей. Показатели, которые не могут быть вычислены:\rА, Б."));
+}
+
 TEST(ZagruzitPokazatel, UserFirstExactNameCommentsRemovedAndNodeNames) {
     Catalogue c = makeCatalogue({userIndicator(QStringLiteral("Двн"), true, false, QStringLiteral("ДвнутрПоДу(<Ду>)[мм]"))});
     c.user[0].fullName = QVariant();

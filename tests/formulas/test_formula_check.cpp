@@ -54,8 +54,8 @@ TEST_F(FormulaCheck, TheStandardCatalogueGetsItsEvaluationOrder) {
 TEST_F(FormulaCheck, AFailureShowsOneMessageAndLeavesTheOrderTablesAsTheyWere) {
     start(0, {userIndicator(QStringLiteral("А"), false, false, QStringLiteral("1"))});
     exec({"DELETE FROM ПриоритетыЗаг", "INSERT INTO ПриоритетыЗаг VALUES ('старый', 5)",
-          "INSERT INTO Формулы VALUES (2, 'x', 'Т_1', True, True, Null, True)",
-          "INSERT INTO Формулы VALUES (3, 'y', 'Б', True, False, '<Нет>', True)"});
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (2, 'x', 'Т_1', True, True, Null, True)",
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (3, 'y', 'Б', True, False, '<Нет>', True)"});
     app->dm.acVremDB.exec(QStringLiteral("INSERT INTO ЗависимостьПоказателей VALUES ('a', 'b')"));
     person.clear();
 
@@ -74,9 +74,9 @@ TEST_F(FormulaCheck, AFailureShowsOneMessageAndLeavesTheOrderTablesAsTheyWere) {
 TEST_F(FormulaCheck, AHeaderOrderFailureWritesTheHeaderRowsOnly) {
     start(0, {});
     exec({"DELETE FROM ПриоритетыТабл", "INSERT INTO ПриоритетыТабл VALUES ('старый', 5)",
-          "INSERT INTO Формулы VALUES (1, 'a', 'А', False, False, '<Б>', True)",
-          "INSERT INTO Формулы VALUES (2, 'b', 'Б', False, False, '<А>+1', True)",
-          "INSERT INTO Формулы VALUES (3, 'c', 'В', False, False, '7', True)"});
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (1, 'a', 'А', False, False, '<Б>', True)",
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (2, 'b', 'Б', False, False, '<А>+1', True)",
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (3, 'c', 'В', False, False, '7', True)"});
     person.clear();
     EXPECT_FALSE(ProveritFormuli(*app));
     ASSERT_EQ(person.messages.size(), 1);
@@ -89,8 +89,8 @@ TEST_F(FormulaCheck, AHeaderOrderFailureWritesTheHeaderRowsOnly) {
 
 TEST_F(FormulaCheck, ATableOrderFailureComesAfterTheHeaderRows) {
     start(0, {});
-    exec({"INSERT INTO Формулы VALUES (1, 'a', 'Н', False, False, '2', True)",
-          "INSERT INTO Формулы VALUES (2, 'b', 'Т', True, False, '<Т>*<Н>', True)"});
+    exec({"INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (1, 'a', 'Н', False, False, '2', True)",
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (2, 'b', 'Т', True, False, '<Т>*<Н>', True)"});
     person.clear();
     EXPECT_FALSE(ProveritFormuli(*app));
     ASSERT_EQ(person.messages.size(), 1);

@@ -1,4 +1,4 @@
-// The ten built-in functions: domain checks, results, messages, and the
+// The built-in functions: domain checks, results, messages, and the
 // first-exact-match lookups in the reference book.
 #include "tests/formulas/formula_fixtures.h"
 
@@ -68,7 +68,22 @@ INSTANTIATE_TEST_SUITE_P(
              "числом из диапазона [-10...10]."},
         Case{"Округл(1;0,5)", 0,
              "Недопустимые аргументы функции \"Округл\" (1; 0,5).\rВторой аргумент функции должен быть целым "
-             "числом из диапазона [-10...10]."}));
+             "числом из диапазона [-10...10]."},
+        Case{"Мин(3;-2)", -2, ""},
+        Case{"Макс(3;-2)", 3, ""},
+        Case{"макс(-1;-1,5)*2", -2, ""},
+        Case{"Абс(-2,5)", 2.5, ""},
+        Case{"Абс(2-5)+1", 4, ""},
+        Case{"Если(1;2;3)", 2, ""},
+        Case{"Если(0;2;3)", 3, ""},
+        Case{"Если(-0,5;2;3)", 3, ""},
+        Case{"Если(Мин(2;5)-1;Макс(1;4)*2;-7)", 8, ""},
+        Case{"Если(1;-2;3)", -2, ""},
+        Case{"10*Степень(Степень(20;2)/16;0,25)", 22.360679774997898, ""},
+        // Every argument is computed, the one not taken too.
+        Case{"Если(0;1/0;3)", 0, "Деление на ноль!"},
+        Case{"Если(1;2)", 0, "Синтаксическая ошибка в формуле."},
+        Case{"Мин(1;2;3)", 0, "Синтаксическая ошибка в формуле."}));
 
 INSTANTIATE_TEST_SUITE_P(
     Lookups, FunctionCase,

@@ -99,4 +99,47 @@ TEST_F(ShippedTemplate, PredefinedIndicatorsAreInAlphabeticalOrder) {
     EXPECT_EQ(catalogued, listed);
 }
 
+// The balancing indicators of the template, worked by hand: the excess head
+// over the required one and the orifice d = 10*(G^2/dH)^0.25 mm, only at an
+// end section with an excess. Both are computed after the heads.
+TEST_F(ShippedTemplate, TheBalancingIndicatorsGiveTheOrificesByHand) {
+    ASSERT_TRUE(startUp(*app));
+    const Catalogue catalogue = Catalogue::load(app->dm.acGR);
+    const ReferenceData ref = ReferenceData::load(app->dm, QLocale(QLocale::Russian, QLocale::Russia));
+    const Indicator* excess = catalogue.findUser(QStringLiteral("ИзбНап"));
+    const Indicator* orifice = catalogue.findUser(QStringLiteral("ДШайбы"));
+    const Indicator* required = catalogue.findUser(QStringLiteral("ТребРНап"));
+    ASSERT_TRUE(excess && orifice && required);
+    EXPECT_TRUE(excess->afterHeads && orifice->afterHeads);
+    EXPECT_TRUE(required->userEntered && !required->afterHeads);
+    EXPECT_TRUE(catalogue.findPredefined(QStringLiteral("КонУч")));
+
+    struct Case {
+        double endMark, available, requiredHead, flow;
+        double excess, diameter;
+    };
+    const Case cases[] = {
+        {1, 31, 15, 20, 16, 22.360679774997898},  // 10*(400/16)^0.25
+        {1, 18, 8, 12.5, 10, 10 * std::pow(156.25 / 10, 0.25)},
+        {1, 40, 39, 1, 1, 10},
+        {1, 15, 15, 20, 0, 0},   // no excess: no orifice
+        {1, 12, 15, 20, -3, 0},  // short of head: no orifice
+        {0, 31, 15, 20, 16, 0},  // not a consumer
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.available << " - " << c.requiredHead << " at " << c.flow << " t/h");
+        NamedValues v{{QStringLiteral("РНапКон"), c.available},
+                      {QStringLiteral("ТребРНап"), c.requiredHead},
+                      {QStringLiteral("РасхПод"), c.flow},
+                      {QStringLiteral("КонУч"), c.endMark}};
+        const Outcome e = evalPrepared(excess->formula, v, ref, nullptr, excess->shortName);
+        ASSERT_TRUE(e.ok) << e;
+        EXPECT_DOUBLE_EQ(e.value, c.excess);
+        v[QStringLiteral("ИзбНап")] = e.value;
+        const Outcome d = evalPrepared(orifice->formula, v, ref, nullptr, orifice->shortName);
+        ASSERT_TRUE(d.ok) << d;
+        EXPECT_NEAR(d.value, c.diameter, 1e-12);
+    }
+}
+
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(TableConversion, AnUnconvertibleValueStopsTheRebuildAndChangesNothing) {
         SCOPED_TRACE(k.what);
         begin();
         redeclare({QString::fromUtf8(k.update),
-                   QStringLiteral("INSERT INTO Формулы VALUES (4, 'Новый', 'Нов', False, True, Null, True)")});
+                   QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (4, 'Новый', 'Нов', False, True, Null, True)")});
         const QStringList zag = columns(QStringLiteral("Заг"));
         const QStringList types = rows(QStringLiteral("SELECT name, type FROM pragma_table_info('Табл')"));
         const QStringList data = rows(QStringLiteral("SELECT * FROM Табл ORDER BY rowid"));

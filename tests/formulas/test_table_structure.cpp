@@ -95,7 +95,7 @@ TEST_F(TableStructure, ANewTableIndicatorComesBeforeTheLossesAndEveryValueSurviv
     start(1, someUser());
     addSections();
     const QStringList before = rows(QStringLiteral("SELECT id, РасхПод, РасхОбр, Ду, Двн, Примечание FROM Табл"));
-    exec({"INSERT INTO Формулы VALUES (4, 'Новый', 'Нов', True, True, Null, True)"});
+    exec({"INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (4, 'Новый', 'Нов', True, True, Null, True)"});
     rebuild();
     QStringList expected = kTwoPipeSection;
     expected.insert(expected.indexOf(QStringLiteral("ПотНОтИНачПод")), QStringLiteral("Нов"));
@@ -143,7 +143,7 @@ TEST_F(TableStructure, ARenamedIndicatorLosesItsValuesAndAReorderedOneKeepsThem)
 
 TEST_F(TableStructure, AWrongNetworkTypeChangesNothing) {
     start(1, someUser());
-    exec({"UPDATE НазвРасч SET ТипСети = 2", "INSERT INTO Формулы VALUES (4, 'Новый', 'Нов', True, True, Null, True)"});
+    exec({"UPDATE НазвРасч SET ТипСети = 2", "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (4, 'Новый', 'Нов', True, True, Null, True)"});
     const int before = schemaVersion();
     person.clear();
     NastroitStrukturuTablic(*app);
@@ -159,8 +159,8 @@ TEST_F(TableStructure, AFailedRebuildLeavesTheTableAsItWas) {
     const QStringList cols = columns(QStringLiteral("Табл"));
     const QStringList data = rows(QStringLiteral("SELECT * FROM Табл ORDER BY id"));
     // Two short names differing in letter case pass the check but cannot both be columns.
-    exec({"INSERT INTO Формулы VALUES (4, 'a', 'Abc', True, True, Null, True)",
-          "INSERT INTO Формулы VALUES (5, 'b', 'ABC', True, True, Null, True)"});
+    exec({"INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (4, 'a', 'Abc', True, True, Null, True)",
+          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (5, 'b', 'ABC', True, True, Null, True)"});
     ASSERT_TRUE(ProveritFormuli(*app));
     person.clear();
     EXPECT_THROW(NastroitStrukturuTablic(*app), DatabaseError);

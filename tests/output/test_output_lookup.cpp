@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"ЭквШер", "МинТВоды", "РНапНаУз"}, true},
         // A user indicator may not hide a predefined one of the same short name.
         MarkCase{"predefined before user",
-                 {"INSERT INTO Формулы VALUES (20, 'Чужой расход', 'РасхПод', True, True, Null, False)",
+                 {"INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (20, 'Чужой расход', 'РасхПод', True, True, Null, False)",
                   "UPDATE ФлыПредопрПок SET ВывВОтчТабл = False WHERE НаимПокСокр = 'МаксТВоды'"},
                  {"МаксТВоды"}, false, {"РасхПод", "МинТВоды"}}),
     [](const auto& info) {
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OutputLookupTest, PredefinedCaptionWinsOverAUserIndicatorOfTheSameName) {
     const OutputColumns cols =
-        columnsAfter({QStringLiteral("INSERT INTO Формулы VALUES (20, 'Чужой расход', 'РасхПод', True, True, Null, False)")});
+        columnsAfter({QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (20, 'Чужой расход', 'РасхПод', True, True, Null, False)")});
     const OutputColumn* flow = findColumn(cols.sections, QStringLiteral("РасхПод"));
     ASSERT_TRUE(flow);
     EXPECT_EQ(flow->caption, QStringLiteral("Расход воды в подающем трубопроводе на участке, т/ч"));

@@ -113,4 +113,27 @@ TEST_F(SchematicDataTest, StaleResultsOfferOnlyEnteredIndicators) {
     for (const auto& i : d.indicators) EXPECT_FALSE(i.computed) << i.shortName.toStdString();
 }
 
+// The consumers' orifices and excess heads colour their end nodes; the other
+// nodes stay uncoloured, and stale results offer neither.
+TEST_F(SchematicDataTest, ConsumersNodesTakeTheirOrificesAndExcessHeads) {
+    test::execOn(path, {QStringLiteral("UPDATE [Табл] SET [ДШайбы] = 22.36, [ИзбНап] = 16 WHERE [КонУзел] = 3"),
+                        QStringLiteral("UPDATE [Табл] SET [ДШайбы] = 0, [ИзбНап] = -3 WHERE [КонУзел] = 4")});
+    const SchematicData d = load();
+    const auto orifice = byNode(d, kNodeOrifice);
+    ASSERT_FALSE(orifice.empty());
+    EXPECT_TRUE(find(d, kNodeOrifice)->ofNodes);
+    EXPECT_EQ(orifice[3], 22.36);
+    EXPECT_EQ(orifice[4], 0);
+    EXPECT_TRUE(std::isnan(orifice[1]) && std::isnan(orifice[2]));
+    const auto excess = byNode(d, kNodeExcessHead);
+    ASSERT_FALSE(excess.empty());
+    EXPECT_EQ(excess[3], 16);
+    EXPECT_EQ(excess[4], -3);
+
+    test::execOn(path, {QStringLiteral("UPDATE [НазвРасч] SET [РасчетВыполнен] = 0")});
+    const SchematicData stale = load();
+    EXPECT_FALSE(find(stale, kNodeOrifice));
+    EXPECT_FALSE(find(stale, kNodeExcessHead));
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 // The workbook of a computed calculation, read back cell by cell.
+#include "output/consumers.h"
 #include "output/output_lookup.h"
 #include "output/result_workbook.h"
 #include "store/startup.h"
@@ -194,14 +195,34 @@ TEST_P(ExampleWorkbook, LaysOutEveryBlock) {
     const int lastMain = mh + int(mains.size());
     expectGrid(w, mh, lastMain, 1, t);
     EXPECT_EQ(w.border(mh, t + 1), QString());
-    // The warnings of the run under the mains: the title, then a line a row.
+    // The consumers of the two-pipe network under the mains: the title, the
+    // titles, then a consumer a row, in the section order. A one-pipe network
+    // has no available head, so no consumers' table.
+    int next = lastMain + 2;
+    const QStringList consumers =
+        ex.twoPipe ? rows(QStringLiteral("SELECT id, КонУзел FROM Табл WHERE КонУч = 1 ORDER BY id")) : QStringList();
+    EXPECT_EQ(consumers.size(), ex.twoPipe ? 6 : 0);
+    if (!consumers.isEmpty()) {
+        EXPECT_EQ(w.text(next, 1), QStringLiteral("Потребители и дроссельные шайбы:"));
+        for (int c = 0; c < consumerTitles().size(); ++c) EXPECT_EQ(w.text(next + 1, c + 1), consumerTitles()[c]);
+        for (int i = 0; i < consumers.size(); ++i) {
+            const QStringList idNode = consumers[i].split(QLatin1Char(' '));
+            const int row = next + 2 + i;
+            EXPECT_EQ(w.cell(row, 1).value.toInt(), idNode[1].toInt());
+            for (int k = 0; k < consumerColumns().size(); ++k)
+                expectNumber(w.cell(row, 2 + k),
+                             fileValue(QStringLiteral("SELECT \"%1\" FROM Табл WHERE id=%2").arg(consumerColumns()[k], idNode[0])),
+                             fmt, (consumerColumns()[k] + QLatin1Char(' ') + idNode[1]).toStdString());
+        }
+        next += 3 + int(consumers.size());
+    }
+    // The warnings of the run at the end: the title, then a line a row.
     ASSERT_FALSE(runWarnings.empty());  // the rule added above
-    EXPECT_EQ(w.text(lastMain + 2, 1),
-              QStringLiteral("Предупреждения (%1):").arg(runWarnings.size()));
-    EXPECT_TRUE(w.cell(lastMain + 2, 1).bold);
+    EXPECT_EQ(w.text(next, 1), QStringLiteral("Предупреждения (%1):").arg(runWarnings.size()));
+    EXPECT_TRUE(w.cell(next, 1).bold);
     for (size_t i = 0; i < runWarnings.size(); ++i)
-        EXPECT_EQ(w.text(lastMain + 3 + int(i), 1), runWarnings[i]) << i;
-    EXPECT_EQ(w.maxRow, lastMain + 2 + int(runWarnings.size()));
+        EXPECT_EQ(w.text(next + 1 + int(i), 1), runWarnings[i]) << i;
+    EXPECT_EQ(w.maxRow, next + int(runWarnings.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleWorkbook,

@@ -149,7 +149,7 @@ TEST_F(Records, ZapisatUchastokInsertsANewRowFirst) {
 TEST_F(Records, CursorsRefuseWhatTheTablesDoNotAllow) {
     startWithCalculation({"INSERT INTO Табл (id, НачУзел, КонУзел) VALUES (1, 0, 1)",
                           "INSERT INTO УзлыТС VALUES (0, 10)",
-                          "INSERT INTO Формулы VALUES (1, 'П', 'П', True, True, Null, True)",
+                          "INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (1, 'П', 'П', True, True, Null, True)",
                           "INSERT INTO ИзмПНапВУзлахТС VALUES (1, False, 2)"});
     DataModule& dm = app->dm;
     for (Table* t : {dm.atZag.get(), dm.atTabl.get(), dm.atUzliTS.get(), dm.atFormuli.get(), dm.atFlyPredoprPok.get(),

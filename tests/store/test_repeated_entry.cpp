@@ -37,15 +37,16 @@ struct RepeatedEntry : ShippedHarness {
 TEST_F(RepeatedEntry, TwoPipeListsHoldEveryPredefinedTableIndicatorThenUserOnesByNumber) {
     startWithSections(1);
     const IndicatorLists l = repeatedEntryLists(*app);
-    EXPECT_EQ(l.targets, (QStringList{"ДлНаУчПод", "РасхПод", "Ду", "КоэфМП"}));
+    EXPECT_EQ(l.targets, (QStringList{"ДлНаУчПод", "РасхПод", "Ду", "КоэфМП", "ТребРНап"}));
     EXPECT_EQ(l.sources.first(), QStringLiteral("ГеодВысКон"));
     EXPECT_TRUE(l.sources.contains(QStringLiteral("ДлНаУчОбр")));
     EXPECT_FALSE(l.sources.contains(QStringLiteral("МаксТВоды")));  // a header indicator
     EXPECT_FALSE(l.sources.contains(QStringLiteral("ЭквШер")));     // a user header indicator
-    EXPECT_EQ(l.sources.mid(l.sources.size() - 8),
-              (QStringList{"Ду", "КоэфМП", "Двн", "ТСрПод", "ПлПод", "УдПотПод", "ПотНаУчПод", "СкорПод"}));
+    EXPECT_EQ(l.sources.mid(l.sources.size() - 11),
+              (QStringList{"Ду", "КоэфМП", "Двн", "ТСрПод", "ПлПод", "УдПотПод", "ПотНаУчПод", "СкорПод", "ТребРНап",
+                           "ИзбНап", "ДШайбы"}));
     // Predefined names in alphabetical order.
-    const int predefined = l.sources.size() - 8;
+    const int predefined = l.sources.size() - 11;
     for (int i = 1; i < predefined; ++i)
         EXPECT_LT(compareAlphabetical(l.sources[i - 1], l.sources[i]), 0) << l.sources[i - 1].toStdString() << " " << l.sources[i].toStdString();
 }
@@ -53,7 +54,7 @@ TEST_F(RepeatedEntry, TwoPipeListsHoldEveryPredefinedTableIndicatorThenUserOnesB
 TEST_F(RepeatedEntry, OnePipeListsLeaveOutIndicatorsOfTheReturnPipeline) {
     startWithSections(0);
     const IndicatorLists l = repeatedEntryLists(*app);
-    EXPECT_EQ(l.targets, (QStringList{"ДлНаУчПод", "РасхПод", "Ду", "КоэфМП"}));
+    EXPECT_EQ(l.targets, (QStringList{"ДлНаУчПод", "РасхПод", "Ду", "КоэфМП", "ТребРНап"}));
     for (const char* name : {"ДлНаУчОбр", "РасхОбр", "ПНапКонОбр", "РНапНач"})
         EXPECT_FALSE(l.sources.contains(QString::fromUtf8(name))) << name;
     EXPECT_TRUE(l.sources.contains(QStringLiteral("ПНапКонПод")));
@@ -271,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, BadNumber,
 TEST_F(RepeatedEntry, AListedIndicatorWithoutAColumnIsReportedAndNothingChanges) {
     startWithSections();
     // A column the catalogue lists but the table lacks (tables not rebuilt yet).
-    execOn(calc, {"INSERT INTO Формулы VALUES (10, 'Новый', 'Нов', True, True, Null, False)"});
+    execOn(calc, {"INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) VALUES (10, 'Новый', 'Нов', True, True, Null, False)"});
     app->dm.atFormuli->requery();
     EXPECT_FALSE(applyAssignments(*app, rowsOf({{"Ду", "65", ""}, {"Нов", "1", ""}})));
     ASSERT_EQ(person.messages.size(), 1);

@@ -186,7 +186,7 @@ void TestDataEntryWindows::repeatedEntryLayoutAndLists() {
     QCOMPARE(dlg.sectionsModel->index(1, dlg.markColumn()).data().toString(), QStringLiteral("Д"));
     QVERIFY(!(dlg.sectionsModel->flags(dlg.sectionsModel->index(0, 0)) & Qt::ItemIsEditable));
     for (int k = 0; k < volm::kAssignmentRows; ++k) {
-        QCOMPARE(dlg.cbPok1[size_t(k)]->count(), 4);  // ДлНаУчПод, РасхПод, Ду, КоэфМП
+        QCOMPARE(dlg.cbPok1[size_t(k)]->count(), 5);  // ДлНаУчПод, РасхПод, Ду, КоэфМП, ТребРНап
         QCOMPARE(dlg.cbPok1[size_t(k)]->currentText(), QString());
         QVERIFY(dlg.cbPok2[size_t(k)]->count() > 4);
     }

@@ -119,7 +119,7 @@ void TestFormulasDialog::menuLabelsAndGridTitles() {
     QCOMPARE(titles(dlg.DGPok),
              (QStringList{"№ п/п", "Наименование показателя", "Сокр. наименование показателя",
                           "Табличный (Т) или заголовочный (З)", "Вводится пользователем", "Формула",
-                          "Выводить в отчет"}));
+                          "Выводить в отчет", "Вычисляется после расчета напоров"}));
     QCOMPARE(dlg.DGPredoprPok->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(dlg.DGPok->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
