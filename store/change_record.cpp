@@ -168,7 +168,6 @@ void ChangeRecorder::endStep() {
 void ChangeRecorder::forgetStep() {
     forget_ = depth_ > 0;
     resetOpen();
-    done_.clear();
 }
 
 void ChangeRecorder::resetOpen() {
@@ -282,6 +281,13 @@ std::vector<ChangeSet> ChangeRecorder::takeSteps(bool* structureChanged) {
         if (!s.empty()) out.push_back(std::move(s));
     }
     done_.clear();
+    return out;
+}
+
+QString schemaText(Database& db) {
+    QString out;
+    auto st = db.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master ORDER BY name"));
+    while (st->step()) out += st->column(0).toString() + QLatin1Char('\n') + st->column(1).toString() + QLatin1Char('\n');
     return out;
 }
 

@@ -78,9 +78,11 @@ public:
     void beginStep(const QString& text);
     void endStep();
     bool inStep() const { return depth_ > 0; }
-    // The step under way cannot be taken back (the tables were rebuilt under
-    // it): it is dropped when it ends, together with what it recorded so far.
+    // The step under way cannot be taken back: it is dropped when it ends,
+    // together with what it recorded so far.
     void forgetStep();
+    // Drops the completed steps not yet taken.
+    void dropSteps() { done_.clear(); }
 
     // While paused nothing is recorded (a run's results, a step taken back).
     void pause() { ++paused_; }
@@ -150,6 +152,10 @@ private:
 // cleared, and the cursors of the tables touched re-read with their current
 // rows kept by key. A failure throws with the file as it was.
 void applyChangeSet(App& app, const ChangeSet& set, bool undo);
+
+// The statements that make the tables of db, as the file keeps them: the same
+// text before and after a rebuild when it changed no table.
+QString schemaText(Database& db);
 
 // The text of a count with its noun in the right form: "12 участков".
 QString countText(qint64 n, const QString& one, const QString& few, const QString& many);

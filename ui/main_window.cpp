@@ -248,14 +248,18 @@ bool TMainForm::check(App& app) {
     return check_->check(app);
 }
 
-// Steps recorded before the tables are rebuilt name columns that may be gone:
-// they are forgotten, and the rebuild itself is no step.
+// The rebuild itself is no step. When it changed the tables, the steps
+// recorded before it (the one under way too) name columns that may be gone:
+// they are forgotten.
 void TMainForm::rebuild(App& app) {
-    undoSteps_->clear();
-    RecordingPause pause(app.changes);
-    BlokirovatOkno();
-    Finally unlock([this] { RazblokirovatOkno(); });
-    check_->rebuild(app);
+    const QString before = app.dm.acGR.isOpen() ? schemaText(app.dm.acGR) : QString();
+    {
+        RecordingPause pause(app.changes);
+        BlokirovatOkno();
+        Finally unlock([this] { RazblokirovatOkno(); });
+        check_->rebuild(app);
+    }
+    if (!app.dm.acGR.isOpen() || schemaText(app.dm.acGR) != before) undoSteps_->clear();
 }
 
 void TMainForm::showHeader(const HeaderTexts& texts) {

@@ -273,7 +273,10 @@ void TMainForm::formulasDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        RecordedStep step(app_.changes, QStringLiteral("расчетные формулы"));
+        // The indicators change what the tables hold and how the program reads
+        // them: a session of this dialog is no step that could be taken back.
+        RecordedStep step(app_.changes, QString());
+        app_.changes.forgetStep();
         if (TRasFormuliForm::run(app_, this)) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();

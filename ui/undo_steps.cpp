@@ -83,6 +83,7 @@ void UndoSteps::follow() {
 
 void UndoSteps::clear() {
     app_.changes.forgetStep();
+    app_.changes.dropSteps();
     stack_->clear();
     updateActions();
 }

@@ -188,6 +188,24 @@ TEST_F(Steps, ARebuiltTableDropsTheSteps) {
     EXPECT_TRUE(structureChanged);
 }
 
+// A step forgotten while under way leaves no step; those completed before stay.
+TEST_F(Steps, AForgottenStepLeavesTheEarlierOnes) {
+    app->dm.acGR.exec("UPDATE Табл SET РасхПод = 1 WHERE id = 1");
+    {
+        RecordedStep step(app->changes, "формулы");
+        app->dm.acGR.exec("UPDATE Табл SET РасхПод = 2 WHERE id = 2");
+        app->changes.forgetStep();
+        app->dm.acGR.exec("UPDATE Табл SET РасхПод = 3 WHERE id = 5");
+    }
+    std::vector<ChangeSet> steps = taken();
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].tables.at(0).rows.at(0).keyBefore, 1);
+    const QString schema = schemaText(app->dm.acGR);
+    EXPECT_EQ(schemaText(app->dm.acGR), schema);
+    app->dm.acGR.exec("ALTER TABLE Табл ADD COLUMN Новый float");
+    EXPECT_NE(schemaText(app->dm.acGR), schema);
+}
+
 TEST(CountText, RussianForms) {
     const struct {
         int n;
