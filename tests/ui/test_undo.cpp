@@ -23,6 +23,7 @@ private Q_SLOTS:
     void pasteIsOneStepNamedInTheMenu();
     void deletedRecordsComeBackWithTheirKeys();
     void aRunIsNoStepAndUndoClearsTheDoneFlag();
+    void deleteAllRecordsTakenBack();
 };
 
 namespace {
@@ -127,6 +128,20 @@ void TestUndo::aRunIsNoStepAndUndoClearsTheDoneFlag() {
     auto q = t.app().dm.acGR.query(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч"));
     q->open();
     QCOMPARE(q->valueAt(0, 0).toInt(), 0);
+}
+
+void TestUndo::deleteAllRecordsTakenBack() {
+    Typing t(3);
+    QVERIFY(t.ok);
+    t.click(1, "РасхПод");
+    t.f.person.answers.push_back(true);
+    t.clickTool(t.w->miDelAllRec);
+    QCOMPARE(t.storedCount(), 0);
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: удаление всех записей"));
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3}));
+    QCOMPARE(t.w->glavnModel->rowCount(), 3);
 }
 
 QTEST_MAIN(TestUndo)
