@@ -181,6 +181,8 @@ RunOutcome runCalculation(App& app, const RunOptions& opt) {
         tabl->disableControls();
         detached = true;
         if (tabl->editing()) ZapisatUchastok(app);
+        // What the run writes is its result, no step the person could take back.
+        RecordingPause resultsAreNoStep(app.changes);
         savedRecNo = tabl->rowsRead() ? tabl->recNo() : 0;
         restorePosition = true;
 

@@ -5,6 +5,7 @@
 // EditorHost). The core never touches a widget; the window observes this
 // object and keeps its own state (caption, edits, grids).
 #include "store/catalogue_check.h"
+#include "store/change_record.h"
 #include "store/data_module.h"
 #include "store/editor_host.h"
 #include "store/person.h"
@@ -57,6 +58,9 @@ public:
     void setEditorHost(EditorHost* host) { editors_ = host; }
 
     DataModule dm;
+    // What the person's commands change in the calculation file, step by step,
+    // for taking them back (watching the file while the window attaches it).
+    ChangeRecorder changes;
 
     // The lock on the scratch database "~$.mdb", held from its creation at
     // start-up until it is deleted at shutdown (or the App ends).

@@ -18,20 +18,6 @@ namespace {
 
 using Cells = std::vector<std::pair<int, QVariant>>;
 
-// Prepared statements by their text: every row of a block uses the same few.
-class Statements {
-public:
-    explicit Statements(Database& db) : db_(db) {}
-    Statement& get(const QString& sql) {
-        auto it = cache_.find(sql);
-        if (it == cache_.end()) it = cache_.emplace(sql, db_.prepare(sql)).first;
-        return *it->second;
-    }
-
-private:
-    Database& db_;
-    std::unordered_map<QString, std::unique_ptr<Statement>> cache_;
-};
 
 // The order of the cursor as terms (field, descending), to know which row is the
 // last one shown: the row a new section's start node is taken from.
@@ -78,7 +64,7 @@ bool comesAfterOrTies(const std::vector<SortTerm>& terms, const std::vector<QVar
 
 // A section row as the store on post writes it: the given fields (never the
 // key or the repeated-data mark), ten pairs a statement, keyed by id.
-void updateSection(Statements& st, const Table& t, const std::vector<int>& fields, const std::vector<QVariant>& values,
+void updateSection(StatementCache& st, const Table& t, const std::vector<int>& fields, const std::vector<QVariant>& values,
                    int idField) {
     const QString head = QStringLiteral("UPDATE ") + quoteIdentifier(t.tableName()) + QStringLiteral(" SET ");
     for (size_t from = 0; from < fields.size(); from += 10) {
@@ -97,7 +83,7 @@ void updateSection(Statements& st, const Table& t, const std::vector<int>& field
 }
 
 // A new row as the cursor posts it: the fields that hold a value.
-void insertRow(Statements& st, const Table& t, const std::vector<QVariant>& values) {
+void insertRow(StatementCache& st, const Table& t, const std::vector<QVariant>& values) {
     QStringList names, marks;
     std::vector<int> idx;
     for (int f = 0; f < t.fieldCount(); ++f) {
@@ -117,7 +103,7 @@ void insertRow(Statements& st, const Table& t, const std::vector<QVariant>& valu
 // rows with the key and the start and end node a new row gets.
 qint64 writeSections(Table& t, const std::vector<EnteredRow>& rows, const std::vector<Cells>& converted) {
     Database& db = t.database();
-    Statements st(db);
+    StatementCache st(db);
     const int idField = t.fieldIndex(QStringLiteral("id"));
     const int startField = t.fieldIndex(QStringLiteral("НачУзел"));
     const int endField = t.fieldIndex(QStringLiteral("КонУзел"));

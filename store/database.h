@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -119,6 +120,21 @@ private:
     QString path_;
     int txDepth_ = 0;
     bool txRolledBack_ = false;  // an inner level rolled back: the whole is undone
+};
+
+// Prepared statements by their text, for work that runs the same few many times.
+class StatementCache {
+public:
+    explicit StatementCache(Database& db) : db_(db) {}
+    Statement& get(const QString& sql) {
+        auto it = cache_.find(sql);
+        if (it == cache_.end()) it = cache_.emplace(sql, db_.prepare(sql)).first;
+        return *it->second;
+    }
+
+private:
+    Database& db_;
+    std::unordered_map<QString, std::unique_ptr<Statement>> cache_;
 };
 
 // A transaction held for a scope: begun on construction, rolled back on leaving

@@ -84,6 +84,19 @@ std::vector<QStringList> parseTabText(const QString& text) {
     return rows;
 }
 
+namespace {
+
+// The name of a paste's step: "вставка 12 участков".
+QString pasteStepText(const Table& t, int rows) {
+    if (t.tableName() == QStringLiteral("Табл"))
+        return QStringLiteral("вставка ") +
+               countText(rows, QStringLiteral("участка"), QStringLiteral("участков"), QStringLiteral("участков"));
+    return QStringLiteral("вставка ") +
+           countText(rows, QStringLiteral("строки"), QStringLiteral("строк"), QStringLiteral("строк"));
+}
+
+}  // namespace
+
 GridEditing::GridEditing(App& app, DataGridView* view) : QObject(view), app_(app), view_(view) {
     view_->keyCommand = [this](QKeyEvent* e) { return key(e); };
 }
@@ -210,6 +223,7 @@ bool GridEditing::pasteText(const QString& text) {
 
     EntryOutcome out;
     try {
+        RecordedStep step(app_.changes, pasteStepText(*t, int(rows.size())));
         out = enterCells(app_, *t, rows);
     } catch (const std::exception& e) {
         return refuse(failureText(e));
@@ -269,6 +283,7 @@ bool GridEditing::clearCells() {
     if (rows.empty() || columns.empty()) return false;
     const int column = view_->currentIndex().isValid() ? view_->currentIndex().column() : 0;
     try {
+        RecordedStep step(app_.changes, QStringLiteral("очистка ячеек"));
         const EntryOutcome out = enterCells(app_, *t, rows);
         if (!out.done) {
             app_.person().message(out.fault.message);

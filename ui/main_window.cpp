@@ -11,6 +11,7 @@
 #include "ui/dialog_support.h"
 #include "ui/window_memory.h"
 #include "ui/result_columns.h"
+#include "ui/undo_steps.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,6 +47,12 @@ constexpr int kSectionPitch = 104;
 }  // namespace
 
 TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+    undoSteps_ = new UndoSteps(app_, [this] { storePendingEdits(); }, this);
+    undoSteps_->applied = [this] {
+        showHeader(storedHeader(app_));
+        syncFromApp();
+    };
+    addActions({undoSteps_->undoAction(), undoSteps_->redoAction()});
     buildLayout();
     buildActions();
     buildMenus();
@@ -238,10 +245,18 @@ bool TMainForm::check(App& app) {
     return check_->check(app);
 }
 
+// The rebuild itself is no step. When it changed the tables, the steps
+// recorded before it (the one under way too) name columns that may be gone:
+// they are forgotten.
 void TMainForm::rebuild(App& app) {
-    BlokirovatOkno();
-    Finally unlock([this] { RazblokirovatOkno(); });
-    check_->rebuild(app);
+    const QString before = app.dm.acGR.isOpen() ? schemaText(app.dm.acGR) : QString();
+    {
+        RecordingPause pause(app.changes);
+        BlokirovatOkno();
+        Finally unlock([this] { RazblokirovatOkno(); });
+        check_->rebuild(app);
+    }
+    if (!app.dm.acGR.isOpen() || schemaText(app.dm.acGR) != before) undoSteps_->clear();
 }
 
 void TMainForm::showHeader(const HeaderTexts& texts) {
@@ -252,12 +267,14 @@ void TMainForm::showHeader(const HeaderTexts& texts) {
 
 // A message of the status bar belongs to the calculation it was about.
 void TMainForm::calculationOpened() {
+    undoSteps_->follow();
     state_.calculationOpened(app_);
     showHeader(storedHeader(app_));
     StatusBar1->clear();
 }
 
 void TMainForm::calculationClosed() {
+    undoSteps_->follow();
     state_.calculationClosed();
     showHeader({});
     StatusBar1->clear();

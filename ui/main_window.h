@@ -35,6 +35,7 @@ class DataGridView;
 class RecentFilesMenu;
 class SchematicWindow;
 class StartHint;
+class UndoSteps;
 class WindowMemory;
 
 class TMainForm : public QMainWindow,
@@ -187,6 +188,8 @@ public:
     void chooseComputedColumns();
     // The computed indicators' columns and the marks of the results in the grids.
     ResultColumns* resultColumns() const { return results_; }
+    // "Правка / Отменить" and "Правка / Повторить" over the steps of the data.
+    UndoSteps* undoSteps() const { return undoSteps_; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -239,6 +242,7 @@ private:
     NodeFillInput autoFillInput_;  // the auto-fill dialog's texts, kept between openings
     std::unique_ptr<WindowMemory> memory_;
     ResultColumns* results_ = nullptr;
+    UndoSteps* undoSteps_ = nullptr;
     StartArguments startArguments_;
 };
 

@@ -27,6 +27,7 @@
 #include "ui/settings_dialog.h"
 #include "ui/sizing_dialog.h"
 #include "ui/text_viewer.h"
+#include "ui/undo_steps.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -146,6 +147,8 @@ void TMainForm::buildMenus() {
     file->addAction(miExit);
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Правка"));
+    edit->addActions({undoSteps_->undoAction(), undoSteps_->redoAction()});
+    edit->addSeparator();
     edit->addActions({miSelAll, miDelRec, miDelAllRec});
 
     QMenu* data = bar->addMenu(QStringLiteral("&Данные"));
@@ -233,6 +236,9 @@ void TMainForm::deleteRecords() {
         // and its own store would otherwise cut the command short.
         storePendingEdits();
         const QList<int> selected = DGGlavn->selectedRowNumbers();
+        RecordedStep step(app_.changes, QStringLiteral("удаление ") +
+                                            countText(std::max<qsizetype>(1, selected.size()), QStringLiteral("записи"),
+                                                      QStringLiteral("записей"), QStringLiteral("записей")));
         // Every deleted row is unmarked: no row stays selected afterwards.
         if (deleteSelectedRecords(app_.person(), *t, app_.dm.acGR, std::vector<int>(selected.begin(), selected.end()),
                                   [this](const Table& table, int row) {
@@ -250,6 +256,7 @@ void TMainForm::deleteAllRecords() {
         ctx = kDeleteContext;
         // A row being edited goes with the others.
         DGGlavn->endEditing();
+        RecordedStep step(app_.changes, QStringLiteral("удаление всех записей"));
         if (volm::deleteAllRecords(app_.person(), *t, app_.dm.acGR)) {
             UstanovitRasVip(app_, false);
             DGGlavn->clearSelection();
@@ -266,6 +273,10 @@ void TMainForm::formulasDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
+        // The indicators change what the tables hold and how the program reads
+        // them: a session of this dialog is no step that could be taken back.
+        RecordedStep step(app_.changes, QString());
+        app_.changes.forgetStep();
         if (TRasFormuliForm::run(app_, this)) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();
@@ -278,6 +289,7 @@ void TMainForm::initialDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
+        RecordedStep step(app_.changes, QStringLiteral("ввод начальных данных"));
         const bool ran = TVvodNachDannForm::run(
             app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
         if (ran) state_.gridsVisible = app_.FormuliProvereny;
@@ -290,6 +302,7 @@ void TMainForm::repeatedDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
+        RecordedStep step(app_.changes, QStringLiteral("ввод повторяющихся данных"));
         TVvPovtDForm::run(app_, this);
     });
     syncFromApp();
@@ -300,6 +313,7 @@ void TMainForm::regimeChecksDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
+        RecordedStep step(app_.changes, QStringLiteral("проверки режима"));
         TProverkiRezhimaForm::run(app_, this);
     });
     if (results_) {
@@ -309,7 +323,11 @@ void TMainForm::regimeChecksDialog() {
 }
 
 void TMainForm::sizingDialog() {
-    guarded([&] { TPodborDiamForm::command(*this); });
+    guarded([&] {
+        storePendingEdits();
+        RecordedStep step(app_.changes, QStringLiteral("подбор диаметров"));
+        TPodborDiamForm::command(*this);
+    });
     if (schematic_) guarded([&] { schematic_->refresh(); });
 }
 

@@ -69,6 +69,8 @@ void TMainForm::chooseComputedColumns() {
     if (dlg.exec() != QDialog::Accepted) return;
     const bool kept = runReported(app_.person(), [&](ErrorContext& ctx) {
         ctx = QStringLiteral("Ошибка при сохранении выбора столбцов в файле расчета.");
+        // A choice of what to show, no change of the data: no step.
+        RecordingPause noStep(app_.changes);
         setComputedColumnChoice(app_.dm.acGR, dlg.choice());
     });
     if (!kept) return;

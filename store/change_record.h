@@ -1,0 +1,163 @@
+#pragma once
+// The record of what the person's commands changed in the calculation file, so
+// that a change can be taken back and made again. The recorder watches every
+// row written on the connection (inserted, updated, deleted) and keeps, by table
+// and key, the values before and after: of an updated row only the fields that
+// changed, of an inserted or deleted row all of them. What it watches is cut
+// into steps: a command names its step (beginStep/endStep, nested pairs count);
+// outside a named step every committed transaction is a step of its own (a typed
+// row stored when the grid leaves it). Changes rolled back are forgotten. A run
+// holds a pause: its results are no step. The calculation-done flag is never
+// part of a step: taking back or making again an input change clears it as any
+// input change does.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+namespace volm {
+
+class App;
+class Database;
+
+// One row written: the key before and after (0 where there is none: an inserted
+// row has no key before, a deleted one none after) and the fields named with
+// their values before and after.
+struct RowChange {
+    enum class Kind { Insert, Update, Delete };
+    Kind kind = Kind::Update;
+    qint64 keyBefore = 0;
+    qint64 keyAfter = 0;
+    std::vector<int> fields;          // column positions in the table
+    std::vector<QVariant> before;     // one per field; empty for an insertion
+    std::vector<QVariant> after;      // one per field; empty for a deletion
+};
+
+// The rows one table of a step changed, in the order they were written.
+struct TableChanges {
+    QString table;
+    int columnCount = 0;              // the table's width when the rows were written
+    QStringList columnNames;          // filled when the step is complete
+    std::vector<RowChange> rows;
+};
+
+// One step: the text that names it ("вставка 12 участков") and its rows, in the
+// order written. order holds, per row written, which table it belongs to.
+struct ChangeSet {
+    QString text;
+    std::vector<TableChanges> tables;
+    std::vector<std::pair<int, int>> order;  // (table index, row index) in writing order
+    bool empty() const { return order.empty(); }
+    // Rows of this table the step changed.
+    int rowsOf(const QString& table) const;
+    // An estimate of the memory the step holds, in bytes.
+    size_t bytes() const;
+};
+
+class ChangeRecorder {
+public:
+    ChangeRecorder() = default;
+    ~ChangeRecorder();
+    ChangeRecorder(const ChangeRecorder&) = delete;
+    ChangeRecorder& operator=(const ChangeRecorder&) = delete;
+
+    // Watches db from now on (a step under way and the steps not yet taken are
+    // dropped); detach stops watching. Reattaching to the same open file is
+    // what a newly opened calculation needs.
+    void attach(Database& db);
+    void detach();
+    bool attachedTo(const Database& db) const;
+
+    // A named step: everything written until the matching endStep is one step.
+    void beginStep(const QString& text);
+    void endStep();
+    bool inStep() const { return depth_ > 0; }
+    // The step under way cannot be taken back: it is dropped when it ends,
+    // together with what it recorded so far.
+    void forgetStep();
+    // Drops the completed steps not yet taken.
+    void dropSteps() { done_.clear(); }
+
+    // While paused nothing is recorded (a run's results, a step taken back).
+    void pause() { ++paused_; }
+    void resume() { --paused_; }
+
+    // The steps completed since the last call, oldest first, each with its
+    // column names read. A table whose width changed since its rows were
+    // written (the tables rebuilt) makes the steps unusable: structureChanged
+    // is then set and no step is given.
+    std::vector<ChangeSet> takeSteps(bool* structureChanged = nullptr);
+    bool hasSteps() const { return !done_.empty(); }
+
+    // Told (from inside a write, where nothing may touch the file) that a step
+    // has completed; the listener takes it later with takeSteps.
+    std::function<void()> stepReady;
+
+    // The hooks of the engine (public for its callbacks only).
+    void rowWritten(int op, const char* table, qint64 keyBefore, qint64 keyAfter);
+    void committed();
+    void rolledBack();
+
+private:
+    void completeStep(const QString& text);
+    void resetOpen();
+    TableChanges& tableFor(const char* name, int columnCount);
+
+    Database* db_ = nullptr;
+    sqlite3* handle_ = nullptr;
+    int depth_ = 0;
+    int paused_ = 0;
+    QString stepText_;
+    ChangeSet open_;                 // the step being recorded
+    size_t committedRows_ = 0;       // rows of open_ committed so far
+    std::deque<ChangeSet> done_;
+    QByteArray lastName_;            // the table last written, as the engine names it
+    int lastTable_ = -1;             // its place in open_.tables
+    bool forget_ = false;            // the step under way is dropped when it ends
+};
+
+// Holds a pause of the recorder for a scope.
+class RecordingPause {
+public:
+    explicit RecordingPause(ChangeRecorder& r) : r_(r) { r_.pause(); }
+    ~RecordingPause() { r_.resume(); }
+    RecordingPause(const RecordingPause&) = delete;
+    RecordingPause& operator=(const RecordingPause&) = delete;
+
+private:
+    ChangeRecorder& r_;
+};
+
+// Holds a named step for a scope.
+class RecordedStep {
+public:
+    RecordedStep(ChangeRecorder& r, const QString& text) : r_(r) { r_.beginStep(text); }
+    ~RecordedStep() { r_.endStep(); }
+    RecordedStep(const RecordedStep&) = delete;
+    RecordedStep& operator=(const RecordedStep&) = delete;
+
+private:
+    ChangeRecorder& r_;
+};
+
+// Takes a step back (undo) or makes it again (redo) in the calculation file of
+// app: the rows written as they were before (after), keys included, in one
+// transaction that the recorder does not see. The calculation-done flag is then
+// cleared, and the cursors of the tables touched re-read with their current
+// rows kept by key. A failure throws with the file as it was.
+void applyChangeSet(App& app, const ChangeSet& set, bool undo);
+
+// The statements that make the tables of db, as the file keeps them: the same
+// text before and after a rebuild when it changed no table.
+QString schemaText(Database& db);
+
+// The text of a count with its noun in the right form: "12 участков".
+QString countText(qint64 n, const QString& one, const QString& few, const QString& many);
+
+}  // namespace volm

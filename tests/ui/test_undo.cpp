@@ -1,0 +1,148 @@
+// "Правка / Отменить" and "Правка / Повторить" in the main window, driven with
+// real keys on the real grid: a typed cell, a pasted block and deleted records
+// taken back and made again, the file holding at every step what it should,
+// the grid's current row staying on its section.
+#include "tests/ui/grid_typing_fixture.h"
+#include "store/records.h"
+#include "ui/undo_steps.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QUndoStack>
+#include <QtTest>
+
+using volm::test::Typing;
+
+class TestUndo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typedCellUndoneAndRedoneWithKeys_data();
+    void typedCellUndoneAndRedoneWithKeys();
+    void pasteIsOneStepNamedInTheMenu();
+    void deletedRecordsComeBackWithTheirKeys();
+    void aRunIsNoStepAndUndoClearsTheDoneFlag();
+    void deleteAllRecordsTakenBack();
+};
+
+namespace {
+
+QAction* undoAction(Typing& t) { return t.w->undoSteps()->undoAction(); }
+
+void settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+void TestUndo::typedCellUndoneAndRedoneWithKeys_data() {
+    QTest::addColumn<int>("redoKey");
+    QTest::addColumn<int>("redoModifiers");
+    QTest::newRow("Ctrl+Y") << int(Qt::Key_Y) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+void TestUndo::typedCellUndoneAndRedoneWithKeys() {
+    QFETCH(int, redoKey);
+    QFETCH(int, redoModifiers);
+    Typing t(3);
+    QVERIFY(t.ok);
+    t.app().RasVip = true;
+    t.click(1, "ДлНаУчПод");
+    t.type("55");
+    t.press(Qt::Key_Up);  // leaves the row: it is stored
+    QCOMPARE(t.stored(2, "ДлНаУчПод").toDouble(), 55.0);
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: ввод значения"));
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.stored(2, "ДлНаУчПод").toDouble(), 20.0);
+    QCOMPARE(t.w->glavnModel->displayText(1, t.column("ДлНаУчПод")), QStringLiteral("20"));
+    QVERIFY(!t.app().RasVip);
+    QCOMPARE(t.sections().rowid(), 1);  // the current row stays on its section
+    t.press(redoKey, Qt::KeyboardModifiers(redoModifiers));
+    QCOMPARE(t.stored(2, "ДлНаУчПод").toDouble(), 55.0);
+    QCOMPARE(t.w->glavnModel->displayText(1, t.column("ДлНаУчПод")), QStringLiteral("55"));
+    QVERIFY2(t.f.person.messages.isEmpty(), qPrintable(t.f.person.messages.join('|')));
+}
+
+void TestUndo::pasteIsOneStepNamedInTheMenu() {
+    Typing t(3);
+    QVERIFY(t.ok);
+    t.click(1, "РасхПод");
+    QApplication::clipboard()->setText(QStringLiteral("5,5\n7\n9\n"));
+    t.press(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(t.storedCount(), 4);
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: вставка 3 участков"));
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3}));
+    QCOMPARE(t.stored(2, "РасхПод").toDouble(), 2.25);
+    QCOMPARE(t.stored(3, "РасхПод").toDouble(), 3.25);
+    QCOMPARE(t.w->glavnModel->rowCount(), 3);
+    QCOMPARE(t.w->undoSteps()->redoAction()->text(), QStringLiteral("Повторить: вставка 3 участков"));
+    t.press(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3, 4}));
+    QCOMPARE(t.stored(4, "РасхПод").toDouble(), 9.0);
+    QCOMPARE(t.w->glavnModel->rowCount(), 4);
+}
+
+void TestUndo::deletedRecordsComeBackWithTheirKeys() {
+    Typing t(4);
+    QVERIFY(t.ok);
+    t.click(1, "РасхПод");
+    t.click(2, "РасхПод", Qt::ShiftModifier);
+    t.grid()->selectRow(1);
+    t.grid()->selectionModel()->select(t.w->glavnModel->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    t.f.person.answers.push_back(true);
+    t.clickTool(t.w->miDelRec);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 4}));
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: удаление 2 записей"));
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3, 4}));
+    QCOMPARE(t.stored(3, "ДлНаУчПод").toDouble(), 30.0);
+    QCOMPARE(t.w->glavnModel->rowCount(), 4);
+    t.press(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 4}));
+}
+
+void TestUndo::aRunIsNoStepAndUndoClearsTheDoneFlag() {
+    Typing t(2);
+    QVERIFY(t.ok);
+    t.click(0, "ДлНаУчПод");
+    t.type("12");
+    t.press(Qt::Key_Down);
+    settle();
+    // What a run writes (results, the done flag) is recorded by nobody.
+    {
+        volm::RecordingPause pause(t.app().changes);
+        t.app().dm.acGR.exec(QStringLiteral("UPDATE Табл SET ПотНОтИНачПод = 1"));
+        volm::UstanovitRasVip(t.app(), true);
+    }
+    settle();
+    QCOMPARE(t.w->undoSteps()->stack()->count(), 1);
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.stored(1, "ДлНаУчПод").toDouble(), 10.0);
+    QVERIFY(!t.app().RasVip);
+    auto q = t.app().dm.acGR.query(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч"));
+    q->open();
+    QCOMPARE(q->valueAt(0, 0).toInt(), 0);
+}
+
+void TestUndo::deleteAllRecordsTakenBack() {
+    Typing t(3);
+    QVERIFY(t.ok);
+    t.click(1, "РасхПод");
+    t.f.person.answers.push_back(true);
+    t.clickTool(t.w->miDelAllRec);
+    QCOMPARE(t.storedCount(), 0);
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: удаление всех записей"));
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3}));
+    QCOMPARE(t.w->glavnModel->rowCount(), 3);
+}
+
+QTEST_MAIN(TestUndo)
+#include "test_undo.moc"
