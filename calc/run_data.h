@@ -105,6 +105,7 @@ struct RunData {
     int networkType = 0;
     bool twoPipe() const { return networkType == 1; }
     bool computeFlows = false;
+    bool looped = false;           // КольцСеть: a node may end several sections, the loops are solved
     int precision = 2;
     bool keepText = false;
     bool retLenEntered = false;    // ВводПольз of ДлНаУчОбр
