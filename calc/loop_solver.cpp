@@ -111,7 +111,17 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     // The least slope of each pipe's loss: its secant at a flow far below
     // every drawn one, so that a pipe near zero flow keeps a bounded conductance.
     std::vector<double> minSlope(static_cast<size_t>(m));
-    for (int p = 0; p < m; ++p) minSlope[size_t(p)] = std::abs(loss(p, qFloor)) / qFloor;
+    for (int p = 0; p < m; ++p) {
+        const double h = loss(p, qFloor);
+        minSlope[size_t(p)] = std::abs(h) / qFloor;
+        if (!std::isfinite(h) || !(minSlope[size_t(p)] > 0)) {
+            out.failedPipe = p;
+            out.error = std::isfinite(h) ? QStringLiteral("Потери напора на участке кольцевой сети должны расти с расходом.")
+                                         : QStringLiteral("Потери напора не определены при расходе ") + number(qFloor) +
+                                               QStringLiteral(" т/ч.");
+            return out;
+        }
+    }
     std::vector<double> h(static_cast<size_t>(m)), c(static_cast<size_t>(m)), y(static_cast<size_t>(m)), heads, rhs;
     double correction = INFINITY, previousCorrection = INFINITY;
     for (int it = 0;; ++it) {

@@ -145,6 +145,15 @@ TEST(LoopSolver, FaultsNameThePipe) {
         EXPECT_EQ(s.failedPipe, 1);
         EXPECT_TRUE(s.error.startsWith(QStringLiteral("Потери напора не определены"))) << s.error.toStdString();
     }
+    {
+        // A loss that does not grow with the flow leaves the loop undetermined.
+        const LoopSolution s = solveLoops(networkOf(2, pair, {0, 90}), [&](int p, double q) {
+            return p == 0 ? 0.0 : templateLoss(100, 0.207, q);
+        });
+        EXPECT_FALSE(s.ok);
+        EXPECT_EQ(s.failedPipe, 0);
+        EXPECT_EQ(s.error, QStringLiteral("Потери напора на участке кольцевой сети должны расти с расходом."));
+    }
 }
 
 }  // namespace
