@@ -4,6 +4,7 @@
 // through its loops, so that the heads at the meeting points agree from both
 // sides; a tree gives the same results with the choice as without; faults
 // name the section.
+#include "commands/sizing_command.h"
 #include "tests/calc/calc_harness.h"
 
 namespace volm::test {
@@ -94,6 +95,17 @@ TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
         EXPECT_TRUE(out.text.startsWith(c.message)) << out.text.toStdString();
         EXPECT_TRUE(std::isnan(sectionValue(1, 2, QStringLiteral("РасхПод")))) << c.change;
     }
+}
+
+TEST_F(LoopedExample, SizingSaysItSizesTreesOnly) {
+    SizingRequest request;
+    request.criteria = {{QStringLiteral("СкорПод"), 1.5}};
+    RunOptions options;
+    options.supplyNodeText = options.availNodeText = QStringLiteral("1");
+    const SizingOutcome out = sizeDiameters(*app, request, options);
+    EXPECT_EQ(out.status, SizingOutcome::Status::Refused);
+    EXPECT_EQ(person.messages, QStringList{QStringLiteral("Подбор диаметров выполняется только для тупиковых сетей.")});
+    EXPECT_EQ(sectionValue(4, 5, QStringLiteral("Ду")), 150);
 }
 
 // The method's worked example is a tree: ticking the choice changes no stored value.
