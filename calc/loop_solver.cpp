@@ -41,7 +41,7 @@ Tree spanningTree(const LoopNetwork& net) {
     return t;
 }
 
-// Head loss from the source to every node along the tree, at the pipes' losses h.
+// Head loss from the source to every node along the tree, at the pipes' head drops h.
 void carryHeads(const LoopNetwork& net, const Tree& t, const std::vector<double>& h, std::vector<double>& fromSource) {
     fromSource.assign(size_t(net.nodeCount), 0.0);
     for (size_t i = 1; i < t.order.size(); ++i) {
@@ -124,9 +124,13 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     }
     std::vector<double> h(static_cast<size_t>(m)), c(static_cast<size_t>(m)), y(static_cast<size_t>(m)), heads, rhs;
     double correction = INFINITY, previousCorrection = INFINITY;
+    // The loss of a pipe less the head added at its start.
+    auto boost = [&](int p) { return net.boost.empty() ? 0.0 : net.boost[size_t(p)]; };
+    std::vector<double> drop(static_cast<size_t>(m));
     for (int it = 0;; ++it) {
         for (int p = 0; p < m; ++p) {
             h[size_t(p)] = loss(p, q[size_t(p)]);
+            drop[size_t(p)] = h[size_t(p)] - boost(p);
             if (!std::isfinite(h[size_t(p)])) {
                 out.failedPipe = p;
                 out.error = QStringLiteral("Потери напора не определены при расходе ") + number(q[size_t(p)]) +
@@ -135,12 +139,12 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
             }
         }
         if (it > 0) {
-            carryHeads(net, tree, h, out.lossFromSource);
+            carryHeads(net, tree, drop, out.lossFromSource);
             out.imbalance = 0;
             for (int p = 0; p < m; ++p)
                 if (out.jumper[size_t(p)]) {
                     const LoopNetwork::Pipe& pipe = net.pipes[size_t(p)];
-                    const double gap = out.lossFromSource[size_t(pipe.from)] + h[size_t(p)] -
+                    const double gap = out.lossFromSource[size_t(pipe.from)] + drop[size_t(p)] -
                                        out.lossFromSource[size_t(pipe.to)];
                     out.imbalance = std::max(out.imbalance, std::abs(gap));
                 }
@@ -169,7 +173,7 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
             const double step = std::max(std::abs(qp) * 1e-6, 1e-9);
             const double slope = (loss(p, qp + step) - h[size_t(p)]) / step;
             c[size_t(p)] = 1.0 / std::max(slope, minSlope[size_t(p)]);
-            y[size_t(p)] = qp - h[size_t(p)] * c[size_t(p)];
+            y[size_t(p)] = qp - drop[size_t(p)] * c[size_t(p)];
             const LoopNetwork::Pipe& pipe = net.pipes[size_t(p)];
             if (pipe.to != net.source) rhs[size_t(unknown[size_t(pipe.to)])] += y[size_t(p)];
             if (pipe.from != net.source) rhs[size_t(unknown[size_t(pipe.from)])] -= y[size_t(p)];

@@ -22,6 +22,7 @@ struct LoopNetwork {
     int source = 0;
     std::vector<Pipe> pipes;
     std::vector<double> demand;  // per node: the flow drawn there (the source's is ignored)
+    std::vector<double> boost;   // per pipe, or empty: head added at its start (a pump at the node), m
 };
 
 // The head loss of pipe p at signed flow q: loss along the pipe's own

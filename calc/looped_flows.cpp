@@ -119,6 +119,10 @@ void solveLoopedFlows(RunData& d, bool supply) {
     net.source = indexOf(d.startNode);
     for (int r = 0; r < n; ++r) net.pipes.push_back({indexOf(d.startOf[size_t(r)]), indexOf(d.endOf[size_t(r)])});
     net.demand.assign(size_t(net.nodeCount), 0.0);
+    // The head changes given at the nodes act on the sections leaving them.
+    net.boost.reserve(size_t(n));
+    for (int r = 0; r < n; ++r)
+        net.boost.push_back(supply ? d.deltaSup(d.startOf[size_t(r)]) : d.deltaRet(d.startOf[size_t(r)]));
 
     // The consumers: the end sections whose end node no other section reaches.
     for (const Main& main : d.mains) {

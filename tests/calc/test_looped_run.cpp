@@ -48,6 +48,13 @@ protected:
 };
 
 TEST_F(LoopedExample, HeadsAtTheMeetingPointsAgreeFromBothSides) {
+    for (const bool pumps : {false, true}) {
+    if (pumps) {
+        // Head changes inside the loops: supply at node 3, return at node 4.
+        openExample(QStringLiteral("two_loops.mdb"));
+        app->dm.acGR.exec(QStringLiteral("INSERT INTO ИзмПНапВУзлахТС VALUES (3, False, 1.5), (4, True, 0.7)"));
+    }
+    SCOPED_TRACE(pumps ? "pumps" : "no pumps");
     const RunOutcome out = run();
     ASSERT_EQ(out.status, RunOutcome::Status::Success) << out.text.toStdString();
     for (const QString pipeline : {QStringLiteral("Под"), QStringLiteral("Обр")}) {
@@ -62,6 +69,7 @@ TEST_F(LoopedExample, HeadsAtTheMeetingPointsAgreeFromBothSides) {
     }
     // The parallel ways share the flow by their resistance: the wider 3 - 5 carries more.
     EXPECT_GT(sectionValue(3, 5, QStringLiteral("РасхПод")), sectionValue(4, 5, QStringLiteral("РасхПод")));
+    }
     // The sections arriving second end mains of their own at the meeting points.
     EXPECT_EQ(rows(QStringLiteral("SELECT КонУзел FROM КонМаг WHERE КонУзел IN (5, 8) ORDER BY КонУзел")),
               (QStringList{QStringLiteral("5"), QStringLiteral("8")}));
