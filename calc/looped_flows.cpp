@@ -6,6 +6,7 @@
 #include "calc/loop_solver.h"
 #include "calc/looped_flows.h"
 #include "calc/run_data.h"
+#include "calc/stages.h"
 #include "formulas/evaluator.h"
 #include "formulas/formula_text.h"
 
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace volm::calc {
 
@@ -98,14 +100,18 @@ bool hasMeetingNode(const RunData& d) {
     return false;
 }
 
-void solveLoopedFlows(RunData& d, bool supply) {
+namespace {
+
+// The flows of the supply or the return network through its loops in the
+// sections' current directions; a solution that is not ok when the run must
+// stop (its fault set).
+LoopSolution solveNetwork(RunData& d, bool supply) {
     const QString flowName = supply ? QStringLiteral("РасхПод") : QStringLiteral("РасхОбр");
     ValueTable& s = d.sections;
     const int f = s.need(flowName);
     // The return network draws the supply's flows unless its own are entered.
     const int drawn = supply || d.retFlowEntered ? f : s.need(QStringLiteral("РасхПод"));
     const int n = s.rowCount();
-    d.progress.stage(flowName + QStringLiteral(" по участкам кольцевой сети."));
 
     // Nodes numbered in the order met, the start node first.
     LoopNetwork net;
@@ -125,6 +131,7 @@ void solveLoopedFlows(RunData& d, bool supply) {
         net.boost.push_back(supply ? d.deltaSup(d.startOf[size_t(r)]) : d.deltaRet(d.startOf[size_t(r)]));
 
     // The consumers: the end sections whose end node no other section reaches.
+    LoopSolution none;
     for (const Main& main : d.mains) {
         const int e = main.rows.front();
         const int b = d.endOf[size_t(e)];
@@ -135,14 +142,14 @@ void solveLoopedFlows(RunData& d, bool supply) {
                     d.failAt(r, d.sectionHeading(r) + QStringLiteral("В узле ") + nodeText(b) +
                                     QStringLiteral(" сходятся несколько участков, и ни один не выходит из него. Расход "
                                                    "потребителя задается на отдельном участке, выходящем из этого узла."));
-                    return;
+                    return none;
                 }
         }
         const double flow = s.get(e, drawn);
         if (isNull(flow)) {
             d.failAt(e, d.sectionHeading(e) + QStringLiteral("Показатель \"") + s.names[size_t(drawn)] +
                             QStringLiteral("\" должен быть заполнен."));
-            return;
+            return none;
         }
         net.demand[size_t(net.pipes[size_t(e)].to)] += flow;
     }
@@ -151,7 +158,7 @@ void solveLoopedFlows(RunData& d, bool supply) {
                       supply ? QStringLiteral("ПотНОтИКонПод") : QStringLiteral("ПотНОтИКонОбр"));
     int faultRow = -1;
     std::optional<FormulaError> fault;
-    const LoopSolution sol = solveLoops(net, [&](int p, double q) {
+    LoopSolution sol = solveLoops(net, [&](int p, double q) {
         if (fault) return 0.0;
         try {
             return chain.at(p, q);
@@ -163,22 +170,65 @@ void solveLoopedFlows(RunData& d, bool supply) {
     });
     if (fault) {
         d.failAt(faultRow, fault->text());
-        return;
-    }
-    if (!sol.ok) {
+        sol.ok = false;
+    } else if (!sol.ok) {
         if (sol.failedPipe >= 0)
             d.failAt(sol.failedPipe, d.sectionHeading(sol.failedPipe) + sol.error);
         else
             d.error = sol.error;
-        return;
     }
+    return sol;
+}
+
+}  // namespace
+
+void settleLoopDirections(RunData& d) {
+    if (!d.looped || !d.computeFlows || !hasMeetingNode(d)) return;
+    d.reversed.assign(size_t(d.sections.rowCount()), 0);
+    // The mains follow the directions and the temperatures the mains; the
+    // losses follow the temperatures.
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; ++round) {
+        stageSectionEndLengths(d);
+        if (d.ok()) stageMainLengths(d);
+        if (d.ok()) stageTemperatureLimits(d);
+        if (d.ok()) stageTemperatures(d);
+        if (!d.ok()) return;
+        const LoopSolution sol = solveNetwork(d, true);
+        if (!sol.ok) return;
+        bool turned = false;
+        for (size_t r = 0; r < sol.flow.size(); ++r)
+            if (sol.flow[r] < 0) {
+                std::swap(d.startOf[r], d.endOf[r]);
+                d.reversed[r] ^= 1;
+                turned = true;
+            }
+        if (!turned) return;
+        d.buildIndexes();
+        stageEndSectionsAndMains(d);
+        if (d.ok()) stageEverySectionInMain(d);
+        if (d.ok()) stageMainsReachStart(d);
+        if (!d.ok()) return;
+    }
+    d.error = QStringLiteral("Направления течения воды в кольцевой сети не установились за ") + QString::number(kRounds) +
+              QStringLiteral(" приближений.");
+}
+
+void solveLoopedFlows(RunData& d, bool supply) {
+    const QString flowName = supply ? QStringLiteral("РасхПод") : QStringLiteral("РасхОбр");
+    ValueTable& s = d.sections;
+    const int f = s.need(flowName);
+    const int n = s.rowCount();
+    d.progress.stage(flowName + QStringLiteral(" по участкам кольцевой сети."));
+    const LoopSolution sol = solveNetwork(d, supply);
+    if (!sol.ok) return;
     for (int r = 0; r < n; ++r) {
         const double q = sol.flow[size_t(r)];
         if (q < 0) {
             d.failAt(r, d.sectionHeading(r) + QStringLiteral("Вода течет от узла ") + nodeText(d.endOf[size_t(r)]) +
                             QStringLiteral(" к узлу ") + nodeText(d.startOf[size_t(r)]) + QStringLiteral(" (") + flowName +
                             QStringLiteral(" = ") + number(q, d.decimal) +
-                            QStringLiteral(" т/ч). Участок кольцевой сети вводится в направлении течения воды."));
+                            QStringLiteral(" т/ч), против направления течения в подающем трубопроводе."));
             return;
         }
     }
@@ -189,6 +239,13 @@ void solveLoopedFlows(RunData& d, bool supply) {
         t->line(QStringLiteral("Расходы кольцевой сети (") + flowName + QStringLiteral("): итераций ") +
                 QString::number(sol.iterations) + QStringLiteral(", наибольшая невязка напоров в кольцах ") +
                 number(sol.imbalance, d.decimal) + QStringLiteral(" м."));
+        if (supply)
+            for (int r = 0; r < n; ++r)
+                if (r < int(d.reversed.size()) && d.reversed[size_t(r)])
+                    t->line(QStringLiteral("Участок ") + nodeText(d.endOf[size_t(r)]) + QStringLiteral(" - ") +
+                            nodeText(d.startOf[size_t(r)]) + QStringLiteral(": вода течет от узла ") +
+                            nodeText(d.startOf[size_t(r)]) + QStringLiteral(" к узлу ") + nodeText(d.endOf[size_t(r)]) +
+                            QStringLiteral(", участок рассчитывается в этом направлении."));
     }
     d.progress.clear();
 }

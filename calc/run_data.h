@@ -106,6 +106,7 @@ struct RunData {
     bool twoPipe() const { return networkType == 1; }
     bool computeFlows = false;
     bool looped = false;           // КольцСеть: a node may end several sections, the loops are solved
+    std::vector<char> reversed;    // per section row of a looped network: computed against its entered direction
     int precision = 2;
     bool keepText = false;
     bool retLenEntered = false;    // ВводПольз of ДлНаУчОбр

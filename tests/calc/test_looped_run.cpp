@@ -75,15 +75,28 @@ TEST_F(LoopedExample, HeadsAtTheMeetingPointsAgreeFromBothSides) {
               (QStringList{QStringLiteral("5"), QStringLiteral("8")}));
 }
 
+// A section entered against the water is computed in the water's direction:
+// the flows are those of the example, and its end values are at node 8.
+TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsComputedTheOtherWay) {
+    ASSERT_TRUE(run().success());
+    const QString flows = QStringLiteral("SELECT id, РасхПод, РасхОбр FROM Табл ORDER BY id");
+    const QStringList entered = rows(flows);
+    const double meeting = sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод"));
+    openExample(QStringLiteral("two_loops.mdb"));
+    app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=8, КонУзел=5 WHERE id=9"));
+    const RunOutcome out = run();
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    EXPECT_EQ(rows(flows), entered);
+    EXPECT_NEAR(sectionValue(8, 5, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
+    EXPECT_NEAR(sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
+}
+
 TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
     struct Case {
         const char* change;
         QString message;  // the start of the fault
     };
     const Case cases[] = {
-        // Entered against the water.
-        {"UPDATE Табл SET НачУзел=8, КонУзел=5 WHERE id=9",
-         QStringLiteral("Участок 8 - 5:") + QChar(13) + QStringLiteral("Вода течет от узла 5 к узлу 8 (РасхПод = -11,")},
         // A diameter the reference book does not know.
         {"UPDATE Табл SET Ду=0 WHERE id=5", QStringLiteral("Участок 4 - 5:")},
         // A loop away from the source.
