@@ -93,6 +93,9 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
         below[size_t(pipe.to == v ? pipe.from : pipe.to)] += below[size_t(v)];
     }
     // A pipe without flow has no slope of its loss to start from.
+    if (options.start.size() == size_t(m))
+        for (int p = 0; p < m; ++p)
+            if (std::isfinite(options.start[size_t(p)])) q[size_t(p)] = options.start[size_t(p)];
     const double qStart = std::max(total / std::max(m, 1) * 0.1, 1e-6);
     const double qFloor = std::max(total * 1e-7, 1e-9);
     for (double& x : q)

@@ -33,6 +33,7 @@ struct LoopSolverOptions {
     double headTolerance = 1e-5;  // m: the largest head difference at a jumper's end
     double flowTolerance = 1e-7;  // the largest flow correction of the last iteration
     int maxIterations = 100;
+    std::vector<double> start;    // per pipe, or empty: the flows to start from (a former solution)
 };
 
 struct LoopSolution {

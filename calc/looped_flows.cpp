@@ -55,24 +55,41 @@ public:
             for (const QRegularExpressionMatch& m : reference.globalMatch(UdalitKommentarii(chain[k].second)))
                 needed.insert(m.captured(1));
         }
-        for (size_t k = 0; k < chain.size(); ++k)
-            if (used[k]) {
-                const QString& name = chain[k].first->name;
-                steps_.push_back({s.need(name), PreparedFormula(name, chain[k].second, resolve)});
-            }
+        // The formulas that do not depend on the flow are evaluated once per section.
+        QSet<QString> varying{flow, startLoss};
+        for (size_t k = 0; k < chain.size(); ++k) {
+            if (!used[k]) continue;
+            const QString& name = chain[k].first->name;
+            bool depends = false;
+            for (const QRegularExpressionMatch& m : reference.globalMatch(UdalitKommentarii(chain[k].second)))
+                depends = depends || varying.contains(m.captured(1));
+            if (depends) varying.insert(name);
+            (depends ? steps_ : fixed_).push_back({s.need(name), PreparedFormula(name, chain[k].second, resolve)});
+        }
         values_.resize(size_t(hw_ + s.width));
         std::memcpy(values_.data(), d.header.values.data(), size_t(hw_) * sizeof(double));
+        rows_.resize(size_t(s.rowCount()) * size_t(s.width));
+        ready_.assign(size_t(s.rowCount()), 0);
     }
 
     // The loss along the section's own direction at signed flow q: the chain
     // at |q|, negative when the water runs against the section.
     double at(int r, double q) {
         const ValueTable& s = d_.sections;
+        const size_t w = size_t(s.width);
         double* row = values_.data() + hw_;
-        std::memcpy(row, s.row(r), size_t(s.width) * sizeof(double));
+        double* kept = rows_.data() + size_t(r) * w;
+        const SectionNodes nodes{d_.startOf[size_t(r)], d_.endOf[size_t(r)]};
+        if (!ready_[size_t(r)]) {
+            std::memcpy(row, s.row(r), w * sizeof(double));
+            for (Step& st : fixed_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
+            std::memcpy(kept, row, w * sizeof(double));
+            ready_[size_t(r)] = 1;
+        } else {
+            std::memcpy(row, kept, w * sizeof(double));
+        }
         row[flow_] = std::abs(q);
         row[startLoss_] = 0.0;
-        const SectionNodes nodes{d_.startOf[size_t(r)], d_.endOf[size_t(r)]};
         for (Step& st : steps_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
         return q < 0 ? -row[endLoss_] : row[endLoss_];
     }
@@ -85,8 +102,10 @@ private:
     const RunData& d_;
     int hw_;
     int flow_ = -1, startLoss_ = -1, endLoss_ = -1;
-    std::vector<Step> steps_;
+    std::vector<Step> steps_, fixed_;  // those that depend on the flow, and the others
     std::vector<double> values_;
+    std::vector<double> rows_;         // per section: its row after the fixed formulas
+    std::vector<char> ready_;
 };
 
 QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).replace(QLatin1Char('.'), decimal); }
@@ -132,11 +151,13 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
 
     // The consumers: the end sections whose end node no other section reaches.
     LoopSolution none;
+    std::vector<int> arriving(size_t(net.nodeCount), 0);
+    for (const LoopNetwork::Pipe& pipe : net.pipes) ++arriving[size_t(pipe.to)];
     for (const Main& main : d.mains) {
         const int e = main.rows.front();
         const int b = d.endOf[size_t(e)];
         if (d.sectionEndingAt(b) != e) continue;  // a section arriving second at a meeting point
-        if (d.firstSectionStartingAt(b) < 0) {
+        if (d.firstSectionStartingAt(b) < 0 && arriving[size_t(net.pipes[size_t(e)].to)] > 1) {
             for (int r = 0; r < n; ++r)
                 if (r != e && d.endOf[size_t(r)] == b) {
                     d.failAt(r, d.sectionHeading(r) + QStringLiteral("В узле ") + nodeText(b) +
@@ -158,6 +179,12 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
                       supply ? QStringLiteral("ПотНОтИКонПод") : QStringLiteral("ПотНОтИКонОбр"));
     int faultRow = -1;
     std::optional<FormulaError> fault;
+    // A former solution in the column (the directions settled, or the
+    // supply's for the return) is the start: it needs few corrections.
+    LoopSolverOptions options;
+    const int former = isNull(s.get(0, f)) ? s.need(QStringLiteral("РасхПод")) : f;
+    options.start.resize(size_t(n));
+    for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
     LoopSolution sol = solveLoops(net, [&](int p, double q) {
         if (fault) return 0.0;
         try {
@@ -167,7 +194,7 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
             faultRow = p;
             return 0.0;
         }
-    });
+    }, options);
     if (fault) {
         d.failAt(faultRow, fault->text());
         sol.ok = false;
@@ -197,12 +224,16 @@ void settleLoopDirections(RunData& d) {
         const LoopSolution sol = solveNetwork(d, true);
         if (!sol.ok) return;
         bool turned = false;
-        for (size_t r = 0; r < sol.flow.size(); ++r)
+        ValueTable& s = d.sections;
+        const int f = s.need(QStringLiteral("РасхПод"));
+        for (size_t r = 0; r < sol.flow.size(); ++r) {
             if (sol.flow[r] < 0) {
                 std::swap(d.startOf[r], d.endOf[r]);
                 d.reversed[r] ^= 1;
                 turned = true;
             }
+            s.set(int(r), f, std::abs(sol.flow[r]));
+        }
         if (!turned) return;
         d.buildIndexes();
         stageEndSectionsAndMains(d);

@@ -92,14 +92,22 @@ bool NodeEquations::solve(std::vector<double>& x) {
         if (!(dk > 0)) return false;
         Row& rk = rows_[size_t(k)];
         const std::vector<int>& nb = later_[size_t(k)];
-        for (int u : nb) {
-            const double aku = *rk.at(u);
-            const double f = aku / dk;
-            diag_[size_t(u)] -= aku * f;
+        // The entries of k's row for its later neighbours, found once.
+        column_.resize(nb.size());
+        for (size_t i = 0; i < nb.size(); ++i) column_[i] = *rk.at(nb[i]);
+        for (size_t i = 0; i < nb.size(); ++i) {
+            const int u = nb[i];
+            const double f = column_[i] / dk;
+            diag_[size_t(u)] -= column_[i] * f;
             rhs_[size_t(u)] -= f * rhs_[size_t(k)];
+            // Both lists are sorted: one walk along u's row.
             Row& ru = rows_[size_t(u)];
-            for (int w : nb)
-                if (w != u) *ru.at(w) -= f * *rk.at(w);
+            auto at = ru.cols.begin();
+            for (size_t j = 0; j < nb.size(); ++j) {
+                if (j == i) continue;
+                at = std::lower_bound(at, ru.cols.end(), nb[j]);
+                ru.vals[size_t(at - ru.cols.begin())] -= f * column_[j];
+            }
         }
     }
     x.assign(size_t(n_), 0.0);

@@ -35,6 +35,7 @@ private:
     std::vector<std::vector<int>> later_;     // per node: its neighbours eliminated after it
     std::vector<Row> rows_;
     std::vector<double> diag_, rhs_;
+    std::vector<double> column_;              // scratch: the entries of the row being eliminated
     std::vector<std::pair<double*, double*>> linkSlots_;  // per link: the two off-diagonal places, or null
     std::vector<std::pair<int, int>> links_;
 };

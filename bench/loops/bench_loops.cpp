@@ -1,9 +1,9 @@
 // The runner on a looped network beside the same network's tree: a generated
 // two-pipe tree of 9,800 sections, and the same tree tied by 200 jumpers
 // (2 % of 10,000 sections) between nodes that feed further sections, each
-// jumper entered from the node of smaller loss and turned wherever the run
-// finds the water running against it. Prints the best of 5 runner calls of
-// each and their ratio.
+// jumper entered from the node of smaller loss in the tree (the run computes
+// every section the water runs against in the water's direction). Prints the
+// best of 5 runner calls of each and their ratio.
 //
 //   volm_bench_loops [SECTIONS]
 #include "bench/calc/network_generator.h"
@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -97,26 +96,14 @@ int main(int argc, char** argv) {
         }
         db.commit();
     }
-    // Sections the water runs against are entered the other way.
-    static const QRegularExpression against(QStringLiteral("^Участок (\\d+) - (\\d+):\\s*Вода течет"));
-    int turned = 0;
-    for (;;) {
-        const Call c = runner(looped);
-        if (c.ok) break;
-        const QRegularExpressionMatch m = against.match(c.error);
-        if (!m.hasMatch() || turned > 2000) {
-            std::fprintf(stderr, "%s\n", c.error.toUtf8().constData());
-            return 1;
-        }
-        volm::Database db;
-        db.open(looped);
-        db.exec(QStringLiteral("UPDATE Табл SET НачУзел=%2, КонУзел=%1 WHERE НачУзел=%1 AND КонУзел=%2")
-                    .arg(m.captured(1), m.captured(2)));
-        ++turned;
+    // The run turns the sections the water runs against itself.
+    if (const Call c = runner(looped); !c.ok) {
+        std::fprintf(stderr, "%s\n", c.error.toUtf8().constData());
+        return 1;
     }
     const double t = bestOf5(tree), l = bestOf5(looped);
-    std::printf("sections %d (tree %d + %d jumpers), sections turned to the water's direction %d\n", sections,
-                sections - jumpers, jumpers, turned);
+    if (qEnvironmentVariableIsSet("VOLM_BENCH_KEEP")) volm::bench::copyFile(looped, qEnvironmentVariable("VOLM_BENCH_KEEP"));
+    std::printf("sections %d (tree %d + %d jumpers)\n", sections, sections - jumpers, jumpers);
     std::printf("runner, best of 5: tree %.3f s, looped %.3f s, looped/tree %.2f\n", t, l, l / t);
     return 0;
 }
