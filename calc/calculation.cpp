@@ -1,6 +1,7 @@
 #include "calc/calculation.h"
 
 #include "calc/load.h"
+#include "calc/looped_flows.h"
 #include "calc/regime_checks.h"
 #include "calc/stages.h"
 
@@ -32,6 +33,7 @@ void runStagesThroughHeader(RunData& d, const QString& supplyNodeText, const QSt
     if (d.ok()) stageEverySectionInMain(d);
     if (d.ok()) stageMainsReachStart(d);
     if (d.ok()) stageSectionLengths(d);
+    if (d.ok()) settleLoopDirections(d);
     if (d.ok() && !textPath.isEmpty()) stageOpenText(d, textPath);
     if (d.ok()) stageSectionEndLengths(d);
     if (d.ok()) stageMainLengths(d);

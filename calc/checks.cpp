@@ -167,7 +167,7 @@ void stageNodeFields(RunData& d) {
             int j = -1;
             const std::pair<int, int>& rows = *byEnd.find(b);
             const int sameEnd = rows.first != i ? rows.first : rows.second;
-            if (sameEnd >= 0) j = sameEnd;
+            if (sameEnd >= 0 && !d.looped) j = sameEnd;  // a looped network joins sections at a node
             if (const int* other = byPair.find(pairKey(b, a)); other && (j < 0 || *other < j)) j = *other;
             if (j < 0) continue;
             const int c = d.startOf[size_t(j)], dd = d.endOf[size_t(j)];

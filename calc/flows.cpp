@@ -1,6 +1,7 @@
 // Section flows summed from the flows given at the end sections
 // (RaspredelitRashod), and the return flow equal to the supply flow when the
 // person does not enter it.
+#include "calc/looped_flows.h"
 #include "calc/run_data.h"
 #include "calc/stages.h"
 
@@ -39,9 +40,15 @@ void RaspredelitRashod(RunData& d, const QString& field, bool supply) {
 }  // namespace
 
 void stageFlows(RunData& d) {
-    if (d.computeFlows) RaspredelitRashod(d, QStringLiteral("РасхПод"), true);
+    const bool loops = d.looped && d.computeFlows && hasMeetingNode(d);
+    if (loops)
+        solveLoopedFlows(d, true);
+    else if (d.computeFlows)
+        RaspredelitRashod(d, QStringLiteral("РасхПод"), true);
     if (d.ok() && d.twoPipe()) {
-        if (!d.retFlowEntered) {
+        if (loops) {
+            solveLoopedFlows(d, false);
+        } else if (!d.retFlowEntered) {
             d.progress.stage(QStringLiteral("РасхОбр по участкам теплосети."));
             ValueTable& s = d.sections;
             const int pod = s.need(QStringLiteral("РасхПод")), obr = s.need(QStringLiteral("РасхОбр"));

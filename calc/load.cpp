@@ -5,6 +5,7 @@
 #include "formulas/reference_data.h"
 #include "store/database.h"
 #include "store/errors.h"
+#include "store/looped_network.h"
 #include "store/result_reader.h"
 #include "store/sql_names.h"
 #include "store/table.h"
@@ -154,6 +155,8 @@ void readNetworkType(CalculationInput& d, Database& gr) {
     const double t = type.isNull() ? -1 : type.toDouble(&typeOk);
     d.networkType = typeOk && (t == 0 || t == 1) ? int(t) : -1;
     d.computeFlows = read && name.value(fFlows).toBool();
+    const int fLooped = name.column(kLoopedColumn);
+    d.looped = read && fLooped >= 0 && name.value(fLooped).toBool();
 }
 
 void loadCalculation(CalculationInput& d, Database& gr, Database& referenceBook, const QString& sectionOrder,

@@ -101,6 +101,7 @@ struct CalculationInput {
     int networkType = 0;
     bool twoPipe() const { return networkType == 1; }
     bool computeFlows = false;
+    bool looped = false;           // КольцСеть: a node may end several sections, the loops are solved
 
     // НазвРасч.
     std::vector<Field> nameFields;  // its columns, for the given-head nodes
@@ -189,6 +190,7 @@ struct RunData : CalculationInput {
     // finite number. Otherwise nothing is set and the run stops with a fault
     // naming the section (or the header) and the quantity; false then.
     bool putFinite(ValueTable& t, int row, int c, double v);
+    std::vector<char> reversed;    // per section row of a looped network: computed against its entered direction
     int precision = 2;
     bool keepText = false;
     bool retLenEntered = false;    // ВводПольз of ДлНаУчОбр

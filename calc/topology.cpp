@@ -24,7 +24,9 @@ void stageEndSectionsAndMains(RunData& d) {
                      [&](int x, int y) { return d.endOf[size_t(x)] < d.endOf[size_t(y)]; });
     for (int r : byEndNode) {
         d.progress.item([&] { return QStringLiteral("Определение конечных участков. id = ") + QString::number(d.ids[size_t(r)]); });
-        if (d.firstSectionStartingAt(d.endOf[size_t(r)]) < 0) {
+        // In a looped network every section but the first to reach a node ends a main there.
+        const int end = d.endOf[size_t(r)];
+        if (d.firstSectionStartingAt(end) < 0 || (d.looped && d.sectionEndingAt(end) != r)) {
             Main m;
             m.rows.reserve(16);  // most mains are shorter: one allocation
             m.rows.push_back(r);

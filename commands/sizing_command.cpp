@@ -8,6 +8,7 @@
 #include "commands/run_command.h"
 
 #include "calc/calculation.h"
+#include "calc/looped_flows.h"
 #include "calc/sizing_choice.h"
 #include "calc/stages.h"
 #include "formulas/catalogue.h"
@@ -87,6 +88,8 @@ void choose(App& app, const SizingRequest& request, const RunOptions& opt, Sizin
     // Sizing changes nothing in the file until its diameters are chosen.
     runStagesBeforeSections(d, opt.supplyNodeText, opt.availNodeText);
     if (!d.ok()) return fail(SizingOutcome::Status::Fault, d.error);
+    if (d.looped && hasMeetingNode(d))
+        return fail(SizingOutcome::Status::Refused, QStringLiteral("Подбор диаметров выполняется только для тупиковых сетей."));
     if (const QString why = refusedRequest(d, catalogue, request); !why.isEmpty())
         return fail(SizingOutcome::Status::Refused, why);
 

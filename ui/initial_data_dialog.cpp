@@ -3,6 +3,7 @@
 #include "store/app.h"
 #include "store/command.h"
 #include "store/initial_data_check.h"
+#include "store/looped_network.h"
 #include "store/record_list.h"
 #include "store/records.h"
 #include "store/str_to_int.h"
@@ -75,6 +76,9 @@ TVvodNachDannForm::TVvodNachDannForm(volm::App& app, QWidget* parent) : QDialog(
     flows->addWidget(cbRasRash, 0, Qt::AlignTop);
     flows->addWidget(lbRasRash, 1);
 
+    cbLooped = new QCheckBox(QStringLiteral("Сеть с кольцами"), right);
+    cbLooped->setObjectName(QStringLiteral("cbLooped"));
+
     auto* lbNomNachUz = new QLabel(QStringLiteral("Номер начального узла тепловой сети:"), right);
     lbNomNachUz->setWordWrap(true);
     edNomNachUz = new QLineEdit(right);
@@ -87,6 +91,8 @@ TVvodNachDannForm::TVvodNachDannForm(volm::App& app, QWidget* parent) : QDialog(
     rightLayout->addWidget(rgTipSeti);
     rightLayout->addSpacing(6);
     rightLayout->addLayout(flows);
+    rightLayout->addSpacing(6);
+    rightLayout->addWidget(cbLooped);
     rightLayout->addSpacing(6);
     rightLayout->addWidget(lbNomNachUz);
     rightLayout->addWidget(edNomNachUz);
@@ -235,6 +241,7 @@ void TVvodNachDannForm::load() {
     const QVariant type = nazv.value(QStringLiteral("ТипСети"));
     setNetworkTypeIndex(type.isNull() ? -1 : type.toInt());
     cbRasRash->setChecked(nazv.value(QStringLiteral("РасчРасх")).toBool());
+    cbLooped->setChecked(nazv.fieldIndex(volm::kLoopedColumn) >= 0 && nazv.value(volm::kLoopedColumn).toBool());
     const QVariant start = nazv.value(QStringLiteral("NНачУз"));
     edNomNachUz->setText(start.isNull() ? QString() : QString::number(start.toLongLong()));
     for (DataGridView* v : {DGUzliTS, DGIsmPNap}) {
@@ -264,6 +271,13 @@ bool TVvodNachDannForm::storeOnClose() {
         volm::postPendingRow(*dm.atIzmPNapVUzlahTS);
 
         volm::Table& nazv = *dm.atNazvRasch;
+        const bool looped = cbLooped->isChecked();
+        ctx = QStringLiteral("Ошибка при записи параметра \"Сеть с кольцами\".");
+        if (looped && nazv.fieldIndex(volm::kLoopedColumn) < 0) {
+            volm::ensureLoopedColumn(dm.acGR);
+            nazv.close();
+            nazv.open();
+        }
         ctx = QStringLiteral("Ошибка при записи параметра \"Тип сети\".");
         nazv.first();
         nazv.edit();
@@ -273,6 +287,11 @@ bool TVvodNachDannForm::storeOnClose() {
             "Ошибка при записи параметра \"Вычислять расход воды для каждого участка по заданным расходам в конечных "
             "узлах сети\".");
         nazv.setValue(QStringLiteral("РасчРасх"), cbRasRash->isChecked());
+
+        if (nazv.fieldIndex(volm::kLoopedColumn) >= 0) {
+            ctx = QStringLiteral("Ошибка при записи параметра \"Сеть с кольцами\".");
+            nazv.setValue(volm::kLoopedColumn, looped);
+        }
 
         ctx = QStringLiteral("Ошибка при записи параметра \"Номер начального узла тепловой сети\".");
         const QString start = edNomNachUz->text();

@@ -64,6 +64,7 @@ public:
     QRadioButton* rbTwoTube = nullptr;   // "Двухтрубная"
     QCheckBox* cbRasRash = nullptr;
     QLabel* lbRasRash = nullptr;         // the check box's wrapped caption
+    QCheckBox* cbLooped = nullptr;       // "Сеть с кольцами": КольцСеть
     QLineEdit* edNomNachUz = nullptr;
     volm::ui::DataGridView* DGUzliTS = nullptr;
     volm::ui::DataGridView* DGIsmPNap = nullptr;

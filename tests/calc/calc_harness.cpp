@@ -24,6 +24,10 @@ QStringList Net::statements() const {
              .arg(start)
              .arg(supplyNode.value_or(start))
              .arg(availNode.value_or(start));
+    if (looped) {
+        s << QStringLiteral("ALTER TABLE НазвРасч ADD COLUMN КольцСеть bit");
+        s << QStringLiteral("UPDATE НазвРасч SET КольцСеть=True");
+    }
     s << QStringLiteral("UPDATE Заг SET ПНапНаУзПод=%1, РНапНаУз=%2, МинТВоды=%3, МаксТВоды=%4")
              .arg(num(headSup), num(headAvail), num(minT), num(maxT));
     // The simple catalogue: entered section losses.

@@ -35,6 +35,7 @@ struct Net {
     int type = 1;                  // ТипСети
     int start = 1;                 // NНачУз
     bool computeFlows = false;     // РасчРасх
+    bool looped = false;           // КольцСеть (the column is added only when true)
     std::vector<std::pair<int, double>> nodes;  // Nуз, ГеодВыс (NaN: Null); empty: every node at 100
     std::vector<Section> sections;
     struct Change {

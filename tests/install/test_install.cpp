@@ -211,6 +211,7 @@ const Entry kTree[] = {
     {"lib/volm/examples/two_pipe.mdb", Kind::File},
     {"lib/volm/examples/method_example.mdb", Kind::File},
     {"lib/volm/examples/regime_faults.mdb", Kind::File},
+    {"lib/volm/examples/two_loops.mdb", Kind::File},
     {"bin/volm-run", Kind::Link, "lib/volm/volm-run"},
     {"bin/volm", Kind::Link, "lib/volm/VOLM"},
     {"share/applications/volm.desktop", Kind::File},
@@ -375,7 +376,7 @@ TEST_P(InstalledRunner, ComputesACopyOfAnInstalledExample) {
     EXPECT_EQ(value(calc, QStringLiteral("SELECT count(*) FROM Табл WHERE ПНапКонПод IS NULL")), 0);
     EXPECT_EQ(snapshot(programDir()), before);
 }
-INSTANTIATE_TEST_SUITE_P(Install, InstalledRunner, ::testing::Values("one_pipe", "two_pipe", "method_example", "regime_faults"),
+INSTANTIATE_TEST_SUITE_P(Install, InstalledRunner, ::testing::Values("one_pipe", "two_pipe", "method_example", "regime_faults", "two_loops"),
                          [](const auto& info) { return std::string(info.param); });
 
 // The installed program, started through its link as an ordinary user, starts

@@ -3,6 +3,7 @@
 #include "formulas/catalogue_check.h"
 #include "store/command.h"
 #include "store/initial_data_check.h"
+#include "store/looped_network.h"
 #include "store/record_list.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_view.h"
@@ -78,6 +79,7 @@ class TestInitialDataDialog : public QObject {
 private Q_SLOTS:
     void menuAndGridTitles();
     void freshCalculationOpensWithEmptyStartNode();
+    void loopedNetworkTickIsStoredAndShown();
     void emptyStartNodeIsStoredAsZero();
     void closeStoresValuesAndChecksStartNode_data();
     void closeStoresValuesAndChecksStartNode();
@@ -131,6 +133,32 @@ void TestInitialDataDialog::freshCalculationOpensWithEmptyStartNode() {
     QCOMPARE(dlg.networkTypeIndex(), 1);  // the template is a two-pipe network
     QVERIFY(dlg.cbRasRash->isChecked());
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Ввод начальных данных"));
+}
+
+// "Сеть с кольцами": a file without the column shows it off and is not
+// changed by opening; a click ticks it, the close adds the column and stores
+// it, and the dialog shows it ticked the next time.
+void TestInitialDataDialog::loopedNetworkTickIsStoredAndShown() {
+    DialogsFixture f;
+    QVERIFY(f.start());
+    addNodes(*f.app, {1});
+    QCOMPARE(f.app->dm.atNazvRasch->fieldIndex(volm::kLoopedColumn), -1);
+    {
+        TVvodNachDannForm dlg(*f.app);
+        dlg.load();
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.cbLooped->text(), QStringLiteral("Сеть с кольцами"));
+        QVERIFY(!dlg.cbLooped->isChecked());
+        QTest::mouseClick(dlg.cbLooped, Qt::LeftButton, {}, QPoint(5, dlg.cbLooped->height() / 2));
+        QVERIFY(dlg.cbLooped->isChecked());
+        dlg.edNomNachUz->setText(QStringLiteral("1"));
+        QVERIFY(dlg.close());
+    }
+    QCOMPARE(nazv(*f.app, "КольцСеть").toBool(), true);
+    TVvodNachDannForm again(*f.app);
+    again.load();
+    QVERIFY(again.cbLooped->isChecked());
 }
 
 void TestInitialDataDialog::emptyStartNodeIsStoredAsZero() {

@@ -1,0 +1,284 @@
+// Section flows of a looped network: the flows drawn at the consumers (the
+// flows entered on the end sections) are carried from the source through the
+// loops as the sections' own head losses share them. Each section's loss at a
+// trial flow is the calculation's own formula chain up to the loss at its end
+// node, evaluated from a start loss of zero; the loop solver finds the flows.
+#include "calc/loop_solver.h"
+#include "calc/looped_flows.h"
+#include "calc/run_data.h"
+#include "calc/stages.h"
+#include "formulas/evaluator.h"
+#include "formulas/formula_text.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+namespace volm::calc {
+
+namespace {
+
+// The formulas of the table order up to the loss at a section's end node,
+// evaluated over the header and one section row with a trial flow.
+class SectionLoss {
+public:
+    SectionLoss(const RunData& d, const QString& flow, const QString& startLoss, const QString& endLoss)
+        : d_(d), hw_(d.header.width) {
+        const ValueTable& s = d.sections;
+        flow_ = s.need(flow);
+        startLoss_ = s.need(startLoss);
+        endLoss_ = s.need(endLoss);
+        auto resolve = [&](const QString& name) {
+            const int h = d.header.col(name);
+            if (h >= 0) return h;
+            const int c = s.col(name);
+            return c >= 0 ? hw_ + c : -1;
+        };
+        // Only the formulas the end loss depends on: those of the other
+        // pipeline may need values not known yet.
+        std::vector<std::pair<const Priority*, QString>> chain;
+        for (const Priority& p : d.tableOrder) {
+            const Indicator* ind = d.catalogue.find(p.name);
+            if (p.rank > 0) chain.push_back({&p, ind ? ind->formula : QString()});
+            if (p.name == endLoss) break;
+        }
+        QSet<QString> needed{endLoss};
+        std::vector<char> used(chain.size(), 0);
+        static const QRegularExpression reference(QStringLiteral("<([^<>]+)>"));
+        for (size_t k = chain.size(); k-- > 0;) {
+            if (!needed.contains(chain[k].first->name)) continue;
+            used[k] = 1;
+            for (const QRegularExpressionMatch& m : reference.globalMatch(UdalitKommentarii(chain[k].second)))
+                needed.insert(m.captured(1));
+        }
+        // The formulas that do not depend on the flow are evaluated once per section.
+        QSet<QString> varying{flow, startLoss};
+        for (size_t k = 0; k < chain.size(); ++k) {
+            if (!used[k]) continue;
+            const QString& name = chain[k].first->name;
+            bool depends = false;
+            for (const QRegularExpressionMatch& m : reference.globalMatch(UdalitKommentarii(chain[k].second)))
+                depends = depends || varying.contains(m.captured(1));
+            if (depends) varying.insert(name);
+            (depends ? steps_ : fixed_).push_back({s.need(name), PreparedFormula(name, chain[k].second, resolve)});
+        }
+        values_.resize(size_t(hw_ + s.width));
+        std::memcpy(values_.data(), d.header.values.data(), size_t(hw_) * sizeof(double));
+        rows_.resize(size_t(s.rowCount()) * size_t(s.width));
+        ready_.assign(size_t(s.rowCount()), 0);
+    }
+
+    // The loss along the section's own direction at signed flow q: the chain
+    // at |q|, negative when the water runs against the section.
+    double at(int r, double q) {
+        const ValueTable& s = d_.sections;
+        const size_t w = size_t(s.width);
+        double* row = values_.data() + hw_;
+        double* kept = rows_.data() + size_t(r) * w;
+        const SectionNodes nodes{d_.startOf[size_t(r)], d_.endOf[size_t(r)]};
+        if (!ready_[size_t(r)]) {
+            std::memcpy(row, s.row(r), w * sizeof(double));
+            for (Step& st : fixed_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
+            std::memcpy(kept, row, w * sizeof(double));
+            ready_[size_t(r)] = 1;
+        } else {
+            std::memcpy(row, kept, w * sizeof(double));
+        }
+        row[flow_] = std::abs(q);
+        row[startLoss_] = 0.0;
+        for (Step& st : steps_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
+        return q < 0 ? -row[endLoss_] : row[endLoss_];
+    }
+
+private:
+    struct Step {
+        int column;
+        PreparedFormula formula;
+    };
+    const RunData& d_;
+    int hw_;
+    int flow_ = -1, startLoss_ = -1, endLoss_ = -1;
+    std::vector<Step> steps_, fixed_;  // those that depend on the flow, and the others
+    std::vector<double> values_;
+    std::vector<double> rows_;         // per section: its row after the fixed formulas
+    std::vector<char> ready_;
+};
+
+QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).replace(QLatin1Char('.'), decimal); }
+
+}  // namespace
+
+bool hasMeetingNode(const RunData& d) {
+    const int n = d.sections.rowCount();
+    for (int r = 0; r < n; ++r)
+        if (d.sectionEndingAt(d.endOf[size_t(r)]) != r) return true;
+    return false;
+}
+
+namespace {
+
+// The flows of the supply or the return network through its loops in the
+// sections' current directions; a solution that is not ok when the run must
+// stop (its fault set).
+LoopSolution solveNetwork(RunData& d, bool supply) {
+    const QString flowName = supply ? QStringLiteral("РасхПод") : QStringLiteral("РасхОбр");
+    ValueTable& s = d.sections;
+    const int f = s.need(flowName);
+    // The return network draws the supply's flows unless its own are entered.
+    const int drawn = supply || d.retFlowEntered ? f : s.need(QStringLiteral("РасхПод"));
+    const int n = s.rowCount();
+
+    // Nodes numbered in the order met, the start node first.
+    LoopNetwork net;
+    KeyMap<int, int> index;
+    index.reserve(size_t(n) + 1);
+    auto indexOf = [&](int node) {
+        auto [i, fresh] = index.tryEmplace(node, net.nodeCount);
+        if (fresh) ++net.nodeCount;
+        return *i;
+    };
+    net.source = indexOf(d.startNode);
+    for (int r = 0; r < n; ++r) net.pipes.push_back({indexOf(d.startOf[size_t(r)]), indexOf(d.endOf[size_t(r)])});
+    net.demand.assign(size_t(net.nodeCount), 0.0);
+    // The head changes given at the nodes act on the sections leaving them.
+    net.boost.reserve(size_t(n));
+    for (int r = 0; r < n; ++r)
+        net.boost.push_back(supply ? d.deltaSup(d.startOf[size_t(r)]) : d.deltaRet(d.startOf[size_t(r)]));
+
+    // The consumers: the end sections whose end node no other section reaches.
+    LoopSolution none;
+    std::vector<int> arriving(size_t(net.nodeCount), 0);
+    for (const LoopNetwork::Pipe& pipe : net.pipes) ++arriving[size_t(pipe.to)];
+    for (const Main& main : d.mains) {
+        const int e = main.rows.front();
+        const int b = d.endOf[size_t(e)];
+        if (d.sectionEndingAt(b) != e) continue;  // a section arriving second at a meeting point
+        if (d.firstSectionStartingAt(b) < 0 && arriving[size_t(net.pipes[size_t(e)].to)] > 1) {
+            for (int r = 0; r < n; ++r)
+                if (r != e && d.endOf[size_t(r)] == b) {
+                    d.failAt(r, d.sectionHeading(r) + QStringLiteral("В узле ") + nodeText(b) +
+                                    QStringLiteral(" сходятся несколько участков, и ни один не выходит из него. Расход "
+                                                   "потребителя задается на отдельном участке, выходящем из этого узла."));
+                    return none;
+                }
+        }
+        const double flow = s.get(e, drawn);
+        if (isNull(flow)) {
+            d.failAt(e, d.sectionHeading(e) + QStringLiteral("Показатель \"") + s.names[size_t(drawn)] +
+                            QStringLiteral("\" должен быть заполнен."));
+            return none;
+        }
+        net.demand[size_t(net.pipes[size_t(e)].to)] += flow;
+    }
+
+    SectionLoss chain(d, flowName, supply ? QStringLiteral("ПотНОтИНачПод") : QStringLiteral("ПотНОтИНачОбр"),
+                      supply ? QStringLiteral("ПотНОтИКонПод") : QStringLiteral("ПотНОтИКонОбр"));
+    int faultRow = -1;
+    std::optional<FormulaError> fault;
+    // A former solution in the column (the directions settled, or the
+    // supply's for the return) is the start: it needs few corrections.
+    LoopSolverOptions options;
+    const int former = isNull(s.get(0, f)) ? s.need(QStringLiteral("РасхПод")) : f;
+    options.start.resize(size_t(n));
+    for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
+    LoopSolution sol = solveLoops(net, [&](int p, double q) {
+        if (fault) return 0.0;
+        try {
+            return chain.at(p, q);
+        } catch (const FormulaError& e) {
+            fault = e;
+            faultRow = p;
+            return 0.0;
+        }
+    }, options);
+    if (fault) {
+        d.failAt(faultRow, fault->text());
+        sol.ok = false;
+    } else if (!sol.ok) {
+        if (sol.failedPipe >= 0)
+            d.failAt(sol.failedPipe, d.sectionHeading(sol.failedPipe) + sol.error);
+        else
+            d.error = sol.error;
+    }
+    return sol;
+}
+
+}  // namespace
+
+void settleLoopDirections(RunData& d) {
+    if (!d.looped || !d.computeFlows || !hasMeetingNode(d)) return;
+    d.reversed.assign(size_t(d.sections.rowCount()), 0);
+    // The mains follow the directions and the temperatures the mains; the
+    // losses follow the temperatures.
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; ++round) {
+        stageSectionEndLengths(d);
+        if (d.ok()) stageMainLengths(d);
+        if (d.ok()) stageTemperatureLimits(d);
+        if (d.ok()) stageTemperatures(d);
+        if (!d.ok()) return;
+        const LoopSolution sol = solveNetwork(d, true);
+        if (!sol.ok) return;
+        bool turned = false;
+        ValueTable& s = d.sections;
+        const int f = s.need(QStringLiteral("РасхПод"));
+        for (size_t r = 0; r < sol.flow.size(); ++r) {
+            if (sol.flow[r] < 0) {
+                std::swap(d.startOf[r], d.endOf[r]);
+                d.reversed[r] ^= 1;
+                turned = true;
+            }
+            s.set(int(r), f, std::abs(sol.flow[r]));
+        }
+        if (!turned) return;
+        d.buildIndexes();
+        stageEndSectionsAndMains(d);
+        if (d.ok()) stageEverySectionInMain(d);
+        if (d.ok()) stageMainsReachStart(d);
+        if (!d.ok()) return;
+    }
+    d.error = QStringLiteral("Направления течения воды в кольцевой сети не установились за ") + QString::number(kRounds) +
+              QStringLiteral(" приближений.");
+}
+
+void solveLoopedFlows(RunData& d, bool supply) {
+    const QString flowName = supply ? QStringLiteral("РасхПод") : QStringLiteral("РасхОбр");
+    ValueTable& s = d.sections;
+    const int f = s.need(flowName);
+    const int n = s.rowCount();
+    d.progress.stage(flowName + QStringLiteral(" по участкам кольцевой сети."));
+    const LoopSolution sol = solveNetwork(d, supply);
+    if (!sol.ok) return;
+    for (int r = 0; r < n; ++r) {
+        const double q = sol.flow[size_t(r)];
+        if (q < 0) {
+            d.failAt(r, d.sectionHeading(r) + QStringLiteral("Вода течет от узла ") + nodeText(d.endOf[size_t(r)]) +
+                            QStringLiteral(" к узлу ") + nodeText(d.startOf[size_t(r)]) + QStringLiteral(" (") + flowName +
+                            QStringLiteral(" = ") + number(q, d.decimal) +
+                            QStringLiteral(" т/ч), против направления течения в подающем трубопроводе."));
+            return;
+        }
+    }
+    for (int r = 0; r < n; ++r)
+        if (!d.putFinite(s, r, f, sol.flow[size_t(r)])) return;
+    for (Main& main : d.mains) (supply ? main.flowSup : main.flowRet) = sol.flow[size_t(main.rows.front())];
+    if (CalcText* t = d.txt()) {
+        t->line(QStringLiteral("Расходы кольцевой сети (") + flowName + QStringLiteral("): итераций ") +
+                QString::number(sol.iterations) + QStringLiteral(", наибольшая невязка напоров в кольцах ") +
+                number(sol.imbalance, d.decimal) + QStringLiteral(" м."));
+        if (supply)
+            for (int r = 0; r < n; ++r)
+                if (r < int(d.reversed.size()) && d.reversed[size_t(r)])
+                    t->line(QStringLiteral("Участок ") + nodeText(d.endOf[size_t(r)]) + QStringLiteral(" - ") +
+                            nodeText(d.startOf[size_t(r)]) + QStringLiteral(": вода течет от узла ") +
+                            nodeText(d.startOf[size_t(r)]) + QStringLiteral(" к узлу ") + nodeText(d.endOf[size_t(r)]) +
+                            QStringLiteral(", участок рассчитывается в этом направлении."));
+    }
+    d.progress.clear();
+}
+
+}  // namespace volm::calc
