@@ -25,7 +25,7 @@ namespace {
 // to after. In a one-pipe network an indicator that reaches an indicator of
 // the return pipeline, directly or through another such one, is dropped: it
 // stays empty.
-void separate(const RunData& d, std::vector<Priority>& order, std::vector<Priority>& after) {
+void separate(const CalculationInput& d, std::vector<Priority>& order, std::vector<Priority>& after) {
     QSet<QString> dropped;
     std::vector<Priority> kept;
     kept.reserve(order.size());
@@ -83,7 +83,7 @@ std::vector<Step> prepare(const RunData& d, const std::vector<Priority>& order, 
 
 }  // namespace
 
-void separateAfterHeadsOrder(RunData& d) {
+void separateAfterHeadsOrder(CalculationInput& d) {
     d.headerAfterHeads.clear();
     d.tableAfterHeads.clear();
     separate(d, d.headerOrder, d.headerAfterHeads);

@@ -128,6 +128,9 @@ struct CalculationInput {
 
     // Evaluation order, ascending Nприоритета.
     std::vector<Priority> headerOrder, tableOrder;
+    // The evaluation order of the indicators computed after the heads, taken
+    // out of headerOrder and tableOrder.
+    std::vector<Priority> headerAfterHeads, tableAfterHeads;
 
     // Reference book, read once.
     std::shared_ptr<const ReferenceData> reference;
@@ -257,10 +260,6 @@ struct RunData : CalculationInput {
     QString sectionName(int row) const;
     // Messages that begin with the section: "Участок a - b:" + CR.
     QString sectionHeading(int row) const { return sectionName(row) + QLatin1Char(':') + CR; }
-
-    // The evaluation order of the indicators computed after the heads, taken
-    // out of headerOrder and tableOrder.
-    std::vector<Priority> headerAfterHeads, tableAfterHeads;
 };
 
 // A node number as messages and texts write it.

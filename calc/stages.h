@@ -62,7 +62,7 @@ void stageEndResults(RunData& d);
 // post_head_indicators.cpp
 // Takes the indicators computed after the heads out of the evaluation order
 // read from the file (the run reads them in their own lists).
-void separateAfterHeadsOrder(RunData& d);
+void separateAfterHeadsOrder(CalculationInput& d);
 // КонУч: 1 at the end section of every main, 0 elsewhere (when the file has it).
 void stageEndSectionMarks(RunData& d);
 void stageAfterHeadsIndicators(RunData& d);
