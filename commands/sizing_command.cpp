@@ -16,6 +16,7 @@
 #include "store/command.h"
 #include "store/errors.h"
 #include "store/initial_data_check.h"
+#include "store/change_record.h"
 #include "store/records.h"
 
 #include <QSet>
@@ -140,6 +141,13 @@ SizingOutcome sizeDiameters(App& app, const SizingRequest& request, const RunOpt
     options.input = &sized;
     std::optional<SummaryFirst> display;
     if (run.outcomeDisplay) options.outcomeDisplay = &display.emplace(*run.outcomeDisplay, out.text);
+    // The diameters are stored with the run's results: they, not the results,
+    // are the step the person can take back.
+    int diameterColumn = -1;
+    const auto columns = app.dm.acGR.columns(QStringLiteral("Табл"));
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name.compare(request.diameter, Qt::CaseInsensitive) == 0) diameterColumn = int(i);
+    KeptWhilePaused diametersAreTheStep(app.changes, QStringLiteral("Табл"), diameterColumn);
     out.run = runCalculation(app, options);
     return out;
 }

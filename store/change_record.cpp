@@ -203,8 +203,14 @@ TableChanges& ChangeRecorder::tableFor(const char* name, int columnCount) {
     return open_.tables.back();
 }
 
+void ChangeRecorder::keepWhilePaused(const QString& table, int column) {
+    keptTable_ = table.toUtf8();
+    keptColumn_ = table.isEmpty() ? -1 : column;
+}
+
 void ChangeRecorder::rowWritten(int op, const char* table, qint64 keyBefore, qint64 keyAfter) {
-    if (paused_ > 0) return;
+    const bool keptOnly = paused_ > 0;
+    if (keptOnly && (keptColumn_ < 0 || op != SQLITE_UPDATE || keyBefore != keyAfter || keptTable_ != table)) return;
     const int n = sqlite3_preupdate_count(handle_);
     RowChange r;
     sqlite3_value* a = nullptr;
@@ -225,6 +231,7 @@ void ChangeRecorder::rowWritten(int op, const char* table, qint64 keyBefore, qin
         r.keyBefore = keyBefore;
         r.keyAfter = keyAfter;
         for (int i = 0; i < n; ++i) {
+            if (keptOnly && i != keptColumn_) continue;
             sqlite3_preupdate_old(handle_, i, &a);
             sqlite3_preupdate_new(handle_, i, &b);
             if (sameValue(a, b)) continue;

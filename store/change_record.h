@@ -87,6 +87,10 @@ public:
     // While paused nothing is recorded (a run's results, a step taken back).
     void pause() { ++paused_; }
     void resume() { --paused_; }
+    // While paused, the updates of this one column of table are still recorded:
+    // an input a command changes through a run (the diameters sizing chooses,
+    // stored with the results). A negative column keeps none.
+    void keepWhilePaused(const QString& table, int column);
 
     // The steps completed since the last call, oldest first, each with its
     // column names read. A table whose width changed since its rows were
@@ -120,6 +124,8 @@ private:
     QByteArray lastName_;            // the table last written, as the engine names it
     int lastTable_ = -1;             // its place in open_.tables
     bool forget_ = false;            // the step under way is dropped when it ends
+    QByteArray keptTable_;           // recorded while paused: this table's column
+    int keptColumn_ = -1;
 };
 
 // Holds a pause of the recorder for a scope.
@@ -129,6 +135,18 @@ public:
     ~RecordingPause() { r_.resume(); }
     RecordingPause(const RecordingPause&) = delete;
     RecordingPause& operator=(const RecordingPause&) = delete;
+
+private:
+    ChangeRecorder& r_;
+};
+
+// Keeps a column recorded through a pause for a scope.
+class KeptWhilePaused {
+public:
+    KeptWhilePaused(ChangeRecorder& r, const QString& table, int column) : r_(r) { r_.keepWhilePaused(table, column); }
+    ~KeptWhilePaused() { r_.keepWhilePaused(QString(), -1); }
+    KeptWhilePaused(const KeptWhilePaused&) = delete;
+    KeptWhilePaused& operator=(const KeptWhilePaused&) = delete;
 
 private:
     ChangeRecorder& r_;

@@ -14,6 +14,7 @@
 
 #include "commands/sizing_command.h"
 #include "formulas/catalogue_check.h"
+#include "store/change_record.h"
 #include "store/database.h"
 #include "store/startup.h"
 
@@ -147,6 +148,32 @@ TEST_F(Sizing, FillsTheDiametersOfANetworkWithoutThemAndTheRunFollows) {
     EXPECT_TRUE(display.shown[0].startsWith(QStringLiteral("Подбор диаметров: участков 3, диаметр изменен у 3 участков.\r\n\r\n"
                                                            "Расчет выполнен успешно.")))
         << display.shown[0].toStdString();
+}
+
+// Sizing is one step the person can take back: the diameters it chose, not
+// the results of the run that stored them.
+TEST_F(Sizing, IsOneStepOfItsDiametersThatUndoTakesBack) {
+    openMethodExample({QStringLiteral("UPDATE Табл SET Ду=Null")});
+    app->changes.attach(app->dm.acGR);
+    SizingOutcome out;
+    {
+        RecordedStep step(app->changes, QStringLiteral("подбор диаметров"));
+        out = size(request({{R, 80}}));
+    }
+    ASSERT_TRUE(out.run.success()) << out.run.text.toStdString();
+    std::vector<ChangeSet> steps = app->changes.takeSteps();
+    ASSERT_EQ(steps.size(), 1u);
+    ASSERT_EQ(steps[0].tables.size(), 1u);
+    EXPECT_EQ(steps[0].tables[0].table, QStringLiteral("Табл"));
+    EXPECT_EQ(steps[0].order.size(), 3u);
+    for (const RowChange& r : steps[0].tables[0].rows) EXPECT_EQ(r.fields.size(), 1u);
+
+    applyChangeSet(*app, steps[0], true);
+    EXPECT_TRUE(std::isnan(sectionValue(1, 2, QStringLiteral("Ду"))));
+    EXPECT_TRUE(std::isnan(sectionValue(2, 4, QStringLiteral("Ду"))));
+    EXPECT_FALSE(fileValue(QStringLiteral("SELECT РасчетВыполнен FROM НазвРасч")).toBool());
+    applyChangeSet(*app, steps[0], false);
+    EXPECT_EQ(diameters(), (std::vector<double>{200, 150, 200}));
 }
 
 TEST_F(Sizing, LeavesUnmarkedSectionsAlone) {
