@@ -86,11 +86,7 @@ int main(int argc, char** argv) {
     const int sections = argc > 1 ? std::atoi(argv[1]) : 30000;
     QTemporaryDir programDir, dataDir;
     const QDir bin(QStringLiteral(VOLM_BIN_DIR));
-    for (const char* name : {"Nastr.mdb", "GidrRas.mdb", "Spr.mdb"})
-        if (!copyFile(bin.filePath(QString::fromLatin1(name)), programDir.filePath(QString::fromLatin1(name)))) {
-            std::fprintf(stderr, "cannot copy %s from %s\n", name, VOLM_BIN_DIR);
-            return 2;
-        }
+    if (!volm::bench::copyProgramFiles(bin.path(), programDir.path())) return 2;
     const QString network = dataDir.filePath(QStringLiteral("network.mdb"));
     copyFile(bin.filePath(QStringLiteral("GidrRas.mdb")), network);
     volm::bench::generateNetwork(network, sections);

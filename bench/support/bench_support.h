@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -41,6 +42,17 @@ inline bool copyFile(const QString& from, const QString& to) {
     QFile::remove(to);
     if (!QFile::copy(from, to)) return false;
     return QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// The program's files (settings, template, reference book) copied from binDir
+// into folder, writable; false, with a line on standard error, when one cannot be.
+inline bool copyProgramFiles(const QString& binDir, const QString& folder) {
+    for (const char* name : {"Nastr.mdb", "GidrRas.mdb", "Spr.mdb"})
+        if (!copyFile(QDir(binDir).filePath(QString::fromLatin1(name)), QDir(folder).filePath(QString::fromLatin1(name)))) {
+            std::fprintf(stderr, "cannot copy %s from %s\n", name, qPrintable(binDir));
+            return false;
+        }
+    return true;
 }
 
 // Runs exe with args, its standard output thrown away: the wall seconds and the
