@@ -267,63 +267,9 @@ static void requireOpen(sqlite3* db) {
     if (!db) throw DatabaseError(QStringLiteral("Соединение с базой данных не открыто."));
 }
 
-QString Database::translate(const QString& sql) {
-    // String literals may be written in double quotes; SQLite reads those as names,
-    // so they become single-quoted literals. Bracketed names stay as they are.
-    QString out;
-    out.reserve(sql.size() + 8);
-    const int n = int(sql.size());
-    for (int i = 0; i < n; ++i) {
-        QChar c = sql[i];
-        if (c == QLatin1Char('\'')) {
-            int j = i + 1;
-            out += c;
-            while (j < n) {
-                out += sql[j];
-                if (sql[j] == QLatin1Char('\'')) {
-                    if (j + 1 < n && sql[j + 1] == QLatin1Char('\'')) {
-                        out += sql[j + 1];
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            i = j;
-        } else if (c == QLatin1Char('[')) {
-            int j = sql.indexOf(QLatin1Char(']'), i + 1);
-            if (j < 0) j = n - 1;
-            out += QStringView(sql).mid(i, j - i + 1);
-            i = j;
-        } else if (c == QLatin1Char('"')) {
-            out += QLatin1Char('\'');
-            int j = i + 1;
-            while (j < n) {
-                if (sql[j] == QLatin1Char('"')) {
-                    if (j + 1 < n && sql[j + 1] == QLatin1Char('"')) {
-                        out += QLatin1Char('"');
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                if (sql[j] == QLatin1Char('\'')) out += QLatin1Char('\'');
-                out += sql[j];
-                ++j;
-            }
-            out += QLatin1Char('\'');
-            i = j;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 void Database::exec(const QString& sql) {
     requireOpen(db_);
-    QByteArray u = translate(sql).toUtf8();
+    QByteArray u = sql.toUtf8();
     char* err = nullptr;
     int rc = sqlite3_exec(db_, u.constData(), nullptr, nullptr, &err);
     sqlite3_free(err);
@@ -334,7 +280,7 @@ int Database::changes() const { return db_ ? sqlite3_changes(db_) : 0; }
 
 std::unique_ptr<Table> Database::query(const QString& sql) {
     requireOpen(db_);
-    auto t = Table::forQuery(*this, translate(sql));
+    auto t = Table::forQuery(*this, sql);
     t->open();
     return t;
 }

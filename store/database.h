@@ -70,7 +70,9 @@ public:
     void refuseTriggers(const QString& role);
     const QString& path() const { return path_; }
 
-    // Executes one statement of the dialect (CREATE, DROP, INSERT, UPDATE, DELETE).
+    // Every statement is SQLite's own dialect: 'text' is a literal, "name" and
+    // [name] are names.
+    // Executes one statement (CREATE, DROP, INSERT, UPDATE, DELETE).
     void exec(const QString& sql);
     // Number of rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
@@ -78,7 +80,7 @@ public:
     // A SELECT opened as a read-only cursor.
     std::unique_ptr<Table> query(const QString& sql);
 
-    // A prepared statement in SQLite's own dialect (for the core's bulk work).
+    // A prepared statement (for the core's bulk work).
     std::unique_ptr<Statement> prepare(const QString& sql);
 
     // Transactions; nested begin/commit pairs count, the outermost one commits.
@@ -108,10 +110,6 @@ public:
     // Writes a complete compacted copy of source to destination; source is left
     // untouched and must not be open elsewhere; destination must not exist.
     static void compact(const QString& source, const QString& destination);
-
-    // Translates the system's dialect into SQLite's (double-quoted literals to
-    // single-quoted ones). Exposed for tests.
-    static QString translate(const QString& sql);
 
     sqlite3* handle() const { return db_; }
 

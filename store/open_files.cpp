@@ -54,8 +54,8 @@ void openCalculationFile(App& app, const QString& path) {
     dm.atIzmPNapVUzlahTS = openTable(gr, QStringLiteral("ИзмПНапВУзлахТС"), QStringLiteral("Nуз ASC, ТрПр ASC"),
                                      {"Nуз", "ТрПр", "ИзмПНап"});
     dm.atKonMag = openTable(gr, QStringLiteral("КонМаг"), {}, {"id_m", "КонУзел"});
-    dm.aqRashPod = gr.query(QStringLiteral("select НаимПок from ФлыПредопрПок where НаимПокСокр=\"РасхПод\";"));
-    dm.aqRashObr = gr.query(QStringLiteral("select НаимПок from ФлыПредопрПок where НаимПокСокр=\"РасхОбр\";"));
+    dm.aqRashPod = gr.query(QStringLiteral("select НаимПок from ФлыПредопрПок where НаимПокСокр='РасхПод';"));
+    dm.aqRashObr = gr.query(QStringLiteral("select НаимПок from ФлыПредопрПок where НаимПокСокр='РасхОбр';"));
     reading.commit();
 }
 
