@@ -3,6 +3,7 @@
 // template and reference book, a calculation made from the template outside it,
 // and an App started over them with the scripted person. The formula check and
 // the table rebuild are counted instead of run.
+#include "commands/run_command.h"
 #include "store/app.h"
 #include "store/database.h"
 #include "store/startup.h"
@@ -63,6 +64,17 @@ struct DialogsFixture {
         checks = rebuilds = 0;
         person.clear();
         return ok && app->dm.acGR.isOpen();
+    }
+
+    // Runs the open calculation without the question, from the head nodes
+    // stored in НазвРасч.
+    RunOutcome run() {
+        const HeaderTexts stored = storedHeader(*app);
+        RunOptions options;
+        options.ask = false;
+        options.supplyNodeText = stored.supplyNode;
+        options.availNodeText = stored.availNode;
+        return runCalculation(*app, options);
     }
 
     ~DialogsFixture() {

@@ -1,11 +1,13 @@
 // The formulas window (its close, its record commands) and the dialog that
 // edits one predefined indicator.
 #include "formulas/catalogue_check.h"
+#include "formulas/formula_check.h"
 #include "tests/ui/dialogs_fixture.h"
 #include "ui/data_grid_view.h"
 #include "ui/formulas_dialog.h"
 #include "ui/predefined_edit_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
+#include <map>
 
 using volm::App;
 using volm::Table;
@@ -74,6 +77,34 @@ QStringList titles(const volm::ui::DataGridView* view) {
     return out;
 }
 
+// The row of the user grid showing the indicator of this short name; -1 when none.
+int indicatorRow(const volm::ui::DataGridModel* m, const QString& shortName) {
+    const int c = m->columnOf(QStringLiteral("НаимПокСокр"));
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (m->index(r, c).data().toString() == shortName) return r;
+    return -1;
+}
+
+// A click on the cell of the user grid, then F2, the text typed over what the
+// cell holds, and Enter: as a person changes a cell.
+void retype(TRasFormuliForm& dlg, int row, const char* field, const QString& text) {
+    const QModelIndex i = dlg.indicatorsModel->index(row, dlg.indicatorsModel->columnOf(QString::fromUtf8(field)));
+    dlg.DGPok->scrollTo(i);
+    QTest::mouseClick(dlg.DGPok->viewport(), Qt::LeftButton, {}, dlg.DGPok->visualRect(i).center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    for (QChar c : text) QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), {});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+// ДШайбы of every section of the file, by key.
+std::map<qint64, double> orifices(App& app) {
+    auto q = app.dm.acGR.query(QStringLiteral("SELECT id, ДШайбы FROM Табл"));
+    q->open();
+    std::map<qint64, double> out;
+    for (int r = 0; r < q->rowCount(); ++r) out[q->valueAt(r, 0).toLongLong()] = q->valueAt(r, 1).toDouble();
+    return out;
+}
+
 }  // namespace
 
 class TestFormulasDialog : public QObject {
@@ -86,6 +117,8 @@ private Q_SLOTS:
     void launcherRebuildsOnlyAfterAPassedCheck_data();
     void launcherRebuildsOnlyAfterAPassedCheck();
     void realCheckRefusesABadShortName();
+    void orificeFormulaChangedThroughTheWindow_data();
+    void orificeFormulaChangedThroughTheWindow();
     void deleteSelected_data();
     void deleteSelected();
     void deleteWithoutSelectionOnlyTells();
@@ -204,6 +237,92 @@ void TestFormulasDialog::realCheckRefusesABadShortName() {
                  QStringLiteral("Показатели расчета:\rСокр. наименование показателя: \"1Т\":")),
              qPrintable(f.person.messages[0]));
     QVERIFY(!f.app->FormuliProvereny);
+}
+
+void TestFormulasDialog::orificeFormulaChangedThroughTheWindow_data() {
+    QTest::addColumn<bool>("afterHeads");
+    QTest::newRow("marked after the heads") << true;
+    QTest::newRow("left ordinary") << false;
+}
+
+// On the two-pipe example, with the real check: the orifice formula's factor
+// changed from 10 to 11 and its mark typed in the Да/Нет cell of the window.
+// Marked, the next run gives every consumer an orifice 1.1 times as wide;
+// ordinary, it references an indicator computed after the heads, the check
+// refuses it with one message naming both, the calculation cannot be run and
+// the stored results stay as they were.
+void TestFormulasDialog::orificeFormulaChangedThroughTheWindow() {
+    QFETCH(bool, afterHeads);
+    DialogsFixture f;
+    QVERIFY(f.start(QStringLiteral("examples/two_pipe.mdb")));
+    App& app = *f.app;
+    volm::useFormulaCheck(app);
+    QVERIFY(volm::ProveritFormuli(app));
+    volm::RunOutcome run = f.run();
+    QVERIFY2(run.success(), qPrintable(run.text));
+    const std::map<qint64, double> before = orifices(app);
+    int consumers = 0;
+    for (const auto& [id, d] : before) consumers += d > 0;
+    QVERIFY(consumers >= 3);
+    // The mark typed is the opposite of the stored one.
+    app.dm.acGR.exec(QStringLiteral("UPDATE Формулы SET ПослеНапоров = %1 WHERE НаимПокСокр = 'ДШайбы'")
+                         .arg(afterHeads ? QStringLiteral("False") : QStringLiteral("True")));
+    app.dm.atFormuli->requery();
+    f.person.clear();
+
+    const int indicators = app.dm.atFormuli->recordCount();
+    QString formula;
+    bool escapesClosed = false;
+    volm::test::whenModal([&](QWidget* w) {
+        auto* dlg = qobject_cast<TRasFormuliForm*>(w);
+        if (!dlg) return;
+        dlg->activateWindow();
+        const int row = indicatorRow(dlg->indicatorsModel, QStringLiteral("ДШайбы"));
+        const QString shown =
+            dlg->indicatorsModel->index(row, dlg->indicatorsModel->columnOf(QStringLiteral("Формула"))).data().toString();
+        if (QTest::qWaitForWindowActive(dlg) && row >= 0 && shown.contains(QStringLiteral(";10*"))) {
+            formula = shown;
+            formula.replace(QStringLiteral(";10*"), QStringLiteral(";11*"));
+            retype(*dlg, row, "ПослеНапоров", afterHeads ? QStringLiteral("Да") : QStringLiteral("Нет"));
+            retype(*dlg, row, "Формула", formula);
+        }
+        // Enter on the last row opened a new one: the first Esc drops it, the
+        // second closes the window.
+        for (int k = 0; k < 2 && dlg->isVisible(); ++k) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        escapesClosed = !dlg->isVisible();
+        if (!escapesClosed) dlg->close();
+    });
+    QVERIFY(TRasFormuliForm::run(app));
+    QVERIFY(!formula.isEmpty());
+    QVERIFY(escapesClosed);
+    QCOMPARE(app.dm.atFormuli->recordCount(), indicators);
+    // The window stores what was typed, whatever the check says.
+    auto stored = app.dm.acGR.query(
+        QStringLiteral("SELECT Формула, ПослеНапоров FROM Формулы WHERE НаимПокСокр = 'ДШайбы'"));
+    stored->open();
+    QCOMPARE(stored->valueAt(0, 0).toString(), formula);
+    QCOMPARE(stored->valueAt(0, 1).toBool(), afterHeads);
+
+    if (afterHeads) {
+        QCOMPARE(f.person.messages, QStringList());
+        QVERIFY(app.FormuliProvereny);
+        run = f.run();
+        QVERIFY2(run.success(), qPrintable(run.text));
+        const std::map<qint64, double> after = orifices(app);
+        for (const auto& [id, d] : before)
+            QVERIFY2(qAbs(after.at(id) - 1.1 * d) < 1e-9 * (1 + d), qPrintable(QString::number(id)));
+        return;
+    }
+    QCOMPARE(f.person.messages.size(), 1);
+    QVERIFY2(f.person.messages[0].contains(QStringLiteral(
+                 "Показатель \"ДШайбы\" вычисляется до расчета напоров и не может ссылаться на показатель "
+                 "\"ИзбНап\", который вычисляется после расчета напоров.")),
+             qPrintable(f.person.messages[0]));
+    QVERIFY(!app.FormuliProvereny);
+    f.person.clear();
+    run = f.run();
+    QCOMPARE(run.status, volm::RunOutcome::Status::Refused);
+    QVERIFY(orifices(app) == before);
 }
 
 void TestFormulasDialog::deleteSelected_data() {

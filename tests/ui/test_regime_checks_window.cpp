@@ -136,13 +136,7 @@ void TestRegimeChecksWindow::editedRulesShowTheirWarningsAtOnce() {
     volm::FormulaCatalogueCheck formulas;
     QVERIFY(formulas.check(*f.app));
     formulas.rebuild(*f.app);
-    volm::RunOptions options;
-    options.ask = false;
-    volm::Table& name = *f.app->dm.atNazvRasch;
-    name.first();
-    options.supplyNodeText = name.value(QStringLiteral("NузПНапПод")).toString();
-    options.availNodeText = name.value(QStringLiteral("NузРНап")).toString();
-    const volm::RunOutcome run = volm::runCalculation(*f.app, options);
+    const volm::RunOutcome run = f.run();
     QVERIFY2(run.success(), qPrintable(run.text));
     QCOMPARE(int(run.warnings.size()), 0);
     f.person.clear();
