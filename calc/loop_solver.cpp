@@ -16,12 +16,17 @@ struct Tree {
     std::vector<int> order;  // the nodes in the order reached, the source first
 };
 
-Tree spanningTree(const LoopNetwork& net) {
+// Per node: the pipes that start or end there.
+std::vector<std::vector<int>> pipesTouching(const LoopNetwork& net) {
     std::vector<std::vector<int>> touching(static_cast<size_t>(net.nodeCount));
     for (int p = 0; p < int(net.pipes.size()); ++p) {
         touching[size_t(net.pipes[size_t(p)].from)].push_back(p);
         touching[size_t(net.pipes[size_t(p)].to)].push_back(p);
     }
+    return touching;
+}
+
+Tree spanningTree(const LoopNetwork& net, const std::vector<std::vector<int>>& touching) {
     Tree t;
     t.via.assign(size_t(net.nodeCount), -1);
     std::vector<char> reached(size_t(net.nodeCount), 0);
@@ -39,6 +44,45 @@ Tree spanningTree(const LoopNetwork& net) {
         }
     }
     return t;
+}
+
+// The branches that hang off the loops: trees whose flows are those drawn
+// below them whatever the loops do. Found by cutting off, again and again,
+// every node other than the source that only one remaining pipe touches.
+struct Branches {
+    std::vector<char> pendant;  // per pipe: on a branch
+    std::vector<char> cut;      // per node: cut off with a branch
+    std::vector<double> flow;   // per pipe on a branch: its signed flow
+    std::vector<double> drawn;  // per node left: its own flow and those of the branches hanging from it
+};
+
+Branches cutBranches(const LoopNetwork& net, const std::vector<std::vector<int>>& touching) {
+    const size_t n = size_t(net.nodeCount), m = net.pipes.size();
+    Branches b;
+    b.pendant.assign(m, 0);
+    b.cut.assign(n, 0);
+    b.flow.assign(m, 0.0);
+    b.drawn.assign(n, 0.0);
+    std::vector<int> degree(n, 0), queue;
+    for (size_t v = 0; v < n; ++v) {
+        degree[v] = int(touching[v].size());
+        b.drawn[v] = int(v) == net.source ? 0.0 : net.demand[v];
+        if (degree[v] == 1 && int(v) != net.source) queue.push_back(int(v));
+    }
+    for (size_t i = 0; i < queue.size(); ++i) {
+        const int v = queue[i];
+        b.cut[size_t(v)] = 1;
+        for (int p : touching[size_t(v)]) {
+            if (b.pendant[size_t(p)]) continue;
+            b.pendant[size_t(p)] = 1;
+            const LoopNetwork::Pipe& pipe = net.pipes[size_t(p)];
+            const int u = pipe.from == v ? pipe.to : pipe.from;
+            b.flow[size_t(p)] = pipe.to == v ? b.drawn[size_t(v)] : -b.drawn[size_t(v)];
+            b.drawn[size_t(u)] += b.drawn[size_t(v)];
+            if (--degree[size_t(u)] == 1 && u != net.source) queue.push_back(u);
+        }
+    }
+    return b;
 }
 
 // Head loss from the source to every node along the tree, at the pipes' head drops h.
@@ -61,7 +105,8 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     LoopSolution out;
     const int n = net.nodeCount;
     const int m = int(net.pipes.size());
-    const Tree tree = spanningTree(net);
+    const std::vector<std::vector<int>> touching = pipesTouching(net);
+    const Tree tree = spanningTree(net, touching);
     out.jumper.assign(size_t(m), 1);
     for (int v = 0; v < n; ++v)
         if (tree.via[size_t(v)] >= 0) out.jumper[size_t(tree.via[size_t(v)])] = 0;
@@ -101,13 +146,28 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     for (double& x : q)
         if (std::abs(x) < qStart) x = qStart;
 
+    // Only the loops and the pipes between them are iterated; the branches
+    // hanging off them keep their flows and their losses.
+    const Branches branches = cutBranches(net, touching);
+    std::vector<int> looped;  // the pipes iterated
+    looped.reserve(size_t(m));
+    for (int p = 0; p < m; ++p) {
+        if (branches.pendant[size_t(p)])
+            q[size_t(p)] = branches.flow[size_t(p)];
+        else
+            looped.push_back(p);
+    }
     std::vector<int> unknown(size_t(n), -1);
     int unknowns = 0;
     for (int v = 0; v < n; ++v)
-        if (v != net.source) unknown[size_t(v)] = unknowns++;
+        if (v != net.source && !branches.cut[size_t(v)]) unknown[size_t(v)] = unknowns++;
     std::vector<std::pair<int, int>> links;
     links.reserve(size_t(m));
-    for (const LoopNetwork::Pipe& pipe : net.pipes) links.push_back({unknown[size_t(pipe.from)], unknown[size_t(pipe.to)]});
+    for (int p = 0; p < m; ++p) {
+        const LoopNetwork::Pipe& pipe = net.pipes[size_t(p)];
+        links.push_back(branches.pendant[size_t(p)] ? std::pair{-1, -1}
+                                                    : std::pair{unknown[size_t(pipe.from)], unknown[size_t(pipe.to)]});
+    }
     NodeEquations equations;
     equations.analyse(unknowns, links);
 
@@ -130,17 +190,20 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     // The loss of a pipe less the head added at its start.
     auto boost = [&](int p) { return net.boost.empty() ? 0.0 : net.boost[size_t(p)]; };
     std::vector<double> drop(static_cast<size_t>(m));
+    // The loss of pipe p at its present flow; false, with the error, when it is not a number.
+    auto lossAtFlow = [&](int p) {
+        h[size_t(p)] = loss(p, q[size_t(p)]);
+        drop[size_t(p)] = h[size_t(p)] - boost(p);
+        if (std::isfinite(h[size_t(p)])) return true;
+        out.failedPipe = p;
+        out.error = QStringLiteral("Потери напора не определены при расходе ") + number(q[size_t(p)]) + QStringLiteral(" т/ч.");
+        return false;
+    };
+    for (int p = 0; p < m; ++p)
+        if (branches.pendant[size_t(p)] && !lossAtFlow(p)) return out;
     for (int it = 0;; ++it) {
-        for (int p = 0; p < m; ++p) {
-            h[size_t(p)] = loss(p, q[size_t(p)]);
-            drop[size_t(p)] = h[size_t(p)] - boost(p);
-            if (!std::isfinite(h[size_t(p)])) {
-                out.failedPipe = p;
-                out.error = QStringLiteral("Потери напора не определены при расходе ") + number(q[size_t(p)]) +
-                            QStringLiteral(" т/ч.");
-                return out;
-            }
-        }
+        for (int p : looped)
+            if (!lossAtFlow(p)) return out;
         if (it > 0) {
             carryHeads(net, tree, drop, out.lossFromSource);
             out.imbalance = 0;
@@ -170,8 +233,8 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
         // the heads keep every node's balance of those flows.
         rhs.assign(size_t(unknowns), 0.0);
         for (int v = 0; v < n; ++v)
-            if (v != net.source) rhs[size_t(unknown[size_t(v)])] = -net.demand[size_t(v)];
-        for (int p = 0; p < m; ++p) {
+            if (unknown[size_t(v)] >= 0) rhs[size_t(unknown[size_t(v)])] = -branches.drawn[size_t(v)];
+        for (int p : looped) {
             const double qp = q[size_t(p)];
             const double step = std::max(std::abs(qp) * 1e-6, 1e-9);
             const double slope = (loss(p, qp + step) - h[size_t(p)]) / step;
@@ -182,7 +245,7 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
             if (pipe.from != net.source) rhs[size_t(unknown[size_t(pipe.from)])] -= y[size_t(p)];
         }
         equations.start(std::move(rhs));
-        for (int p = 0; p < m; ++p) equations.addLink(p, c[size_t(p)]);
+        for (int p : looped) equations.addLink(p, c[size_t(p)]);
         if (!equations.solve(heads)) {
             out.error = QStringLiteral("Система уравнений напоров кольцевой сети вырождена.");
             return out;
@@ -190,7 +253,7 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
         auto head = [&](int v) { return v == net.source ? 0.0 : heads[size_t(unknown[size_t(v)])]; };
         previousCorrection = correction;
         correction = 0;
-        for (int p = 0; p < m; ++p) {
+        for (int p : looped) {
             const LoopNetwork::Pipe& pipe = net.pipes[size_t(p)];
             const double next = y[size_t(p)] + c[size_t(p)] * (head(pipe.from) - head(pipe.to));
             correction = std::max(correction, std::abs(next - q[size_t(p)]));

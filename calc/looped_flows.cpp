@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -63,9 +64,15 @@ public:
             bool depends = false;
             for (const QRegularExpressionMatch& m : reference.globalMatch(UdalitKommentarii(chain[k].second)))
                 depends = depends || varying.contains(m.captured(1));
-            if (depends) varying.insert(name);
+            if (depends) {
+                varying.insert(name);
+                for (const QRegularExpressionMatch& m : reference.globalMatch(UdalitKommentarii(chain[k].second)))
+                    if (const int c = s.col(m.captured(1)); c >= 0) read_.push_back(c);
+            }
             (depends ? steps_ : fixed_).push_back({s.need(name), PreparedFormula(name, chain[k].second, resolve)});
         }
+        std::sort(read_.begin(), read_.end());
+        read_.erase(std::unique(read_.begin(), read_.end()), read_.end());
         values_.resize(size_t(hw_ + s.width));
         std::memcpy(values_.data(), d.header.values.data(), size_t(hw_) * sizeof(double));
         rows_.resize(size_t(s.rowCount()) * size_t(s.width));
@@ -86,7 +93,7 @@ public:
             std::memcpy(kept, row, w * sizeof(double));
             ready_[size_t(r)] = 1;
         } else {
-            std::memcpy(row, kept, w * sizeof(double));
+            for (int c : read_) row[c] = kept[c];
         }
         row[flow_] = std::abs(q);
         row[startLoss_] = 0.0;
@@ -103,6 +110,7 @@ private:
     int hw_;
     int flow_ = -1, startLoss_ = -1, endLoss_ = -1;
     std::vector<Step> steps_, fixed_;  // those that depend on the flow, and the others
+    std::vector<int> read_;            // the section columns the formulas that depend on the flow read
     std::vector<double> values_;
     std::vector<double> rows_;         // per section: its row after the fixed formulas
     std::vector<char> ready_;
@@ -234,7 +242,10 @@ void settleLoopDirections(RunData& d) {
             }
             s.set(int(r), f, std::abs(sol.flow[r]));
         }
-        if (!turned) return;
+        if (!turned) {
+            d.settledSupply = RunData::SettledLoopFlows{sol.flow, sol.iterations, sol.imbalance};
+            return;
+        }
         d.buildIndexes();
         stageEndSectionsAndMains(d);
         if (d.ok()) stageEverySectionInMain(d);
@@ -251,7 +262,16 @@ void solveLoopedFlows(RunData& d, bool supply) {
     const int f = s.need(flowName);
     const int n = s.rowCount();
     d.progress.stage(flowName + QStringLiteral(" по участкам кольцевой сети."));
-    const LoopSolution sol = solveNetwork(d, supply);
+    LoopSolution sol;
+    if (supply && d.settledSupply) {
+        sol.ok = true;
+        sol.flow = std::move(d.settledSupply->flow);
+        sol.iterations = d.settledSupply->iterations;
+        sol.imbalance = d.settledSupply->imbalance;
+        d.settledSupply.reset();
+    } else {
+        sol = solveNetwork(d, supply);
+    }
     if (!sol.ok) return;
     for (int r = 0; r < n; ++r) {
         const double q = sol.flow[size_t(r)];

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace volm {
@@ -194,6 +195,15 @@ struct RunData : CalculationInput {
     // naming the section (or the header) and the quantity; false then.
     bool putFinite(ValueTable& t, int row, int c, double v);
     std::vector<char> reversed;    // per section row of a looped network: computed against its entered direction
+    // The supply flows of a looped network found with the directions that
+    // settled: the lengths and temperatures found again with those directions
+    // are the same, and so are the flows.
+    struct SettledLoopFlows {
+        std::vector<double> flow;  // per section row, signed
+        int iterations = 0;
+        double imbalance = 0;
+    };
+    std::optional<SettledLoopFlows> settledSupply;
     int precision = 2;
     bool keepText = false;
     bool retLenEntered = false;    // ВводПольз of ДлНаУчОбр
