@@ -7,7 +7,9 @@
 #include "store/finally.h"
 #include "store/person.h"
 #include <QString>
+#include <concepts>
 #include <exception>
+#include <utility>
 
 namespace volm {
 
@@ -20,11 +22,12 @@ struct ErrorContext {
 };
 
 // The catch-and-report wrapper of every command: runs body(ctx); returns true
-// when it ran to its end. A failure is told through the person: with the four
+// when it ran to its end. A failure is told through tell(text): with the four
 // lines of the standard report once body has named its step in ctx, in the
 // failure's own words while it has not; a stop (Abort) silently.
-template <typename Body>
-bool runReported(Person& person, Body&& body) {
+template <typename Tell, typename Body>
+    requires std::invocable<Tell&, const QString&>
+bool runReported(Tell&& tell, Body&& body) {
     ErrorContext ctx;
     try {
         body(ctx);
@@ -32,15 +35,21 @@ bool runReported(Person& person, Body&& body) {
     } catch (const Abort&) {
     } catch (const std::exception& e) {
         if (ctx.text.isEmpty()) {
-            person.message(failureText(e));
+            tell(failureText(e));
             return false;
         }
         if (const auto* err = dynamic_cast<const Error*>(&e))
-            person.message(standardReport(ctx.text, err->className(), err->message()));
+            tell(standardReport(ctx.text, err->className(), err->message()));
         else
-            person.message(standardReport(ctx.text, QStringLiteral("Exception"), QString::fromUtf8(e.what())));
+            tell(standardReport(ctx.text, QStringLiteral("Exception"), QString::fromUtf8(e.what())));
     }
     return false;
+}
+
+// The same, told to the person in a message box.
+template <typename Body>
+bool runReported(Person& person, Body&& body) {
+    return runReported([&person](const QString& text) { person.message(text); }, std::forward<Body>(body));
 }
 
 }  // namespace volm

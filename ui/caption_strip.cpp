@@ -39,9 +39,11 @@ void CaptionStrip::setOrigin(int x) {
 // Boxes are added until they reach the strip's right edge, so that every
 // column in view has its caption however wide the window is.
 void CaptionStrip::place() {
+    const int before = count();
     while (origin_ + 2 + pitch_ * count() < width()) addBox();
     for (int k = 1; k <= count(); ++k)
         box(k)->setGeometry(origin_ + 2 + pitch_ * (k - 1), 0, pitch_, std::max(0, height()));
+    if (count() > before) Q_EMIT boxesAdded();
 }
 
 void CaptionStrip::resizeEvent(QResizeEvent* e) {

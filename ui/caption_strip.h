@@ -33,6 +33,10 @@ public:
     void clearTexts();
     void setCaptionPointSize(int size);
 
+Q_SIGNALS:
+    // The strip widened past its last box and got more (empty) boxes.
+    void boxesAdded();
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
 

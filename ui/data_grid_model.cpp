@@ -1,5 +1,6 @@
 #include "ui/data_grid_model.h"
 
+#include "store/command.h"
 #include "store/errors.h"
 #include "store/person.h"
 
@@ -196,35 +197,28 @@ void DataGridModel::report(const QString& text) const {
 }
 
 template <typename Op>
-bool DataGridModel::guarded(Op op) {
+bool DataGridModel::runOnTable(Op op) {
     if (!table_ || !table_->isOpen()) return false;
-    try {
-        op();
-        return true;
-    } catch (const Abort&) {
-    } catch (const std::exception& e) {
-        report(failureText(e));
-    }
-    return false;
+    return runReported([this](const QString& text) { report(text); }, [&](ErrorContext&) { op(); });
 }
 
 bool DataGridModel::moveTo(int row) {
-    return guarded([&] { table_->setCurrentRow(row); });
+    return runOnTable([&] { table_->setCurrentRow(row); });
 }
 
 bool DataGridModel::appendRow() {
     if (readOnly_) return false;
-    return guarded([&] { table_->append(); });
+    return runOnTable([&] { table_->append(); });
 }
 
 bool DataGridModel::insertRow() {
     if (readOnly_) return false;
-    return guarded([&] { table_->insert(); });
+    return runOnTable([&] { table_->insert(); });
 }
 
 bool DataGridModel::removeCurrentRow() {
     if (readOnly_) return false;
-    return guarded([&] { table_->remove(); });
+    return runOnTable([&] { table_->remove(); });
 }
 
 void DataGridModel::beginRowEdit(int row) {
@@ -234,15 +228,15 @@ void DataGridModel::beginRowEdit(int row) {
     }
     if (readOnly_ || !table_ || !table_->isOpen() || table_->readOnly() || table_->editing()) return;
     if (row < 0 || row != table_->currentRow()) return;
-    guarded([&] { table_->edit(); });
+    runOnTable([&] { table_->edit(); });
 }
 
 bool DataGridModel::cancelRow() {
-    return guarded([&] { table_->cancel(); });
+    return runOnTable([&] { table_->cancel(); });
 }
 
 bool DataGridModel::postRow() {
-    return guarded([&] { table_->post(); });
+    return runOnTable([&] { table_->post(); });
 }
 
 int DataGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -279,7 +273,7 @@ bool DataGridModel::setData(const QModelIndex& index, const QVariant& value, int
     if (isBlankRow(index.row()) && !appendRow()) return false;
     if (index.row() != table_->currentRow() && !moveTo(index.row())) return false;
     const int f = fieldAt(index.column());
-    return guarded([&] { table_->setValue(f, valueFromText(index.column(), text)); });
+    return runOnTable([&] { table_->setValue(f, valueFromText(index.column(), text)); });
 }
 
 QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

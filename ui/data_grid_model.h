@@ -140,8 +140,11 @@ private:
     void followKeys(std::vector<qint64> keys);
     bool wantsBlankRow() const;
     void looksChanged();
+    // Tells the person, or the log when there is none.
     void report(const QString& text) const;
-    template <typename Op> bool guarded(Op op);
+    // Runs a record operation on the open cursor through runReported: a failure
+    // told in its own words, an abort silent; false when it did not go through.
+    template <typename Op> bool runOnTable(Op op);
 
     Table* table_ = nullptr;
     QStringList fixedFields_;

@@ -67,10 +67,6 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     calculationOpened();
     setUpHabits();
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(55);
-    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
-
     connect(&app_, &App::stateChanged, this, &TMainForm::syncFromApp);
     connect(&app_, &App::calculationOpened, this, &TMainForm::calculationOpened);
     connect(&app_, &App::calculationClosed, this, &TMainForm::calculationClosed);
@@ -201,8 +197,8 @@ void TMainForm::buildLayout() {
     // The two grids of the sections scroll together.
     connect(DGGlavn->verticalScrollBar(), &QScrollBar::valueChanged, DGNU->verticalScrollBar(), &QScrollBar::setValue);
     connect(DGNU->verticalScrollBar(), &QScrollBar::valueChanged, DGGlavn->verticalScrollBar(), &QScrollBar::setValue);
-    connect(DGGlavn->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { state_.PervKolTabl = -1; });
-    connect(DGZag->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { state_.PervKolZag = -1; });
+    followWithCaptions(DGZag);
+    followWithCaptions(DGGlavn);
 
     splitterLeft = new QSplitter(Qt::Horizontal);
     splitterLeft->addWidget(pnLeft);
@@ -290,11 +286,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                 nameBar->setGeometry(0, 0, w, kNameBarHeight);
             gbZag->setGeometry(0, kHeaderCaptionTop, w, kCaptionHeight);
             DGZag->setGeometry(0, kHeaderGridTop, w, std::max(0, pnTop->height() - kHeaderGridTop));
-            state_.PervKolZag = 0;
             placeCaptionStrips();
+            refreshCaptions(DGZag);
         } else if (watched == pnClient) {
-            state_.PervKolTabl = 0;
             placeCaptionStrips();
+            refreshCaptions(DGGlavn);
+        } else if (watched == DGZag || watched == DGGlavn) {
+            refreshCaptions(static_cast<DataGridView*>(watched));
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -372,8 +370,7 @@ void TMainForm::syncFromApp() {
     miSortPoNU->setChecked(bySections);
     miSortPoVnutrSc->setChecked(!bySections);
     placeCaptionStrips();
-    state_.PervKolZag = 0;
-    state_.PervKolTabl = 0;
+    refreshCaptions();
 }
 
 void TMainForm::applyFonts(const FontSizes& sizes) {
@@ -385,7 +382,7 @@ void TMainForm::applyFonts(const FontSizes& sizes) {
     lbLeft->setFont(f);
     widenNodeColumns();
     placeCaptionStrips();
-    state_.PervKolZag = state_.PervKolTabl = 0;
+    refreshCaptions();
 }
 
 QString TMainForm::statusText() const { return StatusBar1->text(); }
@@ -396,7 +393,7 @@ void TMainForm::setStatusText(const QString& text) { StatusBar1->setText(text); 
 
 void TMainForm::BlokirovatOkno() {
     if (lockDepth_++ > 0) return;
-    Timer1->stop();
+    captionsFollow_ = false;
     updateStartHint();
     focusBeforeLock_ = QApplication::focusWidget();
     menuBar()->hide();
@@ -415,10 +412,9 @@ void TMainForm::RazblokirovatOkno() {
     pnClient->setEnabled(true);
     if (focusBeforeLock_ && focusBeforeLock_->isVisible() && focusBeforeLock_->isEnabled())
         focusBeforeLock_->setFocus();
-    state_.PervKolZag = 0;
-    state_.PervKolTabl = 0;
     updateStartHint();
-    Timer1->start();
+    captionsFollow_ = !closed_;
+    refreshCaptions();
 }
 
 // --- start-up and shutdown ------------------------------------------------------
@@ -461,7 +457,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::FormClose() {
     if (closed_) return;
     closed_ = true;
-    Timer1->stop();
+    captionsFollow_ = false;
     rememberPlacement();
     volm::shutDown(app_);
 }

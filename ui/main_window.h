@@ -1,7 +1,7 @@
 #pragma once
 // The main window TMainForm: the open calculation's name and head nodes, the
 // header grid (Заг), the section-number grid and the section grid (Табл) with the
-// caption boxes above them that follow horizontal scrolling, the menu, toolbar
+// caption boxes above them that follow the grids' scrolling, the menu, toolbar
 // and status bar that start every command. Its first show is the program's
 // start-up and its close the shutdown. The window shows the App's files and
 // flags, keeps its own state (MainWindowState) and is the App's editor host.
@@ -22,7 +22,6 @@ class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QSplitter;
-class QTimer;
 class QToolBar;
 class QWidget;
 
@@ -63,16 +62,16 @@ public:
     void FormShow();
     void FormClose();
 
-    // The lock around long commands: no menu, toolbar and panels disabled, caption
-    // timer stopped. Nested locks count; the outermost unlock restores.
+    // The lock around long commands: no menu, toolbar and panels disabled, captions
+    // left as they are. Nested locks count; the outermost unlock restores.
     void BlokirovatOkno();
     void RazblokirovatOkno();
     bool isLocked() const { return lockDepth_ > 0; }
+    // Start-up has run and no command holds the window.
+    bool startUpDone() const { return started_ && !closed_ && !isLocked(); }
 
     // Refreshes the caption labels of the header grid or of the section grid.
     void ObnovitZagolovki(DataGridView* grid);
-    // One tick of the caption timer.
-    void Timer1Timer();
     // The column place under the point x of a grid: 0 for the row-indicator column
     // or outside the grid, else the 1-based number of the shown column.
     static int columnUnder(const DataGridView* grid, int x);
@@ -164,7 +163,6 @@ public:
     QSplitter* splitterLeft = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QLabel* StatusBar1 = nullptr;
-    QTimer* Timer1 = nullptr;
 
     // Menu items; the toolbar shows the same actions.
     QAction *miNewRas = nullptr, *miOpenRas = nullptr, *miSaveRas = nullptr, *miSaveRasAs = nullptr,
@@ -204,6 +202,11 @@ private:
     void bindGrids();
     void configureColumns();
     void placeCaptionStrips();
+    // The caption strip over a grid follows the grid's scrolling, column and size
+    // changes (main_window_captions.cpp).
+    void followWithCaptions(DataGridView* grid);
+    // Refreshes the captions over one grid, or over both (null).
+    void refreshCaptions(DataGridView* grid = nullptr);
     // CatalogueCheck: the App's own check, with the window locked.
     bool check(App& app) override;
     void rebuild(App& app) override;
@@ -232,6 +235,7 @@ private:
     int lockDepth_ = 0;
     QPointer<QWidget> focusBeforeLock_;
     bool started_ = false;
+    bool captionsFollow_ = false;
     bool startedUp_ = true;  // every step of start-up ran (another running copy stops it at its scratch file)
     bool closed_ = false;
     QActionGroup* sortGroup_ = nullptr;

@@ -1,16 +1,16 @@
 // TMainForm: the caption boxes above the header grid and the section grid, which
 // show the full names of the indicators whose columns are under them and follow
-// horizontal scrolling through the 55 ms caption timer.
+// their grid as it scrolls, its columns are resized, moved, shown or hidden and
+// the grid itself is resized.
 #include "ui/main_window.h"
 
 #include "store/command.h"
-#include "store/errors.h"
 #include "ui/caption_strip.h"
 #include "ui/result_columns.h"
 #include "ui/data_grid_view.h"
 
 #include <QHeaderView>
-#include <QTimer>
+#include <QScrollBar>
 
 namespace volm::ui {
 
@@ -62,28 +62,36 @@ void TMainForm::ObnovitZagolovki(DataGridView* grid) {
     }
 }
 
-void TMainForm::Timer1Timer() {
-    if (!app_.FormuliProvereny) return;
-    try {
-        const int zag = columnUnder(DGZag, gbZag->origin() + kCaptionPointOffset);
-        if (zag != state_.PervKolZag) {
-            ObnovitZagolovki(DGZag);
-            state_.PervKolZag = zag;
-        }
-        const int tabl = columnUnder(DGGlavn, gbGlavn->origin() + kCaptionPointOffset);
-        if (tabl != state_.PervKolTabl) {
-            ObnovitZagolovki(DGGlavn);
-            state_.PervKolTabl = tabl;
-        }
-    } catch (const Error& e) {
-        Timer1->stop();
-        app_.person().message(standardReport(
-            QStringLiteral("Ошибка при выводе наименований показателей таблицы расчета."), e.className(), e.message()));
-    } catch (const std::exception& e) {
-        Timer1->stop();
-        app_.person().message(standardReport(QStringLiteral("Ошибка при выводе наименований показателей таблицы расчета."),
-                                             QStringLiteral("Exception"), QString::fromUtf8(e.what())));
-    }
+void TMainForm::followWithCaptions(DataGridView* grid) {
+    auto refresh = [this, grid] { refreshCaptions(grid); };
+    const QScrollBar* bar = grid->horizontalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, refresh);
+    connect(bar, &QScrollBar::rangeChanged, this, refresh);
+    const QHeaderView* columns = grid->horizontalHeader();
+    connect(columns, &QHeaderView::sectionResized, this, refresh);
+    connect(columns, &QHeaderView::sectionMoved, this, refresh);
+    connect(columns, &QHeaderView::sectionCountChanged, this, refresh);
+    connect(columns, &QHeaderView::geometriesChanged, this, refresh);
+    // The row numbers widen with the rows: the first column place moves right.
+    connect(grid->verticalHeader(), &QHeaderView::geometriesChanged, this, [this, grid] {
+        placeCaptionStrips();
+        refreshCaptions(grid);
+    });
+    connect(grid == DGZag ? gbZag : gbGlavn, &CaptionStrip::boxesAdded, this, refresh);
+    grid->installEventFilter(this);  // its resizes
+}
+
+// The captions follow from the end of start-up on, except while the window is
+// locked, the formulas are not checked, or after a failure to show them (until
+// the next unlock).
+void TMainForm::refreshCaptions(DataGridView* grid) {
+    if (!captionsFollow_ || !app_.FormuliProvereny) return;
+    const bool shown = runReported(app_.person(), [&](ErrorContext& ctx) {
+        ctx = QStringLiteral("Ошибка при выводе наименований показателей таблицы расчета.");
+        if (grid != DGGlavn) ObnovitZagolovki(DGZag);
+        if (grid != DGZag) ObnovitZagolovki(DGGlavn);
+    });
+    if (!shown) captionsFollow_ = false;
 }
 
 }  // namespace volm::ui

@@ -41,8 +41,8 @@ void TMainForm::buildViewMenu() {
         DGZag->endEditing();
         DGGlavn->endEditing();
         results_->setShown(on);
-        state_.PervKolZag = state_.PervKolTabl = 0;
         widenNodeColumns();
+        refreshCaptions();
     });
     miVidStolbtsy = new QAction(QStringLiteral("Столбцы..."), this);
     miVidStolbtsy->setObjectName(QStringLiteral("miVidStolbtsy"));
@@ -79,7 +79,7 @@ void TMainForm::chooseComputedColumns() {
         return;
     }
     applyResultColumns();
-    state_.PervKolTabl = 0;
+    refreshCaptions(DGGlavn);
 }
 
 void TMainForm::applyResultColumns() {

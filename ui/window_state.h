@@ -16,8 +16,6 @@ struct MainWindowState {
     QString caption = kProgramTitle;
     bool gridsVisible = false;      // the grids are shown once the formulas are checked
     bool availNodeEnabled = false;  // the available-head node edit serves two-pipe networks
-    int PervKolZag = 0;             // first shown column under the header captions (-1: scrolled)
-    int PervKolTabl = 0;            // and under the section captions
 
     // OtkritFaili has ended: the title names the calculation file the settings
     // name (kept when the settings cannot be read), the grids show when the

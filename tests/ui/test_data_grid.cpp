@@ -96,6 +96,7 @@ private Q_SLOTS:
     void typedTexts();
     void leavingRowPosts();
     void escapeCancelsRow();
+    void failureWithoutPersonIsLogged();
     void typingStartsRowEdit();
     void appendBelowLastRowAndInsert();
     void ownDeletionRefusedSilently();
@@ -278,6 +279,22 @@ void TestDataGrid::leavingRowPosts() {
     QCOMPARE(p.t->currentRow(), 0);
     QCOMPARE(view.currentIndex().row(), 0);
     QCOMPARE(p.t->state(), Table::State::Edit);
+}
+
+// A grid given no person still runs: a refused record operation is written to
+// the log in its own words, the row stays in edit, the next try can succeed.
+void TestDataGrid::failureWithoutPersonIsLogged() {
+    PlainTable p;
+    DataGridModel model;
+    model.setTable(p.t.get());
+    QVERIFY(model.setData(model.index(0, 4), QStringLiteral("изменено")));
+    p.t->beforePost = [](Table&) { throw volm::DatabaseError(QStringLiteral("запись занята")); };
+    QTest::ignoreMessage(QtWarningMsg, "запись занята");
+    QVERIFY(!model.postRow());
+    QCOMPARE(p.t->state(), Table::State::Edit);
+    p.t->beforePost = {};
+    QVERIFY(model.postRow());
+    QCOMPARE(p.stored(1, "t").toString(), QStringLiteral("изменено"));
 }
 
 void TestDataGrid::escapeCancelsRow() {

@@ -178,20 +178,18 @@ void TestMainWindow::lockNestsAndRestores() {
     QVERIFY(t.w->menuBar()->isHidden());
     QVERIFY(!t.w->ToolBar1->isEnabled());
     QVERIFY(!t.w->pnTop->isEnabled() && !t.w->pnLeft->isEnabled() && !t.w->pnClient->isEnabled());
-    QVERIFY(!t.w->Timer1->isActive());
     t.w->RazblokirovatOkno();
     QVERIFY(t.w->isLocked());
     QVERIFY(t.w->menuBar()->isHidden());
-    t.w->state().PervKolTabl = 5;
     t.w->RazblokirovatOkno();
     QVERIFY(!t.w->isLocked());
     QVERIFY(t.w->menuBar()->isVisible());
     QVERIFY(t.w->ToolBar1->isEnabled() && t.w->pnClient->isEnabled());
-    QVERIFY(t.w->Timer1->isActive());
-    QCOMPARE(t.w->Timer1->interval(), 55);
-    QCOMPARE(t.w->state().PervKolTabl, 0);
 }
 
+// The captions name the columns under them at once, with no wait, as the person
+// scrolls the grid with End, Home and Right and as columns are widened or hidden;
+// not while the window is locked or the formulas are not checked.
 void TestMainWindow::captionsFollowHorizontalScroll() {
     Window t(3);
     QVERIFY(t.ok);
@@ -202,27 +200,67 @@ void TestMainWindow::captionsFollowHorizontalScroll() {
     t.w->show();
     QVERIFY(QTest::qWaitForWindowExposed(t.w.get()));
     t.w->BlokirovatOkno();
-    t.w->RazblokirovatOkno();  // starts the caption timer
-    QTRY_COMPARE_WITH_TIMEOUT(t.w->gbGlavn->text(1), QStringLiteral("Столбец 1"), 500);
-    QCOMPARE(t.w->gbGlavn->text(2), QStringLiteral("Столбец 2"));
+    t.w->RazblokirovatOkno();  // the captions are shown on the unlock
+    volm::ui::CaptionStrip* strip = t.w->gbGlavn;
+    QCOMPARE(strip->text(1), QStringLiteral("Столбец 1"));
+    QCOMPARE(strip->text(2), QStringLiteral("Столбец 2"));
     QCOMPARE(t.w->gbZag->text(1), QStringLiteral("Заголовок 1"));
     // Caption box k stands over column k.
-    const int x0 = t.w->DGGlavn->columnViewportPosition(0) + t.w->DGGlavn->viewport()->x();
-    QCOMPARE(t.w->gbGlavn->box(1)->x() - x0, 2);
-    QCOMPARE(t.w->gbGlavn->box(2)->x() - t.w->gbGlavn->box(1)->x(), t.w->DGGlavn->columnWidth(0));
+    volm::ui::DataGridView* view = t.w->DGGlavn;
+    const int x0 = view->columnViewportPosition(0) + view->viewport()->x();
+    QCOMPARE(strip->box(1)->x() - x0, 2);
+    QCOMPARE(strip->box(2)->x() - strip->box(1)->x(), view->columnWidth(0));
 
-    // Three columns to the right: the first caption names column 4.
-    t.w->DGGlavn->horizontalScrollBar()->setValue(3);
-    QTRY_COMPARE_WITH_TIMEOUT(t.w->gbGlavn->text(1), QStringLiteral("Столбец 4"), 200);
-    QCOMPARE(t.w->gbGlavn->text(2), QStringLiteral("Столбец 5"));
-    // Boxes beyond the last column are empty.
-    QCOMPARE(t.w->gbGlavn->text(18), QString());
+    // Boxes 1 to 3 name the columns the grid shows under them, from its first
+    // column in view on; beyond the last column they are empty.
+    const int columns = t.w->glavnModel->columnCount();
+    auto captionsFromFirstInView = [&] {
+        const int first = view->columnAt(0) + 1;
+        for (int k = 1; k <= 3; ++k) {
+            const int c = first + k - 1;
+            QCOMPARE(strip->text(k), c <= columns ? QStringLiteral("Столбец %1").arg(c) : QString());
+        }
+    };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(t.w->glavnModel->index(0, 0)).center());
+    QTest::keyClick(view, Qt::Key_End);
+    QVERIFY(view->columnAt(0) > 0);
+    captionsFromFirstInView();
+    const int last = columns - view->columnAt(0);  // the box over the last column
+    QCOMPARE(strip->text(last), QStringLiteral("Столбец %1").arg(columns));
+    QCOMPARE(strip->text(last + 1), QString());
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(view->columnAt(0), 0);
+    captionsFromFirstInView();
+    while (view->columnAt(0) == 0 && view->currentIndex().column() < columns - 1)
+        QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(view->columnAt(0), 1);
+    captionsFromFirstInView();
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(strip->text(1), QStringLiteral("Столбец 1"));
+
+    // Column 1 twice as wide stands under boxes 1 and 2; column 2 hidden, box 3
+    // names column 3.
+    view->horizontalHeader()->resizeSection(0, 2 * view->columnWidth(0));
+    QCOMPARE(strip->text(2), QStringLiteral("Столбец 1"));
+    QCOMPARE(strip->text(3), QStringLiteral("Столбец 2"));
+    view->setColumnHidden(1, true);
+    QCOMPARE(strip->text(3), QStringLiteral("Столбец 3"));
+    view->setColumnHidden(1, false);
+    QCOMPARE(strip->text(3), QStringLiteral("Столбец 2"));
+
+    // Locked, the captions stay; the unlock brings them up to date.
+    t.w->BlokirovatOkno();
+    view->horizontalScrollBar()->setValue(3);
+    QCOMPARE(strip->text(1), QStringLiteral("Столбец 1"));
+    t.w->RazblokirovatOkno();
+    QCOMPARE(strip->text(1), QStringLiteral("Столбец 4"));
 
     // No captions while the formulas are not checked.
     app.FormuliProvereny = false;
-    t.w->DGGlavn->horizontalScrollBar()->setValue(0);
-    QTest::qWait(150);
-    QCOMPARE(t.w->gbGlavn->text(1), QStringLiteral("Столбец 4"));
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(view->columnAt(0), 0);
+    QCOMPARE(strip->text(1), QStringLiteral("Столбец 4"));
 }
 
 void TestMainWindow::deleteSelectedLandsAfterDeleted() {
@@ -504,7 +542,7 @@ void TestMainWindow::newCalculationShowsItsTables() {
     QVERIFY(app.FormuliProvereny);
     QVERIFY(w.DGGlavn->isVisible());
     QVERIFY(!w.isLocked());
-    QVERIFY(w.Timer1->isActive());
+    QVERIFY(w.startUpDone());
     // Shown: the entered indicators only; the computed ones are hidden.
     QCOMPARE(w.glavnModel->fieldNameAt(0), QStringLiteral("НачУзел"));
     QVERIFY(w.glavnModel->columnOf(QStringLiteral("ДлНаУчПод")) > 0);

@@ -288,7 +288,7 @@ void TestMainWindowHabits::hintWhileNothingIsOpen() {
     w.resize(1016, 600);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTRY_VERIFY(w.Timer1->isActive());  // started up
+    QTRY_VERIFY(w.startUpDone());  // started up
     QVERIFY(!w.pnStartHint->isVisible());  // a calculation is open
 
     volm::closeFiles(app);
@@ -357,7 +357,7 @@ void TestMainWindowHabits::commandLineFile() {
     w.setStartArguments(volm::readStartArguments(arguments, f.calcDir.path()));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTRY_VERIFY(w.Timer1->isActive());  // started up
+    QTRY_VERIFY(w.startUpDone());  // started up
     const QString expected = opened.isEmpty() ? f.calcPath() : f.calcDir.filePath(opened);
     QTRY_COMPARE(app.dm.acGR.path(), expected);
     QCOMPARE(w.windowTitle(), expected + QStringLiteral(" - ВОЛМ 1.0"));
@@ -379,7 +379,7 @@ void TestMainWindowHabits::commandLineFileWhileAnotherCopyRuns() {
         w.setStartArguments(volm::readStartArguments({other}, f.calcDir.path()));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_VERIFY(w.Timer1->isActive());  // start-up over
+        QTRY_VERIFY(w.startUpDone());  // start-up over
         QTest::qWait(50);
         QCOMPARE(secondPerson.messages.size(), 2);
         QVERIFY(secondPerson.messages[1].startsWith(QStringLiteral("Ошибка при создании временной базы данных.")));
