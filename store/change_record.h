@@ -77,7 +77,6 @@ public:
     // A named step: everything written until the matching endStep is one step.
     void beginStep(const QString& text);
     void endStep();
-    bool inStep() const { return depth_ > 0; }
     // The step under way cannot be taken back: it is dropped when it ends,
     // together with what it recorded so far.
     void forgetStep();
@@ -97,7 +96,6 @@ public:
     // written (the tables rebuilt) makes the steps unusable: structureChanged
     // is then set and no step is given.
     std::vector<ChangeSet> takeSteps(bool* structureChanged = nullptr);
-    bool hasSteps() const { return !done_.empty(); }
 
     // Told (from inside a write, where nothing may touch the file) that a step
     // has completed; the listener takes it later with takeSteps.

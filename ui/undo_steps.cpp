@@ -127,19 +127,16 @@ void UndoSteps::take() {
     updateActions();
 }
 
-void UndoSteps::undo() {
-    if (storePending_) storePending_();
-    take();
-    if (!stack_->canUndo()) return;
-    stack_->undo();
-    if (applied) applied();
-}
+void UndoSteps::undo() { move(true); }
 
-void UndoSteps::redo() {
+void UndoSteps::redo() { move(false); }
+
+void UndoSteps::move(bool back) {
     if (storePending_) storePending_();
     take();
-    if (!stack_->canRedo()) return;
-    stack_->redo();
+    if (!(back ? stack_->canUndo() : stack_->canRedo())) return;
+    if (back) stack_->undo();
+    else stack_->redo();
     if (applied) applied();
 }
 

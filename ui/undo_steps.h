@@ -48,6 +48,8 @@ public:
 
 private:
     void updateActions();
+    // Stores a pending typed row, then takes back (back) or makes again the step.
+    void move(bool back);
 
     App& app_;
     std::function<void()> storePending_;
