@@ -63,6 +63,7 @@ CalculationResult compute(CalculationInput input, const ComputeOptions& options,
         if (d.text) d.text->abandon();
         throw;
     }
+    signReversedFlows(d);
     // A run that stops at a fault discards its text.
     if (!d.ok()) {
         if (d.text) d.text->abandon();

@@ -193,6 +193,10 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
     const int former = isNull(s.get(0, f)) ? s.need(QStringLiteral("РасхПод")) : f;
     options.start.resize(size_t(n));
     for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
+    // Entered return flows are as the file keeps them, signed in the entered directions.
+    if (!supply && former == f)
+        for (size_t r = 0; r < d.reversed.size(); ++r)
+            if (d.reversed[r]) options.start[r] = -options.start[r];
     LoopSolution sol = solveLoops(net, [&](int p, double q) {
         if (fault) return 0.0;
         try {
@@ -290,15 +294,34 @@ void solveLoopedFlows(RunData& d, bool supply) {
         t->line(QStringLiteral("Расходы кольцевой сети (") + flowName + QStringLiteral("): итераций ") +
                 QString::number(sol.iterations) + QStringLiteral(", наибольшая невязка напоров в кольцах ") +
                 number(sol.imbalance, d.decimal) + QStringLiteral(" м."));
-        if (supply)
-            for (int r = 0; r < n; ++r)
-                if (r < int(d.reversed.size()) && d.reversed[size_t(r)])
-                    t->line(QStringLiteral("Участок ") + nodeText(d.endOf[size_t(r)]) + QStringLiteral(" - ") +
-                            nodeText(d.startOf[size_t(r)]) + QStringLiteral(": вода течет от узла ") +
-                            nodeText(d.startOf[size_t(r)]) + QStringLiteral(" к узлу ") + nodeText(d.endOf[size_t(r)]) +
-                            QStringLiteral(", участок рассчитывается в этом направлении."));
+        // The sections the water runs against, with their flows as stored.
+        for (int r = 0; r < n && r < int(d.reversed.size()); ++r) {
+            if (!d.reversed[size_t(r)]) continue;
+            const int from = d.startOf[size_t(r)], to = d.endOf[size_t(r)];  // the water's direction
+            t->put(QStringLiteral("Участок ") + nodeText(to) + QStringLiteral(" - ") + nodeText(from) +
+                   QStringLiteral(": ") + flowName + QStringLiteral(" = "))
+                .num(-sol.flow[size_t(r)])
+                .put(supply ? QStringLiteral(" т/ч, вода течет от узла ") + nodeText(from) + QStringLiteral(" к узлу ") +
+                                  nodeText(to) + QLatin1Char('.')
+                            : QStringLiteral(" т/ч, в обратном трубопроводе вода течет от узла ") + nodeText(to) +
+                                  QStringLiteral(" к узлу ") + nodeText(from) + QLatin1Char('.'))
+                .end();
+        }
     }
     d.progress.clear();
+}
+
+void signReversedFlows(RunData& d) {
+    ValueTable& s = d.sections;
+    std::vector<int> flows{s.col(QStringLiteral("РасхПод"))};
+    if (d.twoPipe()) flows.push_back(s.col(QStringLiteral("РасхОбр")));
+    for (int r = 0; r < int(d.reversed.size()); ++r) {
+        if (!d.reversed[size_t(r)]) continue;
+        for (int f : flows) {
+            const double q = f < 0 ? kNull : s.get(r, f);
+            if (!isNull(q) && q != 0) s.set(r, f, -q);
+        }
+    }
 }
 
 }  // namespace volm::calc

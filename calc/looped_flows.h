@@ -14,5 +14,10 @@ void settleLoopDirections(RunData& d);
 // end sections (the return network draws the supply's unless РасхОбр is entered), the loops solved with the sections' own loss formulas; the
 // run stops with a fault naming the section when they cannot be.
 void solveLoopedFlows(RunData& d, bool supply);
+// As the file keeps them: РасхПод and РасхОбр of a section the water runs
+// against signed in its entered direction, negative. The section's other
+// values stay in the water's direction (its Нач values are those of its
+// entered end node). Called once, when the run ends.
+void signReversedFlows(RunData& d);
 
 }  // namespace volm::calc

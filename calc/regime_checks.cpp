@@ -129,14 +129,18 @@ struct Checker {
         keepMarks(!v.empty());
     }
 
-    // A table indicator against a limit; Null values are not checked.
+    // A table indicator against a limit; Null values are not checked. A flow
+    // is signed in the section's entered direction: its size is checked.
     void sectionRule(int col, bool greater, double limit, const QString& text) {
         Violations v(false, greater);
         const int n = rows();
+        const QString& name = s().names[size_t(col)];
+        const bool flow = name == QStringLiteral("РасхПод") || name == QStringLiteral("РасхОбр");
         for (int r = 0; r < n; ++r) {
             const double x = s().get(r, col);
-            if (greater ? x > limit : x < limit) {  // NaN compares false
-                v.section(a(r), b(r), x);
+            const double size = flow ? std::abs(x) : x;
+            if (greater ? size > limit : size < limit) {  // NaN compares false
+                v.section(a(r), b(r), x, size);
                 mark(r, col);
             }
         }
@@ -370,8 +374,12 @@ RegimeWarnings checkRegime(const RunData& d, const RegimeSettings& settings) {
     RegimeInput in;
     in.header = d.headerRead ? &d.header : nullptr;
     in.sections = &d.sections;
-    in.startOf = &d.startOf;
-    in.endOf = &d.endOf;
+    // The sections named as entered, also those computed the other way.
+    std::vector<int> startOf = d.startOf, endOf = d.endOf;
+    for (size_t r = 0; r < d.reversed.size(); ++r)
+        if (d.reversed[r]) std::swap(startOf[r], endOf[r]);
+    in.startOf = &startOf;
+    in.endOf = &endOf;
     in.endResults = d.endResultsBuilt ? &d.endResults : nullptr;
     in.twoPipe = d.twoPipe();
     if (d.reference) {

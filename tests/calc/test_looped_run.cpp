@@ -5,7 +5,10 @@
 // sides; a tree gives the same results with the choice as without; faults
 // name the section.
 #include "commands/sizing_command.h"
+#include "formulas/cp1251.h"
 #include "tests/calc/calc_harness.h"
+
+#include <QFile>
 
 namespace volm::test {
 namespace {
@@ -76,19 +79,48 @@ TEST_F(LoopedExample, HeadsAtTheMeetingPointsAgreeFromBothSides) {
 }
 
 // A section entered against the water is computed in the water's direction:
-// the flows are those of the example, and its end values are at node 8.
-TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsComputedTheOtherWay) {
+// the flows are those of the example, its flows stored negative, its other
+// values in the water's direction (its end values are at node 8), and the
+// text names the water's way. Node 8 draws 40 t/h (8 - 9) from 7 - 8 and 5 - 8,
+// so the section entered 8 - 5 carries РасхПод(7 - 8) - 40 < 0. A second run
+// starts from the stored flows and stores the same.
+TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsStoredNegative) {
     ASSERT_TRUE(run().success());
     const QString flows = QStringLiteral("SELECT id, round(РасхПод, 9), round(РасхОбр, 9) FROM Табл ORDER BY id");
     const QStringList entered = rows(flows);
     const double meeting = sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод"));
     openExample(QStringLiteral("two_loops.mdb"));
     app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=8, КонУзел=5 WHERE id=9"));
-    const RunOutcome out = run();
-    ASSERT_TRUE(out.success()) << out.text.toStdString();
-    EXPECT_EQ(rows(flows), entered);
-    EXPECT_NEAR(sectionValue(8, 5, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
-    EXPECT_NEAR(sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
+    const QString target = folder.data(QStringLiteral("текст"));
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        person.fileNames = {target};
+        const RunOutcome out = run();
+        ASSERT_TRUE(out.success()) << out.text.toStdString();
+        const double q = sectionValue(8, 5, QStringLiteral("РасхПод"));
+        EXPECT_NEAR(q, sectionValue(7, 8, QStringLiteral("РасхПод")) - 40, 1e-9);
+        EXPECT_LT(q, -1);
+        const double qr = sectionValue(8, 5, QStringLiteral("РасхОбр"));
+        EXPECT_LT(qr, -1);
+        const QString turned = QStringLiteral("SELECT id, round(iif(id=9, -1, 1) * РасхПод, 9), "
+                                              "round(iif(id=9, -1, 1) * РасхОбр, 9) FROM Табл ORDER BY id");
+        EXPECT_EQ(rows(turned), entered);
+        EXPECT_NEAR(sectionValue(8, 5, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
+        EXPECT_NEAR(sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
+
+        QFile f(out.savedText);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const QString text = cp1251::toUnicode(std::string_view(bytes.constData(), size_t(bytes.size())));
+        auto shown = [](double v) { return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')); };
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\nУчасток 8 - 5: РасхПод = ") + shown(q) +
+                                  QStringLiteral(" т/ч, вода течет от узла 5 к узлу 8.\r\n")))
+            << text.left(2000).toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("\r\nУчасток 8 - 5: РасхОбр = ") + shown(qr) +
+                                  QStringLiteral(" т/ч, в обратном трубопроводе вода течет от узла 8 к узлу 5.\r\n")));
+        f.close();
+        QFile::remove(out.savedText);
+    }
 }
 
 TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {

@@ -28,7 +28,7 @@ struct Network {
         setHeader("МаксТВоды", 95);
         std::vector<QString> cols;
         for (const char* c : {"ГеодВысНач", "ГеодВысКон", "ДлНаУчПод", "ДлНаУчОбр", "ТВодыНачПод", "ТВодыКонПод",
-                              "КоэфМП", "СкорПод", "ПНапНачПод", "ПНапКонПод", "ПНапНачОбр", "ПНапКонОбр"})
+                              "КоэфМП", "СкорПод", "ПНапНачПод", "ПНапКонПод", "ПНапНачОбр", "ПНапКонОбр", "РасхПод"})
             cols.push_back(QString::fromUtf8(c));
         sections.setColumns(cols, n);
         for (int r = 0; r < n; ++r) {
@@ -37,7 +37,8 @@ struct Network {
             for (auto [c, v] : std::initializer_list<std::pair<const char*, double>>{
                      {"ГеодВысНач", 100}, {"ГеодВысКон", 100}, {"ДлНаУчПод", 100}, {"ДлНаУчОбр", 100},
                      {"ТВодыНачПод", 70}, {"ТВодыКонПод", 70}, {"КоэфМП", 0.3}, {"СкорПод", 1},
-                     {"ПНапНачПод", 150}, {"ПНапКонПод", 150}, {"ПНапНачОбр", 130}, {"ПНапКонОбр", 130}})
+                     {"ПНапНачПод", 150}, {"ПНапКонПод", 150}, {"ПНапНачОбр", 130}, {"ПНапКонОбр", 130},
+                     {"РасхПод", 10}})
                 set(r, c, v);
         }
         EndResult e;
@@ -257,6 +258,20 @@ INSTANTIATE_TEST_SUITE_P(
                  n.set(1, "СкорПод", kNull);
              },
              ""},
+        // A flow is signed in the section's entered direction: its size counts.
+        Case{"FlowAgainstTheSectionOverLimit",
+             [](Network& n) {
+                 n.settings.rules.push_back(rule("РасхПод", true, 50, "Велик расход"));
+                 n.set(1, "РасхПод", -60);
+             },
+             "Участок 2 - 3: Велик расход (макс. -60 на участке 2 - 3)"},
+        Case{"FlowAgainstTheSectionUnderLimit",
+             [](Network& n) {
+                 n.settings.rules.push_back(rule("РасхПод", false, 5, "Мал расход"));
+                 n.set(0, "РасхПод", -20);
+                 n.set(1, "РасхПод", -3);
+             },
+             "Участок 2 - 3: Мал расход (мин. -3 на участке 2 - 3)"},
         Case{"HeaderOverLimit",
              [](Network& n) { n.settings.rules.push_back(rule("ЭквШер", true, 0.4, "Велика шероховатость")); },
              "Показатель ЭквШер: Велика шероховатость (значение 0,5)"},
