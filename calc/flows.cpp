@@ -37,9 +37,38 @@ void RaspredelitRashod(RunData& d, const QString& field, bool supply) {
     }
 }
 
+// Where the flows are read as entered, a section is computed from its start
+// node to its end node: a negative flow (as a looped run stores it for a
+// section the water runs against) stops the run, naming the section.
+void refuseFlowsAgainstEntry(RunData& d) {
+    const ValueTable& s = d.sections;
+    std::vector<QString> names{QStringLiteral("РасхПод")};
+    if (d.twoPipe() && d.retFlowEntered) names.push_back(QStringLiteral("РасхОбр"));
+    for (const QString& name : names) {
+        const int f = s.need(name);
+        for (int r = 0; r < s.rowCount(); ++r) {
+            const double q = s.get(r, f);
+            if (!(q < 0)) continue;
+            const QString from = nodeText(d.endOf[size_t(r)]), to = nodeText(d.startOf[size_t(r)]);
+            d.failAt(r, d.sectionHeading(r) + name + QStringLiteral(" = ") + fixedNumber(q, d.precision, d.decimal) +
+                            QStringLiteral(" т/ч: вода течет от узла ") + from + QStringLiteral(" к узлу ") + to +
+                            QStringLiteral(", против направления участка. Когда расходы участков не вычисляются, "
+                                           "участок рассчитывается от начального узла к конечному: введите его от узла ") +
+                            from + QStringLiteral(" к узлу ") + to +
+                            QStringLiteral(" с положительным расходом или отметьте \"Вычислять расход воды для каждого "
+                                           "участка по заданным расходам в конечных узлах сети\"."));
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void stageFlows(RunData& d) {
+    if (d.looped && !d.computeFlows) {
+        refuseFlowsAgainstEntry(d);
+        if (!d.ok()) return;
+    }
     const bool loops = d.looped && d.computeFlows && hasMeetingNode(d);
     if (loops)
         solveLoopedFlows(d, true);

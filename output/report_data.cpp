@@ -126,10 +126,14 @@ std::vector<int> lowHeads(const ReportData& d) {
         for (const auto& r : d.konMag.rows) add(r[size_t(mEnd)], r[size_t(mHead)]);
     const int s = d.tabl.index(QStringLiteral("НачУзел")), e = d.tabl.index(QStringLiteral("КонУзел"));
     const int hs = d.tabl.index(QStringLiteral("РНапНач")), he = d.tabl.index(QStringLiteral("РНапКон"));
+    const int flow = d.tabl.index(QStringLiteral("РасхПод"));
     if (s >= 0 && e >= 0 && hs >= 0 && he >= 0)
         for (const auto& r : d.tabl.rows) {
-            add(r[size_t(s)], r[size_t(hs)]);
-            add(r[size_t(e)], r[size_t(he)]);
+            // A section the water runs against (РасхПод negative) keeps its
+            // heads in the water's direction.
+            const bool turned = flow >= 0 && !r[size_t(flow)].isNull() && r[size_t(flow)].toDouble() < 0;
+            add(r[size_t(turned ? e : s)], r[size_t(hs)]);
+            add(r[size_t(turned ? s : e)], r[size_t(he)]);
         }
     return nodes;
 }

@@ -93,6 +93,15 @@ SchematicData loadSchematic(Database& gr) {
     d.layout = layOutNetwork(sections, d.startNode);
     const size_t nodeCount = d.layout.nodes.size();
 
+    // A section the water runs against (its РасхПод negative) keeps its values
+    // in the water's direction: its end values are those of its entered start node.
+    std::vector<char>& turned = d.againstEntry;
+    turned.assign(sections.size(), 0);
+    if (const int f = int(d.columns.indexOf(QStringLiteral("РасхПод"))); f >= 0)
+        for (size_t i = 0; i < sections.size(); ++i) turned[i] = d.values[size_t(f)][i] < 0;
+    auto waterEnd = [&](size_t i) { return turned[i] ? d.layout.edges[i].from : d.layout.edges[i].to; };
+    auto waterStart = [&](size_t i) { return turned[i] ? d.layout.edges[i].to : d.layout.edges[i].from; };
+
     // Node values from the section columns: the end of a section first, a start
     // only for nodes no section ends at.
     auto nodeColumn = [&](const QString& name, const QString& caption, const QString& atEnd, const QString& atStart,
@@ -102,14 +111,14 @@ SchematicData loadSchematic(Database& gr) {
         std::vector<double> v(nodeCount, kEmpty);
         std::vector<char> set(nodeCount, 0);
         for (size_t i = 0; i < sections.size(); ++i) {
-            const int to = d.layout.edges[i].to;
+            const int to = waterEnd(i);
             if (!set[size_t(to)]) {
                 v[size_t(to)] = d.values[size_t(e)][i];
                 set[size_t(to)] = 1;
             }
         }
         for (size_t i = 0; i < sections.size(); ++i) {
-            const int from = d.layout.edges[i].from;
+            const int from = waterStart(i);
             if (!set[size_t(from)]) {
                 v[size_t(from)] = d.values[size_t(s)][i];
                 set[size_t(from)] = 1;

@@ -36,6 +36,9 @@ struct SchematicIndicator {
 struct SchematicData {
     NetworkLayout layout;
     std::vector<qint64> sectionIds;   // Табл.id of every section (edge)
+    // Per section: the water runs from its КонУзел to its НачУзел (its РасхПод
+    // is negative); its other values are in the water's direction.
+    std::vector<char> againstEntry;
     bool resultsCurrent = false;      // РасчетВыполнен
     int startNode = 0;                // NНачУз (0 when not entered)
 

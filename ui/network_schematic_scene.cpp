@@ -184,6 +184,10 @@ QString SchematicScene::sectionText(int section) const {
     QString text = QStringLiteral("Участок %1 - %2")
                        .arg(data_.layout.nodes[size_t(e.from)].number)
                        .arg(data_.layout.nodes[size_t(e.to)].number);
+    if (size_t(section) < data_.againstEntry.size() && data_.againstEntry[size_t(section)])
+        text += QStringLiteral("\nВода течет от узла %1 к узлу %2.")
+                    .arg(data_.layout.nodes[size_t(e.to)].number)
+                    .arg(data_.layout.nodes[size_t(e.from)].number);
     for (int c = 0; c < data_.columns.size(); ++c)
         if (data_.columnShown[size_t(c)])
             text += QStringLiteral("\n%1: %2").arg(data_.columnCaptions[c], numberText(data_.values[size_t(c)][size_t(section)]));

@@ -123,6 +123,30 @@ TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsStoredNegative) {
     }
 }
 
+// Where the flows are then read as entered, the negative flow of a section the
+// water runs against is not taken for a flow along it: the run stops naming
+// the section; with the section entered the water's way it computes.
+TEST_F(LoopedExample, EnteredFlowsAgainstTheSectionStopTheRun) {
+    app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=8, КонУзел=5 WHERE id=9"));
+    ASSERT_TRUE(run().success());
+    const double q = sectionValue(8, 5, QStringLiteral("РасхПод"));
+    const double heads = sectionValue(7, 8, QStringLiteral("ПНапКонПод"));
+    app->dm.acGR.exec(QStringLiteral("UPDATE НазвРасч SET РасчРасх=False"));
+    const RunOutcome out = run();
+    EXPECT_EQ(out.status, RunOutcome::Status::Fault);
+    EXPECT_EQ(out.text, QStringLiteral("Участок 8 - 5:") + QChar(13) + QStringLiteral("РасхПод = ") +
+                            QString::number(q, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')) +
+                            QStringLiteral(" т/ч: вода течет от узла 5 к узлу 8, против направления участка. Когда "
+                                           "расходы участков не вычисляются, участок рассчитывается от начального "
+                                           "узла к конечному: введите его от узла 5 к узлу 8 с положительным расходом "
+                                           "или отметьте \"Вычислять расход воды для каждого участка по заданным "
+                                           "расходам в конечных узлах сети\"."));
+    app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=5, КонУзел=8, РасхПод=-РасхПод, РасхОбр=-РасхОбр WHERE id=9"));
+    const RunOutcome entered = run();
+    ASSERT_TRUE(entered.success()) << entered.text.toStdString();
+    EXPECT_NEAR(sectionValue(7, 8, QStringLiteral("ПНапКонПод")), heads, 1e-9);
+}
+
 TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
     struct Case {
         const char* change;

@@ -98,6 +98,26 @@ TEST_F(SchematicDataTest, SectionsAndNodesTakeTheirOwnColumns) {
         EXPECT_EQ(d.lowHead[n] != 0, d.layout.nodes[n].number == 4) << d.layout.nodes[n].number;
 }
 
+// A section entered against the water (2 - 3 entered as 3 - 2, its flow
+// negative) keeps its values in the water's direction: its end values belong
+// to node 3, its start values to node 2.
+TEST_F(SchematicDataTest, SectionAgainstTheWaterGivesItsEndValuesToTheWatersEnd) {
+    test::execOn(path, {QStringLiteral("UPDATE [Табл] SET [РасхПод] = 10"),
+                        QStringLiteral("UPDATE [Табл] SET [НачУзел] = 3, [КонУзел] = 2, [РасхПод] = -12.5 WHERE [id] = 2")});
+    const SchematicData d = load();
+    EXPECT_EQ(d.againstEntry, (std::vector<char>{0, 1, 0}));
+    struct Heads {
+        QString indicator;
+        double atTwo, atThree;
+    };
+    for (const Heads& h : {Heads{kNodeAvailableHead, 30, 20}, Heads{kNodeSupplyHead, 60, 50}}) {
+        const std::vector<double> v = byNode(d, h.indicator);
+        ASSERT_EQ(v.size(), 5u) << h.indicator.toStdString();
+        EXPECT_EQ(v[2], h.atTwo) << h.indicator.toStdString();
+        EXPECT_EQ(v[3], h.atThree) << h.indicator.toStdString();
+    }
+}
+
 TEST_F(SchematicDataTest, StaleResultsOfferOnlyEnteredIndicators) {
     test::execOn(path, {QStringLiteral("UPDATE [НазвРасч] SET [РасчетВыполнен] = 0")});
     const SchematicData d = load();
