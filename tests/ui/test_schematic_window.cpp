@@ -74,6 +74,8 @@ private Q_SLOTS:
 void TestSchematicWindow::oneItemPerNodeAndSectionAtTheirPlaces() {
     Network n(true);
     QVERIFY(n.ok);
+    // The water runs 4 to 2 on 2 - 4: its flow is negative.
+    n.f.app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET РасхПод = -5 WHERE id = 3"));
     SchematicWindow* s = n.open();
     QVERIFY(s);
     SchematicScene* scene = s->scene();
@@ -101,7 +103,8 @@ void TestSchematicWindow::oneItemPerNodeAndSectionAtTheirPlaces() {
             captioned = captioned || t->text() == QStringLiteral("Не связано с начальным узлом");
     QVERIFY(captioned);
     // Hover texts name the section and the node with their values.
-    QVERIFY(scene->sectionText(2).startsWith(QStringLiteral("Участок 2 - 4")));
+    QVERIFY(scene->sectionText(2).startsWith(QStringLiteral("Участок 2 - 4\nВода течет от узла 4 к узлу 2.\n")));
+    QVERIFY(!scene->sectionText(1).contains(QStringLiteral("Вода течет")));
     QVERIFY(scene->nodeText(0).startsWith(QStringLiteral("Узел 1")));
 }
 
