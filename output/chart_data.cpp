@@ -1,5 +1,7 @@
 #include "output/chart_data.h"
 
+#include "output/flow_direction.h"
+
 #include "store/app.h"
 #include "store/database.h"
 #include "store/startup.h"
@@ -239,10 +241,10 @@ ChartSource readChartSource(Database& calculation, int precision, QChar decimalS
         // A one-pipe calculation has no return columns: they read as Null.
         QSet<QString> present;
         for (const Database::ColumnInfo& c : calculation.columns(QStringLiteral("Табл"))) present.insert(c.name);
-        // A section the water runs against (its РасхПод negative) keeps its
-        // values in the water's direction, as the mains take it.
+        // A section the water runs against keeps its values in the water's
+        // direction, as the mains take it.
         QString sql = QStringLiteral("SELECT НачУзел, КонУзел, ") +
-                      (present.contains(QStringLiteral("РасхПод")) ? QStringLiteral("РасхПод < 0") : QStringLiteral("0"));
+                      (present.contains(QStringLiteral("РасхПод")) ? QStringLiteral("РасхПод") : QStringLiteral("NULL"));
         for (const char* column : {"ДлНачПод", "ДлНаУчПод", "ГеодВысНач", "ГеодВысКон", "ПНапНачПод", "ПНапКонПод",
                                    "ПНапНачОбр", "ПНапКонОбр", "ТВодыНачПод", "ТВодыКонПод", "ТВодыНачОбр",
                                    "ТВодыКонОбр"}) {
@@ -256,7 +258,7 @@ ChartSource readChartSource(Database& calculation, int precision, QChar decimalS
             double* fields[] = {&s.lenStart, &s.len, &s.groundStart, &s.groundEnd, &s.supStart, &s.supEnd,
                                 &s.retStart, &s.retEnd, &s.tSupStart, &s.tSupEnd, &s.tRetStart, &s.tRetEnd};
             for (int i = 0; i < 12; ++i) *fields[i] = number(st->column(i + 3));
-            const bool turned = st->column(2).toBool();
+            const bool turned = runsAgainstEntry(st->column(2));
             const int a = st->column(turned ? 1 : 0).toInt(), b = st->column(turned ? 0 : 1).toInt();
             // The first row of a pair counts, as a search of the table finds it.
             source.sections.emplace(ChartSource::sectionKey(a, b), s);

@@ -2,6 +2,7 @@
 #include "output/report_data.h"
 
 #include "calc/calc_text.h"
+#include "output/flow_direction.h"
 #include "output/output_lookup.h"
 #include "output/regime_warnings.h"
 #include "store/app.h"
@@ -129,9 +130,8 @@ std::vector<int> lowHeads(const ReportData& d) {
     const int flow = d.tabl.index(QStringLiteral("РасхПод"));
     if (s >= 0 && e >= 0 && hs >= 0 && he >= 0)
         for (const auto& r : d.tabl.rows) {
-            // A section the water runs against (РасхПод negative) keeps its
-            // heads in the water's direction.
-            const bool turned = flow >= 0 && !r[size_t(flow)].isNull() && r[size_t(flow)].toDouble() < 0;
+            // A section the water runs against keeps its heads in the water's direction.
+            const bool turned = flow >= 0 && runsAgainstEntry(r[size_t(flow)]);
             add(r[size_t(turned ? e : s)], r[size_t(hs)]);
             add(r[size_t(turned ? s : e)], r[size_t(he)]);
         }

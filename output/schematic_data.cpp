@@ -1,6 +1,8 @@
 // Reading the schematic's data from a calculation file.
 #include "output/schematic_data.h"
 
+#include "output/flow_direction.h"
+
 #include "formulas/catalogue.h"
 #include "store/database.h"
 
@@ -93,12 +95,11 @@ SchematicData loadSchematic(Database& gr) {
     d.layout = layOutNetwork(sections, d.startNode);
     const size_t nodeCount = d.layout.nodes.size();
 
-    // A section the water runs against (its РасхПод negative) keeps its values
-    // in the water's direction: its end values are those of its entered start node.
+    // A section the water runs against keeps its values in the water's direction.
     std::vector<char>& turned = d.againstEntry;
     turned.assign(sections.size(), 0);
     if (const int f = int(d.columns.indexOf(QStringLiteral("РасхПод"))); f >= 0)
-        for (size_t i = 0; i < sections.size(); ++i) turned[i] = d.values[size_t(f)][i] < 0;
+        for (size_t i = 0; i < sections.size(); ++i) turned[i] = runsAgainstEntry(d.values[size_t(f)][i]);
     auto waterEnd = [&](size_t i) { return turned[i] ? d.layout.edges[i].from : d.layout.edges[i].to; };
     auto waterStart = [&](size_t i) { return turned[i] ? d.layout.edges[i].to : d.layout.edges[i].from; };
 

@@ -3,6 +3,7 @@
 #include "calc/regime_checks.h"
 #include "formulas/catalogue.h"
 #include "formulas/reference_data.h"
+#include "output/flow_direction.h"
 #include "store/app.h"
 #include "store/view_options.h"
 #include "ui/data_grid_model.h"
@@ -219,6 +220,9 @@ void ResultColumns::findMarks() {
     const int idF = tabl->fieldIndex(QStringLiteral("id"));
     const int startF = tabl->fieldIndex(QStringLiteral("НачУзел")), endF = tabl->fieldIndex(QStringLiteral("КонУзел"));
     const int rStartF = tabl->fieldIndex(QStringLiteral("РНапНач")), rEndF = tabl->fieldIndex(QStringLiteral("РНапКон"));
+    // A section the water runs against keeps its heads in the water's direction.
+    const int flowF = tabl->fieldIndex(QStringLiteral("РасхПод"));
+    auto turned = [&](int r) { return flowF >= 0 && runsAgainstEntry(tabl->valueAt(r, flowF)); };
     auto num = [](const QVariant& v, double& out) {
         bool ok = false;
         out = v.toDouble(&ok);
@@ -228,8 +232,9 @@ void ResultColumns::findMarks() {
         QSet<int> lowNodes;
         double x = 0;
         for (int r = 0; r < tabl->rowCount(); ++r) {
-            if (num(tabl->valueAt(r, rStartF), x) && x < kLowHead) lowNodes.insert(tabl->valueAt(r, startF).toInt());
-            if (num(tabl->valueAt(r, rEndF), x) && x < kLowHead) lowNodes.insert(tabl->valueAt(r, endF).toInt());
+            const bool t = turned(r);
+            if (num(tabl->valueAt(r, rStartF), x) && x < kLowHead) lowNodes.insert(tabl->valueAt(r, t ? endF : startF).toInt());
+            if (num(tabl->valueAt(r, rEndF), x) && x < kLowHead) lowNodes.insert(tabl->valueAt(r, t ? startF : endF).toInt());
         }
         if (const Table* ends = app_.dm.atKonMag.get(); ends && ends->isOpen()) {
             const int n = ends->fieldIndex(QStringLiteral("КонУзел")), h = ends->fieldIndex(QStringLiteral("РНап"));
@@ -237,7 +242,7 @@ void ResultColumns::findMarks() {
                 if (num(ends->valueAt(r, h), x) && x < kLowHead) lowNodes.insert(ends->valueAt(r, n).toInt());
         }
         for (int r = 0; r < tabl->rowCount(); ++r) {
-            const QVariant end = tabl->valueAt(r, endF);
+            const QVariant end = tabl->valueAt(r, turned(r) ? startF : endF);
             if (!end.isNull() && lowNodes.contains(end.toInt())) lowHeadIds_.insert(tabl->valueAt(r, idF).toLongLong());
         }
     }

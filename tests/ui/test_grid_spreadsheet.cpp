@@ -53,6 +53,7 @@ private Q_SLOTS:
     void resultColumnsReadOnlyTintedAndRemembered();
     void staleResultsGreyedWithAStatusLine();
     void lowHeadRowsAndWarningCellsTinted();
+    void lowHeadFollowsTheWater();
 };
 
 void TestGridSpreadsheet::tabTextRoundTrip_data() {
@@ -363,6 +364,35 @@ void TestGridSpreadsheet::lowHeadRowsAndWarningCellsTinted() {
     QCOMPARE(m->index(other, length).data(Qt::BackgroundRole).value<QColor>(), ResultColumns::warningTint());
     QVERIFY(m->index(other, length).data(Qt::ToolTipRole).toString().contains(QStringLiteral("Длинный участок")));
     QVERIFY(!m->index(other, note).data(Qt::ToolTipRole).toString().contains(QStringLiteral("Длинный участок")));
+}
+
+// A section stored as a looped run stores one the water runs against: entered
+// from its end node to its start node, its flow negative, its heads in the
+// water's direction. Its low end head is at the node the water reaches (its
+// НачУзел): the section is tinted, not the one feeding its КонУзел.
+void TestGridSpreadsheet::lowHeadFollowsTheWater() {
+    Computed t;
+    QVERIFY(t.ok);
+    App& a = t.app();
+    auto st = a.dm.acGR.prepare(QStringLiteral(
+        "SELECT x.id, p.id FROM Табл x JOIN Табл p ON p.КонУзел = x.НачУзел ORDER BY x.id LIMIT 1"));
+    QVERIFY(st->step());
+    const qint64 turned = st->column(0).toLongLong(), feeding = st->column(1).toLongLong();
+    st.reset();
+    a.dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=КонУзел, КонУзел=НачУзел, РасхПод=-РасхПод, "
+                                  "РНапКон=0.05 WHERE id=%1").arg(turned));
+    t.sections().requery();
+    t.w->resultColumns()->invalidate();
+    t.w->resultColumns()->apply();
+    const volm::ui::DataGridModel* m = t.w->glavnModel;
+    const int note = t.column("Примечание");
+    auto rowOf = [&](qint64 id) {
+        for (int r = 0; r < t.sections().rowCount(); ++r)
+            if (t.sections().rowidAt(r) == id) return r;
+        return -1;
+    };
+    QCOMPARE(m->index(rowOf(turned), note).data(Qt::BackgroundRole).value<QColor>(), ResultColumns::lowHeadTint());
+    QVERIFY(!m->index(rowOf(feeding), note).data(Qt::BackgroundRole).isValid());
 }
 
 QTEST_MAIN(TestGridSpreadsheet)
