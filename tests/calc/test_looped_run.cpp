@@ -81,7 +81,8 @@ TEST_F(LoopedExample, HeadsAtTheMeetingPointsAgreeFromBothSides) {
 // A section entered against the water is computed in the water's direction:
 // the flows are those of the example, its flows stored negative, its other
 // values in the water's direction (its end values are at node 8), and the
-// text names the water's way. Node 8 draws 40 t/h (8 - 9) from 7 - 8 and 5 - 8,
+// text names the water's way; a regime rule on the flow checks its size and
+// names the section as entered. Node 8 draws 40 t/h (8 - 9) from 7 - 8 and 5 - 8,
 // so the section entered 8 - 5 carries РасхПод(7 - 8) - 40 < 0. A second run
 // starts from the stored flows and stores the same.
 TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsStoredNegative) {
@@ -91,7 +92,10 @@ TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsStoredNegative) {
     const double meeting = sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод"));
     openExample(QStringLiteral("two_loops.mdb"));
     app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=8, КонУзел=5 WHERE id=9"));
+    app->dm.acGR.exec(QStringLiteral("INSERT INTO ПроверкиРежима (Nпп, Показатель, Условие, Предел, Предупреждение) "
+                                     "VALUES (99, 'РасхПод', 'меньше', 12, 'Мал расход')"));
     const QString target = folder.data(QStringLiteral("текст"));
+    auto shown = [](double v) { return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')); };
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);
         person.fileNames = {target};
@@ -100,6 +104,10 @@ TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsStoredNegative) {
         const double q = sectionValue(8, 5, QStringLiteral("РасхПод"));
         EXPECT_NEAR(q, sectionValue(7, 8, QStringLiteral("РасхПод")) - 40, 1e-9);
         EXPECT_LT(q, -1);
+        const QStringList warnings(out.warnings.begin(), out.warnings.end());
+        EXPECT_TRUE(warnings.contains(QStringLiteral("Участок 8 - 5: Мал расход (мин. ") + shown(q) +
+                                      QStringLiteral(" на участке 8 - 5)")))
+            << warnings.join(QLatin1Char('\n')).toStdString();
         const double qr = sectionValue(8, 5, QStringLiteral("РасхОбр"));
         EXPECT_LT(qr, -1);
         const QString turned = QStringLiteral("SELECT id, round(iif(id=9, -1, 1) * РасхПод, 9), "
@@ -112,7 +120,6 @@ TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsStoredNegative) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         const QString text = cp1251::toUnicode(std::string_view(bytes.constData(), size_t(bytes.size())));
-        auto shown = [](double v) { return QString::number(v, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(',')); };
         EXPECT_TRUE(text.contains(QStringLiteral("\r\nУчасток 8 - 5: РасхПод = ") + shown(q) +
                                   QStringLiteral(" т/ч, вода течет от узла 5 к узлу 8.\r\n")))
             << text.left(2000).toStdString();
