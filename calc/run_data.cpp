@@ -120,7 +120,9 @@ bool RunData::putFinite(ValueTable& t, int row, int c, double v) {
 }
 
 QString RunData::sectionName(int row) const {
-    const int a = startOf[size_t(row)], b = endOf[size_t(row)];
+    int a = startOf[size_t(row)], b = endOf[size_t(row)];
+    // A section computed against its entered direction is named as entered.
+    if (size_t(row) < reversed.size() && reversed[size_t(row)]) std::swap(a, b);
     return QStringLiteral("Участок ") + (a == kNullNode ? QString() : nodeText(a)) + QStringLiteral(" - ") +
            (b == kNullNode ? QString() : nodeText(b));
 }

@@ -266,7 +266,7 @@ struct RunData : CalculationInput {
 
     // Node numbers of a main from the source to its end node (SpisokUzlovMagistrali).
     void putMainChain(CalcText& t, int m) const;
-    // "Участок a - b" of a section row.
+    // "Участок a - b" of a section row, its nodes as entered.
     QString sectionName(int row) const;
     // Messages that begin with the section: "Участок a - b:" + CR.
     QString sectionHeading(int row) const { return sectionName(row) + QLatin1Char(':') + CR; }

@@ -154,6 +154,17 @@ TEST_F(LoopedExample, EnteredFlowsAgainstTheSectionStopTheRun) {
     EXPECT_NEAR(sectionValue(7, 8, QStringLiteral("ПНапКонПод")), heads, 1e-9);
 }
 
+// A fault about a section computed the other way names it as entered.
+TEST_F(LoopedExample, FaultNamesASectionAgainstTheWaterAsEntered) {
+    app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET НачУзел=8, КонУзел=5, id=0 WHERE id=9"));
+    app->dm.acGR.exec(QStringLiteral("UPDATE УзлыТС SET ГеодВыс=Null WHERE Nуз=8"));
+    const RunOutcome out = run();
+    EXPECT_EQ(out.status, RunOutcome::Status::Fault);
+    EXPECT_EQ(out.text, QStringLiteral("Участок 8 - 5:") + QChar(13) +
+                            QStringLiteral("Геодезическая высота узла 8 в таблице \"Узлы тепловой сети\" должна быть "
+                                           "заполнена."));
+}
+
 TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
     struct Case {
         const char* change;
