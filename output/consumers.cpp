@@ -1,5 +1,9 @@
 #include "output/consumers.h"
 
+#include "output/flow_direction.h"
+
+#include <QSet>
+
 namespace volm {
 
 namespace {
@@ -47,9 +51,21 @@ std::vector<Consumer> collectConsumers(const std::vector<Field>& fields, int row
     if (mark < 0 || node < 0) return out;
     for (int c : columns)
         if (c < 0) return out;
+    // The nodes the water leaves by a section, each section taken the way its
+    // stored flow gives (a negative one runs from КонУзел to НачУзел).
+    const int start = fieldIndex(fields, QStringLiteral("НачУзел")), flow = columns.front();
+    auto turned = [&](int r) { return runsAgainstEntry(value(r, flow)); };
+    QSet<int> left;
+    if (start >= 0)
+        for (int r = 0; r < rows; ++r) {
+            const QVariant from = value(r, turned(r) ? node : start);
+            if (!from.isNull()) left.insert(from.toInt());
+        }
     for (int r = 0; r < rows; ++r) {
         const QVariant m = value(r, mark);
         if (m.isNull() || m.toDouble() != 1) continue;
+        const QVariant reached = value(r, start >= 0 && turned(r) ? start : node);
+        if (!reached.isNull() && left.contains(reached.toInt())) continue;
         Consumer c;
         c.endNode = value(r, node);
         for (int f : columns) c.values.push_back(value(r, f));

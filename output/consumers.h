@@ -3,7 +3,9 @@
 // their end node, flow, available, required and excess heads and the
 // diameter of the throttling orifice, and a note where the engineer must act.
 // The report and the workbook show it alike; a calculation without the
-// balancing indicators has no consumers.
+// balancing indicators has no consumers. In a looped network a section
+// arriving second at a meeting point ends a main there but feeds no consumer:
+// the water leaves its end node by another section.
 #include "store/table.h"
 
 #include <QString>

@@ -49,5 +49,29 @@ TEST(Consumers, AreTheMarkedEndSectionsOfATableWithTheBalancingColumns) {
     EXPECT_TRUE(collectConsumers(fields, int(rows.size()), value).empty());
 }
 
+// A looped network: 3 is reached by 1 - 3 and 4 - 3, 6 by 6 - 4 entered
+// against the water (its flow negative, the water runs 4 to 6). The sections
+// arriving second at 3 and 6 end mains there but feed no consumer: the water
+// leaves 3 by 3 - 5 and 6 by 6 - 7.
+TEST(Consumers, LeaveOutTheSectionsArrivingSecondAtAMeetingPoint) {
+    std::vector<Field> fields;
+    for (const char* name : {"НачУзел", "КонУзел", "РасхПод", "РНапКон", "ТребРНап", "ИзбНап", "ДШайбы", "КонУч"}) {
+        Field f;
+        f.name = QString::fromUtf8(name);
+        fields.push_back(f);
+    }
+    const QVariant none;
+    const std::vector<std::vector<QVariant>> rows = {
+        {1, 3, 60.0, 40.0, none, none, none, 0.0},  {3, 5, 50.0, 31.0, 15.0, 16.0, 22.36, 1.0},
+        {1, 4, 30.0, 41.0, none, none, none, 0.0},  {4, 3, 10.0, 40.0, none, none, none, 1.0},
+        {6, 4, -20.0, 38.0, none, none, none, 1.0}, {6, 7, 20.0, 30.0, 15.0, 15.0, 20.0, 1.0},
+    };
+    const std::vector<Consumer> got =
+        collectConsumers(fields, int(rows.size()), [&](int r, int f) { return rows[size_t(r)][size_t(f)]; });
+    std::vector<int> nodes;
+    for (const Consumer& c : got) nodes.push_back(c.endNode.toInt());
+    EXPECT_EQ(nodes, (std::vector<int>{5, 7}));
+}
+
 }  // namespace
 }  // namespace volm
