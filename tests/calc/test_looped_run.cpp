@@ -39,6 +39,28 @@ TEST_F(LoopedRun, MeetingNodeEndsAMainFromEachSide) {
     EXPECT_EQ(sectionValue(3, 5, QStringLiteral("ПотНОтИКонПод")), sectionValue(4, 5, QStringLiteral("ПотНОтИКонПод")));
 }
 
+// Two equal ways from node 2 to node 5, 2 - 3 - 5 and 2 - 4 - 5, the section
+// 3 - 5 entered as 5 - 3; node 5 draws 50 t/h (5 - 6), nodes 7 and 8 draw
+// 10 t/h each (3 - 7, 4 - 8). With one water temperature throughout both ways
+// have the same water, so each carries 50 / 2 = 25 t/h: 5 - 3 stores -25 in
+// both pipelines, 4 - 5 stores 25, and 2 - 3 and 2 - 4 carry 25 + 10 = 35.
+TEST_F(LoopedRun, EqualWaysSplitTheFlowAndTheTurnedHalfIsStoredNegative) {
+    openExample(QStringLiteral("two_loops.mdb"),
+                {QStringLiteral("DELETE FROM Табл"),
+                 QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, ДлНаУчПод, Ду, КоэфМП) VALUES "
+                                "(1, 1, 2, Null, 400, 300, 0.3), (2, 2, 3, Null, 300, 200, 0.3), "
+                                "(3, 2, 4, Null, 300, 200, 0.3), (4, 5, 3, Null, 300, 150, 0.3), "
+                                "(5, 4, 5, Null, 300, 150, 0.3), (6, 5, 6, 50, 200, 150, 0.3), "
+                                "(7, 3, 7, 10, 100, 100, 0.3), (8, 4, 8, 10, 100, 100, 0.3)"),
+                 QStringLiteral("UPDATE Заг SET МинТВоды=90, МаксТВоды=90")});
+    const RunOutcome out = run();
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SELECT НачУзел, КонУзел, round(РасхПод, 9), round(РасхОбр, 9) FROM Табл "
+                                  "WHERE id BETWEEN 2 AND 5 ORDER BY id")),
+              (QStringList{QStringLiteral("2 3 35 35"), QStringLiteral("2 4 35 35"),
+                           QStringLiteral("5 3 -25 -25"), QStringLiteral("4 5 25 25")}));
+}
+
 class LoopedExample : public CalcHarness {
 protected:
     void SetUp() override { openExample(QStringLiteral("two_loops.mdb")); }
