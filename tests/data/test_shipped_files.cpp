@@ -17,7 +17,9 @@ using namespace volm;
 
 namespace {
 
-const QString kBin = QStringLiteral(VOLM_BIN_DIR);
+// The files as generated, which an installation takes: the copies in the
+// program folder change when the program is run from there.
+const QString kShipped = QStringLiteral(VOLM_SHIPPED_DIR);
 
 struct ShippedFile : ::testing::Test {
     QTemporaryDir dir;
@@ -26,7 +28,7 @@ struct ShippedFile : ::testing::Test {
     void openCopy(const QString& name)
     {
         const QString copy = dir.filePath(name);
-        ASSERT_TRUE(QFile::copy(kBin + QLatin1Char('/') + name, copy)) << qPrintable(name);
+        ASSERT_TRUE(QFile::copy(kShipped + QLatin1Char('/') + name, copy)) << qPrintable(name);
         db.open(copy);
     }
     std::unique_ptr<Table> table(const QString& name, const QString& sort = {})
@@ -89,7 +91,7 @@ struct Template : ShippedFile {
 
 TEST(TemplateFile, IsNoLargerThan500000Bytes)
 {
-    const QFileInfo fi(kBin + "/GidrRas.mdb");
+    const QFileInfo fi(kShipped + "/GidrRas.mdb");
     ASSERT_TRUE(fi.exists());
     EXPECT_LE(fi.size(), 500000);
 }
