@@ -273,10 +273,8 @@ void TMainForm::formulasDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        // The indicators change what the tables hold and how the program reads
-        // them: a session of this dialog is no step that could be taken back.
-        RecordedStep step(app_.changes, QString());
-        app_.changes.forgetStep();
+        // The session is one step: the indicators and the tables rebuilt to them.
+        RecordedStep step(app_.changes, QStringLiteral("изменение расчетных формул"));
         if (TRasFormuliForm::run(app_, this)) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();

@@ -1,17 +1,24 @@
 // "Правка / Отменить" and "Правка / Повторить" in the main window, driven with
-// real keys on the real grid: a typed cell, a pasted block and deleted records
-// taken back and made again, the file holding at every step what it should,
-// the grid's current row staying on its section.
+// real keys on the real grid: a typed cell, a pasted block, deleted records and
+// a session of the formulas window taken back and made again, the file holding
+// at every step what it should, the grid's current row staying on its section.
 #include "tests/ui/grid_typing_fixture.h"
+#include "formulas/formula_check.h"
+#include "formulas/table_structure.h"
 #include "store/records.h"
+#include "ui/data_grid_model.h"
+#include "ui/formulas_dialog.h"
 #include "ui/undo_steps.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
 #include <QUndoStack>
 #include <QtTest>
 
+using volm::App;
 using volm::test::Typing;
 
 class TestUndo : public QObject {
@@ -24,6 +31,7 @@ private Q_SLOTS:
     void deletedRecordsComeBackWithTheirKeys();
     void aRunIsNoStepAndUndoClearsTheDoneFlag();
     void deleteAllRecordsTakenBack();
+    void formulasSessionTakenBackWithTheColumnAndItsValues();
 };
 
 namespace {
@@ -142,6 +150,85 @@ void TestUndo::deleteAllRecordsTakenBack() {
     t.press(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3}));
     QCOMPARE(t.w->glavnModel->rowCount(), 3);
+}
+
+// A table indicator with values deleted in the formulas window opened from the
+// menu: the session is one step; Ctrl+Z brings back the indicator, the column
+// and its values, Ctrl+Y takes them away again.
+void TestUndo::formulasSessionTakenBackWithTheColumnAndItsValues() {
+    Typing t(3);
+    QVERIFY(t.ok);
+    App& app = t.app();
+    t.f.catalogue.onCheck = [](App& a) { return volm::ProveritFormuli(a); };
+    t.f.catalogue.onRebuild = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    {
+        volm::RecordingPause pause(app.changes);
+        app.dm.acGR.exec(QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, "
+                                        "ВывВОтчТабл) VALUES (1, 'Коэффициент', 'Кш', True, True, Null, True)"));
+        app.dm.atFormuli->requery();
+        QVERIFY(volm::ProveritFormuli(app));
+        volm::NastroitStrukturuTablic(app);
+        app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Кш = id + 0.5"));
+        app.dm.atTabl->requery();
+    }
+    settle();
+    t.w->undoSteps()->clear();
+    const QStringList before = {"1.5", "2.5", "3.5"};
+    // The column's values in the file, none when it is gone.
+    auto values = [&] {
+        QStringList out;
+        if (!app.dm.acGR.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info('Табл') WHERE name = 'Кш'"))->step())
+            return out;
+        auto st = app.dm.acGR.prepare(QStringLiteral("SELECT Кш FROM Табл ORDER BY id"));
+        while (st->step()) out << st->column(0).toString();
+        return out;
+    };
+    QCOMPARE(values(), before);
+
+    // Данные / Расчетные формулы, clicked in the menu bar.
+    volm::test::whenModal([&](QWidget* w) {
+        auto* dlg = qobject_cast<TRasFormuliForm*>(w);
+        if (!dlg) return;
+        auto* m = dlg->indicatorsModel;
+        const int name = m->columnOf(QStringLiteral("НаимПокСокр"));
+        int row = 0;
+        while (row < m->rowCount() && m->displayText(row, name) != QStringLiteral("Кш")) ++row;
+        const QModelIndex i = m->index(row, name);
+        dlg->DGPok->scrollTo(i);
+        QTest::mouseClick(dlg->DGPok->viewport(), Qt::LeftButton, Qt::ControlModifier, dlg->DGPok->visualRect(i).center());
+        t.f.person.answers = {true};
+        dlg->miDelRec->trigger();
+        dlg->miSaveClose->trigger();
+    });
+    QMenuBar* bar = t.w->menuBar();
+    QAction* data = nullptr;
+    for (QAction* a : bar->actions())
+        if (a->text() == QStringLiteral("&Данные")) data = a;
+    QVERIFY(data && data->menu());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(data).center());
+    QMenu* menu = data->menu();
+    QTRY_VERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(t.w->miDataRasFormuli).center());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY(values().isEmpty());
+    QCOMPARE(t.w->glavnModel->columnOf(QStringLiteral("Кш")), -1);
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: изменение расчетных формул"));
+
+    t.w->activateWindow();
+    t.click(0, "РасхПод");
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(values(), before);
+    QVERIFY(app.FormuliProvereny);
+    QVERIFY(app.dm.acGR.prepare(QStringLiteral("SELECT 1 FROM Формулы WHERE НаимПокСокр = 'Кш'"))->step());
+    QVERIFY(t.w->glavnModel->columnOf(QStringLiteral("Кш")) >= 0);
+    QCOMPARE(t.w->glavnModel->displayText(1, t.column("Кш")), QStringLiteral("2,5"));
+    t.press(Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(values().isEmpty());
+    QCOMPARE(t.w->glavnModel->columnOf(QStringLiteral("Кш")), -1);
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(values(), before);
+    QVERIFY2(t.f.person.messages.isEmpty(), qPrintable(t.f.person.messages.join('|')));
 }
 
 QTEST_MAIN(TestUndo)
