@@ -287,9 +287,15 @@ void TMainForm::initialDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        RecordedStep step(app_.changes, QStringLiteral("ввод начальных данных"));
-        const bool ran = TVvodNachDannForm::run(
-            app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
+        const QString session = QStringLiteral("ввод начальных данных");
+        RecordedStep step(app_.changes, session);
+        // Auto-fill of the nodes is a step of its own between what the session
+        // changed before it and what it changes after it.
+        const bool ran = TVvodNachDannForm::run(app_, this, [this, &session](QWidget* over) {
+            app_.changes.splitStep(QStringLiteral("автозаполнение узлов тепловой сети"));
+            Finally rest([&] { app_.changes.splitStep(session); });
+            TAutoZapolUzTSForm::run(app_, autoFillInput_, over);
+        });
         if (ran) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();
