@@ -75,6 +75,17 @@ QString describe(const ChangeSet& s) {
     return QStringLiteral("ввод значения");
 }
 
+// Keeps in the writing order only the rows marked (counted table by table);
+// the rebuilt tables stay.
+void keepInOrder(ChangeSet& s, const std::vector<char>& keep) {
+    std::vector<size_t> first(s.tables.size());
+    for (size_t t = 1; t < s.tables.size(); ++t) first[t] = first[t - 1] + s.tables[t - 1].rows.size();
+    std::vector<std::pair<int, int>> order;
+    for (const auto& p : s.order)
+        if (p.first < 0 || keep[first[size_t(p.first)] + size_t(p.second)]) order.push_back(p);
+    s.order = std::move(order);
+}
+
 // Drops the calculation-done flag from the step's rows, and rows left with nothing.
 void dropDoneFlag(ChangeSet& s) {
     std::vector<char> keep;
@@ -95,13 +106,40 @@ void dropDoneFlag(ChangeSet& s) {
             keep.push_back(left);
         }
     }
-    // Rows were counted table by table; map them back to the writing order.
-    std::vector<size_t> first(s.tables.size());
-    for (size_t t = 1; t < s.tables.size(); ++t) first[t] = first[t - 1] + s.tables[t - 1].rows.size();
-    std::vector<std::pair<int, int>> order;
-    for (const auto& p : s.order)
-        if (p.first < 0 || keep[first[size_t(p.first)] + size_t(p.second)]) order.push_back(p);
-    s.order = std::move(order);
+    keepInOrder(s, keep);
+}
+
+bool sameValues(const std::vector<QVariant>& a, const std::vector<QVariant>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].typeId() != b[i].typeId() || a[i] != b[i]) return false;
+    return true;
+}
+
+// A row deleted and put back as it was under the same key is no change: a
+// table written anew with the rows it had (the priorities the formula check
+// writes) leaves nothing to take back.
+void dropRewrittenRows(ChangeSet& s) {
+    std::vector<char> keep;
+    for (const TableChanges& t : s.tables) {
+        const size_t base = keep.size();
+        keep.resize(base + t.rows.size(), 1);
+        QHash<qint64, size_t> deleted;  // key: its deletion, not yet put back
+        for (size_t i = 0; i < t.rows.size(); ++i) {
+            const RowChange& r = t.rows[i];
+            if (r.kind == RowChange::Kind::Delete) {
+                deleted.insert(r.keyBefore, i);
+                continue;
+            }
+            const auto it = deleted.find(r.keyAfter);
+            if (it == deleted.end()) continue;
+            const RowChange& gone = t.rows[*it];
+            if (r.kind == RowChange::Kind::Insert && gone.fields == r.fields && sameValues(gone.before, r.after))
+                keep[base + *it] = keep[base + i] = 0;
+            deleted.erase(it);
+        }
+    }
+    keepInOrder(s, keep);
 }
 
 // The statements that make a table of the file and its indexes, the table's
@@ -384,6 +422,7 @@ std::vector<ChangeSet> ChangeRecorder::takeSteps(bool* structureChanged) {
     }
     for (ChangeSet& s : done_) {
         dropDoneFlag(s);
+        dropRewrittenRows(s);
         if (!s.empty()) out.push_back(std::move(s));
     }
     done_.clear();
