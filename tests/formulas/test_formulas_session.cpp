@@ -91,4 +91,17 @@ INSTANTIATE_TEST_SUITE_P(Sessions, FormulasSession, ::testing::ValuesIn(kSession
     return n;
 });
 
+// A session that changes nothing leaves no step, though the check writes the
+// priorities anew.
+TEST_F(FormulaHarness, ASessionThatChangesNothingIsNoStep) {
+    start(1, {userIndicator(QStringLiteral("Ду"), true, true)});
+    app->changes.attach(app->dm.acGR);
+    {
+        RecordedStep step(app->changes, QStringLiteral("изменение расчетных формул"));
+        ASSERT_TRUE(ProveritFormuli(*app));
+        NastroitStrukturuTablic(*app);
+    }
+    EXPECT_TRUE(app->changes.takeSteps().empty());
+}
+
 }  // namespace
