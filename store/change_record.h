@@ -88,7 +88,8 @@ struct ChangeSet {
     bool rebuildsTables() const { return !images.empty(); }
     // Rows of this table the step changed.
     int rowsOf(const QString& table) const;
-    // An estimate of the memory the step holds, in bytes.
+    // An estimate of the memory the step holds, in bytes, the rows kept of
+    // rebuilt tables (in the connection's temporary file) counted too.
     size_t bytes() const;
 };
 
