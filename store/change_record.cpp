@@ -226,6 +226,7 @@ void ChangeRecorder::detach() {
     forget_ = false;
     rebuilding_.clear();
     rebuildDepth_ = 0;
+    stepsLost_ = false;
     resetOpen();
     done_.clear();
 }
@@ -357,16 +358,26 @@ void ChangeRecorder::beginRebuild(const QStringList& tables) {
     if (rebuildDepth_++ > 0 || depth_ == 0 || !db_ || !attachedTo(*db_)) return;
     // The steps' rows are named while their tables still have the columns
     // they were written in; the rows written from now on go to new entries.
-    nameColumns(done_);
-    std::deque<ChangeSet> open(1);
-    open[0] = std::move(open_);
-    nameColumns(open);
-    open_ = std::move(open[0]);
-    lastTable_ = -1;
-    for (const QString& t : tables) {
-        QStringList schema = definitionOf(*db_, t);
-        rebuilding_.push_back({t, schema, schema.isEmpty() ? nullptr : keepRows(*db_, t)});
+    try {
+        nameColumns(done_);
+        std::deque<ChangeSet> open(1);
+        open[0] = std::move(open_);
+        nameColumns(open);
+        open_ = std::move(open[0]);
+        lastTable_ = -1;
+        for (const QString& t : tables) {
+            QStringList schema = definitionOf(*db_, t);
+            rebuilding_.push_back({t, schema, schema.isEmpty() ? nullptr : keepRows(*db_, t)});
+        }
+    } catch (const std::exception&) {
+        loseSteps();
     }
+}
+
+void ChangeRecorder::loseSteps() {
+    rebuilding_.clear();
+    forgetStep();
+    stepsLost_ = true;
 }
 
 void ChangeRecorder::endRebuild() {
@@ -375,15 +386,19 @@ void ChangeRecorder::endRebuild() {
     std::vector<Kept> kept = std::move(rebuilding_);
     rebuilding_.clear();
     if (!db_ || !attachedTo(*db_)) return;
-    for (Kept& k : kept) {
-        QStringList schema = definitionOf(*db_, k.table);
-        if (schema == k.schema) continue;
-        TableImage image{k.table, std::move(k.schema), std::move(schema), std::move(k.rows), nullptr, 0};
-        if (!image.schemaAfter.isEmpty()) image.rowsAfter = keepRows(*db_, k.table);
-        for (const auto* rows : {&image.rowsBefore, &image.rowsAfter})
-            if (*rows) image.bytes += bytesOf(*db_, (*rows)->name());
-        open_.images.push_back(std::move(image));
-        open_.order.emplace_back(-1 - int(open_.images.size() - 1), 0);
+    try {
+        for (Kept& k : kept) {
+            QStringList schema = definitionOf(*db_, k.table);
+            if (schema == k.schema) continue;
+            TableImage image{k.table, std::move(k.schema), std::move(schema), std::move(k.rows), nullptr, 0};
+            if (!image.schemaAfter.isEmpty()) image.rowsAfter = keepRows(*db_, k.table);
+            for (const auto* rows : {&image.rowsBefore, &image.rowsAfter})
+                if (*rows) image.bytes += bytesOf(*db_, (*rows)->name());
+            open_.images.push_back(std::move(image));
+            open_.order.emplace_back(-1 - int(open_.images.size() - 1), 0);
+        }
+    } catch (const std::exception&) {
+        loseSteps();
     }
     if (!db_->inTransaction()) committedRows_ = open_.order.size();
 }
@@ -409,6 +424,12 @@ bool ChangeRecorder::nameColumns(std::deque<ChangeSet>& steps) {
 std::vector<ChangeSet> ChangeRecorder::takeSteps(bool* structureChanged) {
     if (structureChanged) *structureChanged = false;
     std::vector<ChangeSet> out;
+    if (stepsLost_) {
+        stepsLost_ = false;
+        done_.clear();
+        if (structureChanged) *structureChanged = true;
+        return out;
+    }
     if (done_.empty()) return out;
     if (!db_ || !attachedTo(*db_)) {
         done_.clear();

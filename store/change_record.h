@@ -123,7 +123,9 @@ public:
     // The tables named are about to be rebuilt, their columns perhaps changed.
     // Inside a step each one whose definition the rebuild changes becomes part
     // of the step whole, as it was and as it became; outside a step nothing is
-    // kept. The rows the rebuild writes are recorded by nobody.
+    // kept. The rows the rebuild writes are recorded by nobody. When a table
+    // cannot be kept (the disk full), the step is dropped and the next
+    // takeSteps gives none, as after a rebuild outside a step.
     void beginRebuild(const QStringList& tables);
     void endRebuild();
 
@@ -166,6 +168,8 @@ private:
     };
     std::vector<Kept> rebuilding_;   // the tables of the rebuild under way, as they were
     int rebuildDepth_ = 0;
+    bool stepsLost_ = false;         // a rebuild could not be kept: the steps no longer meet the file
+    void loseSteps();
     Database* db_ = nullptr;
     sqlite3* handle_ = nullptr;
     int depth_ = 0;

@@ -239,6 +239,25 @@ TEST_F(Steps, ATableWrittenAnewWithTheSameRowsIsNoChange) {
     }
 }
 
+// A rebuild whose tables cannot be kept drops the session and the steps
+// before it, as a rebuild outside a step does; recording goes on.
+TEST_F(Steps, ARebuildThatCannotBeKeptDropsTheSteps) {
+    typeCell(*this, 0, "РасхПод", 1.5);
+    {
+        RecordedStep step(app->changes, "формулы");
+        app->dm.acGR.exec("PRAGMA query_only = 1");  // nothing can be written, kept rows neither
+        RecordedRebuild rebuild(app->changes, {"Табл"});
+        app->dm.acGR.exec("PRAGMA query_only = 0");
+        app->dm.acGR.exec("ALTER TABLE Табл ADD COLUMN Новый float");
+    }
+    bool structureChanged = false;
+    EXPECT_TRUE(app->changes.takeSteps(&structureChanged).empty());
+    EXPECT_TRUE(structureChanged);
+    EXPECT_FALSE(app->changes.paused());
+    app->dm.acGR.exec("UPDATE Табл SET РасхПод = 2 WHERE id = 1");
+    EXPECT_EQ(taken().size(), 1u);
+}
+
 // A step split while under way: what came before the split, between and after
 // are three steps, an empty one none.
 TEST_F(Steps, ASplitStepIsStepsInTurn) {
