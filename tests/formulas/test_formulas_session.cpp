@@ -32,10 +32,13 @@ const Session kSessions[] = {
     {"formula changed", {"UPDATE Формулы SET Формула = 'ДвнутрПоДу(<Ду>)+1' WHERE НаимПокСокр = 'Двн'"}, nullptr},
     {"entered indicator made computed", {"UPDATE Формулы SET ВводПольз = False, Формула = '2*<Ду>' WHERE НаимПокСокр = 'Кш'"},
      nullptr},
+    {"predefined formula changed",
+     {"UPDATE ФлыПредопрПок SET Формула = '<ПотНОтИНачПод>+2' WHERE НаимПокСокр = 'ПотНОтИКонПод'"},
+     nullptr},
     {"network made one-pipe", {"UPDATE НазвРасч SET ТипСети = 0"}, "РасхОбр"},
 };
 
-class FormulasSession : public FormulaHarness, public ::testing::WithParamInterface<Session> {
+class Sessions : public FormulaHarness {
 protected:
     void SetUp() override {
         FormulaHarness::SetUp();
@@ -51,6 +54,8 @@ protected:
     QString contents() { return fileContents(app->dm.acGR); }
     bool inCursor(const char* column) { return app->dm.atTabl->fieldIndex(QString::fromUtf8(column)) >= 0; }
 };
+
+class FormulasSession : public Sessions, public ::testing::WithParamInterface<Session> {};
 
 TEST_P(FormulasSession, IsOneStepUndoneAndRedoneWithTheTables) {
     const Session& s = GetParam();
@@ -90,6 +95,26 @@ INSTANTIATE_TEST_SUITE_P(Sessions, FormulasSession, ::testing::ValuesIn(kSession
         if (c == ' ' || c == '-') c = '_';
     return n;
 });
+
+// A session that leaves the formulas failing the check (the grids hidden):
+// taken back, the formulas are checked again and pass; made again, they fail
+// again with the check's message.
+TEST_F(Sessions, FormulasThatFailTheCheckAreCheckedAgain) {
+    {
+        RecordedStep step(app->changes, QStringLiteral("изменение расчетных формул"));
+        exec({"UPDATE Формулы SET Формула = 'ДвнутрПоДу(<Нет>)' WHERE НаимПокСокр = 'Двн'"});
+        EXPECT_FALSE(ProveritFormuli(*app));
+    }
+    std::vector<ChangeSet> steps = app->changes.takeSteps();
+    ASSERT_EQ(steps.size(), 1u);
+    person.clear();
+    EXPECT_TRUE(applyChangeSet(*app, steps[0], true));
+    EXPECT_TRUE(app->FormuliProvereny);
+    EXPECT_TRUE(person.messages.isEmpty());
+    EXPECT_TRUE(applyChangeSet(*app, steps[0], false));
+    EXPECT_FALSE(app->FormuliProvereny);
+    EXPECT_EQ(person.messages.size(), 1);
+}
 
 // A session that changes nothing leaves no step, though the check writes the
 // priorities anew.
