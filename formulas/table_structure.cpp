@@ -3,6 +3,7 @@
 #include "formulas/table_columns.h"
 #include "formulas/table_rebuild.h"
 #include "store/app.h"
+#include "store/change_record.h"
 #include "store/command.h"
 
 namespace volm {
@@ -127,6 +128,9 @@ void NastroitStrukturuTablic(App& app) {
     const bool twoPipe = t == 1;
     const Catalogue catalogue = Catalogue::load(gr);
 
+    // Inside a recorded step (a dialog's session) the tables whose columns
+    // change become part of the step, so that it can be taken back whole.
+    RecordedRebuild recorded(app.changes, {QStringLiteral("Заг"), QStringLiteral("Табл"), QStringLiteral("КонМаг")});
     // The three tables change together or not at all: a rebuild that stops
     // leaves the whole file as it was. The caption tables of the scratch
     // database are written in one transaction of their own.

@@ -3,6 +3,7 @@
 #include "store/change_record.h"
 
 #include "store/app.h"
+#include "store/catalogue_check.h"
 #include "store/database.h"
 #include "store/errors.h"
 #include "store/records.h"
@@ -10,6 +11,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <unordered_map>
 
 namespace volm {
@@ -66,6 +68,35 @@ void checkColumns(Database& db, const TableChanges& t) {
             throw DatabaseError(QStringLiteral("Таблица \"%1\" изменилась: в ней нет поля \"%2\".").arg(t.table, n));
 }
 
+// A rebuilt table made again as it was (undo) or became: its statements, the
+// rows with their keys put back before the indexes are made.
+void remakeTable(Database& db, const TableImage& image, bool undo) {
+    const QStringList& schema = undo ? image.schemaBefore : image.schemaAfter;
+    const auto& kept = undo ? image.rowsBefore : image.rowsAfter;
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS main.") + quoteIdentifier(image.table));
+    if (schema.isEmpty()) return;
+    db.exec(schema.first());
+    if (kept) {
+        QStringList names;
+        auto st = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1, 'temp')"));
+        st->bind(1, kept->name());
+        while (st->step()) names << quoteIdentifier(st->column(0).toString());
+        if (names.isEmpty())
+            throw DatabaseError(QStringLiteral("Прежнее содержимое таблицы \"%1\" не сохранилось.").arg(image.table));
+        const QString key = names.takeFirst();
+        const QString list = names.join(QStringLiteral(", "));
+        db.exec(QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT %3, %2 FROM temp.%4 ORDER BY %3")
+                    .arg(quoteIdentifier(image.table), list, key, quoteIdentifier(kept->name())));
+    }
+    for (qsizetype i = 1; i < schema.size(); ++i) db.exec(schema[i]);
+}
+
+bool rebuilt(const ChangeSet& set, const QString& table) {
+    for (const TableImage& i : set.images)
+        if (i.table.compare(table, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 // The open cursors of the calculation file on this table.
 std::vector<Table*> cursorsOn(DataModule& dm, const QString& table) {
     std::vector<Table*> out;
@@ -74,6 +105,13 @@ std::vector<Table*> cursorsOn(DataModule& dm, const QString& table) {
                           &dm.atPrioritetiTabl, &dm.atSpisokRaschUchastkov, &dm.atIzmPNapVUzlahTS, &dm.atKonMag})
         if (*t && (*t)->isOpen() && (*t)->tableName().compare(table, Qt::CaseInsensitive) == 0) out.push_back(t->get());
     return out;
+}
+
+// The cursor back on the row that was current, or on its first row.
+void keepCurrent(Table& c, qint64 current) {
+    if (current == 0 || !c.locate(current)) {
+        if (c.currentRow() < 0 && c.rowCount() > 0) c.first();
+    }
 }
 
 // Few rows are re-read one by one; many, by re-reading the cursor.
@@ -92,17 +130,44 @@ void refreshCursor(Table& c, const TableChanges& t) {
         }
         for (qint64 k : keys) c.refreshRow(k, true);
     }
-    if (current == 0 || !c.locate(current)) {
-        if (c.currentRow() < 0 && c.rowCount() > 0) c.first();
+    keepCurrent(c, current);
+}
+
+// Whether the step changed what the formulas are checked against: the
+// indicators, the network type, the tables' columns.
+bool readsFormulasAgain(const ChangeSet& set) {
+    if (set.rebuildsTables()) return true;
+    for (const TableChanges& t : set.tables) {
+        if (t.table == QStringLiteral("Формулы") || t.table == QStringLiteral("ФлыПредопрПок")) return true;
+        if (t.table != QStringLiteral("НазвРасч")) continue;
+        const int type = int(t.columnNames.indexOf(QStringLiteral("ТипСети")));
+        for (const RowChange& r : t.rows)
+            if (r.kind != RowChange::Kind::Update || std::find(r.fields.begin(), r.fields.end(), type) != r.fields.end())
+                return true;
     }
+    return false;
+}
+
+// A cursor on a rebuilt table reads its columns again, its current row kept;
+// on a table that is no longer there it closes.
+void reopenCursor(Table& c) {
+    if (c.editing()) c.cancel();
+    const qint64 current = c.rowid();
+    c.close();
+    if (!c.database().hasTable(c.tableName())) return;
+    c.open();
+    keepCurrent(c, current);
 }
 
 }  // namespace
 
-void applyChangeSet(App& app, const ChangeSet& set, bool undo) {
+bool applyChangeSet(App& app, const ChangeSet& set, bool undo) {
     Database& db = app.dm.acGR;
     if (!db.isOpen()) throw DatabaseError(QStringLiteral("Расчет не открыт."));
-    for (const TableChanges& t : set.tables) checkColumns(db, t);
+    // The rows of a rebuilt table meet the columns they were written in only as
+    // the step goes.
+    for (const TableChanges& t : set.tables)
+        if (!rebuilt(set, t.table)) checkColumns(db, t);
     {
         RecordingPause pause(app.changes);
         StatementCache sts(db);
@@ -110,6 +175,10 @@ void applyChangeSet(App& app, const ChangeSet& set, bool undo) {
         const size_t n = set.order.size();
         for (size_t k = 0; k < n; ++k) {
             const auto& [ti, ri] = set.order[undo ? n - 1 - k : k];
+            if (ti < 0) {
+                remakeTable(db, set.images[size_t(-1 - ti)], undo);
+                continue;
+            }
             const TableChanges& t = set.tables[size_t(ti)];
             const RowChange& r = t.rows[size_t(ri)];
             using Kind = RowChange::Kind;
@@ -123,9 +192,25 @@ void applyChangeSet(App& app, const ChangeSet& set, bool undo) {
         tx.commit();
         UstanovitRasVip(app, false);
     }
+    for (const TableImage& i : set.images)
+        for (Table* c : cursorsOn(app.dm, i.table)) reopenCursor(*c);
     for (const TableChanges& t : set.tables)
-        for (Table* c : cursorsOn(app.dm, t.table)) refreshCursor(*c, t);
+        if (!rebuilt(set, t.table))
+            for (Table* c : cursorsOn(app.dm, t.table)) refreshCursor(*c, t);
+    bool reshaped = false;
+    if (readsFormulasAgain(set)) {
+        // The formulas are read again as on opening. The tables have the
+        // columns they ask for, unless the step is part of a session whose
+        // rebuild came in a later step.
+        RecordingPause pause(app.changes);
+        if (CatalogueCheck* check = app.catalogueCheck()) {
+            const QString before = schemaText(db);
+            check->checkAndRebuild(app);
+            reshaped = schemaText(db) != before;
+        }
+    }
     app.changed();
+    return !reshaped;
 }
 
 }  // namespace volm

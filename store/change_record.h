@@ -3,7 +3,9 @@
 // that a change can be taken back and made again. The recorder watches every
 // row written on the connection (inserted, updated, deleted) and keeps, by table
 // and key, the values before and after: of an updated row only the fields that
-// changed, of an inserted or deleted row all of them. What it watches is cut
+// changed, of an inserted or deleted row all of them. A table rebuilt with other
+// columns inside a step is kept whole instead, before and after the rebuild, in
+// temporary tables of the connection. What it watches is cut
 // into steps: a command names its step (beginStep/endStep, nested pairs count);
 // outside a named step every committed transaction is a step of its own (a typed
 // row stored when the grid leaves it). Changes rolled back are forgotten. A run
@@ -47,16 +49,47 @@ struct TableChanges {
     std::vector<RowChange> rows;
 };
 
+// Temporary tables of the calculation's connection that hold the rows of rebuilt
+// tables; dropped with the last step that names them (they vanish anyway when
+// the connection closes).
+class KeptRows {
+public:
+    KeptRows(Database& db, QString name);
+    ~KeptRows();
+    KeptRows(const KeptRows&) = delete;
+    KeptRows& operator=(const KeptRows&) = delete;
+    const QString& name() const { return name_; }
+
+private:
+    Database& db_;
+    sqlite3* handle_;
+    QString name_;
+};
+
+// A table rebuilt inside a step: the statements that make it and its indexes
+// (the table's first) and its rows with their keys, before and after. No
+// statements: the table was not there.
+struct TableImage {
+    QString table;
+    QStringList schemaBefore, schemaAfter;
+    std::shared_ptr<const KeptRows> rowsBefore, rowsAfter;
+    size_t bytes = 0;  // an estimate of what the kept rows take
+};
+
 // One step: the text that names it ("вставка 12 участков") and its rows, in the
-// order written. order holds, per row written, which table it belongs to.
+// order written. order holds, per row written, which table it belongs to; an
+// entry (-1 - i, 0) stands for the rebuild of images[i].
 struct ChangeSet {
     QString text;
     std::vector<TableChanges> tables;
+    std::vector<TableImage> images;
     std::vector<std::pair<int, int>> order;  // (table index, row index) in writing order
     bool empty() const { return order.empty(); }
+    bool rebuildsTables() const { return !images.empty(); }
     // Rows of this table the step changed.
     int rowsOf(const QString& table) const;
-    // An estimate of the memory the step holds, in bytes.
+    // An estimate of the memory the step holds, in bytes, the rows kept of
+    // rebuilt tables (in the connection's temporary file) counted too.
     size_t bytes() const;
 };
 
@@ -82,10 +115,24 @@ public:
     void forgetStep();
     // Drops the completed steps not yet taken.
     void dropSteps() { done_.clear(); }
+    bool inStep() const { return depth_ > 0; }
+    // Ends the step under way here and goes on with a new one of this text, as
+    // if the step had ended and begun again (nesting kept).
+    void splitStep(const QString& text);
+
+    // The tables named are about to be rebuilt, their columns perhaps changed.
+    // Inside a step each one whose definition the rebuild changes becomes part
+    // of the step whole, as it was and as it became; outside a step nothing is
+    // kept. The rows the rebuild writes are recorded by nobody. When a table
+    // cannot be kept (the disk full), the step is dropped and the next
+    // takeSteps gives none, as after a rebuild outside a step.
+    void beginRebuild(const QStringList& tables);
+    void endRebuild();
 
     // While paused nothing is recorded (a run's results, a step taken back).
     void pause() { ++paused_; }
     void resume() { --paused_; }
+    bool paused() const { return paused_ > 0; }
     // While paused, the updates of this one column of table are still recorded:
     // an input a command changes through a run (the diameters sizing chooses,
     // stored with the results). A negative column keeps none.
@@ -93,8 +140,8 @@ public:
 
     // The steps completed since the last call, oldest first, each with its
     // column names read. A table whose width changed since its rows were
-    // written (the tables rebuilt) makes the steps unusable: structureChanged
-    // is then set and no step is given.
+    // written (the tables rebuilt outside a step) makes the steps unusable:
+    // structureChanged is then set and no step is given.
     std::vector<ChangeSet> takeSteps(bool* structureChanged = nullptr);
 
     // Told (from inside a write, where nothing may touch the file) that a step
@@ -110,7 +157,19 @@ private:
     void completeStep(const QString& text);
     void resetOpen();
     TableChanges& tableFor(const char* name, int columnCount);
+    // Reads the column names of the tables the steps wrote that have none yet;
+    // false when a table's width is no longer the one its rows were written in.
+    bool nameColumns(std::deque<ChangeSet>& steps);
 
+    struct Kept {
+        QString table;
+        QStringList schema;
+        std::shared_ptr<const KeptRows> rows;
+    };
+    std::vector<Kept> rebuilding_;   // the tables of the rebuild under way, as they were
+    int rebuildDepth_ = 0;
+    bool stepsLost_ = false;         // a rebuild could not be kept: the steps no longer meet the file
+    void loseSteps();
     Database* db_ = nullptr;
     sqlite3* handle_ = nullptr;
     int depth_ = 0;
@@ -150,6 +209,18 @@ private:
     ChangeRecorder& r_;
 };
 
+// Holds the recorder's watch of a rebuild for a scope (see beginRebuild).
+class RecordedRebuild {
+public:
+    RecordedRebuild(ChangeRecorder& r, const QStringList& tables) : r_(r) { r_.beginRebuild(tables); }
+    ~RecordedRebuild() { r_.endRebuild(); }
+    RecordedRebuild(const RecordedRebuild&) = delete;
+    RecordedRebuild& operator=(const RecordedRebuild&) = delete;
+
+private:
+    ChangeRecorder& r_;
+};
+
 // Holds a named step for a scope.
 class RecordedStep {
 public:
@@ -164,10 +235,16 @@ private:
 
 // Takes a step back (undo) or makes it again (redo) in the calculation file of
 // app: the rows written as they were before (after), keys included, in one
-// transaction that the recorder does not see. The calculation-done flag is then
-// cleared, and the cursors of the tables touched re-read with their current
-// rows kept by key. A failure throws with the file as it was.
-void applyChangeSet(App& app, const ChangeSet& set, bool undo);
+// transaction that the recorder does not see; a rebuilt table is made again as
+// it was (became). The calculation-done flag is then cleared, and the cursors
+// of the tables touched re-read with their current rows kept by key. After a
+// step that rebuilt tables the formulas are checked and the tables shaped as
+// on opening (the App's CatalogueCheck), as after a step that changed the
+// indicators or the network type. False when that check shaped the tables
+// anew (a session whose rebuild is in another step): the steps recorded no
+// longer meet the tables they were written in. A failure of the step throws
+// with the file as it was.
+bool applyChangeSet(App& app, const ChangeSet& set, bool undo);
 
 // The statements that make the tables of db, as the file keeps them: the same
 // text before and after a rebuild when it changed no table.

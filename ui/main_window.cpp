@@ -49,6 +49,8 @@ constexpr int kSectionPitch = 104;
 TMainForm::TMainForm(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
     undoSteps_ = new UndoSteps(app_, [this] { storePendingEdits(); }, this);
     undoSteps_->applied = [this] {
+        // A step that rebuilt the tables has the formulas checked again.
+        state_.gridsVisible = app_.FormuliProvereny;
         showHeader(storedHeader(app_));
         syncFromApp();
     };
@@ -241,18 +243,21 @@ bool TMainForm::check(App& app) {
     return check_->check(app);
 }
 
-// The rebuild itself is no step. When it changed the tables, the steps
-// recorded before it (the one under way too) name columns that may be gone:
-// they are forgotten.
+// The rebuild itself is no step: inside a recorded step (a dialog's session)
+// the tables it changes are part of that step. Outside one, when it changed
+// the tables, the steps recorded before it name columns that may be gone: they
+// are forgotten (a step being taken back or made again shapes the tables it
+// restored, which changes nothing).
 void TMainForm::rebuild(App& app) {
-    const QString before = app.dm.acGR.isOpen() ? schemaText(app.dm.acGR) : QString();
+    const bool kept = app.changes.inStep() || app.changes.paused();
+    const QString before = app.dm.acGR.isOpen() && !kept ? schemaText(app.dm.acGR) : QString();
     {
         RecordingPause pause(app.changes);
         BlokirovatOkno();
         Finally unlock([this] { RazblokirovatOkno(); });
         check_->rebuild(app);
     }
-    if (!app.dm.acGR.isOpen() || schemaText(app.dm.acGR) != before) undoSteps_->clear();
+    if (!kept && (!app.dm.acGR.isOpen() || schemaText(app.dm.acGR) != before)) undoSteps_->clear();
 }
 
 void TMainForm::showHeader(const HeaderTexts& texts) {

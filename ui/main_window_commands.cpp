@@ -273,10 +273,8 @@ void TMainForm::formulasDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        // The indicators change what the tables hold and how the program reads
-        // them: a session of this dialog is no step that could be taken back.
-        RecordedStep step(app_.changes, QString());
-        app_.changes.forgetStep();
+        // The session is one step: the indicators and the tables rebuilt to them.
+        RecordedStep step(app_.changes, QStringLiteral("изменение расчетных формул"));
         if (TRasFormuliForm::run(app_, this)) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();
@@ -289,9 +287,15 @@ void TMainForm::initialDataDialog() {
     guarded([&] {
         DGZag->endEditing();
         DGGlavn->endEditing();
-        RecordedStep step(app_.changes, QStringLiteral("ввод начальных данных"));
-        const bool ran = TVvodNachDannForm::run(
-            app_, this, [this](QWidget* over) { TAutoZapolUzTSForm::run(app_, autoFillInput_, over); });
+        const QString session = QStringLiteral("ввод начальных данных");
+        RecordedStep step(app_.changes, session);
+        // Auto-fill of the nodes is a step of its own between what the session
+        // changed before it and what it changes after it.
+        const bool ran = TVvodNachDannForm::run(app_, this, [this, &session](QWidget* over) {
+            app_.changes.splitStep(QStringLiteral("автозаполнение узлов тепловой сети"));
+            Finally rest([&] { app_.changes.splitStep(session); });
+            TAutoZapolUzTSForm::run(app_, autoFillInput_, over);
+        });
         if (ran) state_.gridsVisible = app_.FormuliProvereny;
     });
     syncFromApp();

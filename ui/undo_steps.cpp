@@ -31,14 +31,16 @@ public:
 
 private:
     void apply(bool undo) {
+        bool stepsMeetTheFile = false;
         try {
-            applyChangeSet(app_, *set_, undo);
+            stepsMeetTheFile = applyChangeSet(app_, *set_, undo);
         } catch (const std::exception& e) {
-            // The file is as it was; the steps no longer match it.
             app_.person().message((undo ? QStringLiteral("Не удалось отменить: ") : QStringLiteral("Не удалось повторить: ")) +
                                   set_->text + QStringLiteral(".\r") + failureText(e));
-            QTimer::singleShot(0, &owner_, [o = &owner_] { o->clear(); });
         }
+        // The file is as it was, or its tables were shaped anew: the steps
+        // no longer match it.
+        if (!stepsMeetTheFile) QTimer::singleShot(0, &owner_, [o = &owner_] { o->clear(); });
     }
 
     App& app_;

@@ -3,7 +3,7 @@
 // file's recorder completes become commands on an undo stack. A command taken
 // back writes the rows as they were, keys included; made again, as they became.
 // The stack belongs to the open calculation: it is emptied when a calculation
-// is opened or closed and when the tables are rebuilt under it. It keeps every
+// is opened or closed and when the tables are rebuilt under it outside a step. It keeps every
 // step while together they hold no more than about 50 MB (the newest step is
 // always kept).
 #include <QObject>

@@ -6,7 +6,10 @@
 //   append     the same numbers pasted from the last section on (ROWS - 1 new
 //              sections after it);
 //   sizing     the diameter of every section rewritten in one transaction, as
-//              sizing writes its choice (one step).
+//              sizing writes its choice (one step);
+//   formulas   a session of the formulas window: a table indicator added, the
+//              formulas checked and the tables rebuilt with its column (one
+//              step holding the section table whole, before and after).
 //
 // For each: the seconds of the command, of its undo and of its redo (the file
 // written, the grid's cursor re-read), and the step's memory estimate.
@@ -14,6 +17,8 @@
 //   volm_bench_undo [SECTIONS [ROWS]]
 #include "bench/calc/network_generator.h"
 #include "bench/support/bench_app.h"
+#include "formulas/formula_check.h"
+#include "formulas/table_structure.h"
 #include "store/change_record.h"
 #include "ui/data_grid_model.h"
 #include "ui/data_grid_view.h"
@@ -116,6 +121,13 @@ int main(int argc, char** argv) {
         volm::Transaction tx(app.dm.acGR);
         app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Ду = Ду + 25"));
         tx.commit();
+    });
+    copyFile(network, work);
+    timedStep("formulas", programDir.path(), work, [](volm::App& app, volm::ui::DataGridView&, volm::ui::GridEditing&) {
+        volm::RecordedStep step(app.changes, QStringLiteral("изменение расчетных формул"));
+        app.dm.acGR.exec(QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, "
+                                        "ВывВОтчТабл) VALUES (99, 'Коэффициент', 'Кш', True, True, Null, True)"));
+        if (volm::ProveritFormuli(app)) volm::NastroitStrukturuTablic(app);
     });
     return 0;
 }

@@ -1,7 +1,8 @@
 // Steps of the person's commands taken back and made again: every command
 // recorded as one step, the file's data tables (every row, every column, the
-// keys) as they were after undo and as they became after redo; a seeded random
-// run of edits undone to the end leaves the file as it started.
+// keys, the statements that make them) as they were after undo and as they
+// became after redo; a session that rebuilds tables is one step with them; a
+// seeded random run of edits undone to the end leaves the file as it started.
 #include "store/cell_entry.h"
 #include "store/change_record.h"
 #include "store/database.h"
@@ -9,6 +10,7 @@
 #include "store/record_list.h"
 #include "store/records.h"
 #include "tests/store/store_harness.h"
+#include "tests/support/file_contents.h"
 
 #include <QRandomGenerator>
 #include <functional>
@@ -31,27 +33,7 @@ struct Steps : StoreHarness {
         app->RasVip = true;
     }
 
-    // Every data table of the file: its rows by key with every column; the
-    // calculation-done flag apart (undo clears it rather than restoring it).
-    QString dump() {
-        QString out;
-        Database& db = app->dm.acGR;
-        auto tables = db.prepare("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name");
-        QStringList names;
-        while (tables->step()) names << tables->column(0).toString();
-        for (const QString& t : names) {
-            QStringList columns;
-            for (const auto& c : db.columns(t))
-                if (c.name != QStringLiteral("РасчетВыполнен")) columns << QStringLiteral("quote(\"%1\")").arg(c.name);
-            auto rows = db.prepare(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid").arg(columns.join(','), t));
-            out += t + QStringLiteral(":\n");
-            while (rows->step()) {
-                for (int i = 0; i < rows->columnCount(); ++i) out += rows->column(i).toString() + QLatin1Char('|');
-                out += QLatin1Char('\n');
-            }
-        }
-        return out;
-    }
+    QString dump() { return fileContents(app->dm.acGR); }
     bool doneFlag() { return app->dm.acGR.prepare("SELECT РасчетВыполнен FROM НазвРасч")->step() &&
                              app->dm.acGR.prepare("SELECT РасчетВыполнен FROM НазвРасч")->column(0).toInt() != 0; }
     Table& sections() { return *app->dm.atTabl; }
@@ -108,6 +90,24 @@ const Command kCommands[] = {
      [](Steps& s) {
          RecordedStep step(s.app->changes, "высоты");
          ASSERT_TRUE(AutoZapolUzlov(*s.app, {"0", "5", "7,5", true}).written);
+     }},
+    {"tables rebuilt inside a session",
+     [](Steps& s) {
+         RecordedStep step(s.app->changes, "формулы");
+         Database& db = s.app->dm.acGR;
+         db.exec("UPDATE Табл SET РасхПод = 5 WHERE id = 1");
+         {
+             RecordedRebuild rebuild(s.app->changes, {"Табл", "Заг", "КонМаг"});
+             Transaction tx(db);
+             db.exec("ALTER TABLE Табл DROP COLUMN Примечание");
+             db.exec("ALTER TABLE Табл ADD COLUMN Новый float");
+             db.exec("UPDATE Табл SET Новый = id * 2");
+             db.exec("CREATE INDEX ТаблНовый ON Табл (Новый)");
+             db.exec("DROP TABLE КонМаг");
+             tx.commit();
+         }
+         db.exec("UPDATE Табл SET Новый = 7 WHERE id = 2");
+         db.exec("INSERT INTO УзлыТС (Nуз, ГеодВыс) VALUES (9, 4)");
      }},
     {"bulk update in a transaction",
      [](Steps& s) {
@@ -188,6 +188,97 @@ TEST_F(Steps, ARebuiltTableDropsTheSteps) {
     EXPECT_TRUE(structureChanged);
 }
 
+// The steps recorded before a session that rebuilt a table still meet it once
+// the session is taken back; a rebuild outside a step keeps nothing.
+TEST_F(Steps, StepsBeforeARebuildInASessionStayUsable) {
+    const QString first = dump();
+    typeCell(*this, 0, "Примечание", QStringLiteral("до"));
+    {
+        RecordedRebuild rebuild(app->changes, {"Табл"});
+        app->dm.acGR.exec("UPDATE Табл SET РасхПод = 1");  // the rebuild's own rows are no step
+    }
+    const QString typed = dump();
+    {
+        RecordedStep step(app->changes, "формулы");
+        RecordedRebuild rebuild(app->changes, {"Табл"});
+        app->dm.acGR.exec("ALTER TABLE Табл DROP COLUMN Примечание");
+    }
+    std::vector<ChangeSet> steps = taken();
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_FALSE(steps[0].rebuildsTables());
+    ASSERT_TRUE(steps[1].rebuildsTables());
+    EXPECT_TRUE(applyChangeSet(*app, steps[1], true));
+    EXPECT_EQ(dump().toStdString(), typed.toStdString());
+    EXPECT_TRUE(applyChangeSet(*app, steps[0], true));
+    app->dm.acGR.exec("UPDATE Табл SET РасхПод = 100 WHERE id = 1");
+    app->dm.acGR.exec("UPDATE Табл SET РасхПод = 80 WHERE id = 2");
+    app->dm.acGR.exec("UPDATE Табл SET РасхПод = NULL WHERE id = 5");
+    EXPECT_EQ(dump().toStdString(), first.toStdString());
+    // The kept rows go with the last step that names them.
+    EXPECT_TRUE(app->dm.acGR.prepare("SELECT 1 FROM sqlite_temp_master WHERE type = 'table'")->step());
+    steps.clear();
+    EXPECT_FALSE(app->dm.acGR.prepare("SELECT 1 FROM sqlite_temp_master WHERE type = 'table'")->step());
+}
+
+// Rows deleted and put back as they were (a table written anew, as the formula
+// check writes its priorities) are no change; a row put back otherwise is.
+TEST_F(Steps, ATableWrittenAnewWithTheSameRowsIsNoChange) {
+    for (const char* second : {"2.5", "3"}) {
+        {
+            RecordedStep step(app->changes, "формулы");
+            app->dm.acGR.exec("DELETE FROM УзлыТС");
+            app->dm.acGR.exec(QStringLiteral("INSERT INTO УзлыТС (Nуз, ГеодВыс) VALUES (0, 1.5), (2, %1)").arg(second));
+        }
+        std::vector<ChangeSet> steps = taken();
+        if (QByteArray(second) == "2.5") {
+            EXPECT_TRUE(steps.empty());
+        } else {
+            ASSERT_EQ(steps.size(), 1u);
+            EXPECT_EQ(steps[0].order.size(), 2u);
+        }
+    }
+}
+
+// A rebuild whose tables cannot be kept drops the session and the steps
+// before it, as a rebuild outside a step does; recording goes on.
+TEST_F(Steps, ARebuildThatCannotBeKeptDropsTheSteps) {
+    typeCell(*this, 0, "РасхПод", 1.5);
+    {
+        RecordedStep step(app->changes, "формулы");
+        app->dm.acGR.exec("PRAGMA query_only = 1");  // nothing can be written, kept rows neither
+        RecordedRebuild rebuild(app->changes, {"Табл"});
+        app->dm.acGR.exec("PRAGMA query_only = 0");
+        app->dm.acGR.exec("ALTER TABLE Табл ADD COLUMN Новый float");
+    }
+    bool structureChanged = false;
+    EXPECT_TRUE(app->changes.takeSteps(&structureChanged).empty());
+    EXPECT_TRUE(structureChanged);
+    EXPECT_FALSE(app->changes.paused());
+    app->dm.acGR.exec("UPDATE Табл SET РасхПод = 2 WHERE id = 1");
+    EXPECT_EQ(taken().size(), 1u);
+}
+
+// A step split while under way: what came before the split, between and after
+// are three steps, an empty one none.
+TEST_F(Steps, ASplitStepIsStepsInTurn) {
+    {
+        RecordedStep step(app->changes, "ввод");
+        app->dm.acGR.exec("UPDATE Табл SET РасхПод = 1 WHERE id = 1");
+        app->changes.splitStep("высоты");
+        app->dm.acGR.exec("UPDATE УзлыТС SET ГеодВыс = 3");
+        app->changes.splitStep("ввод");
+        app->changes.splitStep("высоты");
+        app->changes.splitStep("ввод");
+        app->dm.acGR.exec("UPDATE Табл SET РасхПод = 2 WHERE id = 1");
+    }
+    std::vector<ChangeSet> steps = taken();
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].text, "ввод");
+    EXPECT_EQ(steps[1].text, "высоты");
+    EXPECT_EQ(steps[1].rowsOf("УзлыТС"), 2);
+    EXPECT_EQ(steps[2].text, "ввод");
+}
+
 // A step forgotten while under way leaves no step; those completed before stay.
 TEST_F(Steps, AForgottenStepLeavesTheEarlierOnes) {
     app->dm.acGR.exec("UPDATE Табл SET РасхПод = 1 WHERE id = 1");
@@ -216,17 +307,19 @@ TEST(CountText, RussianForms) {
         EXPECT_EQ(countText(c.n, "участка", "участков", "участков"), QString::fromUtf8(c.text));
 }
 
-// A seeded random run of typed cells, new rows, pastes and deletions, each a
-// step, undone to the end: the file is as it started.
+// A seeded random run of typed cells, new rows, pastes, deletions and sessions
+// that add or drop a column of the sections, each a step, undone to the end:
+// the file is as it started.
 TEST_F(Steps, RandomEditsUndoneToTheEndLeaveTheFileAsItStarted) {
     const quint32 seed = QRandomGenerator::global()->generate();
     SCOPED_TRACE(::testing::Message() << "seed " << seed);
     QRandomGenerator rnd(seed);
     const QString first = dump();
     std::vector<ChangeSet> steps;
+    int added = 0;  // columns the sessions added to the sections
     for (int i = 0; i < 40; ++i) {
         const int rows = sections().rowCount();
-        const int what = rnd.bounded(4);
+        const int what = rnd.bounded(5);
         if (what == 0 && rows > 0) {
             typeCell(*this, rnd.bounded(rows), "РасхПод", rnd.bounded(1000) / 10.0);
         } else if (what == 1) {
@@ -240,6 +333,21 @@ TEST_F(Steps, RandomEditsUndoneToTheEndLeaveTheFileAsItStarted) {
             RecordedStep step(app->changes, "удаление");
             person.answers.push_back(true);
             ASSERT_TRUE(deleteSelectedRecords(person, sections(), app->dm.acGR, {rnd.bounded(rows)}, deleteSectionStatement));
+        } else if (what == 3) {
+            // A session that gives the sections one column more with values,
+            // or takes the last one added away.
+            {
+                RecordedStep step(app->changes, "формулы");
+                RecordedRebuild rebuild(app->changes, {"Табл"});
+                if (added > 0 && rnd.bounded(2)) {
+                    app->dm.acGR.exec(QStringLiteral("ALTER TABLE Табл DROP COLUMN Доп%1").arg(added--));
+                } else {
+                    app->dm.acGR.exec(QStringLiteral("ALTER TABLE Табл ADD COLUMN Доп%1 float").arg(++added));
+                    app->dm.acGR.exec(QStringLiteral("UPDATE Табл SET Доп%1 = id * %2").arg(added).arg(rnd.bounded(9)));
+                }
+            }
+            sections().close();
+            sections().open();
         } else {
             app->dm.atZag->first();
             app->dm.atZag->setValue(QStringLiteral("ПНапНаУзПод"), rnd.bounded(10) / 10.0 + 0.1);

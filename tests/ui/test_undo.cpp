@@ -1,17 +1,30 @@
 // "Правка / Отменить" and "Правка / Повторить" in the main window, driven with
-// real keys on the real grid: a typed cell, a pasted block and deleted records
-// taken back and made again, the file holding at every step what it should,
-// the grid's current row staying on its section.
+// real keys on the real grid: a typed cell, a pasted block, deleted records and
+// a session of the formulas window taken back and made again, the file holding
+// at every step what it should, the grid's current row staying on its section.
 #include "tests/ui/grid_typing_fixture.h"
+#include "formulas/formula_check.h"
+#include "formulas/table_structure.h"
 #include "store/records.h"
+#include "tests/support/file_contents.h"
+#include "ui/data_grid_model.h"
+#include "ui/auto_fill_dialog.h"
+#include "ui/formulas_dialog.h"
+#include "ui/initial_data_dialog.h"
 #include "ui/undo_steps.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QUndoStack>
 #include <QtTest>
 
+using volm::App;
 using volm::test::Typing;
 
 class TestUndo : public QObject {
@@ -24,6 +37,8 @@ private Q_SLOTS:
     void deletedRecordsComeBackWithTheirKeys();
     void aRunIsNoStepAndUndoClearsTheDoneFlag();
     void deleteAllRecordsTakenBack();
+    void formulasSessionTakenBackWithTheColumnAndItsValues();
+    void initialDataSessionIsStepsAroundItsAutoFill();
 };
 
 namespace {
@@ -32,6 +47,21 @@ QAction* undoAction(Typing& t) { return t.w->undoSteps()->undoAction(); }
 
 void settle() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// The formulas checked and the tables shaped by the program's own formula
+// layer, as on opening, instead of the counted stand-ins.
+void useRealCheck(volm::test::Typing& t) {
+    t.f.catalogue.onCheck = [](App& a) { return volm::ProveritFormuli(a); };
+    t.f.catalogue.onRebuild = [](App& a) { volm::NastroitStrukturuTablic(a); };
+    volm::RecordingPause pause(t.app().changes);
+    QVERIFY(volm::ProveritFormuli(t.app()));
+    volm::NastroitStrukturuTablic(t.app());
+}
+
+QVariant fileValue(App& app, const QString& sql) {
+    auto st = app.dm.acGR.prepare(sql);
+    return st->step() ? st->column(0) : QVariant();
 }
 
 }  // namespace
@@ -142,6 +172,156 @@ void TestUndo::deleteAllRecordsTakenBack() {
     t.press(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(t.storedKeys(), QList<int>({1, 2, 3}));
     QCOMPARE(t.w->glavnModel->rowCount(), 3);
+}
+
+// A table indicator with values deleted in the formulas window opened from the
+// menu: the session is one step; Ctrl+Z brings back the indicator, the column
+// and its values, Ctrl+Y takes them away again.
+void TestUndo::formulasSessionTakenBackWithTheColumnAndItsValues() {
+    Typing t(3);
+    QVERIFY(t.ok);
+    App& app = t.app();
+    {
+        volm::RecordingPause pause(app.changes);
+        app.dm.acGR.exec(QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, "
+                                        "ВывВОтчТабл) VALUES (1, 'Коэффициент', 'Кш', True, True, Null, True)"));
+        app.dm.atFormuli->requery();
+        useRealCheck(t);
+        app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET Кш = id + 0.5"));
+        app.dm.atTabl->requery();
+    }
+    settle();
+    t.w->undoSteps()->clear();
+    const QStringList before = {"1.5", "2.5", "3.5"};
+    // The column's values in the file, none when it is gone.
+    auto values = [&] {
+        QStringList out;
+        if (!app.dm.acGR.prepare(QStringLiteral("SELECT 1 FROM pragma_table_info('Табл') WHERE name = 'Кш'"))->step())
+            return out;
+        auto st = app.dm.acGR.prepare(QStringLiteral("SELECT Кш FROM Табл ORDER BY id"));
+        while (st->step()) out << st->column(0).toString();
+        return out;
+    };
+    QCOMPARE(values(), before);
+
+    // Данные / Расчетные формулы, clicked in the menu bar.
+    volm::test::whenModal([&](QWidget* w) {
+        auto* dlg = qobject_cast<TRasFormuliForm*>(w);
+        if (!dlg) return;
+        auto* m = dlg->indicatorsModel;
+        const int name = m->columnOf(QStringLiteral("НаимПокСокр"));
+        int row = 0;
+        while (row < m->rowCount() && m->displayText(row, name) != QStringLiteral("Кш")) ++row;
+        const QModelIndex i = m->index(row, name);
+        dlg->DGPok->scrollTo(i);
+        QTest::mouseClick(dlg->DGPok->viewport(), Qt::LeftButton, Qt::ControlModifier, dlg->DGPok->visualRect(i).center());
+        t.f.person.answers = {true};
+        dlg->miDelRec->trigger();
+        dlg->miSaveClose->trigger();
+    });
+    QMenuBar* bar = t.w->menuBar();
+    QAction* data = nullptr;
+    for (QAction* a : bar->actions())
+        if (a->text() == QStringLiteral("&Данные")) data = a;
+    QVERIFY(data && data->menu());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(data).center());
+    QMenu* menu = data->menu();
+    QTRY_VERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(t.w->miDataRasFormuli).center());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY(values().isEmpty());
+    QCOMPARE(t.w->glavnModel->columnOf(QStringLiteral("Кш")), -1);
+    settle();
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: изменение расчетных формул"));
+
+    t.w->activateWindow();
+    t.click(0, "РасхПод");
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(values(), before);
+    QVERIFY(app.FormuliProvereny);
+    QVERIFY(app.dm.acGR.prepare(QStringLiteral("SELECT 1 FROM Формулы WHERE НаимПокСокр = 'Кш'"))->step());
+    QVERIFY(t.w->glavnModel->columnOf(QStringLiteral("Кш")) >= 0);
+    QCOMPARE(t.w->glavnModel->displayText(1, t.column("Кш")), QStringLiteral("2,5"));
+    t.press(Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(values().isEmpty());
+    QCOMPARE(t.w->glavnModel->columnOf(QStringLiteral("Кш")), -1);
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(values(), before);
+    QVERIFY2(t.f.person.messages.isEmpty(), qPrintable(t.f.person.messages.join('|')));
+}
+
+// The initial-data window opened from the toolbar: a node deleted, the node
+// heights auto-filled, the network made one-pipe (the tables rebuilt when the
+// window closes). Ctrl+Z takes back first the network type with the return
+// columns and their values, then the auto-fill, then the deleted node; the
+// file is then as it was, and Ctrl+Y three times makes it as the window left it.
+void TestUndo::initialDataSessionIsStepsAroundItsAutoFill() {
+    Typing t(3);
+    QVERIFY(t.ok);
+    App& app = t.app();
+    {
+        volm::RecordingPause pause(app.changes);
+        useRealCheck(t);
+        app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET РасхОбр = id + 0.75"));
+        app.dm.atTabl->requery();
+    }
+    settle();
+    t.w->undoSteps()->clear();
+    const QString first = volm::test::fileContents(app.dm.acGR);
+
+    volm::test::whenModal([&](QWidget* w) {
+        auto* dlg = qobject_cast<TVvodNachDannForm*>(w);
+        if (!dlg) return;
+        auto* nodes = dlg->DGUzliTS;
+        const QModelIndex last = dlg->nodesModel->index(dlg->nodesModel->rowCount() - 1, 0);
+        nodes->scrollTo(last);
+        QTest::mouseClick(nodes->viewport(), Qt::LeftButton, Qt::ControlModifier, nodes->visualRect(last).center());
+        t.f.person.answers = {true};
+        dlg->miUzliTSDelRec->trigger();
+        volm::test::whenModal([](QWidget* w) {
+            auto* fill = qobject_cast<TAutoZapolUzTSForm*>(w);
+            if (!fill) return;
+            for (auto [edit, text] : {std::pair{fill->edNomNachUz, "0"}, {fill->edNomKonUz, "5"}, {fill->edGeodVis, "7"}}) {
+                edit->clear();
+                QTest::keyClicks(edit, QString::fromLatin1(text));
+            }
+            QTest::mouseClick(fill->btnSave, Qt::LeftButton);
+            QTest::mouseClick(fill->btnClose, Qt::LeftButton);
+        });
+        dlg->miUzliTSAutoZapol->trigger();
+        QTest::mouseClick(dlg->rbOneTube, Qt::LeftButton, {}, QPoint(6, dlg->rbOneTube->height() / 2));
+        dlg->close();
+    });
+    t.clickTool(t.w->miDataVvodNachDann);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    settle();
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT ТипСети FROM НазвРасч")).toInt(), 0);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT count(*) FROM pragma_table_info('Табл') WHERE name = 'РасхОбр'")).toInt(), 0);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT count(*) FROM УзлыТС WHERE ГеодВыс = 7")).toInt(), 6);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT max(Nуз) FROM УзлыТС")).toInt(), 9);
+    QCOMPARE(t.w->undoSteps()->stack()->count(), 3);
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: ввод начальных данных"));
+    QCOMPARE(t.f.person.messages, QStringList{QStringLiteral("Данные записаны.")});  // told by auto-fill
+    t.f.person.clear();
+    const QString last = volm::test::fileContents(app.dm.acGR);
+
+    t.w->activateWindow();
+    t.click(0, "РасхПод");
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT ТипСети FROM НазвРасч")).toInt(), 1);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT РасхОбр FROM Табл WHERE id = 2")).toDouble(), 2.75);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT count(*) FROM УзлыТС WHERE ГеодВыс = 7")).toInt(), 6);
+    QCOMPARE(undoAction(t)->text(), QStringLiteral("Отменить: автозаполнение узлов тепловой сети"));
+    QVERIFY(app.dm.atTabl->fieldIndex(QStringLiteral("РасхОбр")) >= 0);  // the cursor reads the restored column
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT count(*) FROM УзлыТС WHERE ГеодВыс = 7")).toInt(), 0);
+    QCOMPARE(fileValue(app, QStringLiteral("SELECT max(Nуз) FROM УзлыТС")).toInt(), 9);
+    t.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(volm::test::fileContents(app.dm.acGR).toStdString(), first.toStdString());
+    QVERIFY(!t.w->undoSteps()->stack()->canUndo());
+    for (int i = 0; i < 3; ++i) t.press(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(volm::test::fileContents(app.dm.acGR).toStdString(), last.toStdString());
+    QVERIFY2(t.f.person.messages.isEmpty(), qPrintable(t.f.person.messages.join('|')));
 }
 
 QTEST_MAIN(TestUndo)
