@@ -175,6 +175,7 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     // every drawn one, so that a pipe near zero flow keeps a bounded conductance.
     std::vector<double> minSlope(static_cast<size_t>(m));
     for (int p = 0; p < m; ++p) {
+        if (branches.pendant[size_t(p)] && !options.branchLosses) continue;
         const double h = loss(p, qFloor);
         minSlope[size_t(p)] = std::abs(h) / qFloor;
         if (!std::isfinite(h) || !(minSlope[size_t(p)] > 0)) {
@@ -199,8 +200,13 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
         out.error = QStringLiteral("Потери напора не определены при расходе ") + number(q[size_t(p)]) + QStringLiteral(" т/ч.");
         return false;
     };
-    for (int p = 0; p < m; ++p)
-        if (branches.pendant[size_t(p)] && !lossAtFlow(p)) return out;
+    for (int p = 0; p < m; ++p) {
+        if (!branches.pendant[size_t(p)]) continue;
+        if (!options.branchLosses)
+            drop[size_t(p)] = -boost(p);
+        else if (!lossAtFlow(p))
+            return out;
+    }
     for (int it = 0;; ++it) {
         for (int p : looped)
             if (!lossAtFlow(p)) return out;

@@ -189,7 +189,9 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
     std::optional<FormulaError> fault;
     // A former solution in the column (the directions settled, or the
     // supply's for the return) is the start: it needs few corrections.
+    // The branches are computed as a tree's afterwards.
     LoopSolverOptions options;
+    options.branchLosses = false;
     const int former = isNull(s.get(0, f)) ? s.need(QStringLiteral("РасхПод")) : f;
     options.start.resize(size_t(n));
     for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
