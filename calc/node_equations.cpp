@@ -5,11 +5,6 @@
 
 namespace volm::calc {
 
-double* NodeEquations::Row::at(int col) {
-    const auto it = std::lower_bound(cols.begin(), cols.end(), col);
-    return it != cols.end() && *it == col ? &vals[size_t(it - cols.begin())] : nullptr;
-}
-
 void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links) {
     n_ = n;
     links_ = links;
@@ -56,24 +51,47 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
         }
         adj[size_t(k)].clear();
     }
-    rows_.assign(size_t(n), {});
+    // A slot for every pair of nodes the elimination ever holds an entry for.
+    std::vector<std::vector<int>> slotsOf(static_cast<size_t>(n));  // per node: the slot of each entry of all
+    int slots = 0;
+    auto slotOf = [&](int a, int b) {
+        const std::vector<int>& cols = all[size_t(a)];
+        return slotsOf[size_t(a)][size_t(std::lower_bound(cols.begin(), cols.end(), b) - cols.begin())];
+    };
     for (int i = 0; i < n; ++i) {
-        rows_[size_t(i)].cols = all[size_t(i)];
-        rows_[size_t(i)].vals.assign(all[size_t(i)].size(), 0.0);
+        slotsOf[size_t(i)].reserve(all[size_t(i)].size());
+        for (int col : all[size_t(i)]) slotsOf[size_t(i)].push_back(col > i ? slots++ : slotOf(col, i));
     }
-    linkSlots_.clear();
-    for (const auto& [a, b] : links) {
-        if (a >= 0 && b >= 0 && a != b)
-            linkSlots_.push_back({rows_[size_t(a)].at(b), rows_[size_t(b)].at(a)});
-        else
-            linkSlots_.push_back({nullptr, nullptr});
+    pivotStart_.assign(1, 0);
+    updateStart_.assign(1, 0);
+    pivotSlots_.clear();
+    updateSlots_.clear();
+    // Of the two nodes of a pair, the entry is read only while the one
+    // eliminated first is: its factor scales the update (~slot when that is
+    // the second of the pair).
+    std::vector<int> step(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) step[size_t(order_[size_t(i)])] = i;
+    for (int k : order_) {
+        const std::vector<int>& nb = later_[size_t(k)];
+        for (size_t i = 0; i < nb.size(); ++i) {
+            pivotSlots_.push_back(slotOf(k, nb[i]));
+            for (size_t j = i + 1; j < nb.size(); ++j) {
+                const int slot = slotOf(nb[i], nb[j]);
+                updateSlots_.push_back(step[size_t(nb[i])] < step[size_t(nb[j])] ? slot : ~slot);
+            }
+        }
+        pivotStart_.push_back(int(pivotSlots_.size()));
+        updateStart_.push_back(int(updateSlots_.size()));
     }
+    vals_.assign(size_t(slots), 0.0);
+    linkSlot_.clear();
+    for (const auto& [a, b] : links) linkSlot_.push_back(a >= 0 && b >= 0 && a != b ? slotOf(a, b) : -1);
 }
 
 void NodeEquations::start(std::vector<double> rhs) {
     rhs_ = std::move(rhs);
     diag_.assign(size_t(n_), 0.0);
-    for (Row& r : rows_) std::fill(r.vals.begin(), r.vals.end(), 0.0);
+    std::fill(vals_.begin(), vals_.end(), 0.0);
 }
 
 void NodeEquations::addLink(int k, double c) {
@@ -81,41 +99,43 @@ void NodeEquations::addLink(int k, double c) {
     if (a == b) return;
     if (a >= 0) diag_[size_t(a)] += c;
     if (b >= 0) diag_[size_t(b)] += c;
-    const auto [ab, ba] = linkSlots_[size_t(k)];
-    if (ab) *ab -= c;
-    if (ba) *ba -= c;
+    if (const int slot = linkSlot_[size_t(k)]; slot >= 0) vals_[size_t(slot)] -= c;
 }
 
 bool NodeEquations::solve(std::vector<double>& x) {
-    for (int k : order_) {
+    const int* update = updateSlots_.data();
+    for (size_t step = 0; step < order_.size(); ++step) {
+        const int k = order_[step];
         const double dk = diag_[size_t(k)];
         if (!(dk > 0)) return false;
-        Row& rk = rows_[size_t(k)];
         const std::vector<int>& nb = later_[size_t(k)];
-        // The entries of k's row for its later neighbours, found once.
+        const int* pivot = pivotSlots_.data() + pivotStart_[step];
         column_.resize(nb.size());
-        for (size_t i = 0; i < nb.size(); ++i) column_[i] = *rk.at(nb[i]);
+        factor_.resize(nb.size());
+        for (size_t i = 0; i < nb.size(); ++i) {
+            column_[i] = vals_[size_t(pivot[i])];
+            factor_[i] = column_[i] / dk;
+        }
         for (size_t i = 0; i < nb.size(); ++i) {
             const int u = nb[i];
-            const double f = column_[i] / dk;
-            diag_[size_t(u)] -= column_[i] * f;
-            rhs_[size_t(u)] -= f * rhs_[size_t(k)];
-            // Both lists are sorted: one walk along u's row.
-            Row& ru = rows_[size_t(u)];
-            auto at = ru.cols.begin();
-            for (size_t j = 0; j < nb.size(); ++j) {
-                if (j == i) continue;
-                at = std::lower_bound(at, ru.cols.end(), nb[j]);
-                ru.vals[size_t(at - ru.cols.begin())] -= f * column_[j];
+            diag_[size_t(u)] -= column_[i] * factor_[i];
+            rhs_[size_t(u)] -= factor_[i] * rhs_[size_t(k)];
+            for (size_t j = i + 1; j < nb.size(); ++j) {
+                const int slot = *update++;
+                if (slot >= 0)
+                    vals_[size_t(slot)] -= factor_[i] * column_[j];
+                else
+                    vals_[size_t(~slot)] -= factor_[j] * column_[i];
             }
         }
     }
     x.assign(size_t(n_), 0.0);
-    for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
-        const int k = *it;
-        Row& rk = rows_[size_t(k)];
+    for (size_t step = order_.size(); step-- > 0;) {
+        const int k = order_[step];
+        const std::vector<int>& nb = later_[size_t(k)];
+        const int* pivot = pivotSlots_.data() + pivotStart_[step];
         double s = rhs_[size_t(k)];
-        for (int u : later_[size_t(k)]) s -= *rk.at(u) * x[size_t(u)];
+        for (size_t i = 0; i < nb.size(); ++i) s -= vals_[size_t(pivot[i])] * x[size_t(nb[i])];
         x[size_t(k)] = s / diag_[size_t(k)];
     }
     return true;
