@@ -51,17 +51,25 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
         }
         adj[size_t(k)].clear();
     }
-    // A slot for every pair of nodes the elimination ever holds an entry for.
+    // A slot for every pair of nodes the elimination ever holds an entry for,
+    // numbered row by row: a row's entries before its own node were numbered
+    // by those earlier rows, in the order of its sorted columns.
     std::vector<std::vector<int>> slotsOf(static_cast<size_t>(n));  // per node: the slot of each entry of all
+    std::vector<size_t> numbered(static_cast<size_t>(n), 0);
+    for (int i = 0; i < n; ++i) slotsOf[size_t(i)].resize(all[size_t(i)].size());
     int slots = 0;
-    auto slotOf = [&](int a, int b) {
-        const std::vector<int>& cols = all[size_t(a)];
-        return slotsOf[size_t(a)][size_t(std::lower_bound(cols.begin(), cols.end(), b) - cols.begin())];
+    for (int i = 0; i < n; ++i)
+        for (size_t t = numbered[size_t(i)]; t < all[size_t(i)].size(); ++t) {
+            const int col = all[size_t(i)][t];
+            slotsOf[size_t(i)][t] = slots;
+            slotsOf[size_t(col)][numbered[size_t(col)]++] = slots++;
+        }
+    // The slots of one row at a time spread over the columns.
+    std::vector<int> where(static_cast<size_t>(n), -1);
+    auto spread = [&](int row, bool on) {
+        for (size_t t = 0; t < all[size_t(row)].size(); ++t)
+            where[size_t(all[size_t(row)][t])] = on ? slotsOf[size_t(row)][t] : -1;
     };
-    for (int i = 0; i < n; ++i) {
-        slotsOf[size_t(i)].reserve(all[size_t(i)].size());
-        for (int col : all[size_t(i)]) slotsOf[size_t(i)].push_back(col > i ? slots++ : slotOf(col, i));
-    }
     pivotStart_.assign(1, 0);
     updateStart_.assign(1, 0);
     pivotSlots_.clear();
@@ -73,19 +81,30 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
     for (int i = 0; i < n; ++i) step[size_t(order_[size_t(i)])] = i;
     for (int k : order_) {
         const std::vector<int>& nb = later_[size_t(k)];
+        spread(k, true);
+        for (int u : nb) pivotSlots_.push_back(where[size_t(u)]);
+        spread(k, false);
         for (size_t i = 0; i < nb.size(); ++i) {
-            pivotSlots_.push_back(slotOf(k, nb[i]));
+            spread(nb[i], true);
             for (size_t j = i + 1; j < nb.size(); ++j) {
-                const int slot = slotOf(nb[i], nb[j]);
+                const int slot = where[size_t(nb[j])];
                 updateSlots_.push_back(step[size_t(nb[i])] < step[size_t(nb[j])] ? slot : ~slot);
             }
+            spread(nb[i], false);
         }
         pivotStart_.push_back(int(pivotSlots_.size()));
         updateStart_.push_back(int(updateSlots_.size()));
     }
     vals_.assign(size_t(slots), 0.0);
     linkSlot_.clear();
-    for (const auto& [a, b] : links) linkSlot_.push_back(a >= 0 && b >= 0 && a != b ? slotOf(a, b) : -1);
+    for (const auto& [a, b] : links) {
+        if (a < 0 || b < 0 || a == b) {
+            linkSlot_.push_back(-1);
+            continue;
+        }
+        const std::vector<int>& cols = all[size_t(a)];
+        linkSlot_.push_back(slotsOf[size_t(a)][size_t(std::lower_bound(cols.begin(), cols.end(), b) - cols.begin())]);
+    }
 }
 
 void NodeEquations::start(std::vector<double> rhs) {
