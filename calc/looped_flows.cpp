@@ -75,8 +75,7 @@ public:
         read_.erase(std::unique(read_.begin(), read_.end()), read_.end());
         values_.resize(size_t(hw_ + s.width));
         std::memcpy(values_.data(), d.header.values.data(), size_t(hw_) * sizeof(double));
-        rows_.resize(size_t(s.rowCount()) * size_t(s.width));
-        ready_.assign(size_t(s.rowCount()), 0);
+        kept_.assign(size_t(s.rowCount()), -1);
     }
 
     // The loss along the section's own direction at signed flow q: the chain
@@ -85,15 +84,15 @@ public:
         const ValueTable& s = d_.sections;
         const size_t w = size_t(s.width);
         double* row = values_.data() + hw_;
-        double* kept = rows_.data() + size_t(r) * w;
         const SectionNodes nodes{d_.startOf[size_t(r)], d_.endOf[size_t(r)]};
-        if (!ready_[size_t(r)]) {
+        if (kept_[size_t(r)] < 0) {
             std::memcpy(row, s.row(r), w * sizeof(double));
             for (Step& st : fixed_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
-            std::memcpy(kept, row, w * sizeof(double));
-            ready_[size_t(r)] = 1;
+            kept_[size_t(r)] = keptRows_++;
+            for (int c : read_) rows_.push_back(row[c]);
         } else {
-            for (int c : read_) row[c] = kept[c];
+            const double* kept = rows_.data() + size_t(kept_[size_t(r)]) * read_.size();
+            for (size_t i = 0; i < read_.size(); ++i) row[read_[i]] = kept[i];
         }
         row[flow_] = std::abs(q);
         row[startLoss_] = 0.0;
@@ -112,8 +111,9 @@ private:
     std::vector<Step> steps_, fixed_;  // those that depend on the flow, and the others
     std::vector<int> read_;            // the section columns the formulas that depend on the flow read
     std::vector<double> values_;
-    std::vector<double> rows_;         // per section: its row after the fixed formulas
-    std::vector<char> ready_;
+    std::vector<double> rows_;         // per section asked about: its read_ columns after the fixed formulas
+    std::vector<int> kept_;            // per section: its place in rows_ (in read_ sizes), or -1
+    int keptRows_ = 0;
 };
 
 QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).replace(QLatin1Char('.'), decimal); }
