@@ -1,7 +1,8 @@
 #include "calc/node_equations.h"
 
 #include <algorithm>
-#include <set>
+#include <functional>
+#include <queue>
 
 namespace volm::calc {
 
@@ -20,36 +21,43 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
     }
     // Every entry the elimination ever holds: the links and the fill.
     std::vector<std::vector<int>> all = adj;
-    std::set<std::pair<size_t, int>> queue;  // (degree, node)
-    for (int i = 0; i < n; ++i) queue.insert({adj[size_t(i)].size(), i});
+    // The node of least degree first, the lower number among equals; an
+    // entry whose degree has changed since is passed over.
+    using Entry = std::pair<size_t, int>;  // (degree, node)
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
+    for (int i = 0; i < n; ++i) queue.push({adj[size_t(i)].size(), i});
     order_.clear();
     order_.reserve(size_t(n));
     later_.assign(size_t(n), {});
     std::vector<char> gone(size_t(n), 0);
+    std::vector<int> merged, fill;
     while (!queue.empty()) {
-        const int k = queue.begin()->second;
-        queue.erase(queue.begin());
+        const auto [degree, k] = queue.top();
+        queue.pop();
+        if (gone[size_t(k)] || degree != adj[size_t(k)].size()) continue;
         gone[size_t(k)] = 1;
         order_.push_back(k);
-        const std::vector<int> nb = adj[size_t(k)];
-        later_[size_t(k)] = nb;
+        later_[size_t(k)] = std::move(adj[size_t(k)]);
+        adj[size_t(k)].clear();
+        const std::vector<int>& nb = later_[size_t(k)];
         for (int u : nb) {
             std::vector<int>& au = adj[size_t(u)];
-            queue.erase({au.size(), u});
-            au.erase(std::find(au.begin(), au.end(), k));
-            std::vector<int> merged;
-            merged.reserve(au.size() + nb.size());
-            std::set_union(au.begin(), au.end(), nb.begin(), nb.end(), std::back_inserter(merged));
-            merged.erase(std::find(merged.begin(), merged.end(), u));
-            for (int w : merged)
-                if (!std::binary_search(au.begin(), au.end(), w)) {
-                    std::vector<int>& alw = all[size_t(u)];
-                    alw.insert(std::lower_bound(alw.begin(), alw.end(), w), w);
-                }
-            au = std::move(merged);
-            queue.insert({au.size(), u});
+            au.erase(std::lower_bound(au.begin(), au.end(), k));
+            // u now neighbours every other node of nb: those it did not are fill.
+            fill.clear();
+            for (int w : nb)
+                if (w != u && !std::binary_search(au.begin(), au.end(), w)) fill.push_back(w);
+            if (!fill.empty()) {
+                merged.clear();
+                std::merge(au.begin(), au.end(), fill.begin(), fill.end(), std::back_inserter(merged));
+                au.swap(merged);
+                std::vector<int>& row = all[size_t(u)];
+                merged.clear();
+                std::merge(row.begin(), row.end(), fill.begin(), fill.end(), std::back_inserter(merged));
+                row.swap(merged);
+            }
+            queue.push({au.size(), u});
         }
-        adj[size_t(k)].clear();
     }
     // A slot for every pair of nodes the elimination ever holds an entry for,
     // numbered row by row: a row's entries before its own node were numbered
