@@ -45,8 +45,8 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
             au.erase(std::lower_bound(au.begin(), au.end(), k));
             // u now neighbours every other node of nb: those it did not are fill.
             fill.clear();
-            for (int w : nb)
-                if (w != u && !std::binary_search(au.begin(), au.end(), w)) fill.push_back(w);
+            std::set_difference(nb.begin(), nb.end(), au.begin(), au.end(), std::back_inserter(fill));
+            fill.erase(std::lower_bound(fill.begin(), fill.end(), u));
             if (!fill.empty()) {
                 merged.clear();
                 std::merge(au.begin(), au.end(), fill.begin(), fill.end(), std::back_inserter(merged));
