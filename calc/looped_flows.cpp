@@ -73,6 +73,11 @@ public:
         }
         std::sort(read_.begin(), read_.end());
         read_.erase(std::unique(read_.begin(), read_.end()), read_.end());
+        // Within those formulas, the part that needs no varying value is done once per section.
+        std::vector<int> varyingIndexes;
+        for (const QString& name : varying)
+            if (const int i = resolve(name); i >= 0) varyingIndexes.push_back(i);
+        for (Step& st : steps_) st.formula.setVarying(varyingIndexes);
         values_.resize(size_t(hw_ + s.width));
         std::memcpy(values_.data(), d.header.values.data(), size_t(hw_) * sizeof(double));
         kept_.assign(size_t(s.rowCount()), -1);
@@ -90,13 +95,16 @@ public:
             for (Step& st : fixed_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
             kept_[size_t(r)] = keptRows_++;
             for (int c : read_) rows_.push_back(row[c]);
+            for (Step& st : steps_) parts_.push_back(st.formula.fixPart(values_.data(), &nodes, *d_.reference));
         } else {
             const double* kept = rows_.data() + size_t(kept_[size_t(r)]) * read_.size();
             for (size_t i = 0; i < read_.size(); ++i) row[read_[i]] = kept[i];
         }
         row[flow_] = std::abs(q);
         row[startLoss_] = 0.0;
-        for (Step& st : steps_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
+        const std::vector<double>* part = parts_.data() + size_t(kept_[size_t(r)]) * steps_.size();
+        for (Step& st : steps_)
+            row[st.column] = st.formula.finish(*part++, values_.data(), &nodes, *d_.reference);
         return q < 0 ? -row[endLoss_] : row[endLoss_];
     }
 
@@ -114,6 +122,7 @@ private:
     std::vector<double> rows_;         // per section asked about: its read_ columns after the fixed formulas
     std::vector<int> kept_;            // per section: its place in rows_ (in read_ sizes), or -1
     int keptRows_ = 0;
+    std::vector<std::vector<double>> parts_;  // per section asked about and flow-dependent formula: its fixed part
 };
 
 QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).replace(QLatin1Char('.'), decimal); }
