@@ -140,8 +140,11 @@ namespace {
 
 // The flows of the supply or the return network through its loops in the
 // sections' current directions; a solution that is not ok when the run must
-// stop (its fault set).
-LoopSolution solveNetwork(RunData& d, bool supply) {
+// stop (its fault set). With startFromSupply the supply flows this run has
+// found are the start (the directions settled, or the supply's for the
+// return): they need few corrections. Without, the tree's flows are: flows
+// left in the file by an earlier run would make the results depend on it.
+LoopSolution solveNetwork(RunData& d, bool supply, bool startFromSupply) {
     const QString flowName = supply ? QStringLiteral("РасхПод") : QStringLiteral("РасхОбр");
     ValueTable& s = d.sections;
     const int f = s.need(flowName);
@@ -196,14 +199,14 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
                       supply ? QStringLiteral("ПотНОтИКонПод") : QStringLiteral("ПотНОтИКонОбр"));
     int faultRow = -1;
     std::optional<FormulaError> fault;
-    // A former solution in the column (the directions settled, or the
-    // supply's for the return) is the start: it needs few corrections.
     // The branches are computed as a tree's afterwards.
     LoopSolverOptions options;
     options.branchLosses = false;
-    const int former = isNull(s.get(0, f)) ? s.need(QStringLiteral("РасхПод")) : f;
-    options.start.resize(size_t(n));
-    for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
+    if (startFromSupply) {
+        const int former = s.need(QStringLiteral("РасхПод"));
+        options.start.resize(size_t(n));
+        for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
+    }
     LoopSolution sol = solveLoops(net, [&](int p, double q) {
         if (fault) return 0.0;
         try {
@@ -240,7 +243,7 @@ void settleLoopDirections(RunData& d) {
         if (d.ok()) stageTemperatureLimits(d);
         if (d.ok()) stageTemperatures(d);
         if (!d.ok()) return;
-        const LoopSolution sol = solveNetwork(d, true);
+        const LoopSolution sol = solveNetwork(d, true, round > 0);
         if (!sol.ok) return;
         bool turned = false;
         ValueTable& s = d.sections;
@@ -281,7 +284,7 @@ void solveLoopedFlows(RunData& d, bool supply) {
         sol.imbalance = d.settledSupply->imbalance;
         d.settledSupply.reset();
     } else {
-        sol = solveNetwork(d, supply);
+        sol = solveNetwork(d, supply, !supply);
     }
     if (!sol.ok) return;
     for (int r = 0; r < n; ++r) {

@@ -3,7 +3,7 @@
 // main of its own there; the flows of the shipped two-loop example are found
 // through its loops, so that the heads at the meeting points agree from both
 // sides; a tree gives the same results with the choice as without; faults
-// name the section.
+// name the section; running again stores the same values.
 #include "commands/sizing_command.h"
 #include "tests/calc/calc_harness.h"
 
@@ -89,6 +89,21 @@ TEST_F(LoopedExample, SectionEnteredAgainstTheWaterIsComputedTheOtherWay) {
     EXPECT_EQ(rows(flows), entered);
     EXPECT_NEAR(sectionValue(8, 5, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
     EXPECT_NEAR(sectionValue(7, 8, QStringLiteral("ПотНОтИКонПод")), meeting, 1e-9);
+}
+
+// A second run starts from the first run's stored flows: it must not start
+// its iterations from them, or the results would follow the file's history.
+TEST_F(LoopedExample, RunningAgainStoresTheSameValues) {
+    const QStringList tables{QStringLiteral("SELECT * FROM Табл ORDER BY id"),
+                             QStringLiteral("SELECT * FROM МагистралиТС ORDER BY id_m, NппУчВМ"),
+                             QStringLiteral("SELECT * FROM КонМаг ORDER BY id_m")};
+    ASSERT_TRUE(run().success());
+    QStringList first;
+    for (const QString& t : tables) first += rows(t);
+    ASSERT_TRUE(run().success());
+    QStringList second;
+    for (const QString& t : tables) second += rows(t);
+    EXPECT_EQ(second, first);
 }
 
 TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
