@@ -49,6 +49,7 @@ struct PreparedFormula::Impl {
     int resultSlot = 0;             // the slot left at the end; 0: syntax error
     // After setVarying(): per load and per step, whether it needs a varying value.
     std::vector<char> varyingLoad, varyingStep;
+    std::vector<int> fixedReads;    // the slots of the fixed part the varying part reads
 
     double run(const Step& st, double* slot, const SectionNodes* section, const ReferenceData& ref) const;
     double load(const Load& l, const double* values, const SectionNodes* section) const {
@@ -220,11 +221,20 @@ void PreparedFormula::setVarying(const std::vector<int>& varying) {
     // of the operands), so the steps done beforehand never overwrite a value
     // the varying part reads.
     d.varyingStep.clear();
+    std::vector<char> read(d.initial.size() + 1, 0);
+    read[0] = 1;  // the operand of none
     for (const Step& st : d.steps) {
         const bool v = slotVarying[st.first] || slotVarying[st.second] || slotVarying[st.third];
         d.varyingStep.push_back(v);
+        if (v)
+            for (const int operand : {st.first, st.second, st.third})
+                if (!slotVarying[size_t(operand)]) read[size_t(operand)] = 1;
         slotVarying[st.first] = v;
     }
+    if (!slotVarying[size_t(d.resultSlot)]) read[size_t(d.resultSlot)] = 1;
+    d.fixedReads.clear();
+    for (size_t i = 0; i < d.initial.size(); ++i)
+        if (read[i]) d.fixedReads.push_back(int(i));
 }
 
 std::vector<double> PreparedFormula::fixPart(const double* values, const SectionNodes* section,
@@ -250,7 +260,7 @@ double PreparedFormula::finish(const std::vector<double>& fixed, const double* v
     // The part without varying values met no error: the first error, if any,
     // is one of the varying part's, met in the same order.
     double slot[256];
-    std::memcpy(slot, fixed.data(), fixed.size() * sizeof(double));
+    for (const int i : d.fixedReads) slot[i] = fixed[size_t(i)];
     for (size_t i = 0; i < d.loads.size(); ++i)
         if (d.varyingLoad[i]) slot[d.loads[i].slot] = d.load(d.loads[i], values, section);
     for (size_t i = 0; i < d.steps.size(); ++i)
