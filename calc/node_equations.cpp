@@ -19,20 +19,20 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
         std::sort(v.begin(), v.end());
         v.erase(std::unique(v.begin(), v.end()), v.end());
     }
-    // Every entry the elimination ever holds: the links and the fill.
-    std::vector<std::vector<int>> all = adj;
     // The node of least degree first, the lower number among equals; an
     // entry whose degree has changed since is passed over.
-    using Entry = std::pair<size_t, int>;  // (degree, node)
+    using Entry = unsigned long long;  // degree above, node below
+    auto entry = [](size_t degree, int node) { return Entry(degree) << 32 | Entry(unsigned(node)); };
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
-    for (int i = 0; i < n; ++i) queue.push({adj[size_t(i)].size(), i});
+    for (int i = 0; i < n; ++i) queue.push(entry(adj[size_t(i)].size(), i));
     order_.clear();
     order_.reserve(size_t(n));
     later_.assign(size_t(n), {});
     std::vector<char> gone(size_t(n), 0);
     std::vector<int> merged, fill;
     while (!queue.empty()) {
-        const auto [degree, k] = queue.top();
+        const size_t degree = size_t(queue.top() >> 32);
+        const int k = int(queue.top() & 0xffffffffu);
         queue.pop();
         if (gone[size_t(k)] || degree != adj[size_t(k)].size()) continue;
         gone[size_t(k)] = 1;
@@ -51,68 +51,41 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
                 merged.clear();
                 std::merge(au.begin(), au.end(), fill.begin(), fill.end(), std::back_inserter(merged));
                 au.swap(merged);
-                std::vector<int>& row = all[size_t(u)];
-                merged.clear();
-                std::merge(row.begin(), row.end(), fill.begin(), fill.end(), std::back_inserter(merged));
-                row.swap(merged);
             }
-            queue.push({au.size(), u});
+            queue.push(entry(au.size(), u));
         }
     }
-    // A slot for every pair of nodes the elimination ever holds an entry for,
-    // numbered row by row: a row's entries before its own node were numbered
-    // by those earlier rows, in the order of its sorted columns.
-    std::vector<std::vector<int>> slotsOf(static_cast<size_t>(n));  // per node: the slot of each entry of all
-    std::vector<size_t> numbered(static_cast<size_t>(n), 0);
-    for (int i = 0; i < n; ++i) slotsOf[size_t(i)].resize(all[size_t(i)].size());
-    int slots = 0;
-    for (int i = 0; i < n; ++i)
-        for (size_t t = numbered[size_t(i)]; t < all[size_t(i)].size(); ++t) {
-            const int col = all[size_t(i)][t];
-            slotsOf[size_t(i)][t] = slots;
-            slotsOf[size_t(col)][numbered[size_t(col)]++] = slots++;
-        }
-    // The slots of one row at a time spread over the columns.
-    std::vector<int> where(static_cast<size_t>(n), -1);
-    auto spread = [&](int row, bool on) {
-        for (size_t t = 0; t < all[size_t(row)].size(); ++t)
-            where[size_t(all[size_t(row)][t])] = on ? slotsOf[size_t(row)][t] : -1;
+    // Every entry the elimination ever holds is one of a node and a later
+    // neighbour at its elimination: the slots are numbered so, node after node
+    // in the order of elimination.
+    std::vector<int> step(static_cast<size_t>(n)), first(static_cast<size_t>(n));
+    first_.assign(1, 0);
+    for (int i = 0; i < n; ++i) {
+        const int k = order_[size_t(i)];
+        step[size_t(k)] = i;
+        first[size_t(k)] = first_.back();
+        first_.push_back(first_.back() + int(later_[size_t(k)].size()));
+    }
+    auto slotOf = [&](int a, int b) {
+        if (step[size_t(b)] < step[size_t(a)]) std::swap(a, b);
+        const std::vector<int>& nb = later_[size_t(a)];
+        return first[size_t(a)] + int(std::lower_bound(nb.begin(), nb.end(), b) - nb.begin());
     };
-    pivotStart_.assign(1, 0);
-    updateStart_.assign(1, 0);
-    pivotSlots_.clear();
     updateSlots_.clear();
     // Of the two nodes of a pair, the entry is read only while the one
     // eliminated first is: its factor scales the update (~slot when that is
     // the second of the pair).
-    std::vector<int> step(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) step[size_t(order_[size_t(i)])] = i;
     for (int k : order_) {
         const std::vector<int>& nb = later_[size_t(k)];
-        spread(k, true);
-        for (int u : nb) pivotSlots_.push_back(where[size_t(u)]);
-        spread(k, false);
-        for (size_t i = 0; i < nb.size(); ++i) {
-            spread(nb[i], true);
+        for (size_t i = 0; i < nb.size(); ++i)
             for (size_t j = i + 1; j < nb.size(); ++j) {
-                const int slot = where[size_t(nb[j])];
+                const int slot = slotOf(nb[i], nb[j]);
                 updateSlots_.push_back(step[size_t(nb[i])] < step[size_t(nb[j])] ? slot : ~slot);
             }
-            spread(nb[i], false);
-        }
-        pivotStart_.push_back(int(pivotSlots_.size()));
-        updateStart_.push_back(int(updateSlots_.size()));
     }
-    vals_.assign(size_t(slots), 0.0);
+    vals_.assign(size_t(first_.back()), 0.0);
     linkSlot_.clear();
-    for (const auto& [a, b] : links) {
-        if (a < 0 || b < 0 || a == b) {
-            linkSlot_.push_back(-1);
-            continue;
-        }
-        const std::vector<int>& cols = all[size_t(a)];
-        linkSlot_.push_back(slotsOf[size_t(a)][size_t(std::lower_bound(cols.begin(), cols.end(), b) - cols.begin())]);
-    }
+    for (const auto& [a, b] : links) linkSlot_.push_back(a >= 0 && b >= 0 && a != b ? slotOf(a, b) : -1);
 }
 
 void NodeEquations::start(std::vector<double> rhs) {
@@ -136,11 +109,11 @@ bool NodeEquations::solve(std::vector<double>& x) {
         const double dk = diag_[size_t(k)];
         if (!(dk > 0)) return false;
         const std::vector<int>& nb = later_[size_t(k)];
-        const int* pivot = pivotSlots_.data() + pivotStart_[step];
+        const double* pivot = vals_.data() + first_[step];
         column_.resize(nb.size());
         factor_.resize(nb.size());
         for (size_t i = 0; i < nb.size(); ++i) {
-            column_[i] = vals_[size_t(pivot[i])];
+            column_[i] = pivot[i];
             factor_[i] = column_[i] / dk;
         }
         for (size_t i = 0; i < nb.size(); ++i) {
@@ -160,9 +133,9 @@ bool NodeEquations::solve(std::vector<double>& x) {
     for (size_t step = order_.size(); step-- > 0;) {
         const int k = order_[step];
         const std::vector<int>& nb = later_[size_t(k)];
-        const int* pivot = pivotSlots_.data() + pivotStart_[step];
+        const double* pivot = vals_.data() + first_[step];
         double s = rhs_[size_t(k)];
-        for (size_t i = 0; i < nb.size(); ++i) s -= vals_[size_t(pivot[i])] * x[size_t(nb[i])];
+        for (size_t i = 0; i < nb.size(); ++i) s -= pivot[i] * x[size_t(nb[i])];
         x[size_t(k)] = s / diag_[size_t(k)];
     }
     return true;

@@ -30,10 +30,8 @@ private:
     int n_ = 0;
     std::vector<int> order_;                  // elimination order
     std::vector<std::vector<int>> later_;     // per node: its neighbours eliminated after it, sorted
-    std::vector<int> pivotStart_;             // per step of order_: where its slots begin in pivotSlots_ and its updates in updateSlots_
-    std::vector<int> updateStart_;
-    std::vector<int> pivotSlots_;             // per step: the slot of (node, each later neighbour)
-    std::vector<int> updateSlots_;            // per step: the slot of each pair of its later neighbours (see analyse)
+    std::vector<int> first_;                  // per step of order_: the slot of (node, first later neighbour); the rest follow
+    std::vector<int> updateSlots_;            // step after step: the slot of each pair of its later neighbours (see analyse)
     std::vector<int> linkSlot_;               // per link: its slot, or -1
     std::vector<std::pair<int, int>> links_;
     std::vector<double> vals_, diag_, rhs_;
