@@ -16,17 +16,36 @@ struct Tree {
     std::vector<int> order;  // the nodes in the order reached, the source first
 };
 
-// Per node: the pipes that start or end there.
-std::vector<std::vector<int>> pipesTouching(const LoopNetwork& net) {
-    std::vector<std::vector<int>> touching(static_cast<size_t>(net.nodeCount));
-    for (int p = 0; p < int(net.pipes.size()); ++p) {
-        touching[size_t(net.pipes[size_t(p)].from)].push_back(p);
-        touching[size_t(net.pipes[size_t(p)].to)].push_back(p);
+// Per node: the pipes that start or end there, in the order of the pipes.
+class PipesTouching {
+public:
+    explicit PipesTouching(const LoopNetwork& net) : start_(size_t(net.nodeCount) + 1, 0), pipes_(2 * net.pipes.size()) {
+        for (const LoopNetwork::Pipe& pipe : net.pipes) {
+            ++start_[size_t(pipe.from) + 1];
+            ++start_[size_t(pipe.to) + 1];
+        }
+        for (size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
+        std::vector<int> next(start_.begin(), start_.end() - 1);
+        for (int p = 0; p < int(net.pipes.size()); ++p) {
+            pipes_[size_t(next[size_t(net.pipes[size_t(p)].from)]++)] = p;
+            pipes_[size_t(next[size_t(net.pipes[size_t(p)].to)]++)] = p;
+        }
     }
-    return touching;
-}
+    // The pipes at node v.
+    struct Range {
+        const int *b, *e;
+        const int* begin() const { return b; }
+        const int* end() const { return e; }
+        size_t size() const { return size_t(e - b); }
+    };
+    Range operator[](size_t v) const { return {pipes_.data() + start_[v], pipes_.data() + start_[v + 1]}; }
 
-Tree spanningTree(const LoopNetwork& net, const std::vector<std::vector<int>>& touching) {
+private:
+    std::vector<int> start_;  // per node: where its pipes begin in pipes_
+    std::vector<int> pipes_;
+};
+
+Tree spanningTree(const LoopNetwork& net, const PipesTouching& touching) {
     Tree t;
     t.via.assign(size_t(net.nodeCount), -1);
     std::vector<char> reached(size_t(net.nodeCount), 0);
@@ -56,7 +75,7 @@ struct Branches {
     std::vector<double> drawn;  // per node left: its own flow and those of the branches hanging from it
 };
 
-Branches cutBranches(const LoopNetwork& net, const std::vector<std::vector<int>>& touching) {
+Branches cutBranches(const LoopNetwork& net, const PipesTouching& touching) {
     const size_t n = size_t(net.nodeCount), m = net.pipes.size();
     Branches b;
     b.pendant.assign(m, 0);
@@ -105,7 +124,7 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     LoopSolution out;
     const int n = net.nodeCount;
     const int m = int(net.pipes.size());
-    const std::vector<std::vector<int>> touching = pipesTouching(net);
+    const PipesTouching touching(net);
     const Tree tree = spanningTree(net, touching);
     out.jumper.assign(size_t(m), 1);
     for (int v = 0; v < n; ++v)
@@ -175,6 +194,7 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
     // every drawn one, so that a pipe near zero flow keeps a bounded conductance.
     std::vector<double> minSlope(static_cast<size_t>(m));
     for (int p = 0; p < m; ++p) {
+        if (branches.pendant[size_t(p)] && !options.branchLosses) continue;
         const double h = loss(p, qFloor);
         minSlope[size_t(p)] = std::abs(h) / qFloor;
         if (!std::isfinite(h) || !(minSlope[size_t(p)] > 0)) {
@@ -199,8 +219,13 @@ LoopSolution solveLoops(const LoopNetwork& net, const HeadLossFunction& loss, co
         out.error = QStringLiteral("Потери напора не определены при расходе ") + number(q[size_t(p)]) + QStringLiteral(" т/ч.");
         return false;
     };
-    for (int p = 0; p < m; ++p)
-        if (branches.pendant[size_t(p)] && !lossAtFlow(p)) return out;
+    for (int p = 0; p < m; ++p) {
+        if (!branches.pendant[size_t(p)]) continue;
+        if (!options.branchLosses)
+            drop[size_t(p)] = -boost(p);
+        else if (!lossAtFlow(p))
+            return out;
+    }
     for (int it = 0;; ++it) {
         for (int p : looped)
             if (!lossAtFlow(p)) return out;

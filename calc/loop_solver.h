@@ -34,6 +34,11 @@ struct LoopSolverOptions {
     double flowTolerance = 1e-7;  // the largest flow correction of the last iteration
     int maxIterations = 100;
     std::vector<double> start;    // per pipe, or empty: the flows to start from (a former solution)
+    // The losses of the branches hanging off the loops too (their flows are
+    // fixed, so the iterations do not need them): without them their loss is
+    // 0 and lossFromSource holds only the nodes of the loops and the pipes
+    // between them.
+    bool branchLosses = true;
 };
 
 struct LoopSolution {

@@ -73,10 +73,14 @@ public:
         }
         std::sort(read_.begin(), read_.end());
         read_.erase(std::unique(read_.begin(), read_.end()), read_.end());
+        // Within those formulas, the part that needs no varying value is done once per section.
+        std::vector<int> varyingIndexes;
+        for (const QString& name : varying)
+            if (const int i = resolve(name); i >= 0) varyingIndexes.push_back(i);
+        for (Step& st : steps_) st.formula.setVarying(varyingIndexes);
         values_.resize(size_t(hw_ + s.width));
         std::memcpy(values_.data(), d.header.values.data(), size_t(hw_) * sizeof(double));
-        rows_.resize(size_t(s.rowCount()) * size_t(s.width));
-        ready_.assign(size_t(s.rowCount()), 0);
+        kept_.assign(size_t(s.rowCount()), -1);
     }
 
     // The loss along the section's own direction at signed flow q: the chain
@@ -85,19 +89,22 @@ public:
         const ValueTable& s = d_.sections;
         const size_t w = size_t(s.width);
         double* row = values_.data() + hw_;
-        double* kept = rows_.data() + size_t(r) * w;
         const SectionNodes nodes{d_.startOf[size_t(r)], d_.endOf[size_t(r)]};
-        if (!ready_[size_t(r)]) {
+        if (kept_[size_t(r)] < 0) {
             std::memcpy(row, s.row(r), w * sizeof(double));
             for (Step& st : fixed_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
-            std::memcpy(kept, row, w * sizeof(double));
-            ready_[size_t(r)] = 1;
+            kept_[size_t(r)] = keptRows_++;
+            for (int c : read_) rows_.push_back(row[c]);
+            for (Step& st : steps_) parts_.push_back(st.formula.fixPart(values_.data(), &nodes, *d_.reference));
         } else {
-            for (int c : read_) row[c] = kept[c];
+            const double* kept = rows_.data() + size_t(kept_[size_t(r)]) * read_.size();
+            for (size_t i = 0; i < read_.size(); ++i) row[read_[i]] = kept[i];
         }
         row[flow_] = std::abs(q);
         row[startLoss_] = 0.0;
-        for (Step& st : steps_) row[st.column] = st.formula.evaluate(values_.data(), &nodes, *d_.reference);
+        const std::vector<double>* part = parts_.data() + size_t(kept_[size_t(r)]) * steps_.size();
+        for (Step& st : steps_)
+            row[st.column] = st.formula.finish(*part++, values_.data(), &nodes, *d_.reference);
         return q < 0 ? -row[endLoss_] : row[endLoss_];
     }
 
@@ -112,8 +119,10 @@ private:
     std::vector<Step> steps_, fixed_;  // those that depend on the flow, and the others
     std::vector<int> read_;            // the section columns the formulas that depend on the flow read
     std::vector<double> values_;
-    std::vector<double> rows_;         // per section: its row after the fixed formulas
-    std::vector<char> ready_;
+    std::vector<double> rows_;         // per section asked about: its read_ columns after the fixed formulas
+    std::vector<int> kept_;            // per section: its place in rows_ (in read_ sizes), or -1
+    int keptRows_ = 0;
+    std::vector<std::vector<double>> parts_;  // per section asked about and flow-dependent formula: its fixed part
 };
 
 QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).replace(QLatin1Char('.'), decimal); }
@@ -131,8 +140,11 @@ namespace {
 
 // The flows of the supply or the return network through its loops in the
 // sections' current directions; a solution that is not ok when the run must
-// stop (its fault set).
-LoopSolution solveNetwork(RunData& d, bool supply) {
+// stop (its fault set). With startFromSupply the supply flows this run has
+// found are the start (the directions settled, or the supply's for the
+// return): they need few corrections. Without, the tree's flows are: flows
+// left in the file by an earlier run would make the results depend on it.
+LoopSolution solveNetwork(RunData& d, bool supply, bool startFromSupply) {
     const QString flowName = supply ? QStringLiteral("РасхПод") : QStringLiteral("РасхОбр");
     ValueTable& s = d.sections;
     const int f = s.need(flowName);
@@ -187,16 +199,14 @@ LoopSolution solveNetwork(RunData& d, bool supply) {
                       supply ? QStringLiteral("ПотНОтИКонПод") : QStringLiteral("ПотНОтИКонОбр"));
     int faultRow = -1;
     std::optional<FormulaError> fault;
-    // A former solution in the column (the directions settled, or the
-    // supply's for the return) is the start: it needs few corrections.
+    // The branches are computed as a tree's afterwards.
     LoopSolverOptions options;
-    const int former = isNull(s.get(0, f)) ? s.need(QStringLiteral("РасхПод")) : f;
-    options.start.resize(size_t(n));
-    for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
-    // Entered return flows are as the file keeps them, signed in the entered directions.
-    if (!supply && former == f)
-        for (size_t r = 0; r < d.reversed.size(); ++r)
-            if (d.reversed[r]) options.start[r] = -options.start[r];
+    options.branchLosses = false;
+    if (startFromSupply) {
+        const int former = s.need(QStringLiteral("РасхПод"));
+        options.start.resize(size_t(n));
+        for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
+    }
     LoopSolution sol = solveLoops(net, [&](int p, double q) {
         if (fault) return 0.0;
         try {
@@ -233,7 +243,7 @@ void settleLoopDirections(RunData& d) {
         if (d.ok()) stageTemperatureLimits(d);
         if (d.ok()) stageTemperatures(d);
         if (!d.ok()) return;
-        const LoopSolution sol = solveNetwork(d, true);
+        const LoopSolution sol = solveNetwork(d, true, round > 0);
         if (!sol.ok) return;
         bool turned = false;
         ValueTable& s = d.sections;
@@ -274,7 +284,7 @@ void solveLoopedFlows(RunData& d, bool supply) {
         sol.imbalance = d.settledSupply->imbalance;
         d.settledSupply.reset();
     } else {
-        sol = solveNetwork(d, supply);
+        sol = solveNetwork(d, supply, !supply);
     }
     if (!sol.ok) return;
     for (int r = 0; r < n; ++r) {

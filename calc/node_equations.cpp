@@ -1,14 +1,10 @@
 #include "calc/node_equations.h"
 
 #include <algorithm>
-#include <set>
+#include <functional>
+#include <queue>
 
 namespace volm::calc {
-
-double* NodeEquations::Row::at(int col) {
-    const auto it = std::lower_bound(cols.begin(), cols.end(), col);
-    return it != cols.end() && *it == col ? &vals[size_t(it - cols.begin())] : nullptr;
-}
 
 void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links) {
     n_ = n;
@@ -23,57 +19,79 @@ void NodeEquations::analyse(int n, const std::vector<std::pair<int, int>>& links
         std::sort(v.begin(), v.end());
         v.erase(std::unique(v.begin(), v.end()), v.end());
     }
-    // Every entry the elimination ever holds: the links and the fill.
-    std::vector<std::vector<int>> all = adj;
-    std::set<std::pair<size_t, int>> queue;  // (degree, node)
-    for (int i = 0; i < n; ++i) queue.insert({adj[size_t(i)].size(), i});
+    // The node of least degree first, the lower number among equals; an
+    // entry whose degree has changed since is passed over.
+    using Entry = unsigned long long;  // degree above, node below
+    auto entry = [](size_t degree, int node) { return Entry(degree) << 32 | Entry(unsigned(node)); };
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
+    for (int i = 0; i < n; ++i) queue.push(entry(adj[size_t(i)].size(), i));
     order_.clear();
     order_.reserve(size_t(n));
     later_.assign(size_t(n), {});
     std::vector<char> gone(size_t(n), 0);
+    std::vector<int> merged, fill;
     while (!queue.empty()) {
-        const int k = queue.begin()->second;
-        queue.erase(queue.begin());
+        const size_t degree = size_t(queue.top() >> 32);
+        const int k = int(queue.top() & 0xffffffffu);
+        queue.pop();
+        if (gone[size_t(k)] || degree != adj[size_t(k)].size()) continue;
         gone[size_t(k)] = 1;
         order_.push_back(k);
-        const std::vector<int> nb = adj[size_t(k)];
-        later_[size_t(k)] = nb;
+        later_[size_t(k)] = std::move(adj[size_t(k)]);
+        adj[size_t(k)].clear();
+        const std::vector<int>& nb = later_[size_t(k)];
         for (int u : nb) {
             std::vector<int>& au = adj[size_t(u)];
-            queue.erase({au.size(), u});
-            au.erase(std::find(au.begin(), au.end(), k));
-            std::vector<int> merged;
-            merged.reserve(au.size() + nb.size());
-            std::set_union(au.begin(), au.end(), nb.begin(), nb.end(), std::back_inserter(merged));
-            merged.erase(std::find(merged.begin(), merged.end(), u));
-            for (int w : merged)
-                if (!std::binary_search(au.begin(), au.end(), w)) {
-                    std::vector<int>& alw = all[size_t(u)];
-                    alw.insert(std::lower_bound(alw.begin(), alw.end(), w), w);
-                }
-            au = std::move(merged);
-            queue.insert({au.size(), u});
+            au.erase(std::lower_bound(au.begin(), au.end(), k));
+            // u now neighbours every other node of nb: those it did not are fill.
+            fill.clear();
+            std::set_difference(nb.begin(), nb.end(), au.begin(), au.end(), std::back_inserter(fill));
+            fill.erase(std::lower_bound(fill.begin(), fill.end(), u));
+            if (!fill.empty()) {
+                merged.clear();
+                std::merge(au.begin(), au.end(), fill.begin(), fill.end(), std::back_inserter(merged));
+                au.swap(merged);
+            }
+            queue.push(entry(au.size(), u));
         }
-        adj[size_t(k)].clear();
     }
-    rows_.assign(size_t(n), {});
+    // Every entry the elimination ever holds is one of a node and a later
+    // neighbour at its elimination: the slots are numbered so, node after node
+    // in the order of elimination.
+    std::vector<int> step(static_cast<size_t>(n)), first(static_cast<size_t>(n));
+    first_.assign(1, 0);
     for (int i = 0; i < n; ++i) {
-        rows_[size_t(i)].cols = all[size_t(i)];
-        rows_[size_t(i)].vals.assign(all[size_t(i)].size(), 0.0);
+        const int k = order_[size_t(i)];
+        step[size_t(k)] = i;
+        first[size_t(k)] = first_.back();
+        first_.push_back(first_.back() + int(later_[size_t(k)].size()));
     }
-    linkSlots_.clear();
-    for (const auto& [a, b] : links) {
-        if (a >= 0 && b >= 0 && a != b)
-            linkSlots_.push_back({rows_[size_t(a)].at(b), rows_[size_t(b)].at(a)});
-        else
-            linkSlots_.push_back({nullptr, nullptr});
+    auto slotOf = [&](int a, int b) {
+        if (step[size_t(b)] < step[size_t(a)]) std::swap(a, b);
+        const std::vector<int>& nb = later_[size_t(a)];
+        return first[size_t(a)] + int(std::lower_bound(nb.begin(), nb.end(), b) - nb.begin());
+    };
+    updateSlots_.clear();
+    // Of the two nodes of a pair, the entry is read only while the one
+    // eliminated first is: its factor scales the update (~slot when that is
+    // the second of the pair).
+    for (int k : order_) {
+        const std::vector<int>& nb = later_[size_t(k)];
+        for (size_t i = 0; i < nb.size(); ++i)
+            for (size_t j = i + 1; j < nb.size(); ++j) {
+                const int slot = slotOf(nb[i], nb[j]);
+                updateSlots_.push_back(step[size_t(nb[i])] < step[size_t(nb[j])] ? slot : ~slot);
+            }
     }
+    vals_.assign(size_t(first_.back()), 0.0);
+    linkSlot_.clear();
+    for (const auto& [a, b] : links) linkSlot_.push_back(a >= 0 && b >= 0 && a != b ? slotOf(a, b) : -1);
 }
 
 void NodeEquations::start(std::vector<double> rhs) {
     rhs_ = std::move(rhs);
     diag_.assign(size_t(n_), 0.0);
-    for (Row& r : rows_) std::fill(r.vals.begin(), r.vals.end(), 0.0);
+    std::fill(vals_.begin(), vals_.end(), 0.0);
 }
 
 void NodeEquations::addLink(int k, double c) {
@@ -81,41 +99,43 @@ void NodeEquations::addLink(int k, double c) {
     if (a == b) return;
     if (a >= 0) diag_[size_t(a)] += c;
     if (b >= 0) diag_[size_t(b)] += c;
-    const auto [ab, ba] = linkSlots_[size_t(k)];
-    if (ab) *ab -= c;
-    if (ba) *ba -= c;
+    if (const int slot = linkSlot_[size_t(k)]; slot >= 0) vals_[size_t(slot)] -= c;
 }
 
 bool NodeEquations::solve(std::vector<double>& x) {
-    for (int k : order_) {
+    const int* update = updateSlots_.data();
+    for (size_t step = 0; step < order_.size(); ++step) {
+        const int k = order_[step];
         const double dk = diag_[size_t(k)];
         if (!(dk > 0)) return false;
-        Row& rk = rows_[size_t(k)];
         const std::vector<int>& nb = later_[size_t(k)];
-        // The entries of k's row for its later neighbours, found once.
+        const double* pivot = vals_.data() + first_[step];
         column_.resize(nb.size());
-        for (size_t i = 0; i < nb.size(); ++i) column_[i] = *rk.at(nb[i]);
+        factor_.resize(nb.size());
+        for (size_t i = 0; i < nb.size(); ++i) {
+            column_[i] = pivot[i];
+            factor_[i] = column_[i] / dk;
+        }
         for (size_t i = 0; i < nb.size(); ++i) {
             const int u = nb[i];
-            const double f = column_[i] / dk;
-            diag_[size_t(u)] -= column_[i] * f;
-            rhs_[size_t(u)] -= f * rhs_[size_t(k)];
-            // Both lists are sorted: one walk along u's row.
-            Row& ru = rows_[size_t(u)];
-            auto at = ru.cols.begin();
-            for (size_t j = 0; j < nb.size(); ++j) {
-                if (j == i) continue;
-                at = std::lower_bound(at, ru.cols.end(), nb[j]);
-                ru.vals[size_t(at - ru.cols.begin())] -= f * column_[j];
+            diag_[size_t(u)] -= column_[i] * factor_[i];
+            rhs_[size_t(u)] -= factor_[i] * rhs_[size_t(k)];
+            for (size_t j = i + 1; j < nb.size(); ++j) {
+                const int slot = *update++;
+                if (slot >= 0)
+                    vals_[size_t(slot)] -= factor_[i] * column_[j];
+                else
+                    vals_[size_t(~slot)] -= factor_[j] * column_[i];
             }
         }
     }
     x.assign(size_t(n_), 0.0);
-    for (auto it = order_.rbegin(); it != order_.rend(); ++it) {
-        const int k = *it;
-        Row& rk = rows_[size_t(k)];
+    for (size_t step = order_.size(); step-- > 0;) {
+        const int k = order_[step];
+        const std::vector<int>& nb = later_[size_t(k)];
+        const double* pivot = vals_.data() + first_[step];
         double s = rhs_[size_t(k)];
-        for (int u : later_[size_t(k)]) s -= *rk.at(u) * x[size_t(u)];
+        for (size_t i = 0; i < nb.size(); ++i) s -= pivot[i] * x[size_t(nb[i])];
         x[size_t(k)] = s / diag_[size_t(k)];
     }
     return true;

@@ -25,19 +25,17 @@ public:
     bool solve(std::vector<double>& x);
 
 private:
-    struct Row {
-        std::vector<int> cols;    // sorted neighbours, eliminated later than this node or not
-        std::vector<double> vals;
-        double* at(int col);
-    };
+    // The entries off the diagonal are kept once per pair of nodes, in slots
+    // numbered by analyse(); the elimination of each node is a list of slots.
     int n_ = 0;
     std::vector<int> order_;                  // elimination order
-    std::vector<std::vector<int>> later_;     // per node: its neighbours eliminated after it
-    std::vector<Row> rows_;
-    std::vector<double> diag_, rhs_;
-    std::vector<double> column_;              // scratch: the entries of the row being eliminated
-    std::vector<std::pair<double*, double*>> linkSlots_;  // per link: the two off-diagonal places, or null
+    std::vector<std::vector<int>> later_;     // per node: its neighbours eliminated after it, sorted
+    std::vector<int> first_;                  // per step of order_: the slot of (node, first later neighbour); the rest follow
+    std::vector<int> updateSlots_;            // step after step: the slot of each pair of its later neighbours (see analyse)
+    std::vector<int> linkSlot_;               // per link: its slot, or -1
     std::vector<std::pair<int, int>> links_;
+    std::vector<double> vals_, diag_, rhs_;
+    std::vector<double> column_, factor_;     // scratch: the entries of the row being eliminated, over its pivot
 };
 
 }  // namespace volm::calc

@@ -13,6 +13,7 @@
 #include "formulas/number_parse.h"
 #include "formulas/operations.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -45,7 +46,18 @@ struct PreparedFormula::Impl {
     bool prepareFails = false;      // preparation stops after the loads with...
     QString prepareDetail;          // ...this detail text
     std::vector<Step> steps;        // reductions, in order
-    int result = 0;                 // the slot left at the end; 0: syntax error
+    int resultSlot = 0;             // the slot left at the end; 0: syntax error
+    // After setVarying(): per load and per step, whether it needs a varying value.
+    std::vector<char> varyingLoad, varyingStep;
+    std::vector<int> fixedReads;    // the slots of the fixed part the varying part reads
+
+    double run(const Step& st, double* slot, const SectionNodes* section, const ReferenceData& ref) const;
+    double load(const Load& l, const double* values, const SectionNodes* section) const {
+        const double v = values[l.index];
+        if (std::isnan(v)) fail(section, detail::valueNotFilled(l.name));
+        return v;
+    }
+    double result(const double* slot, const SectionNodes* section) const;
 
     [[noreturn]] void fail(const SectionNodes* section, const QString& detail) const {
         throw FormulaError(errorContext(shortName, section) + detail);
@@ -132,12 +144,56 @@ PreparedFormula::PreparedFormula(const QString& shortName, const QString& formul
         widenSpan(prepared, start, end);
         prepared.replace(size_t(start), size_t(end - start + 1), slotText(slots[0]));
     }
-    d.result = singleSlot(prepared);
+    d.resultSlot = singleSlot(prepared);
 }
 
 PreparedFormula::~PreparedFormula() = default;
 PreparedFormula::PreparedFormula(PreparedFormula&&) noexcept = default;
 PreparedFormula& PreparedFormula::operator=(PreparedFormula&&) noexcept = default;
+
+double PreparedFormula::Impl::run(const Step& st, double* slot, const SectionNodes* section,
+                                  const ReferenceData& ref) const {
+    using Ext = long double;
+    const double a = slot[st.first];
+    const double b = slot[st.second];
+    double r;
+    switch (st.op) {
+    case Op::Plus:
+        r = double(Ext(a) + Ext(b));
+        break;
+    case Op::Minus:
+        r = st.unary ? -a : double(Ext(a) - Ext(b));
+        break;
+    case Op::Multiply:
+        r = double(Ext(a) * Ext(b));
+        break;
+    case Op::Divide:
+        if (b == 0) fail(section, detail::divisionByZero());
+        r = double(Ext(a) / Ext(b));
+        break;
+    default:
+        r = NAN;  // functions go the long way below
+        break;
+    }
+    if (!std::isfinite(r) || st.op > Op::Divide) {
+        // Functions, and any arithmetic fault, through the shared routine:
+        // it gives the same value or the same message as the literal reduction.
+        const double args[kMaxOperands] = {a, b, slot[st.third]};
+        try {
+            r = applyOperation(st.op, st.unary, args, ref);
+        } catch (const OperationFailure& f) {
+            fail(section, f.detail);
+        }
+    }
+    return r;
+}
+
+double PreparedFormula::Impl::result(const double* slot, const SectionNodes* section) const {
+    if (resultSlot == 0) fail(section, detail::syntaxError());
+    const double r = slot[resultSlot];
+    if (!std::isfinite(r)) fail(section, detail::resultNotFinite());
+    return r;
+}
 
 double PreparedFormula::evaluate(const double* values, const SectionNodes* section, const ReferenceData& ref) const {
     const Impl& d = *d_;
@@ -145,52 +201,71 @@ double PreparedFormula::evaluate(const double* values, const SectionNodes* secti
 
     double slot[256];
     std::memcpy(slot, d.initial.data(), d.initial.size() * sizeof(double));
-    for (const Load& l : d.loads) {
-        const double v = values[l.index];
-        if (std::isnan(v)) d.fail(section, detail::valueNotFilled(l.name));
-        slot[l.slot] = v;
-    }
+    for (const Load& l : d.loads) slot[l.slot] = d.load(l, values, section);
     if (d.prepareFails) d.fail(section, d.prepareDetail);
+    for (const Step& st : d.steps) slot[st.first] = d.run(st, slot, section, ref);
+    return d.result(slot, section);
+}
 
-    using Ext = long double;
-    for (const Step& st : d.steps) {
-        double& a = slot[st.first];
-        const double b = slot[st.second];
-        double r;
-        switch (st.op) {
-        case Op::Plus:
-            r = double(Ext(a) + Ext(b));
-            break;
-        case Op::Minus:
-            r = st.unary ? -a : double(Ext(a) - Ext(b));
-            break;
-        case Op::Multiply:
-            r = double(Ext(a) * Ext(b));
-            break;
-        case Op::Divide:
-            if (b == 0) d.fail(section, detail::divisionByZero());
-            r = double(Ext(a) / Ext(b));
-            break;
-        default:
-            r = NAN;  // functions go the long way below
-            break;
-        }
-        if (!std::isfinite(r) || st.op > Op::Divide) {
-            // Functions, and any arithmetic fault, through the shared routine:
-            // it gives the same value or the same message as the literal reduction.
-            const double args[kMaxOperands] = {a, b, slot[st.third]};
-            try {
-                r = applyOperation(st.op, st.unary, args, ref);
-            } catch (const OperationFailure& f) {
-                d.fail(section, f.detail);
-            }
-        }
-        a = r;
+void PreparedFormula::setVarying(const std::vector<int>& varying) {
+    Impl& d = *d_;
+    std::vector<char> slotVarying(d.initial.size() + 1, 0);
+    d.varyingLoad.clear();
+    for (const Load& l : d.loads) {
+        const bool v = std::find(varying.begin(), varying.end(), l.index) != varying.end();
+        d.varyingLoad.push_back(v);
+        slotVarying[size_t(l.slot)] = v;
     }
-    if (d.result == 0) d.fail(section, detail::syntaxError());
-    const double r = slot[d.result];
-    if (!std::isfinite(r)) d.fail(section, detail::resultNotFinite());
-    return r;
+    // A step needs a varying value when one of its operands does. A slot's
+    // value is read by one step only (the reduction puts the result in place
+    // of the operands), so the steps done beforehand never overwrite a value
+    // the varying part reads.
+    d.varyingStep.clear();
+    std::vector<char> read(d.initial.size() + 1, 0);
+    read[0] = 1;  // the operand of none
+    for (const Step& st : d.steps) {
+        const bool v = slotVarying[st.first] || slotVarying[st.second] || slotVarying[st.third];
+        d.varyingStep.push_back(v);
+        if (v)
+            for (const int operand : {st.first, st.second, st.third})
+                if (!slotVarying[size_t(operand)]) read[size_t(operand)] = 1;
+        slotVarying[st.first] = v;
+    }
+    if (!slotVarying[size_t(d.resultSlot)]) read[size_t(d.resultSlot)] = 1;
+    d.fixedReads.clear();
+    for (size_t i = 0; i < d.initial.size(); ++i)
+        if (read[i]) d.fixedReads.push_back(int(i));
+}
+
+std::vector<double> PreparedFormula::fixPart(const double* values, const SectionNodes* section,
+                                             const ReferenceData& ref) const {
+    const Impl& d = *d_;
+    if (d.empty || d.prepareFails || d.varyingLoad.size() != d.loads.size()) return {};
+    std::vector<double> slot = d.initial;
+    try {
+        for (size_t i = 0; i < d.loads.size(); ++i)
+            if (!d.varyingLoad[i]) slot[size_t(d.loads[i].slot)] = d.load(d.loads[i], values, section);
+        for (size_t i = 0; i < d.steps.size(); ++i)
+            if (!d.varyingStep[i]) slot[d.steps[i].first] = d.run(d.steps[i], slot.data(), section, ref);
+    } catch (const FormulaError&) {
+        return {};
+    }
+    return slot;
+}
+
+double PreparedFormula::finish(const std::vector<double>& fixed, const double* values, const SectionNodes* section,
+                               const ReferenceData& ref) const {
+    const Impl& d = *d_;
+    if (fixed.empty()) return evaluate(values, section, ref);
+    // The part without varying values met no error: the first error, if any,
+    // is one of the varying part's, met in the same order.
+    double slot[256];
+    for (const int i : d.fixedReads) slot[i] = fixed[size_t(i)];
+    for (size_t i = 0; i < d.loads.size(); ++i)
+        if (d.varyingLoad[i]) slot[d.loads[i].slot] = d.load(d.loads[i], values, section);
+    for (size_t i = 0; i < d.steps.size(); ++i)
+        if (d.varyingStep[i]) slot[d.steps[i].first] = d.run(d.steps[i], slot, section, ref);
+    return d.result(slot, section);
 }
 
 }  // namespace volm

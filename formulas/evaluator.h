@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace volm {
 
@@ -46,6 +47,19 @@ public:
     // values[i] is the value of index i; NaN stands for Null. Throws FormulaError.
     // A result that is not a finite number is reported as an error of the indicator.
     double evaluate(const double* values, const SectionNodes* section, const ReferenceData& ref) const;
+
+    // For many evaluations in which only the values at the indexes `varying`
+    // change (a trial flow and what follows from it): the part that needs none
+    // of them is done once by fixPart() for the other values, and finish()
+    // does the rest. finish(fixPart(values), values') == evaluate(values') for
+    // every values' that differs from values only at those indexes: the same
+    // value to the bit, or the same first error.
+    void setVarying(const std::vector<int>& varying);
+    // The slots the part without varying values leaves; empty when that part
+    // meets an error (finish() then goes the whole way).
+    std::vector<double> fixPart(const double* values, const SectionNodes* section, const ReferenceData& ref) const;
+    double finish(const std::vector<double>& fixed, const double* values, const SectionNodes* section,
+                  const ReferenceData& ref) const;
 
 private:
     struct Impl;

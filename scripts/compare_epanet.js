@@ -4,10 +4,7 @@
 // the largest differences of heads and flows.
 //
 // The friction law of every pipe is matched to the standard method's
-// quadratic-zone law λ = 0.11·(kэ/d)^0.25: the engine's Darcy–Weisbach with
-// the viscosity made negligible gives λ = 0.25 / lg²(ε/3.7d), so each pipe gets
-// the roughness ε for which the two agree (with the method's rounded 0.00688
-// and g = 9.81 m/s² carried into it). Flows are in t/h at one water density.
+// quadratic-zone law as epanet_network.js says.
 //
 // Not part of the test suite. Run:
 //   npm install --prefix /tmp/epanet epanet-js@0.7
@@ -15,7 +12,7 @@
 //   NODE_PATH=/tmp/epanet/node_modules node scripts/compare_epanet.js build/bench-bin/volm_loop_solve [SEED]
 'use strict';
 const { execFileSync } = require('child_process');
-const { Project, Workspace, NodeProperty, LinkProperty } = require('epanet-js');
+const { DENSITY, SOURCE_HEAD, solveEngine, calibrate, networkText } = require('./epanet_network');
 const sizes = (process.env.SECTIONS || '10,100,1000,10000').split(',').map(Number);
 
 const solver = process.argv[2];
@@ -25,13 +22,6 @@ if (!solver) {
 }
 const seed0 = Number(process.argv[3] || 33);
 
-const DENSITY = 971.77;              // kg/m³
-const G = 9.81;                      // the method's g
-let engineScale = 32.2 * 0.3048 / G;  // the engine's g (32.2 ft/s²) over the method's; refined by calibrate()
-const C_METHOD = 0.00688;            // the method's coefficient of R
-const C_EXACT = 0.11 * 16 / (2 * 3.6 * 3.6 * Math.PI * Math.PI);  // the same from λ with no rounding
-const ROUGHNESS = 0.0005;            // kэ, m
-const SOURCE_HEAD = 1000;            // m
 const INNER = [0.051, 0.07, 0.082, 0.1, 0.125, 0.15, 0.207, 0.259, 0.309, 0.359, 0.408, 0.466, 0.514, 0.616, 0.702, 0.804, 1.0, 1.2, 1.4];
 
 function random(seed) {  // mulberry32
@@ -87,10 +77,7 @@ function network(sections, jumperShare, seed) {
 }
 
 function solveVolm(net) {
-  const lines = [`nodes ${net.nodes} source 0`];
-  for (const p of net.pipes) lines.push(`pipe ${p.from} ${p.to} ${p.length} ${p.d} ${ROUGHNESS}`);
-  net.demand.forEach((g, v) => { if (v > 0 && g > 0) lines.push(`demand ${v} ${g}`); });
-  const out = execFileSync(solver, { input: lines.join('\n') + '\n', maxBuffer: 1 << 28 }).toString().split('\n');
+  const out = execFileSync(solver, { input: networkText(net), maxBuffer: 1 << 28 }).toString().split('\n');
   const [, iterations, , imbalance, , seconds] = out[0].split(' ');
   const flow = [], loss = [];
   for (const l of out.slice(1)) {
@@ -99,47 +86,6 @@ function solveVolm(net) {
     else if (kind === 'loss') loss[+i] = +v;
   }
   return { iterations: +iterations, imbalance: +imbalance, seconds: +seconds, flow, loss };
-}
-
-// The engine's roughness (mm) for which its law equals the method's on a pipe.
-function engineRoughness(d) {
-  const f = 0.11 * Math.pow(ROUGHNESS / d, 0.25) * (C_METHOD / C_EXACT) * engineScale;
-  return 3.7 * Math.pow(10, -0.5 / Math.sqrt(f)) * d * 1000;
-}
-
-function inp(net) {
-  const toCmh = (g) => g * 1000 / DENSITY;
-  const l = ['[JUNCTIONS]'];
-  for (let v = 1; v < net.nodes; v++) l.push(` n${v} 0 ${toCmh(net.demand[v]).toPrecision(17)}`);
-  l.push('[RESERVOIRS]', ` n0 ${SOURCE_HEAD}`, '[PIPES]');
-  net.pipes.forEach((p, i) =>
-    l.push(` p${i} n${p.from} n${p.to} ${p.length.toPrecision(17)} ${(p.d * 1000).toPrecision(17)} ${engineRoughness(p.d).toPrecision(17)} 0 Open`));
-  l.push('[OPTIONS]', ' Units CMH', ' Headloss D-W', ' Viscosity 1e-14', ' Accuracy 1e-5', ' Trials 2000',
-    ' HEADERROR 1e-6', ' FLOWCHANGE 1e-6', '[END]');
-  return l.join('\n') + '\n';
-}
-
-function solveEngine(net) {
-  const ws = new Workspace();
-  ws.writeFile('net.inp', inp(net));
-  const model = new Project(ws);
-  const start = process.hrtime.bigint();
-  model.open('net.inp', 'net.rpt', 'net.bin');
-  model.solveH();
-  const seconds = Number(process.hrtime.bigint() - start) / 1e9;
-  const head = [SOURCE_HEAD], flow = [];
-  for (let v = 1; v < net.nodes; v++) head[v] = model.getNodeValue(model.getNodeIndex(`n${v}`), NodeProperty.Head);
-  net.pipes.forEach((p, i) => { flow[i] = model.getLinkValue(i + 1, LinkProperty.Flow) * DENSITY / 1000; });
-  model.close();
-  return { seconds, head, flow };
-}
-
-// The engine's unit conversions carry its g with a few more digits than
-// 32.2 ft/s² shows: one pipe of the method's law gives the factor exactly.
-function calibrate() {
-  const one = { nodes: 2, demand: [0, 100], pipes: [{ from: 0, to: 1, length: 1000, d: 0.207 }] };
-  const lossMethod = C_METHOD * Math.pow(ROUGHNESS, 0.25) * 100 * 100 * 1000 / (G * DENSITY * DENSITY * Math.pow(0.207, 5.25));
-  for (let k = 0; k < 3; k++) engineScale *= lossMethod / (SOURCE_HEAD - solveEngine(one).head[1]);
 }
 
 calibrate();

@@ -3,10 +3,13 @@
 // (2 % of 10,000 sections) between nodes that feed further sections, each
 // jumper entered from the node of smaller loss in the tree (the run computes
 // every section the water runs against in the water's direction). Prints the
-// best of 5 runner calls of each and their ratio.
+// best of 5 runner calls of each and their ratio, and, when node finds
+// epanet-js, the reference engine's best of 5 bare open + solve of the same
+// supply network (its flows and losses checked against the runner's).
 //
-//   volm_bench_loops [SECTIONS]
+//   NODE_PATH=/tmp/epanet/node_modules volm_bench_loops [SECTIONS]
 #include "bench/calc/network_generator.h"
+#include "bench/loops/reference_engine.h"
 #include "bench/support/bench_support.h"
 #include "store/database.h"
 
@@ -105,5 +108,13 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("VOLM_BENCH_KEEP")) volm::bench::copyFile(looped, qEnvironmentVariable("VOLM_BENCH_KEEP"));
     std::printf("sections %d (tree %d + %d jumpers)\n", sections, sections - jumpers, jumpers);
     std::printf("runner, best of 5: tree %.3f s, looped %.3f s, looped/tree %.2f\n", t, l, l / t);
+    const volm::bench::EngineFigure e = volm::bench::timeReferenceEngine(looped, tree, work.path());
+    if (!e.ran) {
+        std::printf("engine figure skipped: %s\n", qPrintable(e.skipped));
+        return 0;
+    }
+    std::printf("engine open+solve, best of 5: %.3f s, looped/engine %.2f (largest differences from the runner: "
+                "flow %.1e t/h, supply loss %.1e m)\n",
+                e.seconds, l / e.seconds, e.flowDiff, e.lossDiff);
     return 0;
 }

@@ -3,7 +3,7 @@
 // main of its own there; the flows of the shipped two-loop example are found
 // through its loops, so that the heads at the meeting points agree from both
 // sides; a tree gives the same results with the choice as without; faults
-// name the section.
+// name the section; running again stores the same values.
 #include "commands/sizing_command.h"
 #include "formulas/cp1251.h"
 #include "tests/calc/calc_harness.h"
@@ -185,6 +185,21 @@ TEST_F(LoopedExample, FaultNamesASectionAgainstTheWaterAsEntered) {
     EXPECT_EQ(out.text, QStringLiteral("Участок 8 - 5:") + QChar(13) +
                             QStringLiteral("Геодезическая высота узла 8 в таблице \"Узлы тепловой сети\" должна быть "
                                            "заполнена."));
+}
+
+// A second run starts from the first run's stored flows: it must not start
+// its iterations from them, or the results would follow the file's history.
+TEST_F(LoopedExample, RunningAgainStoresTheSameValues) {
+    const QStringList tables{QStringLiteral("SELECT * FROM Табл ORDER BY id"),
+                             QStringLiteral("SELECT * FROM МагистралиТС ORDER BY id_m, NппУчВМ"),
+                             QStringLiteral("SELECT * FROM КонМаг ORDER BY id_m")};
+    ASSERT_TRUE(run().success());
+    QStringList first;
+    for (const QString& t : tables) first += rows(t);
+    ASSERT_TRUE(run().success());
+    QStringList second;
+    for (const QString& t : tables) second += rows(t);
+    EXPECT_EQ(second, first);
 }
 
 TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
