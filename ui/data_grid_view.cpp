@@ -28,6 +28,7 @@ DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(16);
     verticalHeader()->setSectionsClickable(false);
+    verticalHeader()->viewport()->installEventFilter(this);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
@@ -239,6 +240,47 @@ void DataGridView::mousePressEvent(QMouseEvent* event) {
     const QPointF pos = QRectF(visualRect(clicked)).center();
     QMouseEvent again(event->type(), pos, mapToGlobal(pos), event->button(), event->buttons(), event->modifiers());
     QTableView::mousePressEvent(&again);
+}
+
+bool DataGridView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != verticalHeader()->viewport()) return QTableView::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) indicatorPressed(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        return true;  // no editing and no dragged selection from the indicators
+    default:
+        return QTableView::eventFilter(watched, event);
+    }
+}
+
+// Ctrl+click on the indicator toggles the row's mark and Shift+click marks the
+// rows from the anchor, as on a cell; a plain click, which on a cell leaves
+// every row unmarked, marks the row clicked alone.
+void DataGridView::indicatorPressed(QMouseEvent* event) {
+    if (!model_) return;
+    const int row = verticalHeader()->logicalIndexAt(event->position().toPoint().y());
+    if (row < 0) return;
+    int column = currentIndex().isValid() ? currentIndex().column() : -1;
+    if (column < 0 || isColumnHidden(column) || !viewport()->rect().contains(visualRect(model_->index(row, column)).center()))
+        column = columnAt(0);
+    if (column < 0) return;
+    const QPersistentModelIndex clicked(model_->index(row, column));
+    setFocus(Qt::MouseFocusReason);
+    const QPointF pos = QRectF(visualRect(clicked)).center();
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton, mods);
+    mousePressEvent(&press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, mapToGlobal(pos), Qt::LeftButton, Qt::NoButton, mods);
+    mouseReleaseEvent(&release);
+    // The click may have been refused (the row left could not be stored), or
+    // moved the record clicked: only the record itself is marked.
+    if (mods == Qt::NoModifier && selectionMode() == QAbstractItemView::ExtendedSelection && clicked.isValid() &&
+        currentIndex().row() == clicked.row())
+        selectionModel()->select(QModelIndex(clicked), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 // Down on the last row: a new row after it, unless the row being inserted there

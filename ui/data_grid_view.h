@@ -59,12 +59,16 @@ protected:
                                                          const QEvent* event = nullptr) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void followCursor(int row);
     void applyWidths();
     void appendBelow();
+    // A click on a row's indicator: the row's cell in the current column is
+    // clicked, and a plain click also marks the row alone.
+    void indicatorPressed(QMouseEvent* event);
 
     DataGridModel* model_ = nullptr;
     DataGridDelegate* delegate_ = nullptr;

@@ -162,7 +162,7 @@ void TProverkiRezhimaForm::refreshWarnings() {
     }
     const std::vector<QString> lines = volm::storedRegimeWarnings(app_);
     mmWarnings->setPlainText(lines.empty() ? QStringLiteral("Предупреждений нет.")
-                                           : volm::calc::RegimeWarnings{lines}.block().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+                                           : volm::calc::RegimeWarnings{lines, {}}.block().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 TProverkiRezhimaForm::~TProverkiRezhimaForm() {

@@ -15,6 +15,7 @@
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -397,7 +398,8 @@ void TestDataGrid::severalRowsSelectable() {
 }
 
 // The rows the person selects, apart from the current row: a script of clicks and
-// keys ("click 3", "ctrl+click 1", "shift+click 4", "Down", "shift+Down",
+// keys ("click 3", "ctrl+click 1", "shift+click 4", "mark 2" and "ctrl+mark 2" on
+// the row's indicator, "Down", "shift+Down",
 // "ctrl+Down", "Right", "ctrl+End", "cursor 2" for a move made by the program)
 // and the rows selected
 // and the current row after it.
@@ -421,6 +423,12 @@ void TestDataGrid::selectionApartFromCurrentRow_data() {
     QTest::newRow("a move along the row keeps") << "ctrl+click 1; ctrl+click 2; Right; Left" << QList<int>{1, 2} << 2;
     QTest::newRow("ctrl+end clears") << "ctrl+click 1; ctrl+End" << QList<int>{} << 7;
     QTest::newRow("a move by the program keeps") << "ctrl+click 1; ctrl+click 2; cursor 6" << QList<int>{1, 2} << 6;
+    QTest::newRow("the indicator marks its row") << "click 1; mark 3" << QList<int>{3} << 3;
+    QTest::newRow("another indicator marks its row alone") << "mark 1; mark 3" << QList<int>{3} << 3;
+    QTest::newRow("ctrl+indicator adds") << "mark 1; ctrl+mark 3" << QList<int>{1, 3} << 3;
+    QTest::newRow("ctrl+indicator unmarks") << "mark 1; ctrl+mark 3; ctrl+mark 1" << QList<int>{3} << 1;
+    QTest::newRow("shift+indicator extends") << "mark 1; shift+mark 4" << QList<int>{1, 2, 3, 4} << 4;
+    QTest::newRow("a cell click after the indicator clears") << "mark 1; click 5" << QList<int>{} << 5;
 }
 
 void TestDataGrid::selectionApartFromCurrentRow() {
@@ -446,6 +454,10 @@ void TestDataGrid::selectionApartFromCurrentRow() {
         const QString what = action.mid(action.indexOf(QLatin1Char('+')) + 1);
         if (what == QLatin1String("click")) {
             QTest::mouseClick(view.viewport(), Qt::LeftButton, mods, view.visualRect(model.index(row, 1)).center());
+        } else if (what == QLatin1String("mark")) {
+            QHeaderView* indicators = view.verticalHeader();
+            QTest::mouseClick(indicators->viewport(), Qt::LeftButton, mods,
+                              QPoint(indicators->width() / 2, indicators->sectionViewportPosition(row) + indicators->sectionSize(row) / 2));
         } else if (what == QLatin1String("cursor")) {
             p.t->setCurrentRow(row);
         } else {
