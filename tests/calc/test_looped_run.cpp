@@ -277,6 +277,20 @@ TEST_F(LoopedSizing, SolvesTheLoopsAgainUntilTheDiametersSettle) {
     EXPECT_EQ(fileValue(QStringLiteral("SELECT max(abs(УдПотПод)) <= 150 FROM Табл")).toInt(), 1);
 }
 
+// СкорПод <= 0,015 m/s: at Ду 1400 (d 1396) the short way's water runs at
+// 0,0125 m/s with 66,67 t/h, but at 0,0188 with the 99,95 t/h it then draws,
+// so both its sections keep the largest diameter beyond the limit, and the
+// summary names them as they were entered.
+TEST_F(LoopedSizing, NamesASectionNoDiameterFitsAsEntered) {
+    openWays();
+    const SizingOutcome out = size(QStringLiteral("СкорПод"), 0.015);
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    ASSERT_EQ(out.misses.size(), 2u);
+    EXPECT_EQ(std::pair(out.misses[0].startNode, out.misses[0].endNode), std::pair(2, 6));
+    EXPECT_EQ(std::pair(out.misses[1].startNode, out.misses[1].endNode), std::pair(5, 6));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Ду FROM Табл WHERE id IN (1, 6)")), (QStringList{"1400", "1400"}));
+}
+
 // A criterion of the person's own that falls as the flow grows,
 // 1000 / (РасхПод · Двн) <= 0,14, swings the short way between two diameters:
 //   Ду 100: Gs = 66,67 -> 0,150 at Ду 100, 0,120 at Ду 125 -> Ду 125;
