@@ -69,7 +69,7 @@ void stageFlows(RunData& d) {
         refuseFlowsAgainstEntry(d);
         if (!d.ok()) return;
     }
-    const bool loops = d.looped && d.computeFlows && hasMeetingNode(d);
+    const bool loops = solvesLoops(d);
     if (loops)
         solveLoopedFlows(d, true);
     else if (d.computeFlows)

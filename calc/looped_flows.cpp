@@ -129,12 +129,16 @@ QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).repl
 
 }  // namespace
 
-bool hasMeetingNode(const RunData& d) {
-    const int n = d.sections.rowCount();
-    for (int r = 0; r < n; ++r)
-        if (d.sectionEndingAt(d.endOf[size_t(r)]) != r) return true;
-    return false;
+bool hasMeetingNode(const CalculationInput& d) {
+    std::vector<int> ends;
+    ends.reserve(d.endOf.size());
+    for (const int node : d.endOf)
+        if (node != kNullNode) ends.push_back(node);
+    std::sort(ends.begin(), ends.end());
+    return std::adjacent_find(ends.begin(), ends.end()) != ends.end();
 }
+
+bool solvesLoops(const CalculationInput& d) { return d.looped && d.computeFlows && hasMeetingNode(d); }
 
 namespace {
 
@@ -232,7 +236,7 @@ LoopSolution solveNetwork(RunData& d, bool supply, bool startFromSupply) {
 }  // namespace
 
 void settleLoopDirections(RunData& d) {
-    if (!d.looped || !d.computeFlows || !hasMeetingNode(d)) return;
+    if (!solvesLoops(d)) return;
     d.reversed.assign(size_t(d.sections.rowCount()), 0);
     // The mains follow the directions and the temperatures the mains; the
     // losses follow the temperatures.

@@ -2,10 +2,14 @@
 // Section flows of a looped network, solved through its loops.
 namespace volm::calc {
 
+struct CalculationInput;
 struct RunData;
 
 // True when some node ends more than one section.
-bool hasMeetingNode(const RunData& d);
+bool hasMeetingNode(const CalculationInput& d);
+// True when the run finds the flows through the loops: the network is looped,
+// its flows are computed and some node ends more than one section.
+bool solvesLoops(const CalculationInput& d);
 // Before the text opens: the supply flows solved through the loops, every
 // section the water runs against turned (in memory; reversed marks it) and the
 // mains, lengths and temperatures found again, until no direction changes.

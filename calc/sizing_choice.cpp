@@ -53,7 +53,7 @@ void putChosenDiameters(CalculationInput& input, const QString& column, const st
         if (choice.before != choice.chosen) input.sections.set(choice.row, c, choice.chosen);
 }
 
-std::vector<double> candidateDiameters(const RunData& d) {
+std::vector<double> candidateDiameters(const CalculationInput& d) {
     std::vector<double> out;
     if (!d.reference) return out;
     for (const ReferenceData::DiameterRow& row : d.reference->diameters)

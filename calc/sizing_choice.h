@@ -39,7 +39,7 @@ void runStagesBeforeSections(RunData& d, const QString& supplyNodeText, const QS
 
 // The candidate diameters: the nominal diameters of the reference book,
 // ascending, each once.
-std::vector<double> candidateDiameters(const RunData& d);
+std::vector<double> candidateDiameters(const CalculationInput& d);
 
 // Why the request cannot be sized with this catalogue and evaluation order;
 // empty when it can.

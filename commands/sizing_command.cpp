@@ -1,6 +1,7 @@
 // The sizing command: the calculation read once; on a copy of it the
 // calculation's stages up to the header indicators (their checks and messages
-// are those of the run) and the choice of diameters; then the whole
+// are those of the run) and the choice of diameters, on a looped network
+// repeated with the chosen diameters until they settle; then the whole
 // calculation run on the input with the chosen diameters, which are stored
 // with its results in one transaction.
 #include "commands/sizing_command.h"
@@ -31,13 +32,24 @@ using namespace calc;
 const QString kImpossible = QStringLiteral("Расчет невозможен.");
 
 // The rows of the sections marked "Д" in Заполн_Уч.
-std::vector<char> markedRows(Database& gr, const RunData& d) {
+std::vector<char> markedRows(Database& gr, const std::vector<qint64>& ids) {
     QSet<qint64> marked;
     auto st = gr.prepare(QStringLiteral("SELECT \"id\" FROM \"Табл\" WHERE \"Заполн_Уч\" = 'Д'"));
     while (st->step()) marked.insert(st->column(0).toLongLong());
-    std::vector<char> rows(d.ids.size());
-    for (size_t r = 0; r < d.ids.size(); ++r) rows[r] = marked.contains(d.ids[r]);
+    std::vector<char> rows(ids.size());
+    for (size_t r = 0; r < ids.size(); ++r) rows[r] = marked.contains(ids[r]);
     return rows;
+}
+
+// The loops cannot be solved through a section without a diameter: a section
+// to be sized that has none starts from the middle of the candidates.
+void giveStartDiameters(CalculationInput& in, const QString& column, const std::vector<char>& rows) {
+    const int c = in.sections.col(column);
+    if (c < 0) return;
+    const std::vector<double> candidates = candidateDiameters(in);
+    if (candidates.empty()) return;
+    for (int r = 0; r < in.sections.rowCount(); ++r)
+        if (rows[size_t(r)] && isNull(in.sections.get(r, c))) in.sections.set(r, c, candidates[candidates.size() / 2]);
 }
 
 // The run's outcome display, given the sizing summary first.
@@ -83,31 +95,50 @@ void choose(App& app, const SizingRequest& request, const RunOptions& opt, Sizin
     if (!app.FormuliProvereny || !ProveritNachDann(app)) return fail(SizingOutcome::Status::Refused, kImpossible);
 
     sized = readCalculation(dm.acGR, dm.acSpr, {opt.sectionOrder.isEmpty() ? tabl->sort() : opt.sectionOrder, app.locale});
-    RunData d{CalculationInput(sized)};
-    d.decimal = app.SistRazdelitel;
-    const Catalogue& catalogue = d.catalogue;
-    // Sizing changes nothing in the file until its diameters are chosen.
-    runStagesBeforeSections(d, opt.supplyNodeText, opt.availNodeText);
-    if (!d.ok()) return fail(SizingOutcome::Status::Fault, d.error);
-    if (d.looped && hasMeetingNode(d))
-        return fail(SizingOutcome::Status::Refused, QStringLiteral("Подбор диаметров выполняется только для тупиковых сетей."));
-    if (const QString why = refusedRequest(d, catalogue, request); !why.isEmpty())
-        return fail(SizingOutcome::Status::Refused, why);
-
     const std::vector<char> rows =
-        request.markedOnly ? markedRows(dm.acGR, d) : std::vector<char>(d.ids.size(), char(1));
-    person.status(QStringLiteral("Подбор диаметров."));
-    const DiameterChoice choice = chooseDiameters(d, catalogue, request, rows);
-    if (!choice.error.isEmpty()) return fail(SizingOutcome::Status::Fault, choice.error);
-
-    putChosenDiameters(sized, request.diameter, choice.sections);
-    out.status = SizingOutcome::Status::Sized;
-    out.sections = int(choice.sections.size());
-    for (const SectionChoice& c : choice.sections) {
-        if (c.before != c.chosen) ++out.changed;
-        if (!c.fits)
-            out.misses.push_back({d.ids[size_t(c.row)], d.startOf[size_t(c.row)], d.endOf[size_t(c.row)],
-                                  request.criteria[size_t(c.criterion)].indicator, c.value, c.chosen});
+        request.markedOnly ? markedRows(dm.acGR, sized.ids) : std::vector<char>(sized.ids.size(), char(1));
+    // On a looped network the flows follow the diameters: the loops are solved
+    // again with the diameters chosen until a round changes none of them.
+    const bool loops = solvesLoops(sized);
+    std::vector<double> entered;  // per row, the diameter before sizing
+    if (const int c = sized.sections.col(request.diameter); c >= 0)
+        for (int r = 0; r < sized.sections.rowCount(); ++r) entered.push_back(sized.sections.get(r, c));
+    if (loops) giveStartDiameters(sized, request.diameter, rows);
+    constexpr int kRounds = 20;
+    for (int round = 0;; ++round) {
+        RunData d{CalculationInput(sized)};
+        d.decimal = app.SistRazdelitel;
+        const Catalogue& catalogue = d.catalogue;
+        // Sizing changes nothing in the file until its diameters are chosen.
+        runStagesBeforeSections(d, opt.supplyNodeText, opt.availNodeText);
+        if (!d.ok()) return fail(SizingOutcome::Status::Fault, d.error);
+        if (round == 0) {
+            if (const QString why = refusedRequest(d, catalogue, request); !why.isEmpty())
+                return fail(SizingOutcome::Status::Refused, why);
+            person.status(QStringLiteral("Подбор диаметров."));
+        }
+        const DiameterChoice choice = chooseDiameters(d, catalogue, request, rows);
+        if (!choice.error.isEmpty()) return fail(SizingOutcome::Status::Fault, choice.error);
+        bool changed = false;
+        for (const SectionChoice& c : choice.sections) changed = changed || c.before != c.chosen;
+        putChosenDiameters(sized, request.diameter, choice.sections);
+        if (changed && loops) {
+            if (round + 1 < kRounds) continue;
+            return fail(SizingOutcome::Status::Fault, QStringLiteral("Диаметры кольцевой сети не установились за ") +
+                                                          QString::number(kRounds) + QStringLiteral(" приближений."));
+        }
+        out.status = SizingOutcome::Status::Sized;
+        out.sections = int(choice.sections.size());
+        for (const SectionChoice& c : choice.sections) {
+            const size_t r = size_t(c.row);
+            if (entered[r] != c.chosen) ++out.changed;
+            // A section the water runs against is named as it was entered.
+            const bool turned = r < d.reversed.size() && d.reversed[r];
+            if (!c.fits)
+                out.misses.push_back({d.ids[r], turned ? d.endOf[r] : d.startOf[r], turned ? d.startOf[r] : d.endOf[r],
+                                      request.criteria[size_t(c.criterion)].indicator, c.value, c.chosen});
+        }
+        break;
     }
     out.text = sizingSummary(out, request.diameter, app.SistRazdelitel);
 }

@@ -229,15 +229,81 @@ TEST_F(LoopedExample, FaultsNameTheSectionAndStoreNothing) {
     }
 }
 
-TEST_F(LoopedExample, SizingSaysItSizesTreesOnly) {
-    SizingRequest request;
-    request.criteria = {{QStringLiteral("СкорПод"), 1.5}};
-    RunOptions options;
-    options.supplyNodeText = options.availNodeText = QStringLiteral("1");
-    const SizingOutcome out = sizeDiameters(*app, request, options);
-    EXPECT_EQ(out.status, SizingOutcome::Status::Refused);
-    EXPECT_EQ(person.messages, QStringList{QStringLiteral("Подбор диаметров выполняется только для тупиковых сетей.")});
-    EXPECT_EQ(sectionValue(4, 5, QStringLiteral("Ду")), 150);
+// Two ways from node 5, fed from the source by 1 - 5, to node 2, which draws
+// 100 t/h (2 - 4): the short one 5 - 6 - 2 of 2 x 50 m, 6 - 2 entered against
+// the water as 2 - 6, the only sections sized (marked "Д"), the long one
+// 5 - 3 - 2 of 2 x 200 m at Ду 100 (6 - 7 draws nothing: entered, node 6 ends
+// two sections and needs one leaving it); all at 90 °C (ρ = 965,30). With
+// R = 0,00688·0,0005^0,25·G²/(ρ·d^5,25) and equal α the ways split the flow as
+// Gs/Gl = (400/100 · (ds/dl)^5,25)^0,5: the short way carries Gs = 66,67 t/h
+// at Ду 100, 78,23 at Ду 125, 85,29 at Ду 150, 93,11 at Ду 200.
+class LoopedSizing : public CalcHarness {
+protected:
+    void openWays(const QStringList& extra = {}) {
+        openExample(QStringLiteral("two_loops.mdb"),
+                    QStringList{QStringLiteral("DELETE FROM Табл"),
+                     QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, ДлНаУчПод, Ду, КоэфМП, Заполн_Уч) "
+                                    "VALUES (1, 2, 6, Null, 50, 100, 0.3, 'Д'), (2, 5, 3, Null, 200, 100, 0.3, Null), "
+                                    "(3, 3, 2, Null, 200, 100, 0.3, Null), (4, 2, 4, 100, 50, 200, 0.3, Null), "
+                                    "(5, 1, 5, Null, 50, 250, 0.3, Null), (6, 5, 6, Null, 50, 100, 0.3, 'Д'), "
+                                    "(7, 6, 7, 0, 50, 100, 0.3, Null)"),
+                                QStringLiteral("UPDATE Заг SET МинТВоды=90, МаксТВоды=90")} +
+                        extra);
+    }
+    SizingOutcome size(const QString& criterion, double limit) {
+        SizingRequest request;
+        request.criteria = {{criterion, limit}};
+        request.markedOnly = true;
+        RunOptions options;
+        options.supplyNodeText = options.availNodeText = QStringLiteral("1");
+        return sizeDiameters(*app, request, options);
+    }
+};
+
+// УдПотПод <= 150:
+//   Ду 100 as entered: Gs = 66,67 -> Ду 150 (R 100,2; at Ду 125: 261);
+//   Ду 150:            Gs = 85,29 -> R 164,1 > 150 -> Ду 200;
+//   Ду 200 (d 207):    Gs = 93,11 -> R 36,0, at Ду 150: 195,5 -> Ду 200 stays.
+// Sized once on the entered flows, the short way would get Ду 150 and break
+// the limit once the loops are solved with it.
+TEST_F(LoopedSizing, SolvesTheLoopsAgainUntilTheDiametersSettle) {
+    openWays();
+    const SizingOutcome out = size(QStringLiteral("УдПотПод"), 150);
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    ASSERT_TRUE(out.run.success()) << out.run.text.toStdString();
+    EXPECT_EQ(out.text, QStringLiteral("Подбор диаметров: участков 2, диаметр изменен у 2 участков."));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Ду, round(РасхПод, 2), round(УдПотПод, 1) FROM Табл WHERE id IN (1, 6)")),
+              (QStringList{QStringLiteral("200 -93.11 36"), QStringLiteral("200 93.11 36")}));
+    EXPECT_EQ(fileValue(QStringLiteral("SELECT max(abs(УдПотПод)) <= 150 FROM Табл")).toInt(), 1);
+}
+
+// СкорПод <= 0,015 m/s: at Ду 1400 (d 1396) the short way's water runs at
+// 0,0125 m/s with 66,67 t/h, but at 0,0188 with the 99,95 t/h it then draws,
+// so both its sections keep the largest diameter beyond the limit, and the
+// summary names them as they were entered.
+TEST_F(LoopedSizing, NamesASectionNoDiameterFitsAsEntered) {
+    openWays();
+    const SizingOutcome out = size(QStringLiteral("СкорПод"), 0.015);
+    ASSERT_TRUE(out.sized()) << out.text.toStdString();
+    ASSERT_EQ(out.misses.size(), 2u);
+    EXPECT_EQ(std::pair(out.misses[0].startNode, out.misses[0].endNode), std::pair(2, 6));
+    EXPECT_EQ(std::pair(out.misses[1].startNode, out.misses[1].endNode), std::pair(5, 6));
+    EXPECT_EQ(rows(QStringLiteral("SELECT Ду FROM Табл WHERE id IN (1, 6)")), (QStringList{"1400", "1400"}));
+}
+
+// A criterion of the person's own that falls as the flow grows,
+// 1000 / (РасхПод · Двн) <= 0,14, swings the short way between two diameters:
+//   Ду 100: Gs = 66,67 -> 0,150 at Ду 100, 0,120 at Ду 125 -> Ду 125;
+//   Ду 125: Gs = 78,23 -> 0,158 at Ду 80, 0,128 at Ду 100 -> Ду 100.
+TEST_F(LoopedSizing, DiametersThatDoNotSettleStoreNothing) {
+    openWays({QStringLiteral("INSERT INTO Формулы (Nпп, НаимПок, НаимПокСокр, Табл, ВводПольз, Формула, ВывВОтчТабл) "
+                             "VALUES (10, 'Обратный расход', 'ОбрРасх', True, False, '1000/(<РасхПод>*<Двн>)', False)"),
+              QStringLiteral("ALTER TABLE Табл ADD COLUMN ОбрРасх float")});
+    const QStringList before = rows(QStringLiteral("SELECT * FROM Табл ORDER BY id"));
+    const SizingOutcome out = size(QStringLiteral("ОбрРасх"), 0.14);
+    EXPECT_EQ(out.status, SizingOutcome::Status::Fault);
+    EXPECT_EQ(person.messages, QStringList{QStringLiteral("Диаметры кольцевой сети не установились за 20 приближений.")});
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Табл ORDER BY id")), before);
 }
 
 // The method's worked example is a tree: ticking the choice changes no stored value.

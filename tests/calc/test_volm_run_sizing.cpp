@@ -79,6 +79,27 @@ TEST_F(VolmRunSizing, TwoCriteriaADecimalCommaAndMarkedSectionsOnly) {
     EXPECT_EQ(diameters(), QStringList({"250", "150", "200"}));
 }
 
+// The shipped looped network, as shipped and with no diameters: its loops
+// are solved again with the chosen diameters (the sections without one start
+// from a middle diameter), so the run after sizing keeps every section within
+// the limit.
+TEST_F(VolmRunSizing, SizesALoopedNetwork) {
+    for (const auto& [clear, changed] : {std::pair{false, 10}, std::pair{true, 13}}) {
+        SCOPED_TRACE(clear);
+        QFile::remove(calc);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/examples/two_loops.mdb"), calc));
+        QFile::setPermissions(calc, QFile::permissions(calc) | QFileDevice::WriteOwner);
+        if (clear) execOn(calc, {QStringLiteral("UPDATE Табл SET Ду=Null")});
+        const Result r = volmRun({QStringLiteral("--size"), QStringLiteral("Ду:УдПотПод<=80"), calc});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Подбор диаметров: участков 13, диаметр изменен у %1 участков.\n\n"
+                                                    "Расчет выполнен успешно.\n")
+                                         .arg(changed)))
+            << r.out.toStdString();
+        EXPECT_EQ(column(QStringLiteral("SELECT max(abs(УдПотПод)) <= 80 FROM Табл")), QStringList{QStringLiteral("1")});
+    }
+}
+
 TEST_F(VolmRunSizing, ASectionBeyondTheLargestDiameterIsListed) {
     const Result r = volmRun({QStringLiteral("--size"), QStringLiteral("Ду:СкорПод<=0.015"), calc});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
