@@ -82,7 +82,7 @@ TEST_F(LoopedExample, HeadsAtTheMeetingPointsAgreeFromBothSides) {
     SCOPED_TRACE(pumps ? "pumps" : "no pumps");
     const RunOutcome out = run();
     ASSERT_EQ(out.status, RunOutcome::Status::Success) << out.text.toStdString();
-    for (const QString pipeline : {QStringLiteral("Под"), QStringLiteral("Обр")}) {
+    for (const QString& pipeline : {QStringLiteral("Под"), QStringLiteral("Обр")}) {
         const QString flow = QStringLiteral("Расх") + pipeline, loss = QStringLiteral("ПотНОтИКон") + pipeline;
         // Node 5 is reached by 3 - 5 and 4 - 5, node 8 by 7 - 8 and 5 - 8.
         EXPECT_NEAR(sectionValue(3, 5, loss), sectionValue(4, 5, loss), 1e-5) << loss.toStdString();
