@@ -19,7 +19,7 @@ const QColor kLowHead(220, 0, 0);
 
 // The arrow of the water's way on a line drawn this wide: a triangle at its
 // middle, longer than the line is wide and never over 40 % of its length.
-double arrowLength(double lineWidth) { return 4 * lineWidth + 4; }
+double arrowLength(double lineWidth) { return 3 * lineWidth + 5; }
 double arrowHalfWidth(double length) { return 0.4 * length; }
 
 QPolygonF arrowOn(const QLineF& line, FlowWay way, double lineWidth) {

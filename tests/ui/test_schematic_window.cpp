@@ -254,7 +254,7 @@ void TestSchematicWindow::arrowsPointTheWayTheWaterRuns() {
 }
 
 // A click on "Показывать направление течения" hides the arrows on the view and
-// in the saved drawing; another brings them back.
+// in the saved drawing, also in the window opened again; another brings them back.
 void TestSchematicWindow::theBoxHidesTheArrows() {
     Network n(true, true);
     QVERIFY(n.ok);
@@ -282,6 +282,14 @@ void TestSchematicWindow::theBoxHidesTheArrows() {
     QCOMPARE(savedArrows(), 0);
     s->refresh();  // the choice outlives reading the file again
     QCOMPARE(shownArrows(), 0);
+    s->close();  // and the window's closing
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(n.w->findChildren<SchematicWindow*>().isEmpty());
+    s = n.open();
+    QVERIFY(s);
+    QVERIFY(!s->flowArrowsBox->isChecked());
+    QCOMPARE(shownArrows(), 0);
+    QVERIFY(QTest::qWaitForWindowExposed(s));
     QTest::mouseClick(s->flowArrowsBox, Qt::LeftButton, {}, s->flowArrowsBox->rect().center());
     QCOMPARE(shownArrows(), 4);
 }
