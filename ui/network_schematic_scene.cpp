@@ -91,6 +91,8 @@ public:
     SectionItem(const QLineF& line, FlowWay way) : QGraphicsLineItem(line), way_(way) {}
     FlowWay way() const { return way_; }
     QPolygonF arrow() const { return arrowOn(line(), way_, pen().widthF()); }
+    // The line's box widened by the arrow: cheaper than the stroked outline the
+    // line item takes its bounds from, which the index asks for on every item.
     QRectF boundingRect() const override {
         const double w = pen().widthF();
         const double margin = way_ == FlowWay::None ? w / 2 : std::max(w / 2, arrowHalfWidth(arrowLength(w)) + 1);
