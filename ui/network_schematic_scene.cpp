@@ -89,7 +89,6 @@ private:
 class SectionItem : public QGraphicsLineItem {
 public:
     SectionItem(const QLineF& line, FlowWay way) : QGraphicsLineItem(line), way_(way) {}
-    FlowWay way() const { return way_; }
     QPolygonF arrow() const { return arrowOn(line(), way_, pen().widthF()); }
     // The line's box widened by the arrow: cheaper than the stroked outline the
     // line item takes its bounds from, which the index asks for on every item.
