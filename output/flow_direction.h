@@ -11,4 +11,10 @@ namespace volm {
 inline bool runsAgainstEntry(double flow) { return flow < 0; }
 inline bool runsAgainstEntry(const QVariant& flow) { return !flow.isNull() && runsAgainstEntry(flow.toDouble()); }
 
+// The way the water runs along a section: none for a Null, NaN or zero flow.
+enum class FlowWay : char { None, Entered, Against };
+inline FlowWay flowWayOf(double flow) {
+    return flow > 0 ? FlowWay::Entered : runsAgainstEntry(flow) ? FlowWay::Against : FlowWay::None;
+}
+
 }  // namespace volm

@@ -1,8 +1,6 @@
 // Reading the schematic's data from a calculation file.
 #include "output/schematic_data.h"
 
-#include "output/flow_direction.h"
-
 #include "formulas/catalogue.h"
 #include "store/database.h"
 
@@ -95,13 +93,14 @@ SchematicData loadSchematic(Database& gr) {
     d.layout = layOutNetwork(sections, d.startNode);
     const size_t nodeCount = d.layout.nodes.size();
 
-    // A section the water runs against keeps its values in the water's direction.
-    std::vector<char>& turned = d.againstEntry;
-    turned.assign(sections.size(), 0);
-    if (const int f = int(d.columns.indexOf(QStringLiteral("РасхПод"))); f >= 0)
-        for (size_t i = 0; i < sections.size(); ++i) turned[i] = runsAgainstEntry(d.values[size_t(f)][i]);
-    auto waterEnd = [&](size_t i) { return turned[i] ? d.layout.edges[i].from : d.layout.edges[i].to; };
-    auto waterStart = [&](size_t i) { return turned[i] ? d.layout.edges[i].to : d.layout.edges[i].from; };
+    // The way of the water by the sign of each flow as the last run left it (the
+    // flows are entered too: only while its results are current). A section the
+    // water runs against keeps its values in the water's direction.
+    d.flowWays.assign(sections.size(), FlowWay::None);
+    if (const int f = int(d.columns.indexOf(QStringLiteral("РасхПод"))); f >= 0 && d.resultsCurrent)
+        for (size_t i = 0; i < sections.size(); ++i) d.flowWays[i] = flowWayOf(d.values[size_t(f)][i]);
+    auto waterEnd = [&](size_t i) { return d.againstEntry(i) ? d.layout.edges[i].from : d.layout.edges[i].to; };
+    auto waterStart = [&](size_t i) { return d.againstEntry(i) ? d.layout.edges[i].to : d.layout.edges[i].from; };
 
     // Node values from the section columns: the end of a section first, a start
     // only for nodes no section ends at.

@@ -3,6 +3,7 @@
 // sections of Табл in the order of entry laid out as a tree from NНачУз, the
 // numbers of Табл's columns per section, the heads and heights at the nodes,
 // the indicators the drawing may be coloured by and the nodes short of head.
+#include "output/flow_direction.h"
 #include "output/network_layout.h"
 
 #include <QString>
@@ -36,9 +37,14 @@ struct SchematicIndicator {
 struct SchematicData {
     NetworkLayout layout;
     std::vector<qint64> sectionIds;   // Табл.id of every section (edge)
-    // Per section: the water runs from its КонУзел to its НачУзел (its РасхПод
-    // is negative); its other values are in the water's direction.
-    std::vector<char> againstEntry;
+    // Per section, the way the water runs by its РасхПод (none while the
+    // results are not current).
+    // Against the entry it runs from the КонУзел to the НачУзел, and the
+    // section's other values are in the water's direction.
+    std::vector<FlowWay> flowWays;
+    bool againstEntry(size_t section) const {
+        return section < flowWays.size() && flowWays[section] == FlowWay::Against;
+    }
     bool resultsCurrent = false;      // РасчетВыполнен
     int startNode = 0;                // NНачУз (0 when not entered)
 

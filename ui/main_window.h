@@ -134,6 +134,8 @@ public:
     // What the window remembers between starts; null while the work folder is
     // not chosen yet.
     WindowMemory* memory();
+    // The schematic window's choices kept between its openings and starts.
+    void keepSchematicChoices(SchematicWindow* schematic);
     // "Последние расчеты" and the start hint's "Открыть пример".
     void openRecentCalculation(const QString& path);
     void openExampleCopy(const QString& examplePath);

@@ -400,6 +400,7 @@ void TMainForm::showSchematic() {
         storePendingEdits();
         if (!schematic_) {
             schematic_ = new SchematicWindow(app_, this);
+            keepSchematicChoices(schematic_);
             schematic_->onSectionChosen = [this](qint64 id) {
                 Table* t = app_.dm.atTabl.get();
                 if (!t || !t->isOpen() || !t->locate(id)) return;

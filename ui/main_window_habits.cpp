@@ -1,16 +1,18 @@
 // TMainForm: what a desktop program is expected to do beyond its commands: the
 // usual shortcuts shown in the menus, "Последние расчеты", the window's size,
-// place and splitters kept between starts, the hint shown while no
+// place and splitters kept between starts (and the schematic's arrows), the hint shown while no
 // calculation is open and the file given on the command line.
 #include "ui/main_window.h"
 
 #include "store/examples.h"
 #include "store/file_commands.h"
+#include "ui/network_schematic_window.h"
 #include "ui/recent_files.h"
 #include "ui/start_hint.h"
 #include "ui/window_memory.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -27,6 +29,7 @@ namespace {
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kTopSplitterKey = QStringLiteral("window/splitterTop");
 const QString kLeftSplitterKey = QStringLiteral("window/splitterLeft");
+const QString kSchematicArrowsKey = QStringLiteral("schematic/flowArrows");
 
 }  // namespace
 
@@ -79,6 +82,15 @@ WindowMemory* TMainForm::memory() {
     if (!memory_ && !app_.workDir().isEmpty())
         memory_ = std::make_unique<WindowMemory>(app_.workPath(kWindowMemoryFile));
     return memory_.get();
+}
+
+void TMainForm::keepSchematicChoices(SchematicWindow* schematic) {
+    WindowMemory* m = memory();
+    if (!m) return;
+    schematic->flowArrowsBox->setChecked(m->value(kSchematicArrowsKey) != "0");
+    connect(schematic->flowArrowsBox, &QCheckBox::toggled, this, [this](bool shown) {
+        if (WindowMemory* m = memory()) m->setValue(kSchematicArrowsKey, shown ? "1" : "0");
+    });
 }
 
 // Every calculation that gets open goes to the top of the recent list.

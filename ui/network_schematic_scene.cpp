@@ -17,6 +17,25 @@ constexpr int kNodeKind = 1, kSectionKind = 2;
 const QColor kNoValue(150, 150, 150);
 const QColor kLowHead(220, 0, 0);
 
+// The arrow of the water's way on a line drawn this wide: a triangle at its
+// middle, longer than the line is wide and never over 40 % of its length.
+double arrowLength(double lineWidth) { return 3 * lineWidth + 5; }
+double arrowHalfWidth(double length) { return 0.4 * length; }
+
+QPolygonF arrowOn(const QLineF& line, FlowWay way, double lineWidth) {
+    if (way == FlowWay::None || line.length() <= 0) return {};
+    const double length = std::min(arrowLength(lineWidth), 0.4 * line.length());
+    const QPointF along = (line.p2() - line.p1()) / line.length() * (way == FlowWay::Against ? -1 : 1);
+    const QPointF across(-along.y(), along.x());
+    const QPointF middle = line.center(), tip = middle + along * (length / 2), back = middle - along * (length / 2);
+    const double half = arrowHalfWidth(length);
+    return QPolygonF({tip, back + across * half, back - across * half});
+}
+
+// Below this many pixels of length an arrow is not drawn: the line is then
+// hardly wider than a pixel.
+constexpr double kLegibleArrow = 5;
+
 QPointF placeOf(const output::NetworkLayout::Node& n) {
     return {n.x * SchematicScene::kStepX, n.y * SchematicScene::kStepY};
 }
@@ -65,6 +84,35 @@ private:
     bool lowHead_ = false;
 };
 
+// A section: its line and, when the scene shows them and the arrow is legible,
+// the arrow of the water's way in the line's colour.
+class SectionItem : public QGraphicsLineItem {
+public:
+    SectionItem(const QLineF& line, FlowWay way) : QGraphicsLineItem(line), way_(way) {}
+    QPolygonF arrow() const { return arrowOn(line(), way_, pen().widthF()); }
+    // The line's box widened by the arrow: cheaper than the stroked outline the
+    // line item takes its bounds from, which the index asks for on every item.
+    QRectF boundingRect() const override {
+        const double w = pen().widthF();
+        const double margin = way_ == FlowWay::None ? w / 2 : std::max(w / 2, arrowHalfWidth(arrowLength(w)) + 1);
+        return QRectF(line().p1(), line().p2()).normalized().adjusted(-margin, -margin, margin, margin);
+    }
+    void paint(QPainter* p, const QStyleOptionGraphicsItem* option, QWidget* widget) override {
+        QGraphicsLineItem::paint(p, option, widget);
+        if (way_ == FlowWay::None || !static_cast<const SchematicScene*>(scene())->flowArrowsShown()) return;
+        const double lod = option->levelOfDetailFromTransform(p->worldTransform());
+        if (lod * arrowLength(pen().widthF()) < kLegibleArrow) return;
+        const QPolygonF a = arrow();
+        if (a.isEmpty()) return;
+        p->setPen(QPen(pen().color().darker(150), 0));
+        p->setBrush(pen().color());
+        p->drawPolygon(a);
+    }
+
+private:
+    FlowWay way_;
+};
+
 }  // namespace
 
 SchematicScene::SchematicScene(QObject* parent) : QGraphicsScene(parent) {
@@ -97,7 +145,8 @@ void SchematicScene::build(const output::SchematicData& data, int indicator) {
     sections_.reserve(layout.edges.size());
     for (size_t i = 0; i < layout.edges.size(); ++i) {
         const auto& e = layout.edges[i];
-        auto* line = new QGraphicsLineItem(QLineF(placeOf(layout.nodes[size_t(e.from)]), placeOf(layout.nodes[size_t(e.to)])));
+        auto* line = new SectionItem(QLineF(placeOf(layout.nodes[size_t(e.from)]), placeOf(layout.nodes[size_t(e.to)])),
+                                     i < data_.flowWays.size() ? data_.flowWays[i] : FlowWay::None);
         line->setData(kKindKey, kSectionKind);
         line->setData(kIndexKey, int(i));
         line->setZValue(0);
@@ -164,6 +213,17 @@ void SchematicScene::colourBy(int indicator) {
     }
 }
 
+void SchematicScene::setFlowArrowsShown(bool shown) {
+    if (shown == flowArrowsShown_) return;
+    flowArrowsShown_ = shown;
+    update();
+}
+
+QPolygonF SchematicScene::flowArrow(int section) const {
+    if (!flowArrowsShown_ || section < 0 || size_t(section) >= sections_.size()) return {};
+    return static_cast<const SectionItem*>(sections_[size_t(section)])->arrow();
+}
+
 QString SchematicScene::numberText(double v) const {
     return std::isnan(v) ? QStringLiteral("—") : locale_.toString(v, 'f', decimals_);
 }
@@ -184,7 +244,7 @@ QString SchematicScene::sectionText(int section) const {
     QString text = QStringLiteral("Участок %1 - %2")
                        .arg(data_.layout.nodes[size_t(e.from)].number)
                        .arg(data_.layout.nodes[size_t(e.to)].number);
-    if (size_t(section) < data_.againstEntry.size() && data_.againstEntry[size_t(section)])
+    if (data_.againstEntry(size_t(section)))
         text += QStringLiteral("\nВода течет от узла %1 к узлу %2.")
                     .arg(data_.layout.nodes[size_t(e.to)].number)
                     .arg(data_.layout.nodes[size_t(e.from)].number);
@@ -218,6 +278,15 @@ bool SchematicScene::writeSvg(const QString& path) const {
                    .arg(line->pen().color().name())
                    .arg(line->pen().widthF())
                    .arg(line->pen().style() == Qt::DashLine ? QStringLiteral(" stroke-dasharray=\"6 4\"") : QString());
+    }
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        const QPolygonF a = flowArrow(int(i));
+        if (a.isEmpty()) continue;
+        QString points;
+        for (const QPointF& p : a) points += QStringLiteral("%1,%2 ").arg(p.x()).arg(p.y());
+        const QColor colour = static_cast<const QGraphicsLineItem*>(sections_[i])->pen().color();
+        out << QStringLiteral("<polygon points=\"%1\" fill=\"%2\" stroke=\"%3\" stroke-width=\"0.5\"/>\n")
+                   .arg(points.trimmed(), colour.name(), colour.darker(150).name());
     }
     for (size_t v = 0; v < nodes_.size(); ++v) {
         const QPointF p = nodes_[v]->pos();

@@ -2,12 +2,14 @@
 // The graphics scene of the network schematic: one item per node (a small
 // circle with its number, drawn only when legible) and one per section (a line),
 // coloured by an indicator on a blue-to-red scale; nodes short of available head
-// ringed in red, parts not connected to the start node dashed and captioned.
+// ringed in red, parts not connected to the start node dashed and captioned;
+// after a run an arrow at the middle of each section shows the water's way.
 #include "output/schematic_data.h"
 
 #include <QColor>
 #include <QGraphicsScene>
 #include <QLocale>
+#include <QPolygonF>
 
 namespace volm::ui {
 
@@ -40,6 +42,13 @@ public:
     int nodeItemCount() const { return int(nodes_.size()); }
     int sectionItemCount() const { return int(sections_.size()); }
 
+    // The arrows of the water's way: shown by default; an arrow is a triangle
+    // at the middle of the section pointing the way the water runs, sized to
+    // the line (empty when hidden, before a run or where the flow is zero).
+    void setFlowArrowsShown(bool shown);
+    bool flowArrowsShown() const { return flowArrowsShown_; }
+    QPolygonF flowArrow(int section) const;
+
     // Numbers of the hover texts and the legend are written in this locale with
     // this many digits after the separator (the report precision).
     void setLocale(const QLocale& locale) { locale_ = locale; }
@@ -60,6 +69,7 @@ private:
     double low_ = 0, high_ = 0;
     QLocale locale_;
     int decimals_ = 2;
+    bool flowArrowsShown_ = true;
 };
 
 }  // namespace volm::ui

@@ -9,6 +9,7 @@
 #include "ui/network_schematic_scene.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -151,6 +152,11 @@ SchematicWindow::SchematicWindow(App& app, QWidget* parent) : QWidget(parent, Qt
     colourCombo->setObjectName(QStringLiteral("colourCombo"));
     colourCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     colourCombo->setMaxVisibleItems(25);
+    flowArrowsBox = new QCheckBox(QStringLiteral("Показывать направление течения"), this);
+    flowArrowsBox->setObjectName(QStringLiteral("flowArrowsBox"));
+    flowArrowsBox->setToolTip(QStringLiteral("Стрелка на середине участка показывает, куда течет вода в подающем "
+                                             "трубопроводе (после расчета)."));
+    flowArrowsBox->setChecked(scene_->flowArrowsShown());
     fitButton = new QPushButton(QStringLiteral("Вписать"), this);
     saveButton = new QPushButton(QStringLiteral("Сохранить как..."), this);
     staleLabel = new QLabel(QStringLiteral("Расчет не выполнен или данные изменены после него: результаты "
@@ -163,6 +169,7 @@ SchematicWindow::SchematicWindow(App& app, QWidget* parent) : QWidget(parent, Qt
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Раскрасить по"), this));
     top->addWidget(colourCombo, 1);
+    top->addWidget(flowArrowsBox);
     top->addWidget(fitButton);
     top->addWidget(saveButton);
     auto* layout = new QVBoxLayout(this);
@@ -175,6 +182,7 @@ SchematicWindow::SchematicWindow(App& app, QWidget* parent) : QWidget(parent, Qt
         personChoice_ = colourCombo->currentData().toString();
         colourChosen();
     });
+    connect(flowArrowsBox, &QCheckBox::toggled, scene_, &SchematicScene::setFlowArrowsShown);
     connect(fitButton, &QPushButton::clicked, this, &SchematicWindow::fitAll);
     connect(saveButton, &QPushButton::clicked, this, &SchematicWindow::saveAs);
     view_->onSectionDoubleClicked = [this](int section) {

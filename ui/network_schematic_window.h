@@ -1,11 +1,13 @@
 #pragma once
 // The window "Схема сети": the whole network drawn as a tree from the start
-// node, coloured by a chosen indicator, with its colour scale, hover texts,
-// zoom, pan, fitting and saving as PNG, PDF or SVG. It only reads the data.
+// node, coloured by a chosen indicator, with its colour scale, the arrows of
+// the water's way (which the person may hide), hover texts, zoom, pan, fitting
+// and saving as PNG, PDF or SVG. It only reads the data.
 #include <QGraphicsView>
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -80,6 +82,7 @@ public:
     SchematicScene* scene() const { return scene_; }
     SchematicView* view() const { return view_; }
     QComboBox* colourCombo = nullptr;  // "Раскрасить по"
+    QCheckBox* flowArrowsBox = nullptr; // "Показывать направление течения"
     QLabel* staleLabel = nullptr;       // results not current
     QPushButton* fitButton = nullptr;   // "Вписать"
     QPushButton* saveButton = nullptr;  // "Сохранить как..."

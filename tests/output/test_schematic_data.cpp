@@ -105,7 +105,7 @@ TEST_F(SchematicDataTest, SectionAgainstTheWaterGivesItsEndValuesToTheWatersEnd)
     test::execOn(path, {QStringLiteral("UPDATE [Табл] SET [РасхПод] = 10"),
                         QStringLiteral("UPDATE [Табл] SET [НачУзел] = 3, [КонУзел] = 2, [РасхПод] = -12.5 WHERE [id] = 2")});
     const SchematicData d = load();
-    EXPECT_EQ(d.againstEntry, (std::vector<char>{0, 1, 0}));
+    EXPECT_EQ(d.flowWays, (std::vector<FlowWay>{FlowWay::Entered, FlowWay::Against, FlowWay::Entered}));
     struct Heads {
         QString indicator;
         double atTwo, atThree;
@@ -115,6 +115,28 @@ TEST_F(SchematicDataTest, SectionAgainstTheWaterGivesItsEndValuesToTheWatersEnd)
         ASSERT_EQ(v.size(), 5u) << h.indicator.toStdString();
         EXPECT_EQ(v[2], h.atTwo) << h.indicator.toStdString();
         EXPECT_EQ(v[3], h.atThree) << h.indicator.toStdString();
+    }
+}
+
+// Each section's way of the water by its stored flow; none before a run.
+TEST_F(SchematicDataTest, SectionsTakeTheWayOfTheirFlow) {
+    struct Case {
+        const char* flow;
+        bool current;
+        FlowWay way;
+    };
+    const Case cases[] = {
+        {"12.5", true, FlowWay::Entered}, {"0.0001", true, FlowWay::Entered}, {"-3", true, FlowWay::Against},
+        {"-0.0001", true, FlowWay::Against}, {"0", true, FlowWay::None},     {"NULL", true, FlowWay::None},
+        {"-3", false, FlowWay::None},      {"12.5", false, FlowWay::None},
+    };
+    for (const Case& c : cases) {
+        test::execOn(path, {QStringLiteral("UPDATE [Табл] SET [РасхПод] = %1 WHERE [id] = 2").arg(QLatin1String(c.flow)),
+                            QStringLiteral("UPDATE [НазвРасч] SET [РасчетВыполнен] = %1").arg(c.current ? 1 : 0)});
+        const SchematicData d = load();
+        ASSERT_EQ(d.flowWays.size(), 3u);
+        EXPECT_EQ(d.flowWays[1], c.way) << c.flow << (c.current ? "" : " stale");
+        EXPECT_EQ(d.againstEntry(1), c.way == FlowWay::Against) << c.flow;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "ui/network_schematic_scene.h"
 #include "ui/network_schematic_window.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGraphicsLineItem>
 #include <QLabel>
@@ -24,13 +25,23 @@ using volm::ui::TMainForm;
 
 namespace {
 
-// Source 1; 1-2, 2-3, 2-4, 4-5 (listed after a part apart: 8-9).
+// Network closed into a loop by 5 - 3, the water running 3 to 5 on it; no
+// water on 2 - 3 and none on the part apart.
+void runWaterRoundTheLoop(App& app) {
+    app.dm.acGR.exec(QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, Ду) VALUES (6, 5, 3, 50)"));
+    const std::pair<int, double> flows[] = {{1, 10}, {2, 0}, {3, 10}, {5, 10}, {6, -4.5}};
+    for (auto [id, flow] : flows)
+        app.dm.acGR.exec(QStringLiteral("UPDATE Табл SET РасхПод = %1 WHERE id = %2").arg(flow).arg(id));
+}
+
+// Source 1; 1-2, 2-3, 2-4, 4-5 (listed after a part apart: 8-9); with water
+// round a loop, closed as above.
 struct Network {
     DialogsFixture f;
     std::unique_ptr<TMainForm> w;
     bool ok = false;
 
-    explicit Network(bool computed) {
+    explicit Network(bool computed, bool waterRoundTheLoop = false) {
         ok = f.start();
         if (!ok) return;
         App& app = *f.app;
@@ -41,6 +52,7 @@ struct Network {
             app.dm.acGR.exec(QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, Ду, СкорПод, РНапНач, РНапКон) VALUES ") +
                              QString::fromLatin1(r));
         app.dm.acGR.exec(QStringLiteral("UPDATE НазвРасч SET NНачУз = 1, РасчетВыполнен = %1").arg(computed ? 1 : 0));
+        if (waterRoundTheLoop) runWaterRoundTheLoop(app);
         app.dm.acGR.commit();
         app.dm.atTabl->requery();
         w = std::make_unique<TMainForm>(app);
@@ -67,6 +79,8 @@ private Q_SLOTS:
     void doubleClickSelectsTheSectionRow();
     void computedIndicatorsOnlyWhileResultsAreCurrent();
     void savesPngPdfAndSvg();
+    void arrowsPointTheWayTheWaterRuns();
+    void theBoxHidesTheArrows();
     void numbersInTheReportPrecision_data();
     void numbersInTheReportPrecision();
 };
@@ -202,6 +216,82 @@ void TestSchematicWindow::savesPngPdfAndSvg() {
         QCOMPARE(volm::test::fileBytes(target), QByteArray("older"));
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
+}
+
+// Each section with water gets one arrow at its middle, its tip towards the
+// node the water runs to, wider than the line; a loop section against its
+// entry points back; no water, no arrow.
+void TestSchematicWindow::arrowsPointTheWayTheWaterRuns() {
+    Network n(true, true);
+    QVERIFY(n.ok);
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    SchematicScene* scene = s->scene();
+    const auto& layout = scene->data().layout;
+    QCOMPARE(scene->sectionItemCount(), 6);
+    const int waterTo[] = {2, 0, 4, 0, 5, 5};  // node the water runs to, 0 for none
+    for (int i = 0; i < 6; ++i) {
+        const auto* item = static_cast<QGraphicsLineItem*>(scene->sectionItem(i));
+        const QPolygonF arrow = scene->flowArrow(i);
+        if (!waterTo[i]) {
+            QVERIFY2(arrow.isEmpty(), qPrintable(QString::number(i)));
+            continue;
+        }
+        QCOMPARE(arrow.size(), 3);
+        const QLineF line = item->line();
+        const auto& e = layout.edges[size_t(i)];
+        const QPointF to = layout.nodes[size_t(e.to)].number == waterTo[i] ? line.p2() : line.p1();
+        const QPointF back = (arrow[1] + arrow[2]) / 2;
+        const QLineF shaft(back, arrow[0]);
+        QVERIFY(QLineF(arrow[0], to).length() < QLineF(back, to).length());
+        QVERIFY(QLineF((back + arrow[0]) / 2, line.center()).length() < 1e-9);
+        const QPointF a = shaft.p2() - shaft.p1(), b = to - line.center();
+        QVERIFY(std::abs(a.x() * b.y() - a.y() * b.x()) < 1e-6 * QLineF({}, b).length());  // along the line
+        QVERIFY(QLineF(arrow[1], arrow[2]).length() > item->pen().widthF());
+        QVERIFY(shaft.length() < line.length() / 2);
+    }
+    QCOMPARE(std::count_if(layout.edges.begin(), layout.edges.end(), [](const auto& e) { return !e.tree; }), 1);
+}
+
+// A click on "Показывать направление течения" hides the arrows on the view and
+// in the saved drawing, also in the window opened again; another brings them back.
+void TestSchematicWindow::theBoxHidesTheArrows() {
+    Network n(true, true);
+    QVERIFY(n.ok);
+    SchematicWindow* s = n.open();
+    QVERIFY(s);
+    QVERIFY(QTest::qWaitForWindowExposed(s));
+    QTemporaryDir dir;
+    const QString svg = dir.filePath(QStringLiteral("s.svg"));
+    auto savedArrows = [&] {
+        if (!s->saveTo(svg)) return -1;
+        QFile f(svg);
+        return f.open(QIODevice::ReadOnly) ? int(QString::fromUtf8(f.readAll()).count(QStringLiteral("<polygon"))) : -1;
+    };
+    auto shownArrows = [&] {
+        int shown = 0;
+        for (int i = 0; i < s->scene()->sectionItemCount(); ++i) shown += !s->scene()->flowArrow(i).isEmpty();
+        return shown;
+    };
+    QVERIFY(s->flowArrowsBox->isChecked());
+    QCOMPARE(shownArrows(), 4);
+    QCOMPARE(savedArrows(), 4);
+    QTest::mouseClick(s->flowArrowsBox, Qt::LeftButton, {}, s->flowArrowsBox->rect().center());
+    QVERIFY(!s->flowArrowsBox->isChecked());
+    QCOMPARE(shownArrows(), 0);
+    QCOMPARE(savedArrows(), 0);
+    s->refresh();  // the choice outlives reading the file again
+    QCOMPARE(shownArrows(), 0);
+    s->close();  // and the window's closing
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(n.w->findChildren<SchematicWindow*>().isEmpty());
+    s = n.open();
+    QVERIFY(s);
+    QVERIFY(!s->flowArrowsBox->isChecked());
+    QCOMPARE(shownArrows(), 0);
+    QVERIFY(QTest::qWaitForWindowExposed(s));
+    QTest::mouseClick(s->flowArrowsBox, Qt::LeftButton, {}, s->flowArrowsBox->rect().center());
+    QCOMPARE(shownArrows(), 4);
 }
 
 void TestSchematicWindow::numbersInTheReportPrecision_data() {
