@@ -345,7 +345,7 @@ void TestReport::helpKeyOfThePreview() {
     auto page = std::make_shared<QString>();
     const auto active = onModals([page](QWidget* modal) {
         modal->activateWindow();
-        QTest::qWaitFor([modal] { return QApplication::activeWindow() == modal; });
+        (void)QTest::qWaitFor([modal] { return QApplication::activeWindow() == modal; });
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : modal, Qt::Key_F1);
         if (auto* form = modal->findChild<volm::ui::THelpForm*>()) *page = form->currentPage();
         modal->close();
