@@ -147,7 +147,9 @@ TEST_F(OutputTargets, TwoOutputsNeverShareAFile) {
         const QString why = refusedSharedTarget(OutputKind::Report, OutputKind::Workbook,
                                                 outputDestination(c.first), outputDestination(c.second));
         EXPECT_EQ(!why.isEmpty(), c.shared) << why.toStdString();
-        if (c.shared) EXPECT_TRUE(why.startsWith(QStringLiteral("Отчет и книгу Excel нельзя записать в один файл")));
+        if (c.shared) {
+            EXPECT_TRUE(why.startsWith(QStringLiteral("Отчет и книгу Excel нельзя записать в один файл")));
+        }
     }
 }
 
@@ -220,8 +222,12 @@ TEST_F(OutputWriting, AFailedWriteLeavesTheOldFile) {
         }
         limitOutputSpaceForTests(-1, 0);
         EXPECT_EQ(aborted, c.reason == nullptr);
-        if (c.reason) EXPECT_TRUE(message.contains(QString::fromUtf8(c.reason))) << message.toStdString();
-        if (c.space >= 0) EXPECT_TRUE(message.contains(target)) << message.toStdString();
+        if (c.reason) {
+            EXPECT_TRUE(message.contains(QString::fromUtf8(c.reason))) << message.toStdString();
+        }
+        if (c.space >= 0) {
+            EXPECT_TRUE(message.contains(target)) << message.toStdString();
+        }
         EXPECT_EQ(bytes(target), old);
         EXPECT_EQ(entries(), QStringList{QStringLiteral("report.pdf")});
     }
