@@ -195,6 +195,10 @@ struct RunData : CalculationInput {
     // naming the section (or the header) and the quantity; false then.
     bool putFinite(ValueTable& t, int row, int c, double v);
     std::vector<char> reversed;    // per section row of a looped network: computed against its entered direction
+    // Per section row of a looped network: its supply (return) flow runs
+    // against the direction the section is computed in. The flow is kept as
+    // its size; the section's loss is taken off the start loss, not added.
+    std::vector<char> supplyAgainst, returnAgainst;
     // The supply flows of a looped network found with the directions that
     // settled: the lengths and temperatures found again with those directions
     // are the same, and so are the flows.
