@@ -108,6 +108,30 @@ TEST_F(LoopedRun, ReturnFlowAgainstTheSupplyIsComputed) {
     QFile::remove(out.savedText);
 }
 
+// Two equal ways from node 2, 2 - 3 and 2 - 4, to equal consumers (3 - 5,
+// 4 - 6, 30 t/h each), tied by the long jumper 3 - 4 (600 m). By symmetry the
+// jumper would carry no water, but the main through it is the longest and
+// sets the temperatures of the way it starts from: a few hundredths of a t/h
+// then run against it, and turned it does the same, round after round. The
+// run keeps its direction and takes the flow as it is; the heads still agree
+// at node 4 in both pipelines.
+TEST_F(LoopedRun, JumperWithoutWaterKeepsItsDirection) {
+    openExample(QStringLiteral("two_loops.mdb"),
+                {QStringLiteral("DELETE FROM Табл"),
+                 QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, ДлНаУчПод, Ду, КоэфМП) VALUES "
+                                "(1, 1, 2, Null, 400, 300, 0.3), (2, 2, 3, Null, 300, 200, 0.3), "
+                                "(3, 2, 4, Null, 300, 200, 0.3), (4, 3, 4, Null, 600, 100, 0.3), "
+                                "(5, 3, 5, 30, 100, 150, 0.3), (6, 4, 6, 30, 100, 150, 0.3)"),
+                 QStringLiteral("UPDATE Заг SET МинТВоды=70, МаксТВоды=95")});
+    const RunOutcome out = run();
+    ASSERT_TRUE(out.success()) << out.text.toStdString();
+    for (const QString& pipeline : {QStringLiteral("Под"), QStringLiteral("Обр")}) {
+        const QString loss = QStringLiteral("ПотНОтИКон") + pipeline;
+        EXPECT_NEAR(sectionValue(3, 4, loss), sectionValue(2, 4, loss), 1e-5) << loss.toStdString();
+        EXPECT_LT(std::abs(sectionValue(3, 4, QStringLiteral("Расх") + pipeline)), 1) << pipeline.toStdString();
+    }
+}
+
 class LoopedExample : public CalcHarness {
 protected:
     void SetUp() override { openExample(QStringLiteral("two_loops.mdb")); }
