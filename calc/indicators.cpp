@@ -121,6 +121,7 @@ void stageTableIndicators(RunData& d) {
     std::vector<double> values(size_t(hw + sw));
     std::memcpy(values.data(), h.values.data(), size_t(hw) * sizeof(double));
     double* row = values.data() + hw;
+    const LossAgainstFlow alongFlow(d);
 
     // The loss at the start node from the section that feeds it, less the
     // change at the node; empty when the run must stop.
@@ -170,19 +171,12 @@ void stageTableIndicators(RunData& d) {
 
             std::memcpy(row, s.row(r), size_t(sw) * sizeof(double));
             const SectionNodes nodes{a, b};
-            // Where the flow runs against the section, the loss its chain
-            // gives at the flow's size is taken off the start loss.
-            auto against = [&](const std::vector<char>& marks) { return size_t(r) < marks.size() && marks[size_t(r)]; };
-            const int mirrorSup = against(d.supplyAgainst) ? potKonPod : -1;
-            const int mirrorRet = two && against(d.returnAgainst) ? potKonObr : -1;
             for (const Step& st : steps) {
                 if (t) t->putBytes(st.heading);
                 if (st.computed) {
                     if (t) t->putBytes(st.formulaPart);
                     try {
-                        double v = st.formula->evaluate(values.data(), &nodes, *d.reference);
-                        if (st.column == mirrorSup) v = 2 * row[potNachPod] - v;
-                        if (st.column == mirrorRet) v = 2 * row[potNachObr] - v;
+                        const double v = alongFlow(r, st.column, st.formula->evaluate(values.data(), &nodes, *d.reference), row);
                         s.set(r, st.column, v);
                         row[st.column] = s.get(r, st.column);
                     } catch (const FormulaError& e) {

@@ -276,6 +276,20 @@ struct RunData : CalculationInput {
     QString sectionHeading(int row) const { return sectionName(row) + QLatin1Char(':') + CR; }
 };
 
+// Where a section's flow runs against it (RunData::supplyAgainst,
+// returnAgainst), its formulas give its loss at the flow's size, and its end
+// loss is its start loss less that loss.
+class LossAgainstFlow {
+public:
+    explicit LossAgainstFlow(const RunData& d);
+    // v as evaluated for column c of row r, whose columns so far are in row.
+    double operator()(int r, int c, double v, const double* row) const;
+
+private:
+    const RunData& d_;
+    int startSup_, endSup_, startRet_, endRet_;
+};
+
 // A node number as messages and texts write it.
 inline QString nodeText(int n) { return QString::number(n); }
 

@@ -70,16 +70,23 @@ TEST_F(LoopedRun, EqualWaysSplitTheFlowAndTheTurnedHalfIsStoredNegative) {
 // РасхОбр positive; the return water runs 3 -> 5 with the supply water.
 // Carried along the mains, the return losses at node 5 agree from 4 - 5 and
 // from 5 - 3 (whose end values, computed the water's way, are at node 5).
-TEST_F(LoopedRun, ReturnFlowAgainstTheSupplyIsComputed) {
-    openExample(QStringLiteral("two_loops.mdb"),
-                {QStringLiteral("DELETE FROM Табл"),
-                 QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, РасхОбр, ДлНаУчПод, Ду, КоэфМП) VALUES "
-                                "(1, 1, 2, Null, Null, 400, 300, 0.3), (2, 2, 3, Null, Null, 300, 200, 0.3), "
-                                "(3, 2, 4, Null, Null, 300, 200, 0.3), (4, 5, 3, Null, Null, 300, 150, 0.3), "
-                                "(5, 4, 5, Null, Null, 300, 150, 0.3), (6, 5, 6, 50, 2, 200, 150, 0.3), "
-                                "(7, 3, 7, 10, 60, 100, 100, 0.3), (8, 4, 8, 10, 2, 100, 100, 0.3)"),
-                 QStringLiteral("UPDATE ФлыПредопрПок SET ВводПольз=True WHERE НаимПокСокр='РасхОбр'"),
-                 QStringLiteral("UPDATE Заг SET МинТВоды=90, МаксТВоды=90")});
+class ReturnAgainstSupply : public CalcHarness {
+protected:
+    void SetUp() override {
+        openExample(QStringLiteral("two_loops.mdb"),
+                    {QStringLiteral("DELETE FROM Табл"),
+                     QStringLiteral("INSERT INTO Табл (id, НачУзел, КонУзел, РасхПод, РасхОбр, ДлНаУчПод, Ду, КоэфМП, "
+                                    "Заполн_Уч) VALUES "
+                                    "(1, 1, 2, Null, Null, 400, 300, 0.3, Null), (2, 2, 3, Null, Null, 300, 200, 0.3, Null), "
+                                    "(3, 2, 4, Null, Null, 300, 200, 0.3, Null), (4, 5, 3, Null, Null, 300, 150, 0.3, 'Д'), "
+                                    "(5, 4, 5, Null, Null, 300, 150, 0.3, Null), (6, 5, 6, 50, 2, 200, 150, 0.3, Null), "
+                                    "(7, 3, 7, 10, 60, 100, 100, 0.3, Null), (8, 4, 8, 10, 2, 100, 100, 0.3, Null)"),
+                     QStringLiteral("UPDATE ФлыПредопрПок SET ВводПольз=True WHERE НаимПокСокр='РасхОбр'"),
+                     QStringLiteral("UPDATE Заг SET МинТВоды=90, МаксТВоды=90")});
+    }
+};
+
+TEST_F(ReturnAgainstSupply, FlowIsComputedAndTheHeadsAgree) {
     const QString target = folder.data(QStringLiteral("текст"));
     person.fileNames = {target};
     const RunOutcome out = run();
