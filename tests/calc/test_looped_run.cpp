@@ -380,7 +380,7 @@ TEST_F(LoopedSizing, DiametersThatDoNotSettleStoreNothing) {
     const QStringList before = rows(QStringLiteral("SELECT * FROM Табл ORDER BY id"));
     const SizingOutcome out = size(QStringLiteral("ОбрРасх"), 0.14);
     EXPECT_EQ(out.status, SizingOutcome::Status::Fault);
-    EXPECT_EQ(person.messages, QStringList{QStringLiteral("Диаметры кольцевой сети не установились за 20 приближений.")});
+    EXPECT_EQ(person.messages, QStringList{QStringLiteral("Диаметры кольцевой сети не установились за 60 приближений.")});
     EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Табл ORDER BY id")), before);
 }
 
