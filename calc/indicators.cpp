@@ -121,6 +121,7 @@ void stageTableIndicators(RunData& d) {
     std::vector<double> values(size_t(hw + sw));
     std::memcpy(values.data(), h.values.data(), size_t(hw) * sizeof(double));
     double* row = values.data() + hw;
+    const LossAgainstFlow alongFlow(d);
 
     // The loss at the start node from the section that feeds it, less the
     // change at the node; empty when the run must stop.
@@ -175,7 +176,7 @@ void stageTableIndicators(RunData& d) {
                 if (st.computed) {
                     if (t) t->putBytes(st.formulaPart);
                     try {
-                        const double v = st.formula->evaluate(values.data(), &nodes, *d.reference);
+                        const double v = alongFlow(r, st.column, st.formula->evaluate(values.data(), &nodes, *d.reference), row);
                         s.set(r, st.column, v);
                         row[st.column] = s.get(r, st.column);
                     } catch (const FormulaError& e) {

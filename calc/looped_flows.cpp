@@ -125,7 +125,7 @@ private:
     std::vector<std::vector<double>> parts_;  // per section asked about and flow-dependent formula: its fixed part
 };
 
-QString number(double v, QChar decimal) { return QString::number(v, 'g', 6).replace(QLatin1Char('.'), decimal); }
+bool marked(const std::vector<char>& marks, int r) { return size_t(r) < marks.size() && marks[size_t(r)]; }
 
 }  // namespace
 
@@ -209,7 +209,8 @@ LoopSolution solveNetwork(RunData& d, bool supply, bool startFromSupply) {
     if (startFromSupply) {
         const int former = s.need(QStringLiteral("РасхПод"));
         options.start.resize(size_t(n));
-        for (int r = 0; r < n; ++r) options.start[size_t(r)] = s.get(r, former);
+        for (int r = 0; r < n; ++r)
+            options.start[size_t(r)] = marked(d.supplyAgainst, r) ? -s.get(r, former) : s.get(r, former);
     }
     LoopSolution sol = solveLoops(net, [&](int p, double q) {
         if (fault) return 0.0;
@@ -237,31 +238,39 @@ LoopSolution solveNetwork(RunData& d, bool supply, bool startFromSupply) {
 
 void settleLoopDirections(RunData& d) {
     if (!solvesLoops(d)) return;
-    d.reversed.assign(size_t(d.sections.rowCount()), 0);
+    const size_t n = size_t(d.sections.rowCount());
+    d.reversed.assign(n, 0);
+    d.supplyAgainst.assign(n, 0);
+    d.returnAgainst.assign(n, 0);
     // The mains follow the directions and the temperatures the mains; the
-    // losses follow the temperatures.
-    constexpr int kRounds = 20;
-    for (int round = 0; round < kRounds; ++round) {
+    // losses follow the temperatures. A section with almost no water may turn
+    // the temperatures of a main and with them its own direction, round after
+    // round: after kTurnRounds the directions are kept, and a flow still
+    // against its section is taken as such (its loss taken off, not added).
+    constexpr int kTurnRounds = 5;
+    for (int round = 0;; ++round) {
         stageSectionEndLengths(d);
         if (d.ok()) stageMainLengths(d);
         if (d.ok()) stageTemperatureLimits(d);
         if (d.ok()) stageTemperatures(d);
         if (!d.ok()) return;
-        const LoopSolution sol = solveNetwork(d, true, round > 0);
+        LoopSolution sol = solveNetwork(d, true, round > 0);
         if (!sol.ok) return;
         bool turned = false;
-        ValueTable& s = d.sections;
-        const int f = s.need(QStringLiteral("РасхПод"));
-        for (size_t r = 0; r < sol.flow.size(); ++r) {
-            if (sol.flow[r] < 0) {
+        if (round < kTurnRounds) {
+            for (size_t r = 0; r < sol.flow.size(); ++r) {
+                if (sol.flow[r] >= 0) continue;
                 std::swap(d.startOf[r], d.endOf[r]);
                 d.reversed[r] ^= 1;
+                sol.flow[r] = -sol.flow[r];
                 turned = true;
             }
-            s.set(int(r), f, std::abs(sol.flow[r]));
         }
+        ValueTable& s = d.sections;
+        const int f = s.need(QStringLiteral("РасхПод"));
+        for (size_t r = 0; r < sol.flow.size(); ++r) s.set(int(r), f, std::abs(sol.flow[r]));
         if (!turned) {
-            d.settledSupply = RunData::SettledLoopFlows{sol.flow, sol.iterations, sol.imbalance};
+            d.settledSupply = RunData::SettledLoopFlows{std::move(sol.flow), sol.iterations, sol.imbalance};
             return;
         }
         d.buildIndexes();
@@ -270,8 +279,6 @@ void settleLoopDirections(RunData& d) {
         if (d.ok()) stageMainsReachStart(d);
         if (!d.ok()) return;
     }
-    d.error = QStringLiteral("Направления течения воды в кольцевой сети не установились за ") + QString::number(kRounds) +
-              QStringLiteral(" приближений.");
 }
 
 void solveLoopedFlows(RunData& d, bool supply) {
@@ -291,34 +298,36 @@ void solveLoopedFlows(RunData& d, bool supply) {
         sol = solveNetwork(d, supply, !supply);
     }
     if (!sol.ok) return;
+    // The flows are kept as their sizes, those against their sections marked.
+    std::vector<char>& against = supply ? d.supplyAgainst : d.returnAgainst;
+    against.assign(size_t(n), 0);
     for (int r = 0; r < n; ++r) {
-        const double q = sol.flow[size_t(r)];
-        if (q < 0) {
-            d.failAt(r, d.sectionHeading(r) + QStringLiteral("Вода течет от узла ") + nodeText(d.endOf[size_t(r)]) +
-                            QStringLiteral(" к узлу ") + nodeText(d.startOf[size_t(r)]) + QStringLiteral(" (") + flowName +
-                            QStringLiteral(" = ") + number(q, d.decimal) +
-                            QStringLiteral(" т/ч), против направления течения в подающем трубопроводе."));
-            return;
-        }
+        against[size_t(r)] = sol.flow[size_t(r)] < 0;
+        if (!d.putFinite(s, r, f, std::abs(sol.flow[size_t(r)]))) return;
     }
-    for (int r = 0; r < n; ++r)
-        if (!d.putFinite(s, r, f, sol.flow[size_t(r)])) return;
-    for (Main& main : d.mains) (supply ? main.flowSup : main.flowRet) = sol.flow[size_t(main.rows.front())];
+    for (Main& main : d.mains) (supply ? main.flowSup : main.flowRet) = std::abs(sol.flow[size_t(main.rows.front())]);
     if (CalcText* t = d.txt()) {
         t->line(QStringLiteral("Расходы кольцевой сети (") + flowName + QStringLiteral("): итераций ") +
                 QString::number(sol.iterations) + QStringLiteral(", наибольшая невязка напоров в кольцах ") +
-                number(sol.imbalance, d.decimal) + QStringLiteral(" м."));
-        // The sections the water runs against, with their flows as stored.
-        for (int r = 0; r < n && r < int(d.reversed.size()); ++r) {
-            if (!d.reversed[size_t(r)]) continue;
-            const int from = d.startOf[size_t(r)], to = d.endOf[size_t(r)];  // the water's direction
-            t->put(QStringLiteral("Участок ") + nodeText(to) + QStringLiteral(" - ") + nodeText(from) +
+                QString::number(sol.imbalance, 'g', 6).replace(QLatin1Char('.'), d.decimal) + QStringLiteral(" м."));
+        // The sections whose water does not run as their entry says, with the
+        // flows as stored: signed in the entered direction.
+        for (int r = 0; r < n; ++r) {
+            const bool turned = marked(d.reversed, r);
+            if (!turned && !against[size_t(r)]) continue;
+            const double stored = turned != bool(against[size_t(r)]) ? -std::abs(sol.flow[size_t(r)])
+                                                                     : std::abs(sol.flow[size_t(r)]);
+            const int a = turned ? d.endOf[size_t(r)] : d.startOf[size_t(r)];  // as entered
+            const int b = turned ? d.startOf[size_t(r)] : d.endOf[size_t(r)];
+            // The supply water runs the entered way when its flow is positive, the return water then the other way.
+            const bool entered = supply ? stored >= 0 : stored < 0;
+            t->put(QStringLiteral("Участок ") + nodeText(a) + QStringLiteral(" - ") + nodeText(b) +
                    QStringLiteral(": ") + flowName + QStringLiteral(" = "))
-                .num(-sol.flow[size_t(r)])
-                .put(supply ? QStringLiteral(" т/ч, вода течет от узла ") + nodeText(from) + QStringLiteral(" к узлу ") +
-                                  nodeText(to) + QLatin1Char('.')
-                            : QStringLiteral(" т/ч, в обратном трубопроводе вода течет от узла ") + nodeText(to) +
-                                  QStringLiteral(" к узлу ") + nodeText(from) + QLatin1Char('.'))
+                .num(stored)
+                .put((supply ? QStringLiteral(" т/ч, вода течет от узла ")
+                             : QStringLiteral(" т/ч, в обратном трубопроводе вода течет от узла ")) +
+                     nodeText(entered ? a : b) + QStringLiteral(" к узлу ") + nodeText(entered ? b : a) +
+                     QLatin1Char('.'))
                 .end();
         }
     }
@@ -327,11 +336,11 @@ void solveLoopedFlows(RunData& d, bool supply) {
 
 void signReversedFlows(RunData& d) {
     ValueTable& s = d.sections;
-    std::vector<int> flows{s.col(QStringLiteral("РасхПод"))};
-    if (d.twoPipe()) flows.push_back(s.col(QStringLiteral("РасхОбр")));
-    for (int r = 0; r < int(d.reversed.size()); ++r) {
-        if (!d.reversed[size_t(r)]) continue;
-        for (int f : flows) {
+    std::vector<std::pair<int, const std::vector<char>*>> flows{{s.col(QStringLiteral("РасхПод")), &d.supplyAgainst}};
+    if (d.twoPipe()) flows.push_back({s.col(QStringLiteral("РасхОбр")), &d.returnAgainst});
+    for (int r = 0; r < s.rowCount(); ++r) {
+        for (const auto& [f, against] : flows) {
+            if (marked(d.reversed, r) == marked(*against, r)) continue;
             const double q = f < 0 ? kNull : s.get(r, f);
             if (!isNull(q) && q != 0) s.set(r, f, -q);
         }

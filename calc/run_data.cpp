@@ -127,4 +127,18 @@ QString RunData::sectionName(int row) const {
            (b == kNullNode ? QString() : nodeText(b));
 }
 
+LossAgainstFlow::LossAgainstFlow(const RunData& d)
+    : d_(d),
+      startSup_(d.sections.col(QStringLiteral("ПотНОтИНачПод"))),
+      endSup_(d.sections.col(QStringLiteral("ПотНОтИКонПод"))),
+      startRet_(d.sections.col(QStringLiteral("ПотНОтИНачОбр"))),
+      endRet_(d.sections.col(QStringLiteral("ПотНОтИКонОбр"))) {}
+
+double LossAgainstFlow::operator()(int r, int c, double v, const double* row) const {
+    auto against = [&](const std::vector<char>& marks) { return size_t(r) < marks.size() && marks[size_t(r)]; };
+    if (c >= 0 && c == endSup_ && startSup_ >= 0 && against(d_.supplyAgainst)) return 2 * row[startSup_] - v;
+    if (c >= 0 && c == endRet_ && startRet_ >= 0 && against(d_.returnAgainst)) return 2 * row[startRet_] - v;
+    return v;
+}
+
 }  // namespace volm::calc

@@ -195,6 +195,10 @@ struct RunData : CalculationInput {
     // naming the section (or the header) and the quantity; false then.
     bool putFinite(ValueTable& t, int row, int c, double v);
     std::vector<char> reversed;    // per section row of a looped network: computed against its entered direction
+    // Per section row of a looped network: its supply (return) flow runs
+    // against the direction the section is computed in. The flow is kept as
+    // its size; the section's loss is taken off the start loss, not added.
+    std::vector<char> supplyAgainst, returnAgainst;
     // The supply flows of a looped network found with the directions that
     // settled: the lengths and temperatures found again with those directions
     // are the same, and so are the flows.
@@ -270,6 +274,20 @@ struct RunData : CalculationInput {
     QString sectionName(int row) const;
     // Messages that begin with the section: "Участок a - b:" + CR.
     QString sectionHeading(int row) const { return sectionName(row) + QLatin1Char(':') + CR; }
+};
+
+// Where a section's flow runs against it (RunData::supplyAgainst,
+// returnAgainst), its formulas give its loss at the flow's size, and its end
+// loss is its start loss less that loss.
+class LossAgainstFlow {
+public:
+    explicit LossAgainstFlow(const RunData& d);
+    // v as evaluated for column c of row r, whose columns so far are in row.
+    double operator()(int r, int c, double v, const double* row) const;
+
+private:
+    const RunData& d_;
+    int startSup_, endSup_, startRet_, endRet_;
 };
 
 // A node number as messages and texts write it.

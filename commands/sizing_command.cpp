@@ -104,7 +104,7 @@ void choose(App& app, const SizingRequest& request, const RunOptions& opt, Sizin
     if (const int c = sized.sections.col(request.diameter); c >= 0)
         for (int r = 0; r < sized.sections.rowCount(); ++r) entered.push_back(sized.sections.get(r, c));
     if (loops) giveStartDiameters(sized, request.diameter, rows);
-    constexpr int kRounds = 20;
+    constexpr int kRounds = 60;
     for (int round = 0;; ++round) {
         RunData d{CalculationInput(sized)};
         d.decimal = app.SistRazdelitel;
