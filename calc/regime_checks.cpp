@@ -99,7 +99,7 @@ struct Checker {
     const RegimeInput& in;
     QChar dec;
     RegimeWarnings out;
-    std::vector<RegimeMark> pending;  // cells of the rule being checked
+    std::vector<RegimeMark> pending{};  // cells of the rule being checked
 
     void mark(int row, int col) {
         if (in.wantMarks && col >= 0) pending.push_back({row, row < 0 ? in.header->names[size_t(col)] : s().names[size_t(col)], 0});

@@ -69,7 +69,7 @@ struct RegimeMark {
 
 struct RegimeWarnings {
     std::vector<QString> lines;  // one per broken rule
-    std::vector<RegimeMark> marks;  // when asked for
+    std::vector<RegimeMark> marks{};  // when asked for
     bool empty() const { return lines.empty(); }
     int count() const { return int(lines.size()); }
     // "Предупреждения (N):" and the lines, joined by CR LF; empty when none.

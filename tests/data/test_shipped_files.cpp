@@ -3,6 +3,7 @@
 // a copy in a temporary folder, never the shipped file itself.
 #include "store/database.h"
 #include "store/table.h"
+#include "tests/support/program_folder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,10 +18,6 @@ using namespace volm;
 
 namespace {
 
-// The files as generated, which an installation takes: the copies in the
-// program folder change when the program is run from there.
-const QString kShipped = QStringLiteral(VOLM_SHIPPED_DIR);
-
 struct ShippedFile : ::testing::Test {
     QTemporaryDir dir;
     Database db;
@@ -28,7 +25,7 @@ struct ShippedFile : ::testing::Test {
     void openCopy(const QString& name)
     {
         const QString copy = dir.filePath(name);
-        ASSERT_TRUE(QFile::copy(kShipped + QLatin1Char('/') + name, copy)) << qPrintable(name);
+        ASSERT_TRUE(QFile::copy(volm::test::shippedFile(name), copy)) << qPrintable(name);
         db.open(copy);
     }
     std::unique_ptr<Table> table(const QString& name, const QString& sort = {})
@@ -91,7 +88,7 @@ struct Template : ShippedFile {
 
 TEST(TemplateFile, IsNoLargerThan500000Bytes)
 {
-    const QFileInfo fi(kShipped + "/GidrRas.mdb");
+    const QFileInfo fi(volm::test::shippedFile(QStringLiteral("GidrRas.mdb")));
     ASSERT_TRUE(fi.exists());
     EXPECT_LE(fi.size(), 500000);
 }

@@ -111,14 +111,15 @@ void makeReferenceDb(const QString& path) {
     });
 }
 
+QString shippedFile(const QString& name) { return QStringLiteral(VOLM_SHIPPED_DIR "/") + name; }
+
 ProgramFolder::ProgramFolder(Source source) {
-    const QString bin = QStringLiteral(VOLM_BIN_DIR);
     const QStringList names{QStringLiteral("Nastr.mdb"), QStringLiteral("Spr.mdb"), QStringLiteral("GidrRas.mdb")};
     bool have = source == Source::Shipped;
-    for (const QString& n : names) have = have && QFile::exists(bin + QLatin1Char('/') + n);
+    for (const QString& n : names) have = have && QFile::exists(shippedFile(n));
     if (have) {
         shipped_ = true;
-        for (const QString& n : names) QFile::copy(bin + QLatin1Char('/') + n, file(n));
+        for (const QString& n : names) QFile::copy(shippedFile(n), file(n));
         return;
     }
     makeSettingsDb(file(QStringLiteral("Nastr.mdb")));

@@ -16,6 +16,10 @@ void makeCalculationDb(const QString& path, int networkType = 0);  // empty calc
 void makeReferenceDb(const QString& path);                   // a few rows in each reference table
 // Runs statements on an existing database file, in one transaction.
 void execOn(const QString& path, const QStringList& statements);
+// A database file of the program folder as the build generates it ("Nastr.mdb",
+// "Spr.mdb", "GidrRas.mdb"): the copies in the build's program folder change
+// when the program is run from there.
+QString shippedFile(const QString& name);
 // The bytes of a file (empty when it cannot be read).
 QByteArray fileBytes(const QString& path);
 

@@ -1,6 +1,7 @@
 #include "tests/support/runner_folder.h"
 
 #include "store/database.h"
+#include "tests/support/program_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,7 @@ void RunnerFolder::SetUp() {
     }
     for (const QString& f : files) {
         const QString to = prog.filePath(f);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VOLM_BIN_DIR "/") + f, to));
+        ASSERT_TRUE(QFile::copy(f.endsWith(QLatin1String(".mdb")) ? shippedFile(f) : QStringLiteral(VOLM_BIN_DIR "/") + f, to));
         QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner);
     }
 }

@@ -8,6 +8,7 @@
 #include "store/database.h"
 #include "store/startup.h"
 #include "tests/support/fake_catalogue_check.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/fake_person.h"
 
 #include <QApplication>
@@ -38,8 +39,8 @@ struct DialogsFixture {
     bool start(const QString& calcSource = QStringLiteral("GidrRas.mdb")) {
         const QDir bin(QStringLiteral(VOLM_BIN_DIR));
         for (const char* name : {"Nastr.mdb", "GidrRas.mdb", "Spr.mdb"}) {
-            if (!QFile::copy(bin.filePath(QString::fromLatin1(name)), programDir.filePath(QString::fromLatin1(name)))) {
-                qWarning("cannot copy %s from %s", name, VOLM_BIN_DIR);
+            if (!QFile::copy(volm::test::shippedFile(QString::fromLatin1(name)), programDir.filePath(QString::fromLatin1(name)))) {
+                qWarning("cannot copy %s from %s", name, VOLM_SHIPPED_DIR);
                 return false;
             }
             QFile::setPermissions(programDir.filePath(QString::fromLatin1(name)),
