@@ -125,8 +125,6 @@ private:
     std::vector<std::vector<double>> parts_;  // per section asked about and flow-dependent formula: its fixed part
 };
 
-bool marked(const std::vector<char>& marks, int r) { return size_t(r) < marks.size() && marks[size_t(r)]; }
-
 }  // namespace
 
 bool hasMeetingNode(const CalculationInput& d) {
@@ -313,12 +311,11 @@ void solveLoopedFlows(RunData& d, bool supply) {
         // The sections whose water does not run as their entry says, with the
         // flows as stored: signed in the entered direction.
         for (int r = 0; r < n; ++r) {
-            const bool turned = marked(d.reversed, r);
+            const bool turned = d.turned(r);
             if (!turned && !against[size_t(r)]) continue;
-            const double stored = turned != bool(against[size_t(r)]) ? -std::abs(sol.flow[size_t(r)])
-                                                                     : std::abs(sol.flow[size_t(r)]);
-            const int a = turned ? d.endOf[size_t(r)] : d.startOf[size_t(r)];  // as entered
-            const int b = turned ? d.startOf[size_t(r)] : d.endOf[size_t(r)];
+            const double size = std::abs(sol.flow[size_t(r)]);
+            const double stored = turned != bool(against[size_t(r)]) ? -size : size;
+            const auto [a, b] = d.enteredEnds(r);
             // The supply water runs the entered way when its flow is positive, the return water then the other way.
             const bool entered = supply ? stored >= 0 : stored < 0;
             t->put(QStringLiteral("Участок ") + nodeText(a) + QStringLiteral(" - ") + nodeText(b) +
@@ -340,7 +337,7 @@ void signReversedFlows(RunData& d) {
     if (d.twoPipe()) flows.push_back({s.col(QStringLiteral("РасхОбр")), &d.returnAgainst});
     for (int r = 0; r < s.rowCount(); ++r) {
         for (const auto& [f, against] : flows) {
-            if (marked(d.reversed, r) == marked(*against, r)) continue;
+            if (d.turned(r) == marked(*against, r)) continue;
             const double q = f < 0 ? kNull : s.get(r, f);
             if (!isNull(q) && q != 0) s.set(r, f, -q);
         }

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStringList>
 #include <cmath>
+#include <tuple>
 
 namespace volm::calc {
 
@@ -376,8 +377,7 @@ RegimeWarnings checkRegime(const RunData& d, const RegimeSettings& settings) {
     in.sections = &d.sections;
     // The sections named as entered, also those computed the other way.
     std::vector<int> startOf = d.startOf, endOf = d.endOf;
-    for (size_t r = 0; r < d.reversed.size(); ++r)
-        if (d.reversed[r]) std::swap(startOf[r], endOf[r]);
+    for (int r = 0; r < int(d.reversed.size()); ++r) std::tie(startOf[size_t(r)], endOf[size_t(r)]) = d.enteredEnds(r);
     in.startOf = &startOf;
     in.endOf = &endOf;
     in.endResults = d.endResultsBuilt ? &d.endResults : nullptr;

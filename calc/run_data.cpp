@@ -120,9 +120,8 @@ bool RunData::putFinite(ValueTable& t, int row, int c, double v) {
 }
 
 QString RunData::sectionName(int row) const {
-    int a = startOf[size_t(row)], b = endOf[size_t(row)];
     // A section computed against its entered direction is named as entered.
-    if (size_t(row) < reversed.size() && reversed[size_t(row)]) std::swap(a, b);
+    const auto [a, b] = enteredEnds(row);
     return QStringLiteral("Участок ") + (a == kNullNode ? QString() : nodeText(a)) + QStringLiteral(" - ") +
            (b == kNullNode ? QString() : nodeText(b));
 }
@@ -135,9 +134,8 @@ LossAgainstFlow::LossAgainstFlow(const RunData& d)
       endRet_(d.sections.col(QStringLiteral("ПотНОтИКонОбр"))) {}
 
 double LossAgainstFlow::operator()(int r, int c, double v, const double* row) const {
-    auto against = [&](const std::vector<char>& marks) { return size_t(r) < marks.size() && marks[size_t(r)]; };
-    if (c >= 0 && c == endSup_ && startSup_ >= 0 && against(d_.supplyAgainst)) return 2 * row[startSup_] - v;
-    if (c >= 0 && c == endRet_ && startRet_ >= 0 && against(d_.returnAgainst)) return 2 * row[startRet_] - v;
+    if (c >= 0 && c == endSup_ && startSup_ >= 0 && marked(d_.supplyAgainst, r)) return 2 * row[startSup_] - v;
+    if (c >= 0 && c == endRet_ && startRet_ >= 0 && marked(d_.returnAgainst, r)) return 2 * row[startRet_] - v;
     return v;
 }
 

@@ -15,6 +15,7 @@
 
 #include <QHash>
 #include <QString>
+#include <utility>
 #include <QVariant>
 #include <climits>
 #include <cmath>
@@ -35,6 +36,8 @@ inline constexpr int kNullNode = INT_MIN;
 inline constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
 inline bool isNull(double v) { return std::isnan(v); }
 inline const QChar CR = QChar(13);
+// Whether row is marked in a per-row list of marks (rows past its end are not).
+inline bool marked(const std::vector<char>& marks, int r) { return size_t(r) < marks.size() && marks[size_t(r)]; }
 
 // Rows of a table held as doubles by column; NaN is Null. Changes mark the row
 // and the column for the write-back.
@@ -195,6 +198,11 @@ struct RunData : CalculationInput {
     // naming the section (or the header) and the quantity; false then.
     bool putFinite(ValueTable& t, int row, int c, double v);
     std::vector<char> reversed;    // per section row of a looped network: computed against its entered direction
+    bool turned(int row) const { return marked(reversed, row); }
+    // The section's start and end nodes as entered, also when it is computed the other way.
+    std::pair<int, int> enteredEnds(int row) const {
+        return turned(row) ? std::pair{endOf[size_t(row)], startOf[size_t(row)]} : std::pair{startOf[size_t(row)], endOf[size_t(row)]};
+    }
     // Per section row of a looped network: its supply (return) flow runs
     // against the direction the section is computed in. The flow is kept as
     // its size; the section's loss is taken off the start loss, not added.

@@ -133,10 +133,10 @@ void choose(App& app, const SizingRequest& request, const RunOptions& opt, Sizin
             const size_t r = size_t(c.row);
             if (entered[r] != c.chosen) ++out.changed;
             // A section the water runs against is named as it was entered.
-            const bool turned = r < d.reversed.size() && d.reversed[r];
-            if (!c.fits)
-                out.misses.push_back({d.ids[r], turned ? d.endOf[r] : d.startOf[r], turned ? d.startOf[r] : d.endOf[r],
-                                      request.criteria[size_t(c.criterion)].indicator, c.value, c.chosen});
+            if (!c.fits) {
+                const auto [a, b] = d.enteredEnds(c.row);
+                out.misses.push_back({d.ids[r], a, b, request.criteria[size_t(c.criterion)].indicator, c.value, c.chosen});
+            }
         }
         break;
     }

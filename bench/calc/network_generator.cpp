@@ -1,5 +1,6 @@
 #include "bench/calc/network_generator.h"
 
+#include "bench/support/bench_support.h"
 #include "store/database.h"
 
 #include <cmath>
@@ -101,6 +102,12 @@ GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned see
             db.exec(QStringLiteral("UPDATE Табл SET ТребРНап = 15 WHERE КонУзел NOT IN (SELECT НачУзел FROM Табл)"));
     db.commit();
     return {sections, ends};
+}
+
+bool makeNetworkFile(const QString& binDir, const QString& path, int sections) {
+    if (!copyFile(QDir(binDir).filePath(QStringLiteral("GidrRas.mdb")), path)) return false;
+    generateNetwork(path, sections);
+    return true;
 }
 
 }  // namespace volm::bench

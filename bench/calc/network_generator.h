@@ -16,5 +16,8 @@ struct GeneratedNetwork {
 
 // Fills a copy of the template (the standard method's catalogue) at path.
 GeneratedNetwork generateNetwork(const QString& path, int sections, unsigned seed = 1, bool twoPipe = true);
+// A writable copy of the template GidrRas.mdb of binDir at path, filled as
+// generateNetwork fills it; false when the template cannot be copied.
+bool makeNetworkFile(const QString& binDir, const QString& path, int sections);
 
 }  // namespace volm::bench

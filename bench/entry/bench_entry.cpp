@@ -88,8 +88,7 @@ int main(int argc, char** argv) {
     const QDir bin(QStringLiteral(VOLM_BIN_DIR));
     if (!volm::bench::copyProgramFiles(bin.path(), programDir.path())) return 2;
     const QString network = dataDir.filePath(QStringLiteral("network.mdb"));
-    copyFile(bin.filePath(QStringLiteral("GidrRas.mdb")), network);
-    volm::bench::generateNetwork(network, sections);
+    if (!volm::bench::makeNetworkFile(bin.path(), network, sections)) return 2;
     const QString work = dataDir.filePath(QStringLiteral("work.mdb"));
 
     std::printf("%-10s %9s %9s %10s  %s\n", "command", "sections", "seconds", "statuses", "message");

@@ -72,8 +72,7 @@ int main(int argc, char** argv) {
     const QDir bin(QStringLiteral(VOLM_BIN_DIR));
     if (!volm::bench::copyProgramFiles(bin.path(), programDir.path())) return 2;
     const QString network = dataDir.filePath(QStringLiteral("network.mdb"));
-    copyFile(bin.filePath(QStringLiteral("GidrRas.mdb")), network);
-    volm::bench::generateNetwork(network, rows);
+    if (!volm::bench::makeNetworkFile(bin.path(), network, rows)) return 2;
     const QString work = dataDir.filePath(QStringLiteral("work.mdb"));
 
     // Six columns from the start node on: both nodes and four entered numbers.

@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         QTemporaryDir dir;
         const QString calc = dir.filePath(QStringLiteral("net.mdb"));
-        if (!copyFile(bin.filePath(QStringLiteral("GidrRas.mdb")), calc)) return 1;
-        volm::bench::generateNetwork(calc, n);
+        if (!volm::bench::makeNetworkFile(bin.path(), calc, n)) return 1;
 
         // The runner, with and without the report.
         const QString plain = dir.filePath(QStringLiteral("plain.mdb")), pdf = dir.filePath(QStringLiteral("net.pdf"));

@@ -84,7 +84,9 @@ TEST_F(RunnerFiles, RefusedTargetsAreLeftAsTheyWere) {
         EXPECT_EQ(r.status, 2) << r.err.toStdString();
         EXPECT_EQ(r.out, QString());
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(k.message))) << r.err.toStdString();
-        if (!k.target.isEmpty()) EXPECT_EQ(fileBytes(k.target), before);
+        if (!k.target.isEmpty()) {
+            EXPECT_EQ(fileBytes(k.target), before);
+        }
         EXPECT_EQ(fileBytes(c), calcBefore);
     }
     EXPECT_TRUE(QFileInfo(linkToCalc).isSymLink());
